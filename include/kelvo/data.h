@@ -1,0 +1,255 @@
+// The data-access layer: connection, command, recordset and field, as the component uses them.
+//
+// Database providers plug in behind these classes; no provider type appears here. Every
+// failure throws kelvo::Error whose description includes the database's own message.
+//
+// Thread safety: a Connection and everything opened on it are used by one thread at a time.
+// Different Connection objects, even on one database file, may be used from different threads.
+#ifndef KELVO_DATA_H_
+#define KELVO_DATA_H_
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kelvo/export.h"
+#include "kelvo/object.h"
+#include "kelvo/variant.h"
+
+namespace kelvo {
+
+// The recordset library's published constants.
+namespace ado {
+enum CursorTypeEnum : int {
+  adOpenUnspecified = -1,
+  adOpenForwardOnly = 0,
+  adOpenKeyset = 1,
+  adOpenDynamic = 2,
+  adOpenStatic = 3,
+};
+enum LockTypeEnum : int {
+  adLockUnspecified = -1,
+  adLockReadOnly = 1,
+  adLockPessimistic = 2,
+  adLockOptimistic = 3,
+};
+enum CursorLocationEnum : int { adUseServer = 2, adUseClient = 3 };
+enum CommandTypeEnum : int { adCmdUnspecified = -1, adCmdText = 1, adCmdStoredProc = 4 };
+enum ObjectStateEnum : int { adStateClosed = 0, adStateOpen = 1 };
+enum EditModeEnum : int { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 };
+enum FieldAttributeEnum : long { adFldIsNullable = 0x20 };
+enum DataTypeEnum : int {
+  adEmpty = 0,
+  adSmallInt = 2,
+  adInteger = 3,
+  adSingle = 4,
+  adDouble = 5,
+  adCurrency = 6,
+  adDate = 7,
+  adBoolean = 11,
+  adDecimal = 14,
+  adTinyInt = 16,
+  adUnsignedTinyInt = 17,
+  adUnsignedSmallInt = 18,
+  adUnsignedInt = 19,
+  adBigInt = 20,
+  adUnsignedBigInt = 21,
+  adFileTime = 64,
+  adBinary = 128,
+  adChar = 129,
+  adNumeric = 131,
+  adDBDate = 133,
+  adDBTime = 134,
+  adDBTimeStamp = 135,
+  adDBFileTime = 137,
+  adVarNumeric = 139,
+  adVarChar = 200,
+  adLongVarChar = 201,
+  adVarWChar = 202,
+  adLongVarWChar = 203,
+  adVarBinary = 204,
+  adLongVarBinary = 205,
+};
+}  // namespace ado
+
+namespace data {
+class ConnectionCore;
+class CursorCore;
+}  // namespace data
+
+class KELVO_EXPORT Connection final : public Object {
+ public:
+  Connection();
+  ~Connection() override;
+
+  // Opens a database. The connection string names the provider:
+  //   "Provider=SQLite;Data Source=FILE" (keys without regard to case; values may be quoted
+  //   with ' or "; "Mode=Create" allows a missing file to be created), or "sqlite:FILE".
+  // A missing database file is an error unless creation was asked for. `user`, `password`
+  // and `options` are accepted for the classic signature; providers may use the first two.
+  void Open(std::string_view connection_string, std::string_view user = {},
+            std::string_view password = {}, int options = -1);
+  // Runs a statement that returns no rows; returns the number of rows it changed.
+  long Execute(std::string_view statement, int options = ado::adCmdText);
+  // Runs a statement with `?` placeholders bound to `parameters` in order.
+  long Execute(std::string_view statement, std::span<const Variant> parameters);
+  void Close();
+  int State() const;  // ado::adStateOpen or adStateClosed
+
+  void BeginTrans();
+  void CommitTrans();
+  void RollbackTrans();
+
+  // Registers a stored procedure on this connection: a named SQL text with `?` placeholders.
+  // For providers without procedures of their own (SQLite) this is how procedures exist; a
+  // command or statement naming `name` runs `sql_text` with its arguments bound.
+  void DefineProcedure(std::string name, std::string sql_text);
+
+  // The identifier quoted for this database's SQL dialect.
+  std::string QuoteIdentifier(std::string_view name) const;
+
+  std::string_view ClassName() const override { return "Connection"; }
+
+  data::ConnectionCore& core() const;  // for the data layer; throws when not open
+
+ private:
+  std::unique_ptr<data::ConnectionCore> core_;
+};
+
+// A stored-procedure (or parameterised statement) source for Recordset::Open.
+class KELVO_EXPORT Command final : public Object {
+ public:
+  void SetActiveConnection(std::shared_ptr<Connection> connection) {
+    connection_ = std::move(connection);
+  }
+  const std::shared_ptr<Connection>& ActiveConnection() const { return connection_; }
+  // For adCmdStoredProc: the procedure name, optionally followed by its arguments written as
+  // literals separated by commas ("sp_List 5, 'x'"); they are bound, never pasted into SQL.
+  // For adCmdText: a statement with `?` placeholders.
+  void SetCommandText(std::string_view text) { text_ = text; }
+  const std::string& CommandText() const { return text_; }
+  void SetCommandType(int type) { type_ = type; }
+  int CommandType() const { return type_; }
+  // Further values bound after those written in the command text.
+  std::vector<Variant>& Parameters() { return parameters_; }
+  const std::vector<Variant>& Parameters() const { return parameters_; }
+
+  std::string_view ClassName() const override { return "Command"; }
+
+ private:
+  std::shared_ptr<Connection> connection_;
+  std::string text_;
+  int type_ = ado::adCmdText;
+  std::vector<Variant> parameters_;
+};
+
+class Recordset;
+
+// One column of an open recordset. Metadata is fixed at open; Value reads the current row.
+class KELVO_EXPORT Field {
+ public:
+  const std::string& Name() const { return name_; }
+  int Type() const { return type_; }                // an ado::DataTypeEnum code
+  long DefinedSize() const { return defined_size_; }  // most characters; 0 when not limited
+  long ActualSize() const;                          // bytes of the current value; 0 for no data
+  long Attributes() const { return attributes_; }    // ado::adFldIsNullable when nulls allowed
+  // The current row's value; Null for no data. Throws when there is no current row.
+  Variant Value() const;
+  // Sets the value of the pending row (after AddNew, or on an updatable cursor): text, Null
+  // or a Boolean, converted to the column's type; a text that does not convert is an error.
+  void SetValue(const Variant& value);
+
+ private:
+  friend class Recordset;
+  friend class data::CursorCore;
+  Field(data::CursorCore* cursor, int ordinal, std::string name, int type, long defined_size,
+        long attributes)
+      : cursor_(cursor), ordinal_(ordinal), name_(std::move(name)), type_(type),
+        defined_size_(defined_size), attributes_(attributes) {}
+
+  data::CursorCore* cursor_;
+  int ordinal_;
+  std::string name_;
+  int type_;
+  long defined_size_;
+  long attributes_;
+};
+
+class KELVO_EXPORT FieldCollection {
+ public:
+  int Count() const { return static_cast<int>(fields_.size()); }
+  // By 0-based ordinal, or by name without regard to case. Throws Error(errc::kItemNotFound).
+  Field& Item(int ordinal);
+  Field& Item(std::string_view name);
+  // The field of that name, or null.
+  Field* Find(std::string_view name);
+
+  std::vector<Field>::iterator begin() { return fields_.begin(); }
+  std::vector<Field>::iterator end() { return fields_.end(); }
+
+ private:
+  friend class data::CursorCore;
+  std::vector<Field> fields_;
+};
+
+class KELVO_EXPORT Recordset final : public Object {
+ public:
+  Recordset();
+  ~Recordset() override;
+
+  // Settings made before Open.
+  long MaxRecords() const { return max_records_; }  // 0 = no limit
+  void SetMaxRecords(long n) { max_records_ = n; }
+  int CursorLocation() const { return cursor_location_; }
+  void SetCursorLocation(int location) { cursor_location_ = location; }
+  int CursorType() const { return cursor_type_; }
+  void SetCursorType(int type) { cursor_type_ = type; }
+  int LockType() const { return lock_type_; }
+  void SetLockType(int type) { lock_type_ = type; }
+
+  // Opens a statement on a connection. A cursor or lock type of -1 keeps the setting made
+  // before. Forward-only cursors stream rows from the database; static and keyset cursors
+  // read the whole result (up to MaxRecords) and know their count. A keyset cursor with
+  // optimistic locking can add and change rows. A statement that returns no columns is an
+  // error.
+  void Open(std::string_view source, const std::shared_ptr<Connection>& connection,
+            int cursor_type = -1, int lock_type = -1, int options = -1);
+  // Opens the result of a command on its active connection.
+  void Open(const std::shared_ptr<Command>& command, int cursor_type = -1, int lock_type = -1,
+            int options = -1);
+
+  bool Eof() const;  // no current row
+  void MoveNext();
+  long RecordCount() const;  // -1 when the cursor cannot tell (forward-only)
+  int State() const;         // ado::adStateOpen or adStateClosed
+  int EditMode() const;      // an ado::EditModeEnum value
+  // The current row's values, in field order, then moves to the next row.
+  std::vector<Variant> GetRows();
+  FieldCollection& Fields();
+
+  // A pending new row; its fields start Null (Empty for an auto-increment key).
+  void AddNew();
+  // Writes the pending row. An insert gives an auto-increment key its new value. A change
+  // of an existing row is optimistic: the row is changed only where its key and the fields
+  // being changed still hold the values that were read; otherwise Error(errc::kConflict)
+  // and nothing is written.
+  void Update();
+  void CancelUpdate();
+  void Close();
+
+  std::string_view ClassName() const override { return "Recordset"; }
+
+ private:
+  long max_records_ = 0;
+  int cursor_location_ = ado::adUseServer;
+  int cursor_type_ = ado::adOpenForwardOnly;
+  int lock_type_ = ado::adLockReadOnly;
+  std::unique_ptr<data::CursorCore> cursor_;
+};
+
+}  // namespace kelvo
+
+#endif  // KELVO_DATA_H_

@@ -1,0 +1,213 @@
+// The page host: what a page sees of one HTTP request and its response.
+//
+// Two levels. A connector (the HTTP server, a test, the command line) describes the request as
+// RequestData and receives the output through a ResponseSink it implements. The component sees
+// the façade: ScriptingContext with Request, Response and Server. Everything here can be built
+// without any server, so a unit test can make a request and read the response directly.
+//
+// Thread safety: one ScriptingContext serves one request on one thread; nothing is shared.
+#ifndef KELVO_HOST_H_
+#define KELVO_HOST_H_
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "kelvo/export.h"
+#include "kelvo/object.h"
+
+namespace kelvo {
+
+struct Locale;
+
+using NameValueList = std::vector<std::pair<std::string, std::string>>;
+
+// One request collection (query string, form fields or cookies): keys in arrival order, each
+// with one or more values. Keys are matched without regard to case.
+class KELVO_EXPORT RequestCollection {
+ public:
+  struct Entry {
+    std::string key;                  // as it first arrived
+    std::vector<std::string> values;  // in arrival order; values()[0] is value 1
+  };
+
+  // Appends a value: to the entry of an existing key (any case), else to a new entry.
+  void Add(std::string key, std::string value);
+
+  const std::vector<Entry>& entries() const { return entries_; }
+  // The entry of `key`, or null when the key is absent.
+  const Entry* Find(std::string_view key) const;
+  // The value text: the single value, several values joined by ", ", empty when absent.
+  std::string Get(std::string_view key) const;
+
+ private:
+  std::vector<Entry> entries_;
+};
+
+// Decodes an application/x-www-form-urlencoded text ("a=1&b=x+y%21") into `into`: "+" is a
+// blank, %XX a byte; a malformed escape is kept as written. Never fails, whatever the bytes.
+KELVO_EXPORT void ParseUrlEncoded(std::string_view text, RequestCollection& into);
+
+// The classic form encoding: letters and digits kept, blank as "+", every other byte as %XX
+// with upper-case hex. Text is taken as UTF-8 bytes.
+KELVO_EXPORT std::string UrlEncode(std::string_view text);
+
+// What a connector supplies for one request.
+struct RequestData {
+  std::string query_string;      // raw, without the "?"
+  std::string body;              // raw request body
+  NameValueList cookies;         // decoded cookie names and values
+  NameValueList server_variables;  // SCRIPT_NAME, REQUEST_METHOD, QUERY_STRING, CONTENT_TYPE, ...
+
+  // A GET of `script_name` with the given raw query string.
+  static RequestData Get(std::string script_name, std::string query_string = {});
+  // A POST of an url-encoded form to `script_name`.
+  static RequestData Post(std::string script_name, std::string form_body,
+                          std::string query_string = {});
+};
+
+class KELVO_EXPORT Request {
+ public:
+  // Parses the query string, and the body when the request is a POST whose CONTENT_TYPE is
+  // application/x-www-form-urlencoded. Missing standard server variables are filled in.
+  explicit Request(RequestData data);
+
+  // The named lookup: query string, then form fields, then cookies, then server variables;
+  // names matched without regard to case; the empty text when absent.
+  std::string Item(std::string_view name) const;
+
+  const RequestCollection& QueryString() const { return query_; }
+  const RequestCollection& Form() const { return form_; }
+  const RequestCollection& Cookies() const { return cookies_; }
+  // A server variable (name matched without regard to case); the empty text when absent.
+  std::string ServerVariables(std::string_view name) const;
+  bool IsPost() const;
+
+ private:
+  RequestCollection query_;
+  RequestCollection form_;
+  RequestCollection cookies_;
+  RequestCollection server_variables_;
+};
+
+// Connector side of a response: where the status, headers and body bytes go.
+class KELVO_EXPORT ResponseSink {
+ public:
+  ResponseSink() = default;
+  ResponseSink(const ResponseSink&) = delete;
+  ResponseSink& operator=(const ResponseSink&) = delete;
+  virtual ~ResponseSink();
+
+  // Called once, before any body bytes, with the status code and the headers to send
+  // (Content-Type among them).
+  virtual void SendHead(int status, const NameValueList& headers) = 0;
+  // Sends body bytes. Returns false when the client has gone away.
+  virtual bool SendBody(std::string_view bytes) = 0;
+};
+
+// User side of a response. Output is buffered until the page finishes (so Clear can discard
+// it) unless the page starts streaming.
+class KELVO_EXPORT Response {
+ public:
+  explicit Response(ResponseSink& sink) : sink_(sink) {}
+
+  // Appends text to the output, in call order. Ignored once the response has ended.
+  void Write(std::string_view text);
+  // Discards the buffered body. Headers and content type stay.
+  void Clear();
+  // Sends what is buffered and ends the page: throws PageEnded, so nothing after it runs.
+  [[noreturn]] void End();
+
+  void SetContentType(std::string_view type) { content_type_ = type; }
+  const std::string& ContentType() const { return content_type_; }
+  void AddHeader(std::string_view name, std::string_view value);
+  void SetStatus(int status) { status_ = status; }
+  int Status() const { return status_; }
+
+  // Sends the head and the buffered body now; later writes go straight to the sink.
+  void StartStreaming();
+  bool IsStreaming() const { return head_sent_; }
+  // False once the sink reported that the client went away.
+  bool IsClientConnected() const { return client_connected_; }
+
+  // Sends whatever has not been sent; the host calls it after the page. Idempotent.
+  void Finish();
+  bool HasEnded() const { return ended_; }
+  // The body buffered and not yet sent.
+  const std::string& Buffered() const { return buffer_; }
+
+ private:
+  void SendHead();
+
+  ResponseSink& sink_;
+  std::string buffer_;
+  std::string content_type_ = "text/html";
+  NameValueList headers_;
+  int status_ = 200;
+  bool head_sent_ = false;
+  bool ended_ = false;
+  bool client_connected_ = true;
+};
+
+class KELVO_EXPORT Server {
+ public:
+  std::string URLEncode(std::string_view text) const { return UrlEncode(text); }
+};
+
+// Per-page settings a host chooses.
+struct PageOptions {
+  std::string locale = "en-US";  // name of a built-in locale (kelvo/locale.h)
+};
+
+// The page's scripting context: the only way from the component to the request, the response
+// and the server. It owns the Request, the Response and the Server of one page; the sink is
+// the connector's and must outlive the context.
+class KELVO_EXPORT ScriptingContext final : public Object {
+ public:
+  ScriptingContext(RequestData request, ResponseSink& sink, PageOptions options = {});
+
+  kelvo::Request& request() { return request_; }
+  kelvo::Response& response() { return response_; }
+  const kelvo::Server& server() const { return server_; }
+  const Locale& locale() const { return *locale_; }
+
+  std::string_view ClassName() const override { return "ScriptingContext"; }
+
+ private:
+  kelvo::Request request_;
+  kelvo::Response response_;
+  kelvo::Server server_;
+  const Locale* locale_;
+};
+
+// The in-memory host, for tests and the command line: runs a page body and keeps what it sent.
+class KELVO_EXPORT MemoryPage final : private ResponseSink {
+ public:
+  explicit MemoryPage(RequestData request, PageOptions options = {});
+
+  const std::shared_ptr<ScriptingContext>& context() const { return context_; }
+  // Runs `body` with the page's context, stops quietly at Response::End, then finishes the
+  // response. Any other failure leaves Run.
+  void Run(const std::function<void(ScriptingContext&)>& body);
+
+  int status() const { return status_; }
+  const NameValueList& headers() const { return headers_; }
+  // Everything sent so far: the finished page after Run.
+  const std::string& output() const { return output_; }
+
+ private:
+  void SendHead(int status, const NameValueList& headers) override;
+  bool SendBody(std::string_view bytes) override;
+
+  std::shared_ptr<ScriptingContext> context_;
+  int status_ = 0;
+  NameValueList headers_;
+  std::string output_;
+};
+
+}  // namespace kelvo
+
+#endif  // KELVO_HOST_H_
