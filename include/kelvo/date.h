@@ -18,9 +18,11 @@ struct DateTimeParts {
 };
 
 // The date of those parts (proleptic Gregorian). Throws Error(errc::kOverflow) outside
-// 1 Jan 100 .. 31 Dec 9999 and Error(errc::kInvalidCall) for an impossible date or time.
+// 1 Jan 100 .. 31 Dec 9999 and Error(errc::kInvalidCall) for an impossible date or time
+// (month 1..12, day within the month, hour 0..23, minute and second 0..59).
 KELVO_EXPORT Date MakeDate(const DateTimeParts& parts);
-// The parts of a date, resolved to whole seconds.
+// The parts of a date, rounded to the nearest whole second. Throws Error(errc::kOverflow) for a
+// serial outside 1 Jan 100 .. 31 Dec 9999 (or not a number).
 KELVO_EXPORT DateTimeParts SplitDate(Date date);
 
 }  // namespace kelvo
