@@ -9,10 +9,12 @@
 #ifndef KELVO_HOST_H_
 #define KELVO_HOST_H_
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -26,7 +28,9 @@ struct Locale;
 using NameValueList = std::vector<std::pair<std::string, std::string>>;
 
 // One request collection (query string, form fields or cookies): keys in arrival order, each
-// with one or more values. Keys are matched without regard to case.
+// with one or more values. Keys are matched without regard to ASCII letter case; other bytes
+// must match exactly. Adding and finding take constant time on average, so a hostile request
+// with many keys costs no more than its size.
 class KELVO_EXPORT RequestCollection {
  public:
   struct Entry {
@@ -45,10 +49,13 @@ class KELVO_EXPORT RequestCollection {
 
  private:
   std::vector<Entry> entries_;
+  std::unordered_map<std::string, std::size_t> index_;  // lower-cased key -> entries_ position
 };
 
 // Decodes an application/x-www-form-urlencoded text ("a=1&b=x+y%21") into `into`: "+" is a
-// blank, %XX a byte; a malformed escape is kept as written. Never fails, whatever the bytes.
+// blank, %XX a byte (hex in either case); a malformed escape ("%G1", "%4", a final "%") is kept
+// as written. A piece without "=" is a key with the empty value; empty pieces ("a=1&&b=2") are
+// skipped. Bytes are kept as they decode (NULs, invalid UTF-8). Never fails, whatever the bytes.
 KELVO_EXPORT void ParseUrlEncoded(std::string_view text, RequestCollection& into);
 
 // The classic form encoding: letters and digits kept, blank as "+", every other byte as %XX
@@ -56,10 +63,10 @@ KELVO_EXPORT void ParseUrlEncoded(std::string_view text, RequestCollection& into
 KELVO_EXPORT std::string UrlEncode(std::string_view text);
 
 // What a connector supplies for one request.
-struct RequestData {
-  std::string query_string;      // raw, without the "?"
-  std::string body;              // raw request body
-  NameValueList cookies;         // decoded cookie names and values
+struct KELVO_EXPORT RequestData {
+  std::string query_string;        // raw, without the "?"
+  std::string body;                // raw request body
+  NameValueList cookies;           // decoded cookie names and values
   NameValueList server_variables;  // SCRIPT_NAME, REQUEST_METHOD, QUERY_STRING, CONTENT_TYPE, ...
 
   // A GET of `script_name` with the given raw query string.
@@ -69,10 +76,14 @@ struct RequestData {
                           std::string query_string = {});
 };
 
-class KELVO_EXPORT Request {
+class KELVO_EXPORT Request final {
  public:
   // Parses the query string, and the body when the request is a POST whose CONTENT_TYPE is
-  // application/x-www-form-urlencoded. Missing standard server variables are filled in.
+  // application/x-www-form-urlencoded (parameters such as "; charset=utf-8" allowed); any other
+  // body leaves Form empty. Missing standard server variables get the in-memory defaults:
+  // SCRIPT_NAME "", REQUEST_METHOD "GET", QUERY_STRING the raw query, CONTENT_TYPE "",
+  // CONTENT_LENGTH the body size, REMOTE_ADDR "127.0.0.1", HTTP_HOST and SERVER_NAME
+  // "localhost", SERVER_PORT "80", SERVER_PROTOCOL "HTTP/1.1", HTTPS "off".
   explicit Request(RequestData data);
 
   // The named lookup: query string, then form fields, then cookies, then server variables;
@@ -109,22 +120,36 @@ class KELVO_EXPORT ResponseSink {
 };
 
 // User side of a response. Output is buffered until the page finishes (so Clear can discard
-// it) unless the page starts streaming.
-class KELVO_EXPORT Response {
+// it) unless the page starts streaming. The sink is borrowed and must outlive the response.
+//
+// The head (status, Content-Type, added headers) goes out once, at StartStreaming, End or
+// Finish; changing it afterwards throws Error(errc::kInvalidCall). A text/* content type
+// without a charset is sent with "; charset=utf-8", the encoding of all Kelvo text.
+class KELVO_EXPORT Response final {
  public:
   explicit Response(ResponseSink& sink) : sink_(sink) {}
+  Response(const Response&) = delete;
+  Response& operator=(const Response&) = delete;
 
-  // Appends text to the output, in call order. Ignored once the response has ended.
+  // Appends text to the output, in call order. Ignored once the response has ended or the
+  // client has gone away.
   void Write(std::string_view text);
-  // Discards the buffered body. Headers and content type stay.
+  // Discards the buffered body. Headers and content type stay. Once streaming has begun the
+  // output is gone and cannot be taken back: throws Error(errc::kInvalidCall). A no-op after
+  // the response has ended.
   void Clear();
   // Sends what is buffered and ends the page: throws PageEnded, so nothing after it runs.
   [[noreturn]] void End();
 
-  void SetContentType(std::string_view type) { content_type_ = type; }
+  // Throws Error(errc::kInvalidCall) for a type holding control characters (header splitting).
+  void SetContentType(std::string_view type);
   const std::string& ContentType() const { return content_type_; }
+  // Adds a header to the head. A "Content-Type" header sets the content type instead, so the
+  // head never carries two. Throws Error(errc::kInvalidCall) for a name that is not an HTTP
+  // token or a value holding control characters.
   void AddHeader(std::string_view name, std::string_view value);
-  void SetStatus(int status) { status_ = status; }
+  // Throws Error(errc::kInvalidCall) for a code outside 100..599.
+  void SetStatus(int status);
   int Status() const { return status_; }
 
   // Sends the head and the buffered body now; later writes go straight to the sink.
@@ -141,6 +166,8 @@ class KELVO_EXPORT Response {
 
  private:
   void SendHead();
+  void SendBody(std::string_view bytes);
+  void RequireHeadUnsent(std::string_view operation) const;
 
   ResponseSink& sink_;
   std::string buffer_;
@@ -167,6 +194,7 @@ struct PageOptions {
 // the connector's and must outlive the context.
 class KELVO_EXPORT ScriptingContext final : public Object {
  public:
+  // Throws Error when options.locale names no built-in locale.
   ScriptingContext(RequestData request, ResponseSink& sink, PageOptions options = {});
 
   kelvo::Request& request() { return request_; }
@@ -184,13 +212,17 @@ class KELVO_EXPORT ScriptingContext final : public Object {
 };
 
 // The in-memory host, for tests and the command line: runs a page body and keeps what it sent.
+// The page is the context's sink: a context shared out through context() must not be used
+// after the page is destroyed.
 class KELVO_EXPORT MemoryPage final : private ResponseSink {
  public:
+  // Throws Error when options.locale names no built-in locale.
   explicit MemoryPage(RequestData request, PageOptions options = {});
 
   const std::shared_ptr<ScriptingContext>& context() const { return context_; }
   // Runs `body` with the page's context, stops quietly at Response::End, then finishes the
-  // response. Any other failure leaves Run.
+  // response. Any other failure leaves Run with the response unfinished: what the body wrote
+  // stays in context()->response().Buffered().
   void Run(const std::function<void(ScriptingContext&)>& body);
 
   int status() const { return status_; }

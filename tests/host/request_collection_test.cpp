@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kelvo/host.h"
+
+namespace kelvo {
+namespace {
+
+TEST(RequestCollectionTest, KeysMatchWithoutRegardToAsciiCase) {
+  RequestCollection c;
+  c.Add("BookMark", "5");
+  c.Add("bookmark", "6");
+  ASSERT_EQ(c.entries().size(), 1u);
+  EXPECT_EQ(c.entries()[0].key, "BookMark");
+  EXPECT_EQ(c.Find("BOOKMARK"), &c.entries()[0]);
+  EXPECT_EQ(c.Find("Bookmarks"), nullptr);
+}
+
+TEST(RequestCollectionTest, NonAsciiBytesMustMatchExactly) {
+  RequestCollection c;
+  c.Add("\xC3\xA9t\xC3\xA9", "summer");
+  EXPECT_EQ(c.Get("\xC3\xA9T\xC3\xA9"), "summer");
+  EXPECT_EQ(c.Get("\xC3\x89T\xC3\x89"), "");
+}
+
+TEST(RequestCollectionTest, GetJoinsSeveralValuesAndIsEmptyWhenAbsent) {
+  RequestCollection c;
+  c.Add("k", "a");
+  c.Add("k", "");
+  c.Add("k", "c");
+  EXPECT_EQ(c.Get("k"), "a, , c");
+  EXPECT_EQ(c.Get("missing"), "");
+}
+
+TEST(RequestCollectionTest, StaysConsistentWhenCopiedAndGrown) {
+  RequestCollection c;
+  for (int i = 0; i < 1000; ++i) c.Add("key" + std::to_string(i % 100), std::to_string(i));
+  RequestCollection copy = c;
+  copy.Add("KEY5", "extra");
+  ASSERT_EQ(copy.entries().size(), 100u);
+  EXPECT_EQ(copy.Find("key5")->values.size(), 11u);
+  EXPECT_EQ(c.Find("key5")->values.size(), 10u);
+  EXPECT_EQ(copy.Find("Key99")->values.back(), "999");
+}
+
+}  // namespace
+}  // namespace kelvo
