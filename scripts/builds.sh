@@ -1,0 +1,25 @@
+# Sourced by the other scripts: the two build folders and how each is configured. The demo and
+# the tests share build/, so running one after the other rebuilds nothing.
+
+KELVO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+KELVO_BUILD="$KELVO_ROOT/build"
+KELVO_BUILD_ASAN="$KELVO_ROOT/build-asan"
+
+# GCC, optimised with debug information, warnings as errors.
+kelvo_configure_gcc() {
+  cmake -S "$KELVO_ROOT" -B "$KELVO_BUILD" -G Ninja \
+    -DCMAKE_CXX_COMPILER=g++ \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKELVO_WERROR=ON
+}
+
+# Clang with AddressSanitizer and UndefinedBehaviorSanitizer. The benchmarks are left to the GCC
+# build, which already keeps them compiling.
+kelvo_configure_asan() {
+  cmake -S "$KELVO_ROOT" -B "$KELVO_BUILD_ASAN" -G Ninja \
+    -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=Debug \
+    -DKELVO_SANITIZE=ON \
+    -DKELVO_WERROR=ON \
+    -DKELVO_BUILD_BENCHMARKS=OFF
+}
