@@ -59,11 +59,5 @@ TEST(MemoryPageTest, LocaleComesFromTheOptions) {
   EXPECT_THROW(MemoryPage(RequestData::Get("/p"), PageOptions{"xx-NOPE"}), Error);
 }
 
-TEST(MemoryPageTest, ContextIsAnObjectWithoutScriptMembers) {
-  MemoryPage page(RequestData::Get("/p"));
-  Object& object = *page.context();
-  EXPECT_EQ(object.ClassName(), "ScriptingContext");
-}
-
 }  // namespace
 }  // namespace kelvo
