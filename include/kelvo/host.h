@@ -187,6 +187,9 @@ class KELVO_EXPORT Server {
 // Per-page settings a host chooses.
 struct PageOptions {
   std::string locale = "en-US";  // name of a built-in locale (kelvo/locale.h)
+  // Key of the signatures of statements a page carries. Servers that accept each other's
+  // pages share one; empty selects a random key made once per process.
+  std::string signing_secret;
 };
 
 // The page's scripting context: the only way from the component to the request, the response
@@ -201,6 +204,7 @@ class KELVO_EXPORT ScriptingContext final : public Object {
   kelvo::Response& response() { return response_; }
   const kelvo::Server& server() const { return server_; }
   const Locale& locale() const { return *locale_; }
+  const std::string& signing_secret() const { return signing_secret_; }
 
   std::string_view ClassName() const override { return "ScriptingContext"; }
 
@@ -209,6 +213,7 @@ class KELVO_EXPORT ScriptingContext final : public Object {
   kelvo::Response response_;
   kelvo::Server server_;
   const Locale* locale_;
+  std::string signing_secret_;
 };
 
 // The in-memory host, for tests and the command line: runs a page body and keeps what it sent.

@@ -1,11 +1,16 @@
 #include <utility>
 
 #include "kelvo/host.h"
+#include "host/signing_secret.h"
 #include "kelvo/locale.h"
 
 namespace kelvo {
 
 ScriptingContext::ScriptingContext(RequestData request, ResponseSink& sink, PageOptions options)
-    : request_(std::move(request)), response_(sink), locale_(&Locale::Find(options.locale)) {}
+    : request_(std::move(request)),
+      response_(sink),
+      locale_(&Locale::Find(options.locale)),
+      signing_secret_(options.signing_secret.empty() ? ProcessSigningSecret()
+                                                     : std::move(options.signing_secret)) {}
 
 }  // namespace kelvo

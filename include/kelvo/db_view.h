@@ -1,0 +1,232 @@
+// DbView: the database grid a page creates, configures through properties and asks to render.
+//
+// One DbView serves one page request on the page's thread; it is not thread-safe and keeps
+// nothing between requests. Lifecycle: create → OnStartPage(context) → set properties →
+// WriteHtmlTable() → read ErrorMessage, RecordCount, FromRow, ToRow, CurrentMode,
+// CurrentRecord → OnEndPage().
+//
+// Failures: rendering traps its own failures and appends "description in Procedure<br>"
+// entries to ErrorMessage. Property setters and the calls named below as failing the call
+// throw kelvo::Error.
+#ifndef KELVO_DB_VIEW_H_
+#define KELVO_DB_VIEW_H_
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "kelvo/export.h"
+#include "kelvo/object.h"
+
+namespace kelvo {
+
+class Command;
+class DBConnection;
+class Recordset;
+class ScriptingContext;
+namespace detail {
+struct DbViewState;
+}
+
+class KELVO_EXPORT DbView final : public Object {
+ public:
+  // Sets every property to its default and the captions to English.
+  DbView();
+  ~DbView() override;
+
+  // Page hooks. OnStartPage keeps the context; a context that is not a ScriptingContext is
+  // recorded in ErrorMessage ("number:description in OnStartPage<br>"). OnEndPage releases a
+  // connection the grid made from ConnectionString, releases the context and completes the
+  // object context.
+  void OnStartPage(const Variant& context);
+  void OnEndPage();
+
+  // Renders the grid (or record form, or export) into the page's response.
+  void WriteHtmlTable();
+  // Opens `connection` as ConnectionString and renders "SELECT * FROM " + `table`.
+  void QHtmlTable(std::string_view connection, std::string_view table);
+
+  // The accumulated failure entries; never cleared by the grid.
+  const std::string& ErrorMessage() const;
+  // "grid", "formview", "formedit" or "formadd" for the current request.
+  std::string CurrentMode() const;
+  // The value of field `column` (from 1) of the first record the last rendering showed; the
+  // empty text while an add form is requested. Throws Error when no record was captured.
+  Variant CurrentRecord(std::int16_t column) const;
+
+  // Data sources. ConnectionString opens a new connection that the grid owns (fails the call
+  // when the database refuses it). VexmoConnection is the page's shared connection.
+  // StoredProcCommand and ADORecordset hand in a command or an open recordset, which stay the
+  // page's; VexmoConnection must be set before StoredProcCommand.
+  const std::string& ConnectionString() const;
+  void SetConnectionString(std::string_view value);
+  const std::shared_ptr<DBConnection>& VexmoConnection() const;
+  void SetVexmoConnection(std::shared_ptr<DBConnection> value);
+  const std::shared_ptr<Command>& StoredProcCommand() const;
+  void SetStoredProcCommand(std::shared_ptr<Command> value);
+  void SetADORecordset(std::shared_ptr<Recordset> value);
+
+  // Captions: Language is "ENG", "GER" or "NOR" (exact case; other values are ignored). The
+  // three lists replace the caption (12 items), button (5) and message (3 or 4) tables; a
+  // list with too few items is reported in ErrorMessage and ignored.
+  const std::string& Language() const;
+  void SetLanguage(std::string_view value);
+  void SetLanguageString(std::string_view value);
+  void SetLanguageBtnString(std::string_view value);
+  void SetLangUpdString(std::string_view value);
+
+  // Properties. Setters that do more than store are described where they are implemented;
+  // RecordsPerPage ignores values at or above RecordsMaxLimit and fails with an overflow above
+  // 32767; DisplayNavBarFirstLastBtn takes and returns "True"/"False".
+  const std::string& sql() const;
+  void SetSql(std::string_view value);
+  const std::string& FormSQL() const;
+  void SetFormSQL(std::string_view value);
+  const std::string& EditSQL() const;
+  void SetEditSQL(std::string_view value);
+  const std::string& DeleteSQL() const;
+  void SetDeleteSQL(std::string_view value);
+  bool PersistentSQL() const;
+  void SetPersistentSQL(bool value);
+  const std::string& EditOptions() const;
+  void SetEditOptions(std::string_view value);
+  const std::string& EditPrimaryKeys() const;
+  void SetEditPrimaryKeys(std::string_view value);
+  const std::string& EditNewPKStatement() const;
+  void SetEditNewPKStatement(std::string_view value);
+  const std::string& EditConfirmDeleteString() const;
+  void SetEditConfirmDeleteString(std::string_view value);
+  const std::string& EditFieldsReadOnly() const;
+  void SetEditFieldsReadOnly(std::string_view value);
+  bool EditPerformUpdates() const;
+  void SetEditPerformUpdates(bool value);
+  const std::string& RequiredFieldIndicator() const;
+  void SetRequiredFieldIndicator(std::string_view value);
+  std::int32_t RecordsPerPage() const;
+  void SetRecordsPerPage(std::int32_t value);
+  std::int32_t RecordsMaxLimit() const;
+  void SetRecordsMaxLimit(std::int32_t value);
+  std::int32_t RecordCount() const;
+  void SetRecordCount(std::int32_t value);
+  bool CountRecords() const;
+  void SetCountRecords(bool value);
+  std::int32_t FromRow() const;
+  std::int32_t ToRow() const;
+  const std::string& DisplayNavBar() const;
+  void SetDisplayNavBar(std::string_view value);
+  const std::string& DisplayNavBarTextOptions() const;
+  void SetDisplayNavBarTextOptions(std::string_view value);
+  std::string DisplayNavBarFirstLastBtn() const;
+  void SetDisplayNavBarFirstLastBtn(std::string_view value);
+  bool DisableNavBarLastPageBtn() const;
+  void SetDisableNavBarLastPageBtn(bool value);
+  bool DisplayRecordsPerPageSelect() const;
+  void SetDisplayRecordsPerPageSelect(bool value);
+  const std::string& RecordsPerPageOptions() const;
+  void SetRecordsPerPageOptions(std::string_view value);
+  const std::string& RecordsPerPageSelectPlacement() const;
+  void SetRecordsPerPageSelectPlacement(std::string_view value);
+  const std::string& OrderByFields() const;
+  void SetOrderByFields(std::string_view value);
+  bool OrderByDesc() const;
+  void SetOrderByDesc(bool value);
+  const std::string& Tag() const;
+  void SetTag(std::string_view value);
+  const std::string& DisplayType() const;
+  void SetDisplayType(std::string_view value);
+  bool UseCSS() const;
+  void SetUseCSS(bool value);
+  bool DisplayHeader() const;
+  void SetDisplayHeader(bool value);
+  bool DisplayDebug() const;
+  void SetDisplayDebug(bool value);
+  bool DisplayExcelIcon() const;
+  void SetDisplayExcelIcon(bool value);
+  const std::string& ImageDir() const;
+  void SetImageDir(std::string_view value);
+  const std::string& FooterText() const;
+  void SetFooterText(std::string_view value);
+  const std::string& TableTag() const;
+  void SetTableTag(std::string_view value);
+  const std::string& GridTableTag() const;
+  void SetGridTableTag(std::string_view value);
+  const std::string& FormTableTag() const;
+  void SetFormTableTag(std::string_view value);
+  const std::string& Width() const;
+  void SetWidth(std::string_view value);
+  const std::string& THTag() const;
+  void SetTHTag(std::string_view value);
+  const std::string& TDTag() const;
+  void SetTDTag(std::string_view value);
+  const std::string& TDOddTag() const;
+  void SetTDOddTag(std::string_view value);
+  const std::string& TDEvenTag() const;
+  void SetTDEvenTag(std::string_view value);
+  const std::string& GridTRTag() const;
+  void SetGridTRTag(std::string_view value);
+  const std::string& GridTREvenTag() const;
+  void SetGridTREvenTag(std::string_view value);
+  const std::string& GridTROddTag() const;
+  void SetGridTROddTag(std::string_view value);
+  const std::string& GridTDTag() const;
+  void SetGridTDTag(std::string_view value);
+  const std::string& GridTDOddTag() const;
+  void SetGridTDOddTag(std::string_view value);
+  const std::string& GridTDEvenTag() const;
+  void SetGridTDEvenTag(std::string_view value);
+  const std::string& FormTDTag() const;
+  void SetFormTDTag(std::string_view value);
+  const std::string& GridCellWidths() const;
+  void SetGridCellWidths(std::string_view value);
+  const std::string& FormCellWidths() const;
+  void SetFormCellWidths(std::string_view value);
+  std::int32_t MemoFieldLimit() const;
+  void SetMemoFieldLimit(std::int32_t value);
+  const std::string& GridDisplayFieldNames() const;
+  void SetGridDisplayFieldNames(std::string_view value);
+  const std::string& FormDisplayFieldNames() const;
+  void SetFormDisplayFieldNames(std::string_view value);
+  const std::string& GridFieldsShow() const;
+  void SetGridFieldsShow(std::string_view value);
+  const std::string& GridFieldsHide() const;
+  void SetGridFieldsHide(std::string_view value);
+  const std::string& FormFieldsShow() const;
+  void SetFormFieldsShow(std::string_view value);
+  const std::string& FormFieldsHide() const;
+  void SetFormFieldsHide(std::string_view value);
+  const std::string& GridColsNoSort() const;
+  void SetGridColsNoSort(std::string_view value);
+  const std::string& GridCellsNoBr() const;
+  void SetGridCellsNoBr(std::string_view value);
+  bool GridDisplayIndex() const;
+  void SetGridDisplayIndex(bool value);
+  std::int16_t GridLinkIndex() const;
+  void SetGridLinkIndex(std::int16_t value);
+  const std::string& GridFieldsSupressDup() const;
+  void SetGridFieldsSupressDup(std::string_view value);
+  const std::string& GridFreeFormatCellDataFieldDelimiter() const;
+  void SetGridFreeFormatCellDataFieldDelimiter(std::string_view value);
+  const std::string& GridFreeFormatCellColumnDelimiter() const;
+  void SetGridFreeFormatCellColumnDelimiter(std::string_view value);
+  bool ApplyCellFormattingToForm() const;
+  void SetApplyCellFormattingToForm(bool value);
+  bool ApplyColFormattingToForm() const;
+  void SetApplyColFormattingToForm(bool value);
+
+  std::string_view ClassName() const override { return "DbView"; }
+  // Every member above, by name without regard to case.
+  Variant Invoke(std::string_view member, CallKind kind, std::span<const Variant> args) override;
+
+  // The grid's state, for Kelvo's own subsystems.
+  detail::DbViewState& state() { return *s_; }
+  const detail::DbViewState& state() const { return *s_; }
+
+ private:
+  std::unique_ptr<detail::DbViewState> s_;
+};
+
+}  // namespace kelvo
+
+#endif  // KELVO_DB_VIEW_H_

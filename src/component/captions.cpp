@@ -1,0 +1,119 @@
+#include "component/captions.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "kelvo/error.h"
+
+namespace kelvo::detail {
+namespace {
+
+struct LanguageTexts {
+  std::string_view code;
+  std::array<std::string_view, 12> captions;
+  std::array<std::string_view, 5> buttons;
+  std::array<std::string_view, 4> messages;
+};
+
+constexpr std::array<LanguageTexts, 3> kLanguages = {{
+    {"ENG",
+     {"Next", "Next", "Previous", "Previous", "Record", "Records", "List", "of", "First", "Last",
+      "Records per Page", "Page"},
+     {"Edit", "Save", "Close", "Add", "Delete"},
+     {"[New record saved ok]", "[Record saved ok]", "[Record deleted]",
+      "Record WAS NOT SAVED. Fill out all required fields."}},
+    {"GER",
+     {"N\u00e4chster", "N\u00e4chste", "Vorheriger", "Vorherige", "Datensatz",
+      "Datens\u00e4tze", "Liste", "von", "Erste", "Letzter", "Datens\u00e4tze pro Seite",
+      "Seite"},
+     {"Edit", "Save", "Close", "Add", "Delete"},
+     {"[New record saved ok]", "[Record saved ok]", "[Record deleted]",
+      "Record WAS NOT SAVED. Fill out all required fields."}},
+    {"NOR",
+     {"Neste", "Neste", "Forrige", "Forrige", "post", "poster", "Liste", "av", "F\u00f8rste",
+      "Siste", "Poster per side", "side"},
+     {"Rediger", "Lagre", "Lukk", "Ny", "Slett"},
+     {"[Ny datapost lagret]", "[Dataposten ble lagret]", "[Dataposten ble slettet]",
+      "Dataposten ble IKKE LAGRET. Fyll ut p\u00e5krevde verdier."}},
+}};
+
+template <std::size_t N>
+std::vector<std::string> ToTable(const std::array<std::string_view, N>& texts) {
+  return std::vector<std::string>(texts.begin(), texts.end());
+}
+
+std::vector<std::string> SplitAtCommas(std::string_view list) {
+  std::vector<std::string> items;
+  if (list.empty()) return items;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = list.find(',', start);
+    items.emplace_back(list.substr(start, comma - start));
+    if (comma == std::string_view::npos) return items;
+    start = comma + 1;
+  }
+}
+
+// Replaces `table` with the list's items when there are at least `needed`; slots the list
+// does not reach keep their texts, so a three-item message list keeps the required-field text.
+void ReplaceTable(DbViewState& s, std::vector<std::string>& table, std::string_view list,
+                  std::size_t needed, std::string_view property) {
+  std::vector<std::string> items = SplitAtCommas(list);
+  if (items.size() < needed) {
+    s.ErrorMessage += "Wrong number of strings set in the " + std::string(property) + ". " +
+                      std::to_string(items.size()) +
+                      " was given. The correct number of strings separated by comma is " +
+                      std::to_string(needed) + "!<br>";
+    return;
+  }
+  for (std::size_t i = items.size(); i < table.size(); ++i) items.push_back(table[i]);
+  table = std::move(items);
+}
+
+const std::string& Slot(const std::vector<std::string>& table, int slot) {
+  if (slot < 0 || static_cast<std::size_t>(slot) >= table.size()) {
+    throw Error(errc::kSubscriptOutOfRange, "Subscript out of range");
+  }
+  return table[static_cast<std::size_t>(slot)];
+}
+
+}  // namespace
+
+void SetLanguage(DbViewState& s, std::string_view code) {
+  for (const LanguageTexts& language : kLanguages) {
+    if (language.code != code) continue;
+    s.Language = code;
+    s.marrCaptions = ToTable(language.captions);
+    s.marrButtons = ToTable(language.buttons);
+    s.marrMessages = ToTable(language.messages);
+    return;
+  }
+}
+
+void SetLanguageString(DbViewState& s, std::string_view list) {
+  ReplaceTable(s, s.marrCaptions, list, 12, "LanguageString");
+}
+
+void SetLanguageBtnString(DbViewState& s, std::string_view list) {
+  ReplaceTable(s, s.marrButtons, list, 5, "LanguageBtnString");
+}
+
+void SetLangUpdString(DbViewState& s, std::string_view list) {
+  ReplaceTable(s, s.marrMessages, list, 3, "LanguageUpdString");
+}
+
+const std::string& CaptionText(const DbViewState& s, CaptionSlot slot) {
+  return Slot(s.marrCaptions, slot);
+}
+
+const std::string& ButtonText(const DbViewState& s, ButtonSlot slot) {
+  return Slot(s.marrButtons, slot);
+}
+
+const std::string& MessageText(const DbViewState& s, MessageSlot slot) {
+  return Slot(s.marrMessages, slot);
+}
+
+}  // namespace kelvo::detail

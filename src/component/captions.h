@@ -1,0 +1,35 @@
+// The caption, button and message tables: every word the grid itself puts on the page, in
+// English, German or Norwegian, or replaced by the page's own lists.
+#ifndef KELVO_COMPONENT_CAPTIONS_H_
+#define KELVO_COMPONENT_CAPTIONS_H_
+
+#include <string>
+#include <string_view>
+
+#include "component/db_view_state.h"
+
+namespace kelvo::detail {
+
+enum CaptionSlot {
+  CapNext, CapNextN, CapPrevious, CapPreviousN, CapRecord, CapRecords,
+  CapList, CapOf, CapFirst, CapLast, CapRecordsPerPage, CapPage,
+};
+enum ButtonSlot { BtnEdit, BtnSave, BtnClose, BtnAdd, BtnDelete };
+enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved };
+
+// "ENG", "GER" or "NOR" (exact case) fills all three tables; any other code changes nothing.
+void SetLanguage(DbViewState& s, std::string_view code);
+// Replace one table from a comma list; too few items leave it unchanged and are reported in
+// ErrorMessage.
+void SetLanguageString(DbViewState& s, std::string_view list);
+void SetLanguageBtnString(DbViewState& s, std::string_view list);
+void SetLangUpdString(DbViewState& s, std::string_view list);
+
+// A slot's text. A slot the table lacks throws Error(errc::kSubscriptOutOfRange).
+const std::string& CaptionText(const DbViewState& s, CaptionSlot slot);
+const std::string& ButtonText(const DbViewState& s, ButtonSlot slot);
+const std::string& MessageText(const DbViewState& s, MessageSlot slot);
+
+}  // namespace kelvo::detail
+
+#endif  // KELVO_COMPONENT_CAPTIONS_H_

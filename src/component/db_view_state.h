@@ -1,0 +1,121 @@
+// The state of one DbView: every property with its default, the per-request private members,
+// the caption tables and the error text. The component's procedures work on it directly.
+#ifndef KELVO_COMPONENT_DB_VIEW_STATE_H_
+#define KELVO_COMPONENT_DB_VIEW_STATE_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kelvo/data.h"
+#include "kelvo/db_connection.h"
+#include "kelvo/host.h"
+#include "kelvo/variant.h"
+
+namespace kelvo::detail {
+
+struct DbViewState {
+  // Properties, named as the page sees them.
+  std::string sql = "";
+  std::string FormSQL = "";
+  std::string EditSQL = "";
+  std::string DeleteSQL = "";
+  bool PersistentSQL = false;
+  std::string EditOptions = "";
+  std::string EditPrimaryKeys = "";
+  std::string EditNewPKStatement = "";
+  std::string EditConfirmDeleteString = "";
+  std::string EditFieldsReadOnly = "";
+  bool EditPerformUpdates = true;
+  std::string RequiredFieldIndicator = "&nbsp;*&nbsp;";
+  std::int16_t RecordsPerPage = 20;
+  std::int32_t RecordsMaxLimit = 1000000;
+  std::int32_t RecordCount = -1;
+  bool CountRecords = true;
+  std::int32_t FromRow = 0;
+  std::int32_t ToRow = 0;
+  std::string DisplayNavBar = "bottom";
+  std::string DisplayNavBarTextOptions = "both";
+  bool DisplayNavBarFirstLastBtn = true;
+  bool DisableNavBarLastPageBtn = false;
+  bool DisplayRecordsPerPageSelect = false;
+  std::string RecordsPerPageOptions = "5,10,20,30,40,50,100,200";
+  std::string RecordsPerPageSelectPlacement = "top";
+  std::string OrderByFields = "";
+  bool OrderByDesc = false;
+  std::string Tag = "1";
+  std::string DisplayType = "default";
+  bool UseCSS = true;
+  bool DisplayHeader = true;
+  bool DisplayDebug = false;
+  bool DisplayExcelIcon = true;
+  std::string ImageDir = "../gfx/";
+  std::string FooterText = "";
+  std::string TableTag = "border=\"0\" cellspacing=\"0\"";
+  std::string GridTableTag = "";
+  std::string FormTableTag = "";
+  std::string Width = "";
+  std::string THTag = "";
+  std::string TDTag = "";
+  std::string TDOddTag = "";
+  std::string TDEvenTag = "";
+  std::string GridTRTag = "";
+  std::string GridTREvenTag = "";
+  std::string GridTROddTag = "";
+  std::string GridTDTag = "";
+  std::string GridTDOddTag = "";
+  std::string GridTDEvenTag = "";
+  std::string FormTDTag = "";
+  std::string GridCellWidths = "";
+  std::string FormCellWidths = "";
+  std::int32_t MemoFieldLimit = -1;
+  std::string GridDisplayFieldNames = "";
+  std::string FormDisplayFieldNames = "";
+  std::string GridFieldsShow = "";
+  std::string GridFieldsHide = "";
+  std::string FormFieldsShow = "";
+  std::string FormFieldsHide = "";
+  std::string GridColsNoSort = "";
+  std::string GridCellsNoBr = "";
+  bool GridDisplayIndex = true;
+  std::int16_t GridLinkIndex = 0;
+  std::string GridFieldsSupressDup = "";
+  std::string GridFreeFormatCellDataFieldDelimiter = "#";
+  std::string GridFreeFormatCellColumnDelimiter = ",";
+  bool ApplyCellFormattingToForm = true;
+  bool ApplyColFormattingToForm = true;
+  std::string ConnectionString;
+  std::shared_ptr<DBConnection> VexmoConnection;
+  std::shared_ptr<Command> StoredProcCommand;
+  std::shared_ptr<Recordset> ADORecordset;
+  std::string Language = "ENG";
+  std::string ErrorMessage;  // only ever appended to
+
+  // Caption, button and message tables, filled by Language or the page's lists.
+  std::vector<std::string> marrCaptions;
+  std::vector<std::string> marrButtons;
+  std::vector<std::string> marrMessages;
+
+  // Last value shown per column listed in GridFieldsSupressDup; one slot more than items.
+  std::vector<Variant> marrGridFieldsSupressDup;
+
+  // Per-request members.
+  std::shared_ptr<ScriptingContext> mvarScriptingContext;
+  bool mvarOwnsConnection = false;
+  bool mvarStoredProc = false;
+  bool mvarRecordsetSupplied = false;
+  bool mvarSeparateFormSql = false;
+  std::int32_t mvarCurrRecord = 1;
+  std::int32_t mvarBookmark = 0;
+  std::string mvarFormDisplay;
+  bool mvarFormOneRec = false;
+  bool mvarFormMode = false;
+  bool mvarUpdateFailed = false;
+  std::vector<Variant> mvarCurrentRowValues;  // first record shown, one value per field
+  std::string mvarStatusText;
+};
+
+}  // namespace kelvo::detail
+
+#endif  // KELVO_COMPONENT_DB_VIEW_STATE_H_

@@ -1,0 +1,10 @@
+#include "component/error_report.h"
+
+namespace kelvo::detail {
+
+void AppendError(DbViewState& s, std::string_view description, std::string_view text_after) {
+  s.ErrorMessage.append(description);
+  s.ErrorMessage.append(text_after);
+}
+
+}  // namespace kelvo::detail

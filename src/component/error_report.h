@@ -1,0 +1,62 @@
+// The grid's failure convention, written once: a trapped failure appends one entry to
+// ErrorMessage (the description, then the procedure's own text such as " in MakeDataGrid<br>")
+// and the procedure goes on. Response::End's PageEnded is not a failure and always passes.
+#ifndef KELVO_COMPONENT_ERROR_REPORT_H_
+#define KELVO_COMPONENT_ERROR_REPORT_H_
+
+#include <exception>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "component/db_view_state.h"
+#include "kelvo/error.h"
+
+namespace kelvo::detail {
+
+// Appends "description" + `text_after` to ErrorMessage.
+void AppendError(DbViewState& s, std::string_view description, std::string_view text_after);
+
+// Runs `step`; a failure is recorded with `text_after` and swallowed. Returns whether the
+// step completed.
+template <class Step>
+bool GuardedStep(DbViewState& s, std::string_view text_after, Step&& step) {
+  try {
+    std::forward<Step>(step)();
+    return true;
+  } catch (const std::exception& failure) {  // kelvo::Error and the standard library's own
+    AppendError(s, failure.what(), text_after);
+  }
+  return false;
+}
+
+// Evaluates a test; a failure is recorded with `text_after` and the test counts as passed.
+template <class Test>
+bool GuardedTest(DbViewState& s, std::string_view text_after, Test&& test) {
+  bool result = true;
+  GuardedStep(s, text_after, [&] { result = std::forward<Test>(test)(); });
+  return result;
+}
+
+// Runs a step of a procedure that never reports: a failure skips the step.
+template <class Step>
+void IgnoreFailure(Step&& step) {
+  try {
+    std::forward<Step>(step)();
+  } catch (const std::exception&) {  // the step is skipped; its caller goes on
+  }
+}
+
+// Evaluates a test for a procedure that never reports: a failure counts as passed.
+template <class Test>
+bool SilentTest(Test&& test) {
+  try {
+    return std::forward<Test>(test)();
+  } catch (const std::exception&) {
+    return true;
+  }
+}
+
+}  // namespace kelvo::detail
+
+#endif  // KELVO_COMPONENT_ERROR_REPORT_H_

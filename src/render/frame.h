@@ -1,0 +1,35 @@
+// The pieces of the outer frame the render driver writes around one renderer: the head with
+// the form that posts back to the page, the selector and add-button rows, the cell that holds
+// the grid or the form, and the closing rows.
+#ifndef KELVO_RENDER_FRAME_H_
+#define KELVO_RENDER_FRAME_H_
+
+#include <cstdint>
+#include <string_view>
+
+#include "component/db_view_state.h"
+
+namespace kelvo::detail {
+
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// The credit comment, the outer table (with Width outside form mode), the debug row showing
+// `statement` when DisplayDebug is set, and the form start tag.
+void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement);
+// A row holding the records-per-page selector above the body.
+void WriteTopSelectorRow(DbViewState& s);
+// The row with the button that opens the add form.
+void WriteAddButtonRow(DbViewState& s);
+// The start of the cell holding a record form, and of the cell holding the grid table of
+// `column_count` columns.
+void WriteFormCellStart(DbViewState& s);
+void WriteGridCellStart(DbViewState& s, std::int16_t column_count);
+// Closes the cell opened by either of the above.
+void WriteBodyCellEnd(DbViewState& s);
+// The selector row below the body, the footer row, and the end of form and table.
+void WriteBottomSelectorRow(DbViewState& s);
+void WriteFrameEnd(DbViewState& s);
+
+}  // namespace kelvo::detail
+
+#endif  // KELVO_RENDER_FRAME_H_

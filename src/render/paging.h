@@ -1,0 +1,37 @@
+// Record counting and the paging window: the total, the fetch limit, the positioning of the
+// recordset on the first record of the page, and the numbers for the navigation bar.
+#ifndef KELVO_RENDER_PAGING_H_
+#define KELVO_RENDER_PAGING_H_
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "component/db_view_state.h"
+#include "kelvo/data.h"
+
+namespace kelvo::detail {
+
+// The number of records `statement` returns, through a wrapping COUNT query; -1 when it
+// cannot be counted. Never reports a failure.
+std::int32_t GetRecordCount(const std::shared_ptr<Connection>& connection,
+                            std::string_view statement);
+
+// Records to fetch for a page: one more than the page shows, capped at RecordsMaxLimit.
+std::int32_t PageFetchLimit(const DbViewState& s);
+
+// Moves the recordset forward to record mvarCurrRecord (lowering mvarCurrRecord to a counted
+// total it exceeds).
+void PositionOnFirstRecord(DbViewState& s, Recordset& recordset);
+
+// FromRow, ToRow and the next-record number for a navigation bar above a grid or a form.
+std::int32_t TopOfGridWindow(DbViewState& s);
+std::int32_t TopOfFormWindow(DbViewState& s);
+// FromRow and ToRow after `rows_shown` records were written; returns the next-record number
+// for the bottom bar (`top_next` when the recordset reached its end).
+std::int32_t WindowAfterRendering(DbViewState& s, Recordset& recordset, std::int32_t rows_shown,
+                                  std::int32_t top_next);
+
+}  // namespace kelvo::detail
+
+#endif  // KELVO_RENDER_PAGING_H_

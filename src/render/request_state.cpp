@@ -1,0 +1,232 @@
+#include "render/request_state.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+#include "component/error_report.h"
+#include "component/list_utils.h"
+#include "component/page_access.h"
+#include "component/web_encoding.h"
+#include "kelvo/convert.h"
+#include "render/sort_fields.h"
+#include "render/statement_signature.h"
+#include "runtime/string_ops.h"
+#include "runtime/text.h"
+
+namespace kelvo::detail {
+namespace {
+
+constexpr char kCrLf[] = "\r\n";
+
+std::int32_t Saturate(std::int64_t value) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+bool EndsWithIgnoreCase(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() &&
+         EqualsIgnoreCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+// One-shot actions of any grid on the page: carrying them would repeat the action on every
+// later click.
+bool IsActionParameter(std::string_view key) {
+  static constexpr std::array<std::string_view, 16> kActionSuffixes = {
+      "FormUpdate", "FormDelete", "FormInsert", "FormAdd",   "FormEdit",  "FormView",
+      "ToExcel.x",  "ToExcel.y",  "NEXT.x",     "NEXT.y",    "PREV.x",    "PREV.y",
+      "FIRST.x",    "FIRST.y",    "LAST.x",     "LAST.y"};
+  if (!StartsWithIgnoreCase(key, "Vexmo")) return false;
+  if (UCase(key).find("_FORM_") != std::string::npos) return true;
+  return std::any_of(kActionSuffixes.begin(), kActionSuffixes.end(),
+                     [&](std::string_view suffix) { return EndsWithIgnoreCase(key, suffix); });
+}
+
+bool IsCarried(const DbViewState& s, std::string_view key) {
+  return !StartsWithIgnoreCase(key, ParameterName(s, "")) && !IsActionParameter(key);
+}
+
+// Calls `visit(key, value)` for every value of every carried query-string and form parameter.
+template <class Visit>
+void ForEachCarriedValue(const DbViewState& s, Visit visit) {
+  const Request& request = PageRequest(s);
+  for (const RequestCollection* collection : {&request.QueryString(), &request.Form()}) {
+    for (const RequestCollection::Entry& entry : collection->entries()) {
+      if (!IsCarried(s, entry.key)) continue;
+      for (const std::string& value : entry.values) visit(entry.key, value);
+    }
+  }
+}
+
+std::string HiddenInput(std::string_view name, std::string_view value) {
+  std::string input = "<input type=\"hidden\" name=\"";
+  input += HtmlAttributeEncode(name);
+  input += "\" value=\"";
+  input += HtmlAttributeEncode(value);
+  input += "\">";
+  input += kCrLf;
+  return input;
+}
+
+void ReadPostedStatement(DbViewState& s) {
+  if (!IsPresent(s, "SQL")) return;
+  const std::string statement = RequestValue(s, "SQL");
+  if (s.PersistentSQL && IsStatementSignatureValid(PageSigningSecret(s), statement,
+                                                   RequestValue(s, "SQLSignature"))) {
+    s.sql = statement;
+    return;
+  }
+  AppendError(s, "The posted statement was ignored: it carries no valid signature",
+              " in ReadRequestState<br>");
+}
+
+void ReadPostedSortOrder(DbViewState& s) {
+  if (!IsPresent(s, "OrderByFields")) return;
+  const std::string fields(Trim(RequestValue(s, "OrderByFields")));
+  if (IsSafeSortList(fields)) {
+    s.OrderByFields = fields;
+    return;
+  }
+  AppendError(s, "The posted sort order was ignored: it is not a list of columns",
+              " in ReadRequestState<br>");
+}
+
+}  // namespace
+
+void ReadRequestState(DbViewState& s) {
+  const Locale& locale = PageLocale(s);
+  if (IsPresent(s, "maxrecords")) s.RecordsPerPage = CInt(RequestValue(s, "maxrecords"), locale);
+  if (s.RecordsPerPage < 1) s.RecordsPerPage = 20;
+  if (IsPresent(s, "CountRecords")) s.CountRecords = true;
+  s.mvarCurrRecord = 1;
+  if (IsPresent(s, "CurrRecord")) s.mvarCurrRecord = ToLongOrZero(RequestValue(s, "CurrRecord"));
+  if (s.mvarCurrRecord < 1) s.mvarCurrRecord = 1;
+  ReadPostedStatement(s);
+  s.mvarFormOneRec = false;
+  if (IsPresent(s, "FormDisplay")) {
+    s.mvarFormDisplay = Trim(RequestValue(s, "FormDisplay"));
+    s.mvarFormOneRec = UCase(s.mvarFormDisplay) == "FORMONEREC";
+  }
+  ReadPostedSortOrder(s);
+  if (IsPresent(s, "OrderByDesc")) s.OrderByDesc = true;
+}
+
+void ApplyNavCommand(DbViewState& s) {
+  const std::int64_t current = s.mvarCurrRecord;
+  const std::int64_t page = s.RecordsPerPage;
+  const std::int64_t step = s.mvarFormOneRec ? 1 : page;
+  if (IsPresent(s, "NEXT.x")) {
+    s.mvarCurrRecord = Saturate(current + step);
+  } else if (IsPresent(s, "PREV.x")) {
+    s.mvarCurrRecord = Saturate(current - step);
+  } else if (IsPresent(s, "FIRST.x")) {
+    s.mvarCurrRecord = 1;
+  } else if (IsPresent(s, "LAST.x")) {
+    const std::int64_t count = s.RecordCount;
+    if (s.mvarFormOneRec) {
+      s.mvarCurrRecord = s.RecordCount;
+    } else {
+      std::int64_t rest = page == 0 ? 0 : count % page;
+      if (rest == 0) rest = page;
+      s.mvarCurrRecord = Saturate(count - rest + 1);
+    }
+  }
+  if (s.mvarCurrRecord < 1) s.mvarCurrRecord = 1;
+  s.mvarBookmark = s.mvarCurrRecord;
+  if (IsPresent(s, "Bookmark")) {
+    s.mvarBookmark = CLng(RequestValue(s, "Bookmark"), PageLocale(s));
+    if (s.mvarFormOneRec) s.mvarCurrRecord = s.mvarBookmark;
+  }
+}
+
+std::string GetStateHiddenFields(const DbViewState& s) {
+  std::string fields;
+  fields += HiddenInput(ParameterName(s, "CurrRecord"), std::to_string(s.mvarCurrRecord));
+  if (s.CountRecords) fields += HiddenInput(ParameterName(s, "CountRecords"), "on");
+  const bool multi_record_form =
+      UCase(s.DisplayType).find("FORM") != std::string::npos && s.RecordsPerPage > 1;
+  const bool selector_posts_size = s.DisplayRecordsPerPageSelect &&
+                                   (!s.mvarFormMode || multi_record_form);
+  if (!selector_posts_size) {
+    fields += HiddenInput(ParameterName(s, "maxrecords"), std::to_string(s.RecordsPerPage));
+  }
+  if (s.PersistentSQL) {
+    fields += HiddenInput(ParameterName(s, "SQL"), s.sql);
+    fields += HiddenInput(ParameterName(s, "SQLSignature"), SignStatement(PageSigningSecret(s), s.sql));
+  }
+  fields += HiddenInput(ParameterName(s, "FormDisplay"), s.mvarFormDisplay);
+  fields += HiddenInput(ParameterName(s, "OrderByFields"), s.OrderByFields);
+  if (s.OrderByDesc) fields += HiddenInput(ParameterName(s, "OrderByDesc"), "True");
+  fields += GetCarriedHiddenFields(s);
+  return fields;
+}
+
+std::string GetCarriedHiddenFields(const DbViewState& s) {
+  std::string fields;
+  ForEachCarriedValue(s, [&](std::string_view key, std::string_view value) {
+    fields += HiddenInput(key, value);
+  });
+  return fields;
+}
+
+std::string GetStateQuery(const DbViewState& s, std::int64_t record) {
+  std::string query = ParameterName(s, "CurrRecord=") + std::to_string(record);
+  if (s.CountRecords) query += "&" + ParameterName(s, "CountRecords=on");
+  query += "&" + ParameterName(s, "maxrecords=") + std::to_string(s.RecordsPerPage);
+  if (s.PersistentSQL) {
+    const Server& server = PageServer(s);
+    query += "&" + ParameterName(s, "SQL=") + server.URLEncode(s.sql);
+    query += "&" + ParameterName(s, "SQLSignature=") + SignStatement(PageSigningSecret(s), s.sql);
+  }
+  query += GetCarriedQuery(s);
+  return query;
+}
+
+std::string GetCarriedQuery(const DbViewState& s) {
+  const Server& server = PageServer(s);
+  std::string query;
+  ForEachCarriedValue(s, [&](std::string_view key, std::string_view value) {
+    query += '&';
+    query += UrlEncodeComponent(key);
+    query += '=';
+    query += server.URLEncode(value);
+  });
+  return query;
+}
+
+std::string GetPKValueList(DbViewState& s, Recordset& recordset) {
+  if (s.EditPrimaryKeys.empty() || !s.mvarSeparateFormSql) return {};
+  std::string list;
+  const bool ok = GuardedStep(s, ", when trying to construct a Primary Key URL link<br>", [&] {
+    const Server& server = PageServer(s);
+    const Locale& locale = PageLocale(s);
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t comma = s.EditPrimaryKeys.find(',', start);
+      const std::string_view name =
+          Trim(std::string_view(s.EditPrimaryKeys).substr(start, comma - start));
+      list += server.URLEncode(CStr(recordset.Fields().Item(name).Value(), locale));
+      list += ',';
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+    list.pop_back();
+  });
+  return ok ? list : std::string();
+}
+
+std::string GetRecordLinkUrl(DbViewState& s, std::int32_t row, Recordset& recordset) {
+  std::string url = ScriptPath(s) + "?" + GetStateQuery(s, s.mvarCurrRecord);
+  url += "&" + ParameterName(s, "PK=") + GetPKValueList(s, recordset);
+  url += "&" + ParameterName(s, "OrderByFields=") + UrlEncodeComponent(s.OrderByFields);
+  if (s.OrderByDesc) url += "&" + ParameterName(s, "OrderByDesc=True");
+  url += "&" + ParameterName(s, "BookMark=") +
+         std::to_string(std::int64_t{s.mvarCurrRecord} + row - 1);
+  return url;
+}
+
+std::string ScriptPath(const DbViewState& s) {
+  return UrlSafePath(PageRequest(s).ServerVariables("SCRIPT_NAME"));
+}
+
+}  // namespace kelvo::detail

@@ -1,0 +1,40 @@
+// The postback protocol: the grid's position, page size, sort order and display request travel
+// in the page (hidden inputs and link query strings) and are read back on the next request.
+#ifndef KELVO_RENDER_REQUEST_STATE_H_
+#define KELVO_RENDER_REQUEST_STATE_H_
+
+#include <cstdint>
+#include <string>
+
+#include "component/db_view_state.h"
+#include "kelvo/data.h"
+
+namespace kelvo::detail {
+
+// Loads RecordsPerPage, CountRecords, mvarCurrRecord, a signed posted statement,
+// mvarFormDisplay / mvarFormOneRec and a checked sort order from the request. A CurrRecord or
+// maxrecords that is not a number (or maxrecords outside 16 bits) fails the call.
+void ReadRequestState(DbViewState& s);
+// Moves mvarCurrRecord for a posted navigation button, and applies a posted bookmark.
+void ApplyNavCommand(DbViewState& s);
+
+// The hidden inputs that carry the state into the next post, then the carried parameters.
+std::string GetStateHiddenFields(const DbViewState& s);
+// Hidden inputs repeating the page's own parameters.
+std::string GetCarriedHiddenFields(const DbViewState& s);
+// The state as a query string for first record `record`, then the carried parameters.
+std::string GetStateQuery(const DbViewState& s, std::int64_t record);
+// The page's own parameters as "&key=value" pieces.
+std::string GetCarriedQuery(const DbViewState& s);
+// The current record's key values, URL-encoded and comma-separated; empty without a separate
+// form statement. A failure is reported in ErrorMessage and gives the empty text.
+std::string GetPKValueList(DbViewState& s, Recordset& recordset);
+// The URL of the record link of page row `row` (from 1).
+std::string GetRecordLinkUrl(DbViewState& s, std::int32_t row, Recordset& recordset);
+
+// The page's path, safe to write into an attribute or a script string.
+std::string ScriptPath(const DbViewState& s);
+
+}  // namespace kelvo::detail
+
+#endif  // KELVO_RENDER_REQUEST_STATE_H_

@@ -1,0 +1,300 @@
+// The render driver: one pass from the posted request to the finished frame with exactly one
+// renderer inside it.
+#include <memory>
+#include <string>
+
+#include "component/column_questions.h"
+#include "component/db_view_state.h"
+#include "component/error_report.h"
+#include "component/page_access.h"
+#include "edit/edit_form.h"
+#include "edit/update_engine.h"
+#include "grid/data_grid.h"
+#include "grid/excel_export.h"
+#include "grid/nav_bar.h"
+#include "grid/record_view.h"
+#include "kelvo/components.h"
+#include "kelvo/db_view.h"
+#include "kelvo/error.h"
+#include "render/frame.h"
+#include "render/paging.h"
+#include "render/request_state.h"
+#include "runtime/string_ops.h"
+
+namespace kelvo {
+namespace detail {
+namespace {
+
+bool Contains(std::string_view text, std::string_view word) {
+  return text.find(word) != std::string_view::npos;
+}
+
+std::shared_ptr<Recordset> NewRecordset() {
+  auto recordset = std::dynamic_pointer_cast<Recordset>(CreateComponent("ADODB.Recordset"));
+  if (!recordset) throw Error(errc::kClassNotRegistered, "ADODB.Recordset is not a recordset");
+  return recordset;
+}
+
+const std::shared_ptr<Connection>& GridConnection(const DbViewState& s) {
+  if (!s.VexmoConnection) {
+    throw Error(errc::kObjectRequired, "Object required: the grid has no connection");
+  }
+  return s.VexmoConnection->Connection();
+}
+
+// One call of WriteHtmlTable: the decisions of the request and the recordsets it opened.
+class RenderPass {
+ public:
+  explicit RenderPass(DbViewState& s) : s_(s) {}
+
+  // Steps that run under the driver's failure handler. Returns true when the main recordset
+  // is open and was made here, so that its close and the last rows run without the handler.
+  bool RenderBody();
+  void CloseAndFinish();
+  void Abandon() {
+    pk_recordset_.reset();
+    if (!s_.mvarRecordsetSupplied) recordset_.reset();
+  }
+  const std::string& ordered_statement() const { return ordered_statement_; }
+
+ private:
+  void DecideMode();
+  void CountRecords();
+  void ChooseStatement();
+  void OpenMainRecordset();
+  void OpenDisplayStatement();
+  void Position();
+  void RenderForm();
+  void RenderGrid();
+  void WriteStateAndBottomBar();
+  void CancelPendingAdd();
+  void FinishRows();
+
+  DbViewState& s_;
+  bool edit_wanted_ = false;
+  bool add_wanted_ = false;
+  bool pk_posted_ = false;
+  bool pk_recordset_used_ = false;
+  bool nav_top_ = false;
+  bool nav_bottom_ = false;
+  bool multi_record_form_ = false;
+  bool selector_top_ = false;
+  bool selector_bottom_ = false;
+  std::string statement_;
+  std::string form_statement_;
+  std::string ordered_statement_;
+  std::shared_ptr<Recordset> recordset_;
+  std::shared_ptr<Recordset> pk_recordset_;
+  std::int32_t rows_shown_ = 0;
+  std::int32_t next_record_ = 0;
+};
+
+void RenderPass::DecideMode() {
+  const std::string display_type = UCase(s_.DisplayType);
+  const std::string nav_bar = UCase(s_.DisplayNavBar);
+  const std::string placement = LCase(s_.RecordsPerPageSelectPlacement);
+  s_.mvarFormMode = Contains(display_type, "FORM") || s_.mvarFormOneRec ||
+                    (Contains(display_type, "DEFAULT") && s_.RecordsPerPage == 1);
+  multi_record_form_ = Contains(display_type, "FORM") && s_.RecordsPerPage > 1;
+  add_wanted_ = IsPresent(s_, "FormAdd");
+  edit_wanted_ = (IsPresent(s_, "FormEdit") || Contains(s_.EditOptions, "NOVIEW") || add_wanted_) &&
+                 Contains(s_.EditOptions, "UPDATE");
+  pk_posted_ = IsPresent(s_, "PK") && s_.mvarFormMode && s_.mvarSeparateFormSql;
+  nav_top_ = !Contains(nav_bar, "NONE") && (Contains(nav_bar, "TOP") || Contains(nav_bar, "BOTH"));
+  nav_bottom_ =
+      !Contains(nav_bar, "NONE") && (Contains(nav_bar, "BOTTOM") || Contains(nav_bar, "BOTH"));
+  selector_top_ = s_.DisplayRecordsPerPageSelect && placement == "top";
+  selector_bottom_ = s_.DisplayRecordsPerPageSelect && placement == "bottom";
+}
+
+void RenderPass::CountRecords() {
+  if (s_.RecordCount >= 1) return;
+  if (!s_.CountRecords || s_.mvarStoredProc) {
+    s_.RecordCount = -1;
+  } else {
+    s_.RecordCount = GetRecordCount(GridConnection(s_), s_.sql);
+  }
+}
+
+void RenderPass::ChooseStatement() {
+  statement_ = s_.sql;
+  if (!s_.mvarFormMode) return;
+  form_statement_ = edit_wanted_ ? s_.EditSQL : s_.FormSQL;
+  if (pk_posted_) statement_ = GetSqlPK(s_, form_statement_, false, pk_recordset_.get());
+}
+
+void RenderPass::OpenMainRecordset() {
+  if (s_.mvarRecordsetSupplied) {
+    recordset_ = s_.ADORecordset;
+    if (!recordset_) throw Error(errc::kObjectRequired, "Object required: no recordset was given");
+    return;
+  }
+  recordset_ = NewRecordset();
+  if (s_.mvarStoredProc) {
+    // A static cursor knows its count, which a procedure cannot be wrapped to give.
+    if (s_.CountRecords && s_.RecordCount == -1) {
+      recordset_->SetCursorType(ado::adOpenStatic);
+      recordset_->SetLockType(ado::adLockReadOnly);
+    } else {
+      recordset_->SetCursorType(ado::adOpenForwardOnly);
+      recordset_->SetLockType(ado::adLockOptimistic);
+    }
+    recordset_->Open(s_.StoredProcCommand, -1, -1, -1);
+  } else if (add_wanted_) {
+    recordset_->SetMaxRecords(1);
+    recordset_->SetCursorLocation(ado::adUseClient);
+    recordset_->Open(s_.EditSQL, GridConnection(s_), ado::adOpenKeyset, ado::adLockOptimistic, -1);
+    recordset_->AddNew();
+  } else {
+    OpenDisplayStatement();
+  }
+  if (!add_wanted_ && s_.CountRecords && s_.RecordCount == -1) {
+    s_.RecordCount = recordset_->RecordCount();
+  }
+}
+
+void RenderPass::OpenDisplayStatement() {
+  if (Trim(RequestValue(s_, "LAST.x")).empty() && s_.CountRecords) {
+    recordset_->SetMaxRecords(PageFetchLimit(s_));
+  }
+  ordered_statement_ = statement_;
+  if (!s_.OrderByFields.empty() && !pk_posted_) {
+    ordered_statement_ += " ORDER BY " + s_.OrderByFields;
+    if (s_.OrderByDesc) ordered_statement_ += " DESC ";
+  }
+  recordset_->Open(ordered_statement_, GridConnection(s_), ado::adOpenForwardOnly,
+                   ado::adLockReadOnly, -1);
+}
+
+void RenderPass::Position() {
+  if (add_wanted_) return;
+  if (s_.RecordsMaxLimit < s_.RecordCount) s_.RecordCount = s_.RecordsMaxLimit;
+  if (s_.RecordsMaxLimit < s_.mvarCurrRecord) ApplyNavCommand(s_);
+  if (pk_posted_) return;
+  PositionOnFirstRecord(s_, *recordset_);
+  if (!s_.mvarFormMode || !s_.mvarSeparateFormSql) return;
+  const std::string one_record = GetSqlPK(s_, form_statement_, true, recordset_.get());
+  if (one_record.empty()) return;
+  pk_recordset_ = NewRecordset();
+  pk_recordset_->SetMaxRecords(1);
+  pk_recordset_->Open(one_record, GridConnection(s_), ado::adOpenForwardOnly, ado::adLockReadOnly,
+                      -1);
+  pk_recordset_used_ = true;
+}
+
+void RenderPass::RenderForm() {
+  if (multi_record_form_ && selector_top_) WriteTopSelectorRow(s_);
+  if (nav_top_ && s_.CountRecords) {
+    next_record_ = TopOfFormWindow(s_);
+    Write(s_, BuildNavBar(s_, 1, next_record_, "Top"));
+  }
+  WriteFormCellStart(s_);
+  Recordset& shown = pk_recordset_used_ ? *pk_recordset_ : *recordset_;
+  if (s_.mvarUpdateFailed || edit_wanted_) {
+    RenderEditForm(s_, shown, rows_shown_);
+  } else {
+    MakeFormGrid(s_, shown, rows_shown_);
+  }
+  WriteBodyCellEnd(s_);
+}
+
+void RenderPass::RenderGrid() {
+  if (selector_top_) WriteTopSelectorRow(s_);
+  if (nav_top_ && s_.CountRecords) {
+    next_record_ = TopOfGridWindow(s_);
+    Write(s_, BuildNavBar(s_, 1, next_record_, "Top"));
+  }
+  if (Contains(s_.EditOptions, "ADD")) WriteAddButtonRow(s_);
+  WriteGridCellStart(s_, GetGridColumnSpan(s_, recordset_->Fields().Count()));
+  MakeDataGrid(s_, *recordset_, rows_shown_);
+  WriteBodyCellEnd(s_);
+}
+
+void RenderPass::WriteStateAndBottomBar() {
+  next_record_ = WindowAfterRendering(s_, *recordset_, rows_shown_, next_record_);
+  Write(s_, GetStateHiddenFields(s_));
+  if (nav_bottom_) Write(s_, BuildNavBar(s_, 1, next_record_, ""));
+}
+
+bool RenderPass::RenderBody() {
+  ReadRequestState(s_);
+  DecideMode();
+  CountRecords();
+  ChooseStatement();
+  ApplyNavCommand(s_);
+  OpenMainRecordset();
+  Position();
+  WriteFrameHead(s_, s_.mvarFormMode, statement_);
+  if (s_.mvarFormMode) {
+    RenderForm();
+  } else {
+    RenderGrid();
+  }
+  WriteStateAndBottomBar();
+  const bool close_unguarded =
+      !s_.mvarRecordsetSupplied && recordset_->State() == ado::adStateOpen;
+  if (close_unguarded) {
+    CancelPendingAdd();
+  } else {
+    FinishRows();
+  }
+  return close_unguarded;
+}
+
+// The empty record of an add form is never stored by the driver.
+void RenderPass::CancelPendingAdd() {
+  IgnoreFailure([&] {
+    if (recordset_->EditMode() != ado::adEditNone) recordset_->CancelUpdate();
+  });
+}
+
+void RenderPass::CloseAndFinish() {
+  recordset_->Close();
+  recordset_.reset();
+  FinishRows();
+}
+
+void RenderPass::FinishRows() {
+  if (pk_recordset_used_) {
+    pk_recordset_->Close();
+    pk_recordset_.reset();
+  }
+  if ((multi_record_form_ || !s_.mvarFormMode) && selector_bottom_) WriteBottomSelectorRow(s_);
+  WriteFrameEnd(s_);
+}
+
+}  // namespace
+}  // namespace detail
+
+void DbView::WriteHtmlTable() {
+  detail::DbViewState& s = *s_;
+  if (!detail::RequestValue(s, "ToExcel.x").empty()) {
+    Response& response = detail::PageResponse(s);
+    response.Clear();
+    detail::WriteExcelTable(s);
+    response.End();
+  }
+  s.mvarUpdateFailed = false;
+  if ((!detail::RequestValue(s, "FormUpdate").empty() ||
+       !detail::RequestValue(s, "FormDelete").empty()) &&
+      s.EditPerformUpdates) {
+    s.mvarUpdateFailed = !detail::UpdateRecord(s);
+  }
+
+  detail::RenderPass pass(s);
+  bool close_unguarded = false;
+  try {
+    close_unguarded = pass.RenderBody();
+  } catch (const std::exception& failure) {
+    std::string text_after = " in WriteHTMLTable.<br>";
+    if (s.DisplayDebug) text_after += "sql='" + pass.ordered_statement() + "'<br>";
+    detail::AppendError(s, failure.what(), text_after);
+    pass.Abandon();
+    return;
+  }
+  // Closing the recordset and the last rows run outside the handler: a failure there fails
+  // the call.
+  if (close_unguarded) pass.CloseAndFinish();
+}
+
+}  // namespace kelvo
