@@ -5,6 +5,7 @@
 
 #include "kelvo/error.h"
 #include "runtime/calendar.h"
+#include "runtime/errors.h"
 
 namespace kelvo {
 namespace {
@@ -14,7 +15,7 @@ constexpr int kSecondsPerDay = 86400;
 }  // namespace
 
 Date MakeDate(const DateTimeParts& parts) {
-  if (parts.year < kMinYear || parts.year > kMaxYear) throw Error(errc::kOverflow, "Overflow");
+  if (parts.year < kMinYear || parts.year > kMaxYear) ThrowOverflow();
   if (parts.month < 1 || parts.month > 12 || parts.day < 1 ||
       parts.day > DaysInMonth(parts.year, parts.month) || parts.hour < 0 || parts.hour > 23 ||
       parts.minute < 0 || parts.minute > 59 || parts.second < 0 || parts.second > 59) {
@@ -30,7 +31,7 @@ Date MakeDate(const DateTimeParts& parts) {
 DateTimeParts SplitDate(Date date) {
   const double serial = date.serial;
   if (!(serial > static_cast<double>(kMinDay - 1) && serial < static_cast<double>(kMaxDay + 1))) {
-    throw Error(errc::kOverflow, "Overflow");
+    ThrowOverflow();
   }
   auto day = static_cast<std::int64_t>(std::trunc(serial));
   auto seconds = static_cast<std::int64_t>(
