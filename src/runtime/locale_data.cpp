@@ -4,12 +4,15 @@
 namespace kelvo {
 namespace {
 
+// The member defaults are en-US. Negative currency takes the parentheses of the long-standing
+// default; some newer platform builds write "-$1.50" instead.
 Locale EnUs() {
   Locale l;
   l.name = "en-US";
   return l;
 }
 
+// The United Kingdom's regional defaults: English names, day-month order, 24-hour clock.
 Locale EnGb() {
   Locale l;
   l.name = "en-GB";
@@ -52,8 +55,9 @@ Locale DeDe() {
 }
 
 // Platform builds differ on a few Norwegian settings; where they do, this profile takes the
-// older defaults: a no-break space between groups, the symbol before the amount, and the
-// long date without a weekday.
+// older defaults: a no-break space between groups (not U+0020), the symbol before the amount
+// (not "1,50 kr"), and the long date without a weekday. The designators are seldom shown,
+// since the clock is 24-hour.
 Locale NbNo() {
   Locale l;
   l.name = "nb-NO";
