@@ -1,4 +1,8 @@
+#include <cstddef>
+#include <cstdint>
 #include <ctime>
+#include <initializer_list>
+#include <optional>
 #include <span>
 #include <vector>
 

@@ -2,7 +2,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "kelvo/convert.h"
 #include "runtime/errors.h"
