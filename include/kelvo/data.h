@@ -87,28 +87,42 @@ class KELVO_EXPORT Connection final : public Object {
 
   // Opens a database. The connection string names the provider:
   //   "Provider=SQLite;Data Source=FILE" (keys without regard to case; values may be quoted
-  //   with ' or "; "Mode=Create" allows a missing file to be created), or "sqlite:FILE".
-  // A missing database file is an error unless creation was asked for. `user`, `password`
-  // and `options` are accepted for the classic signature; providers may use the first two.
+  //   with ' or "; "Mode=Create" allows a missing file to be created, "Mode=ReadOnly" opens
+  //   it read-only, "Busy Timeout=ms" sets how long a write waits for another writer,
+  //   default 5000), or "sqlite:FILE" with the same keys as "?mode=create&busy_timeout=ms".
+  // A missing database file is an error unless creation was asked for; so are an unknown
+  // key, a malformed string and an unknown provider. File databases use write-ahead logging,
+  // so readers do not wait for writers. `user`, `password` and `options` are accepted for the
+  // classic signature; providers may use the first two (SQLite does not). Throws Error when
+  // the connection is already open.
   void Open(std::string_view connection_string, std::string_view user = {},
             std::string_view password = {}, int options = -1);
-  // Runs a statement that returns no rows; returns the number of rows it changed.
+  // Runs statements (several may be separated by ';') and returns the number of rows they
+  // changed. With ado::adCmdStoredProc the text is a procedure call as Command describes.
+  // A statement with `?` placeholders needs the overload below.
   long Execute(std::string_view statement, int options = ado::adCmdText);
-  // Runs a statement with `?` placeholders bound to `parameters` in order.
+  // Runs one statement with its `?` placeholders bound to `parameters` in order; the counts
+  // must match (Error(errc::kWrongArguments) otherwise).
   long Execute(std::string_view statement, std::span<const Variant> parameters);
+  // Closes the recordsets still open on the connection, then the connection; a pending
+  // transaction is rolled back. Closing a closed connection does nothing.
   void Close();
   int State() const;  // ado::adStateOpen or adStateClosed
 
+  // For SQLite, BeginTrans takes the write lock at once (waiting up to the busy timeout), so
+  // that a transaction never fails half-way for want of it.
   void BeginTrans();
   void CommitTrans();
   void RollbackTrans();
 
   // Registers a stored procedure on this connection: a named SQL text with `?` placeholders.
   // For providers without procedures of their own (SQLite) this is how procedures exist; a
-  // command or statement naming `name` runs `sql_text` with its arguments bound.
+  // command or statement naming `name` runs `sql_text` with its arguments bound. The name is
+  // matched without regard to case; defining it again replaces the text. Definitions last
+  // across Close and Open. Calling an unknown procedure is an Error.
   void DefineProcedure(std::string name, std::string sql_text);
 
-  // The identifier quoted for this database's SQL dialect.
+  // The identifier quoted for this database's SQL dialect. Throws when not open.
   std::string QuoteIdentifier(std::string_view name) const;
 
   std::string_view ClassName() const override { return "Connection"; }
@@ -127,8 +141,9 @@ class KELVO_EXPORT Command final : public Object {
   }
   const std::shared_ptr<Connection>& ActiveConnection() const { return connection_; }
   // For adCmdStoredProc: the procedure name, optionally followed by its arguments written as
-  // literals separated by commas ("sp_List 5, 'x'"); they are bound, never pasted into SQL.
-  // For adCmdText: a statement with `?` placeholders.
+  // literals separated by commas ("sp_List 5, 'x'" or "sp_List(5, 'x')"): numbers, text in
+  // single quotes ('' for a quote) and NULL. They are bound, never pasted into SQL; anything
+  // else is an Error. For adCmdText: a statement with `?` placeholders.
   void SetCommandText(std::string_view text) { text_ = text; }
   const std::string& CommandText() const { return text_; }
   void SetCommandType(int type) { type_ = type; }
@@ -152,14 +167,20 @@ class Recordset;
 class KELVO_EXPORT Field {
  public:
   const std::string& Name() const { return name_; }
-  int Type() const { return type_; }                // an ado::DataTypeEnum code
+  int Type() const { return type_; }                  // an ado::DataTypeEnum code
   long DefinedSize() const { return defined_size_; }  // most characters; 0 when not limited
-  long ActualSize() const;                          // bytes of the current value; 0 for no data
-  long Attributes() const { return attributes_; }    // ado::adFldIsNullable when nulls allowed
-  // The current row's value; Null for no data. Throws when there is no current row.
+  long ActualSize() const;                            // bytes of the current value; 0 for no data
+  long Attributes() const { return attributes_; }     // ado::adFldIsNullable when nulls allowed
+  // The current row's value; Null for no data. Throws Error(errc::kNoCurrentRecord) when
+  // there is no current row, Error(errc::kClosedObject) once the recordset is closed.
   Variant Value() const;
-  // Sets the value of the pending row (after AddNew, or on an updatable cursor): text, Null
-  // or a Boolean, converted to the column's type; a text that does not convert is an error.
+  // Sets the value of the pending row (after AddNew, or on an updatable cursor, where the
+  // first change starts editing the current row): text, Null or a Boolean, converted to the
+  // column's type; other Variant kinds (numbers, Date, Currency, Decimal, Bytes) are converted
+  // likewise. Dates are read from ISO-8601 text ("YYYY-MM-DD", "HH:MM:SS", "YYYY-MM-DD
+  // HH:MM:SS"); a locale's date text must be made a Date first. A value that does not convert
+  // is Error(errc::kTypeMismatch) naming the field; a computed column or a read-only
+  // recordset is Error(errc::kInvalidCall).
   void SetValue(const Variant& value);
 
  private:
@@ -167,8 +188,12 @@ class KELVO_EXPORT Field {
   friend class data::CursorCore;
   Field(data::CursorCore* cursor, int ordinal, std::string name, int type, long defined_size,
         long attributes)
-      : cursor_(cursor), ordinal_(ordinal), name_(std::move(name)), type_(type),
-        defined_size_(defined_size), attributes_(attributes) {}
+      : cursor_(cursor),
+        ordinal_(ordinal),
+        name_(std::move(name)),
+        type_(type),
+        defined_size_(defined_size),
+        attributes_(attributes) {}
 
   data::CursorCore* cursor_;
   int ordinal_;
@@ -178,6 +203,8 @@ class KELVO_EXPORT Field {
   long attributes_;
 };
 
+// The fields of an open recordset, made once when it opens. References to them stay valid
+// until the recordset is closed or opened again.
 class KELVO_EXPORT FieldCollection {
  public:
   int Count() const { return static_cast<int>(fields_.size()); }
@@ -200,7 +227,8 @@ class KELVO_EXPORT Recordset final : public Object {
   Recordset();
   ~Recordset() override;
 
-  // Settings made before Open.
+  // Settings made before Open. The cursor type alone decides how rows are read, whatever
+  // the cursor location.
   long MaxRecords() const { return max_records_; }  // 0 = no limit
   void SetMaxRecords(long n) { max_records_ = n; }
   int CursorLocation() const { return cursor_location_; }
@@ -210,39 +238,51 @@ class KELVO_EXPORT Recordset final : public Object {
   int LockType() const { return lock_type_; }
   void SetLockType(int type) { lock_type_ = type; }
 
-  // Opens a statement on a connection. A cursor or lock type of -1 keeps the setting made
-  // before. Forward-only cursors stream rows from the database; static and keyset cursors
-  // read the whole result (up to MaxRecords) and know their count. A keyset cursor with
-  // optimistic locking can add and change rows. A statement that returns no columns is an
-  // error.
+  // Opens a statement on a connection, which the recordset keeps alive while open. A cursor
+  // or lock type of -1 keeps the setting made before. Forward-only cursors stream rows from
+  // the database without copying them; static and keyset cursors read the whole result (up
+  // to MaxRecords) and know their count. A keyset or static cursor with any lock type but
+  // read-only can add and change rows. A statement that returns no columns is refused before
+  // it runs. `options` ado::adCmdStoredProc reads `source` as a procedure call. Throws Error
+  // with the database's message for a statement it refuses, and when already open.
   void Open(std::string_view source, const std::shared_ptr<Connection>& connection,
             int cursor_type = -1, int lock_type = -1, int options = -1);
-  // Opens the result of a command on its active connection.
+  // Opens the result of a command on its active connection: a procedure call, or a
+  // statement whose `?` placeholders are bound to the command's parameters.
   void Open(const std::shared_ptr<Command>& command, int cursor_type = -1, int lock_type = -1,
             int options = -1);
 
   bool Eof() const;  // no current row
+  // Throws Error(errc::kNoCurrentRecord) at the end, Error(errc::kInvalidCall) while a change
+  // is pending.
   void MoveNext();
   long RecordCount() const;  // -1 when the cursor cannot tell (forward-only)
   int State() const;         // ado::adStateOpen or adStateClosed
   int EditMode() const;      // an ado::EditModeEnum value
   // The current row's values, in field order, then moves to the next row.
   std::vector<Variant> GetRows();
-  FieldCollection& Fields();
+  FieldCollection& Fields();  // throws Error(errc::kClosedObject) when closed
 
-  // A pending new row; its fields start Null (Empty for an auto-increment key).
+  // A pending new row; its fields start Null (Empty for an auto-increment key). A recordset
+  // can take new rows when its columns come from one table (computed columns aside).
   void AddNew();
-  // Writes the pending row. An insert gives an auto-increment key its new value. A change
-  // of an existing row is optimistic: the row is changed only where its key and the fields
-  // being changed still hold the values that were read; otherwise Error(errc::kConflict)
-  // and nothing is written.
+  // Writes the pending row with bound values, then reads back what the table stored, so an
+  // auto-increment key and column defaults show their values. Only the fields that were set
+  // are inserted. A change of an existing row is optimistic: the row is changed only where
+  // its key and the fields being changed still hold the values that were read; otherwise
+  // Error(errc::kConflict), nothing is written and the change stays pending. Rows are found
+  // by the table's primary key (SQLite: or the rowid, for a table without one), which must be
+  // in the result. Nothing pending: nothing to do.
   void Update();
   void CancelUpdate();
+  // Closes the recordset, dropping any pending change. Closing a closed one does nothing.
   void Close();
 
   std::string_view ClassName() const override { return "Recordset"; }
 
  private:
+  data::CursorCore& OpenCursorCore() const;  // throws Error(errc::kClosedObject) when closed
+
   long max_records_ = 0;
   int cursor_location_ = ado::adUseServer;
   int cursor_type_ = ado::adOpenForwardOnly;

@@ -1,0 +1,62 @@
+#include "data/connection_core.h"
+#include "data/connection_string.h"
+#include "kelvo/data.h"
+#include "kelvo/error.h"
+
+namespace kelvo {
+
+Connection::Connection() : core_(std::make_unique<data::ConnectionCore>()) {}
+
+Connection::~Connection() = default;
+
+void Connection::Open(std::string_view connection_string, std::string_view user,
+                      std::string_view password, int /*options*/) {
+  if (core_->is_open()) {
+    throw Error(errc::kInvalidCall, "Connection.Open: the connection is already open");
+  }
+  core_->Open(data::OpenProvider(data::ParseConnectionString(connection_string), user, password));
+}
+
+long Connection::Execute(std::string_view statement, int options) {
+  data::ConnectionCore& open = core();
+  switch (options) {
+    case ado::adCmdStoredProc:
+      return open.PrepareCall(statement, {})->Execute();
+    case ado::adCmdText:
+    case ado::adCmdUnspecified:
+      return open.provider().ExecuteScript(statement);
+    default:
+      throw Error(errc::kInvalidCall,
+                  "Connection.Execute: options must be adCmdText or adCmdStoredProc, not " +
+                      std::to_string(options));
+  }
+}
+
+long Connection::Execute(std::string_view statement, std::span<const Variant> parameters) {
+  return core().PrepareBound(statement, parameters)->Execute();
+}
+
+void Connection::Close() { core_->Close(); }
+
+int Connection::State() const { return core_->is_open() ? ado::adStateOpen : ado::adStateClosed; }
+
+void Connection::BeginTrans() { core().provider().BeginTransaction(); }
+
+void Connection::CommitTrans() { core().provider().CommitTransaction(); }
+
+void Connection::RollbackTrans() { core().provider().RollbackTransaction(); }
+
+void Connection::DefineProcedure(std::string name, std::string sql_text) {
+  core_->DefineProcedure(std::move(name), std::move(sql_text));
+}
+
+std::string Connection::QuoteIdentifier(std::string_view name) const {
+  return core().provider().QuoteIdentifier(name);
+}
+
+data::ConnectionCore& Connection::core() const {
+  if (!core_->is_open()) throw Error(errc::kClosedObject, "The connection is closed");
+  return *core_;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,118 @@
+// The seam between the data-access objects and a database: a provider implements a connection
+// and its prepared statements; the connection string names the provider.
+//
+// Placeholders are `?`, numbered from 0 in order; a provider translates them to its own
+// dialect. Values cross the seam in two forms:
+//   - typed values: what Field::Value shows, chosen by the column's ado::DataTypeEnum code;
+//   - stored values: what the database holds, as Stored() reads them; binding a stored value
+//     writes back exactly what was read, which is what optimistic comparisons need.
+// Every failure throws kelvo::Error carrying the database's own message.
+#ifndef KELVO_DATA_PROVIDER_H_
+#define KELVO_DATA_PROVIDER_H_
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/connection_string.h"
+#include "kelvo/variant.h"
+
+namespace kelvo::data {
+
+// A table as the database names it: schema (SQLite: "main", "temp" or an attached name) and
+// table name.
+struct TableName {
+  std::string schema;
+  std::string table;
+  friend bool operator==(const TableName&, const TableName&) = default;
+};
+
+// What a result column is. A computed column (an expression) has an empty base_column.
+struct ColumnInfo {
+  std::string name;
+  int type = 0;           // ado::DataTypeEnum
+  long defined_size = 0;  // most characters; 0 when not limited
+  bool nullable = true;
+  bool auto_increment = false;  // the database assigns it on insert
+  TableName origin;
+  std::string base_column;
+};
+
+class ProviderStatement {
+ public:
+  ProviderStatement() = default;
+  ProviderStatement(const ProviderStatement&) = delete;
+  ProviderStatement& operator=(const ProviderStatement&) = delete;
+  virtual ~ProviderStatement() = default;
+
+  virtual int ParameterCount() const = 0;
+  // Binds the 0-based placeholder `index`. Any Variant kind except objects is accepted.
+  virtual void Bind(int index, const Variant& value) = 0;
+
+  virtual int ColumnCount() const = 0;
+  // Moves to the next result row; false when there is none. Throws on failure.
+  virtual bool Step() = 0;
+  // Ends the current execution and lets go of the locks it holds; bindings stay.
+  virtual void Reset() = 0;
+  // Runs the statement to its end; returns the number of rows it changed.
+  virtual long Execute() = 0;
+
+  // Describes the result columns and fixes the types Value uses. Call once, after the first
+  // Step: a column without a declared type is typed by the value of the first row.
+  virtual std::vector<ColumnInfo> DescribeColumns() = 0;
+
+  // The current row's column, typed as DescribeColumns said.
+  virtual Variant Value(int column) const = 0;
+  // The current row's column as the database holds it.
+  virtual Variant Stored(int column) const = 0;
+  // Bytes of the current row's column; 0 for no data.
+  virtual long ActualSize(int column) const = 0;
+};
+
+class ProviderConnection {
+ public:
+  ProviderConnection() = default;
+  ProviderConnection(const ProviderConnection&) = delete;
+  ProviderConnection& operator=(const ProviderConnection&) = delete;
+  virtual ~ProviderConnection() = default;
+
+  // Prepares exactly one statement; text after it other than blanks is an error.
+  virtual std::unique_ptr<ProviderStatement> Prepare(std::string_view sql) = 0;
+  // Runs one or more statements without parameters; returns the number of rows changed.
+  virtual long ExecuteScript(std::string_view sql) = 0;
+
+  virtual void BeginTransaction() = 0;
+  virtual void CommitTransaction() = 0;
+  virtual void RollbackTransaction() = 0;
+
+  // The statement that calls a procedure of the database itself with `argument_count`
+  // placeholders, or nothing when the database has no procedure of that name.
+  virtual std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) = 0;
+
+  // The primary key columns of a table in key order; empty when it has none.
+  virtual std::vector<std::string> PrimaryKey(const TableName& table) = 0;
+
+  virtual std::string QuoteIdentifier(std::string_view name) const = 0;
+  // A condition that is true when the quoted column equals the next placeholder, nulls
+  // included ("c IS ?").
+  virtual std::string NullSafeEquals(std::string_view quoted_column) const = 0;
+
+  // A stored value (as Stored reads it) typed for a column of `type`.
+  virtual Variant Typed(const Variant& stored, int type) const = 0;
+  // The stored value that represents `value` in a column of `type`. Throws
+  // Error(errc::kTypeMismatch) saying why when the value does not convert.
+  virtual Variant ToStored(const Variant& value, int type) const = 0;
+  // Bytes of a stored value; 0 for no data.
+  virtual long StoredSize(const Variant& stored, int type) const = 0;
+};
+
+// Opens a connection with the provider the connection string names. Throws Error for an
+// unknown provider or a connection the database refuses.
+std::unique_ptr<ProviderConnection> OpenProvider(const ConnectionSpec& spec, std::string_view user,
+                                                 std::string_view password);
+
+}  // namespace kelvo::data
+
+#endif  // KELVO_DATA_PROVIDER_H_

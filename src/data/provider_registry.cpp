@@ -1,0 +1,36 @@
+// The providers Kelvo is built with, found by name. A new provider adds one line here.
+#include <array>
+
+#include "data/provider.h"
+#include "data/sqlite_connection.h"
+#include "kelvo/error.h"
+#include "runtime/text.h"
+
+namespace kelvo::data {
+namespace {
+
+using ProviderFactory = std::unique_ptr<ProviderConnection> (*)(const ConnectionSpec&,
+                                                                std::string_view user,
+                                                                std::string_view password);
+
+struct ProviderEntry {
+  std::string_view name;
+  ProviderFactory open;
+};
+
+constexpr std::array kProviders = {
+    ProviderEntry{"sqlite", &OpenSqliteConnection},
+};
+
+}  // namespace
+
+std::unique_ptr<ProviderConnection> OpenProvider(const ConnectionSpec& spec, std::string_view user,
+                                                 std::string_view password) {
+  for (const ProviderEntry& entry : kProviders) {
+    if (EqualsIgnoreCase(entry.name, spec.provider)) return entry.open(spec, user, password);
+  }
+  throw Error(errc::kClassNotRegistered,
+              "Provider cannot be found: '" + spec.provider + "' (known providers: sqlite)");
+}
+
+}  // namespace kelvo::data

@@ -1,0 +1,147 @@
+#include "data/sqlite_connection.h"
+
+#include <utility>
+
+#include "data/sqlite_statement.h"
+#include "data/sqlite_values.h"
+#include "kelvo/error.h"
+#include "runtime/text.h"
+
+namespace kelvo::data {
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ';'; }
+
+// Finalizes a statement when the scope ends.
+struct FinalizeOnExit {
+  sqlite3_stmt* statement = nullptr;
+  ~FinalizeOnExit() { sqlite3_finalize(statement); }
+};
+
+}  // namespace
+
+SqliteConnection::~SqliteConnection() { sqlite3_close_v2(db_); }
+
+void SqliteConnection::Fail() const { throw Error(errc::kDatabase, sqlite3_errmsg(db_)); }
+
+std::unique_ptr<ProviderStatement> SqliteConnection::Prepare(std::string_view sql) {
+  FinalizeOnExit prepared;
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &prepared.statement,
+                         &tail) != SQLITE_OK) {
+    Fail();
+  }
+  if (prepared.statement == nullptr) throw Error(errc::kDatabase, "The statement is empty");
+  std::string_view rest(tail, sql.data() + sql.size() - tail);
+  while (!rest.empty() && IsSpace(rest.front())) rest.remove_prefix(1);
+  if (!rest.empty()) {
+    // The rest may be no more than a comment, which prepares to nothing.
+    FinalizeOnExit next;
+    if (sqlite3_prepare_v2(db_, rest.data(), static_cast<int>(rest.size()), &next.statement,
+                           nullptr) != SQLITE_OK ||
+        next.statement != nullptr) {
+      throw Error(errc::kDatabase, "Only one statement can be run here, but more follow: " +
+                                       std::string(rest.substr(0, 60)));
+    }
+  }
+  auto statement = std::make_unique<SqliteStatement>(*this, prepared.statement);
+  prepared.statement = nullptr;
+  return statement;
+}
+
+long SqliteConnection::ExecuteScript(std::string_view sql) {
+  long changed = 0;
+  const char* next = sql.data();
+  const char* const end = sql.data() + sql.size();
+  while (next < end) {
+    FinalizeOnExit prepared;
+    if (sqlite3_prepare_v2(db_, next, static_cast<int>(end - next), &prepared.statement, &next) !=
+        SQLITE_OK) {
+      Fail();
+    }
+    if (prepared.statement == nullptr) break;  // only blanks or comments were left
+    if (sqlite3_bind_parameter_count(prepared.statement) != 0) {
+      throw Error(errc::kDatabase, "The statement has parameters but no values were given: " +
+                                       std::string(sqlite3_sql(prepared.statement)));
+    }
+    SqliteStatement statement(*this, std::exchange(prepared.statement, nullptr));
+    changed += statement.Execute();
+  }
+  return changed;
+}
+
+void SqliteConnection::BeginTransaction() {
+  // IMMEDIATE takes the write lock now, waiting for it as long as the busy timeout allows;
+  // a deferred transaction that writes later could fail at once instead.
+  ExecuteScript("BEGIN IMMEDIATE");
+}
+
+void SqliteConnection::CommitTransaction() { ExecuteScript("COMMIT"); }
+
+void SqliteConnection::RollbackTransaction() { ExecuteScript("ROLLBACK"); }
+
+std::optional<std::string> SqliteConnection::NativeProcedure(std::string_view /*name*/,
+                                                             int /*argument_count*/) {
+  return std::nullopt;  // SQLite has no procedures of its own
+}
+
+SqliteConnection::KeyFacts SqliteConnection::ReadKeyFacts(const TableName& table) {
+  KeyFacts facts;
+  auto statement = Prepare("SELECT name, pk FROM pragma_table_info(?, ?) ORDER BY pk");
+  statement->Bind(0, Variant(table.table));
+  statement->Bind(1, Variant(table.schema));
+  while (statement->Step()) {
+    std::string name = statement->Stored(0).AsString();
+    if (EqualsIgnoreCase(name, "rowid")) facts.has_rowid_column = true;
+    if (statement->Stored(1).AsInt64() > 0) facts.declared.push_back(std::move(name));
+  }
+  // Column metadata of "rowid" exists for every table except WITHOUT ROWID ones.
+  facts.rowid_table =
+      sqlite3_table_column_metadata(db_, table.schema.c_str(), table.table.c_str(), "rowid",
+                                    nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+  return facts;
+}
+
+std::vector<std::string> SqliteConnection::PrimaryKey(const TableName& table) {
+  KeyFacts facts = ReadKeyFacts(table);
+  if (!facts.declared.empty()) return std::move(facts.declared);
+  // A rowid table without a declared key is keyed by its rowid, unless a column hides it.
+  if (facts.rowid_table && !facts.has_rowid_column) return {"rowid"};
+  return {};
+}
+
+bool SqliteConnection::IsAssignedKey(const TableName& table, std::string_view declared_type,
+                                     bool autoincrement) {
+  if (autoincrement) return true;
+  if (!EqualsIgnoreCase(declared_type, "INTEGER")) return false;
+  const KeyFacts facts = ReadKeyFacts(table);
+  return facts.rowid_table && facts.declared.size() <= 1;
+}
+
+std::string SqliteConnection::QuoteIdentifier(std::string_view name) const {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string SqliteConnection::NullSafeEquals(std::string_view quoted_column) const {
+  return std::string(quoted_column) + " IS ?";
+}
+
+Variant SqliteConnection::Typed(const Variant& stored, int type) const {
+  if (stored.IsEmpty()) return stored;
+  return TypedValue(StoredColumn(stored), type);
+}
+
+Variant SqliteConnection::ToStored(const Variant& value, int type) const {
+  return StoredFor(value, type);
+}
+
+long SqliteConnection::StoredSize(const Variant& stored, int type) const {
+  return data::StoredSize(StoredColumn(stored), type);
+}
+
+}  // namespace kelvo::data

@@ -1,0 +1,105 @@
+// Opening an SQLite database from a connection string.
+#include <filesystem>
+#include <string>
+
+#include "data/number_text.h"
+#include "data/sqlite_connection.h"
+#include "kelvo/error.h"
+#include "runtime/text.h"
+
+namespace kelvo::data {
+namespace {
+
+constexpr long kDefaultBusyTimeoutMs = 5000;
+constexpr std::string_view kMemory = ":memory:";
+
+struct SqliteSettings {
+  std::string file;
+  bool create = false;
+  bool read_only = false;
+  long busy_timeout_ms = kDefaultBusyTimeoutMs;
+};
+
+[[noreturn]] void Refuse(const std::string& why) { throw Error(errc::kDatabase, why); }
+
+SqliteSettings ReadSettings(const ConnectionSpec& spec) {
+  SqliteSettings settings;
+  for (const auto& [key, value] : spec.options) {
+    if (key == "provider") continue;
+    if (key == "data source") {
+      settings.file = value;
+    } else if (key == "mode") {
+      if (EqualsIgnoreCase(value, "create")) {
+        settings.create = true;
+      } else if (EqualsIgnoreCase(value, "readonly") || EqualsIgnoreCase(value, "ro")) {
+        settings.read_only = true;
+      } else if (!EqualsIgnoreCase(value, "readwrite") && !EqualsIgnoreCase(value, "rw")) {
+        Refuse("SQLite connection string: Mode must be ReadWrite, Create or ReadOnly, not '" +
+               value + "'");
+      }
+    } else if (key == "busy timeout") {
+      const auto ms = ParseWholeNumber(value);
+      if (!ms || *ms < 0 || *ms > 3'600'000) {
+        Refuse(
+            "SQLite connection string: Busy Timeout must be milliseconds from 0 to 3600000, "
+            "not '" +
+            value + "'");
+      }
+      settings.busy_timeout_ms = static_cast<long>(*ms);
+    } else {
+      Refuse("SQLite connection string: unknown key '" + key +
+             "' (known keys: Provider, Data Source, Mode, Busy Timeout)");
+    }
+  }
+  if (settings.file.empty()) Refuse("SQLite connection string: Data Source is missing");
+  return settings;
+}
+
+// Runs a statement that reads the database header, so that a file that is no database fails
+// here rather than at the first query.
+void Check(SqliteConnection& connection, const char* sql) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(connection.handle(), sql, -1, &statement, nullptr) != SQLITE_OK) {
+    connection.Fail();
+  }
+  int rc = SQLITE_ROW;
+  while (rc == SQLITE_ROW) rc = sqlite3_step(statement);
+  sqlite3_finalize(statement);
+  if (rc != SQLITE_DONE) connection.Fail();
+}
+
+}  // namespace
+
+std::unique_ptr<ProviderConnection> OpenSqliteConnection(const ConnectionSpec& spec,
+                                                         std::string_view /*user*/,
+                                                         std::string_view /*password*/) {
+  const SqliteSettings settings = ReadSettings(spec);
+  const bool memory = settings.file == kMemory;
+  if (!memory && !settings.create) {
+    std::error_code error;
+    if (!std::filesystem::exists(settings.file, error)) {
+      Refuse("Database file '" + settings.file +
+             "' does not exist (Mode=Create in the connection string creates it)");
+    }
+  }
+  int flags = SQLITE_OPEN_NOMUTEX;
+  flags |= settings.read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  if (settings.create && !settings.read_only) flags |= SQLITE_OPEN_CREATE;
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(settings.file.c_str(), &db, flags, nullptr);
+  auto connection = std::make_unique<SqliteConnection>(db);
+  try {
+    if (rc != SQLITE_OK) connection->Fail();
+    sqlite3_busy_timeout(db, static_cast<int>(settings.busy_timeout_ms));
+    if (memory || settings.read_only) {
+      Check(*connection, "PRAGMA schema_version");
+    } else {
+      Check(*connection, "PRAGMA journal_mode=WAL");
+    }
+  } catch (const Error& e) {
+    Refuse("Cannot open database '" + settings.file + "': " + e.description());
+  }
+  return connection;
+}
+
+}  // namespace kelvo::data

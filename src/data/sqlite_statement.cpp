@@ -1,0 +1,114 @@
+#include "data/sqlite_statement.h"
+
+#include "data/sqlite_types.h"
+#include "data/sqlite_values.h"
+#include "kelvo/error.h"
+
+namespace kelvo::data {
+namespace {
+
+std::string TextOrEmpty(const char* text) { return text != nullptr ? text : ""; }
+
+}  // namespace
+
+SqliteStatement::SqliteStatement(SqliteConnection& connection, sqlite3_stmt* statement)
+    : connection_(connection),
+      statement_(statement),
+      types_(static_cast<size_t>(sqlite3_column_count(statement)), 0) {}
+
+SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
+
+int SqliteStatement::ParameterCount() const { return sqlite3_bind_parameter_count(statement_); }
+
+void SqliteStatement::Bind(int index, const Variant& value) {
+  BindValue(statement_, index + 1, value);
+}
+
+int SqliteStatement::ColumnCount() const { return static_cast<int>(types_.size()); }
+
+bool SqliteStatement::Step() {
+  const int rc = sqlite3_step(statement_);
+  has_row_ = rc == SQLITE_ROW;
+  if (has_row_ || rc == SQLITE_DONE) return has_row_;
+  // sqlite3_reset would overwrite the message, so take it first.
+  Error error(errc::kDatabase, sqlite3_errmsg(connection_.handle()));
+  sqlite3_reset(statement_);
+  throw error;
+}
+
+void SqliteStatement::Reset() {
+  has_row_ = false;
+  sqlite3_reset(statement_);
+}
+
+long SqliteStatement::Execute() {
+  sqlite3* db = connection_.handle();
+  const sqlite3_int64 before = sqlite3_total_changes64(db);
+  while (Step()) {
+  }
+  // sqlite3_changes keeps the count of the last INSERT, UPDATE or DELETE, so a statement that
+  // changed nothing must not report it.
+  const long changed =
+      sqlite3_total_changes64(db) == before ? 0 : static_cast<long>(sqlite3_changes64(db));
+  Reset();
+  return changed;
+}
+
+std::vector<ColumnInfo> SqliteStatement::DescribeColumns() {
+  std::vector<ColumnInfo> columns;
+  columns.reserve(types_.size());
+  for (int i = 0; i < ColumnCount(); ++i) {
+    columns.push_back(Describe(i));
+    types_[static_cast<size_t>(i)] = columns.back().type;
+  }
+  return columns;
+}
+
+ColumnInfo SqliteStatement::Describe(int column) {
+  ColumnInfo info;
+  info.name = TextOrEmpty(sqlite3_column_name(statement_, column));
+  const char* declared = sqlite3_column_decltype(statement_, column);
+  std::optional<SqliteColumnType> type;
+  if (declared != nullptr) type = TypeOfDeclared(declared);
+  if (!type) {
+    const int storage = has_row_ ? sqlite3_column_type(statement_, column) : SQLITE_NULL;
+    type = TypeOfValue(storage,
+                       storage == SQLITE_INTEGER ? sqlite3_column_int64(statement_, column) : 0);
+  }
+  info.type = type->type;
+  info.defined_size = type->defined_size;
+
+  const char* table = sqlite3_column_table_name(statement_, column);
+  if (table == nullptr) return info;  // an expression
+  info.origin = {TextOrEmpty(sqlite3_column_database_name(statement_, column)), table};
+  info.base_column = TextOrEmpty(sqlite3_column_origin_name(statement_, column));
+  const char* column_type = nullptr;
+  int not_null = 0;
+  int primary_key = 0;
+  int autoincrement = 0;
+  if (sqlite3_table_column_metadata(connection_.handle(), info.origin.schema.c_str(),
+                                    info.origin.table.c_str(), info.base_column.c_str(),
+                                    &column_type, nullptr, &not_null, &primary_key,
+                                    &autoincrement) != SQLITE_OK) {
+    connection_.Fail();
+  }
+  info.nullable = not_null == 0;
+  info.auto_increment =
+      primary_key != 0 &&
+      connection_.IsAssignedKey(info.origin, TextOrEmpty(column_type), autoincrement != 0);
+  return info;
+}
+
+Variant SqliteStatement::Value(int column) const {
+  return TypedValue(SqliteColumn(statement_, column), types_[static_cast<size_t>(column)]);
+}
+
+Variant SqliteStatement::Stored(int column) const {
+  return StoredValue(SqliteColumn(statement_, column));
+}
+
+long SqliteStatement::ActualSize(int column) const {
+  return StoredSize(SqliteColumn(statement_, column), types_[static_cast<size_t>(column)]);
+}
+
+}  // namespace kelvo::data

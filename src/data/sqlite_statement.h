@@ -1,0 +1,42 @@
+// The SQLite provider's prepared statement.
+#ifndef KELVO_DATA_SQLITE_STATEMENT_H_
+#define KELVO_DATA_SQLITE_STATEMENT_H_
+
+#include <sqlite3.h>
+
+#include <vector>
+
+#include "data/provider.h"
+#include "data/sqlite_connection.h"
+
+namespace kelvo::data {
+
+class SqliteStatement final : public ProviderStatement {
+ public:
+  // Takes ownership of `statement`; `connection` must outlive this object.
+  SqliteStatement(SqliteConnection& connection, sqlite3_stmt* statement);
+  ~SqliteStatement() override;
+
+  int ParameterCount() const override;
+  void Bind(int index, const Variant& value) override;
+  int ColumnCount() const override;
+  bool Step() override;
+  void Reset() override;
+  long Execute() override;
+  std::vector<ColumnInfo> DescribeColumns() override;
+  Variant Value(int column) const override;
+  Variant Stored(int column) const override;
+  long ActualSize(int column) const override;
+
+ private:
+  ColumnInfo Describe(int column);
+
+  SqliteConnection& connection_;
+  sqlite3_stmt* statement_;
+  bool has_row_ = false;
+  std::vector<int> types_;  // per column; 0 until described, which shows values as stored
+};
+
+}  // namespace kelvo::data
+
+#endif  // KELVO_DATA_SQLITE_STATEMENT_H_

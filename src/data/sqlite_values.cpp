@@ -1,0 +1,395 @@
+#include "data/sqlite_values.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "data/iso_date.h"
+#include "data/number_text.h"
+#include "kelvo/data.h"
+#include "kelvo/error.h"
+#include "runtime/text.h"
+
+namespace kelvo::data {
+namespace {
+
+using namespace ado;
+
+enum class TypeClass { kWhole, kReal, kDecimal, kCurrency, kBoolean, kDate, kBinary, kOther };
+
+TypeClass ClassOf(int type) {
+  switch (type) {
+    case adTinyInt:
+    case adSmallInt:
+    case adInteger:
+    case adBigInt:
+    case adUnsignedTinyInt:
+    case adUnsignedSmallInt:
+    case adUnsignedInt:
+    case adUnsignedBigInt:
+      return TypeClass::kWhole;
+    case adSingle:
+    case adDouble:
+      return TypeClass::kReal;
+    case adDecimal:
+    case adNumeric:
+    case adVarNumeric:
+      return TypeClass::kDecimal;
+    case adCurrency:
+      return TypeClass::kCurrency;
+    case adBoolean:
+      return TypeClass::kBoolean;
+    case adDate:
+    case adDBDate:
+    case adDBTime:
+    case adDBTimeStamp:
+      return TypeClass::kDate;
+    case adBinary:
+    case adVarBinary:
+    case adLongVarBinary:
+      return TypeClass::kBinary;
+    default:
+      return TypeClass::kOther;
+  }
+}
+
+IsoDateColumn DateColumnOf(int type) {
+  if (type == adDBDate) return IsoDateColumn::kDate;
+  if (type == adDBTime) return IsoDateColumn::kTime;
+  return IsoDateColumn::kDateTime;
+}
+
+constexpr double kCurrencyLimit = 9.2e14;  // inside the range of Currency::scaled / 10000
+
+Variant WholeVariant(std::int64_t value) {
+  if (value >= std::numeric_limits<std::int32_t>::min() &&
+      value <= std::numeric_limits<std::int32_t>::max()) {
+    return Variant(static_cast<std::int32_t>(value));
+  }
+  return Variant(value);
+}
+
+std::optional<bool> ParseBoolean(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  if (EqualsIgnoreCase(text, "true") || text == "1" || text == "-1") return true;
+  if (EqualsIgnoreCase(text, "false") || text == "0") return false;
+  return std::nullopt;
+}
+
+[[noreturn]] void Mismatch(const std::string& why) { throw Error(errc::kTypeMismatch, why); }
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+Variant WholeFor(const Variant& value) {
+  switch (value.type()) {
+    case VarType::kString:
+      if (auto n = ParseWholeNumber(value.AsString())) return Variant(*n);
+      Mismatch(Quoted(value.AsString()) + " is not a whole number");
+    case VarType::kBoolean:
+      return Variant(std::int64_t{value.AsBool() ? 1 : 0});
+    case VarType::kInt32:
+      return Variant(std::int64_t{value.AsInt32()});
+    case VarType::kInt64:
+      return value;
+    case VarType::kDouble: {
+      const double d = value.AsDouble();
+      if (std::trunc(d) == d && std::fabs(d) < 9.2e18) return Variant(static_cast<std::int64_t>(d));
+      Mismatch(DecimalTextOf(d) + " is not a whole number");
+    }
+    case VarType::kCurrency:
+      if (value.AsCurrency().scaled % 10000 == 0) {
+        return Variant(std::int64_t{value.AsCurrency().scaled / 10000});
+      }
+      Mismatch(CurrencyText(value.AsCurrency()) + " is not a whole number");
+    case VarType::kDecimal:
+      if (auto n = ParseWholeNumber(value.AsDecimal().text)) return Variant(*n);
+      Mismatch(value.AsDecimal().text + " is not a whole number");
+    default:
+      Mismatch("the value is not a number");
+  }
+}
+
+Variant RealFor(const Variant& value) {
+  switch (value.type()) {
+    case VarType::kString:
+      if (auto d = ParseReal(value.AsString())) return Variant(*d);
+      Mismatch(Quoted(value.AsString()) + " is not a number");
+    case VarType::kBoolean:
+      return Variant(value.AsBool() ? 1.0 : 0.0);
+    case VarType::kInt32:
+      return Variant(static_cast<double>(value.AsInt32()));
+    case VarType::kInt64:
+      return Variant(static_cast<double>(value.AsInt64()));
+    case VarType::kDouble:
+      return value;
+    case VarType::kCurrency:
+      return Variant(static_cast<double>(value.AsCurrency().scaled) / 10000);
+    case VarType::kDecimal:
+      if (auto d = ParseReal(value.AsDecimal().text)) return Variant(*d);
+      Mismatch(value.AsDecimal().text + " is out of range");
+    default:
+      Mismatch("the value is not a number");
+  }
+}
+
+// Exact numbers are kept as text: SQLite's NUMERIC affinity stores them as integers or reals.
+Variant DecimalFor(const Variant& value, bool currency) {
+  std::optional<std::string> text;
+  switch (value.type()) {
+    case VarType::kString:
+      text = ParseDecimalText(value.AsString());
+      if (!text) Mismatch(Quoted(value.AsString()) + " is not a number");
+      break;
+    case VarType::kBoolean:
+      return Variant(std::int64_t{value.AsBool() ? 1 : 0});
+    case VarType::kInt32:
+    case VarType::kInt64:
+    case VarType::kDouble:
+      return value.type() == VarType::kInt32 ? Variant(std::int64_t{value.AsInt32()}) : value;
+    case VarType::kCurrency:
+      return Variant(CurrencyText(value.AsCurrency()));
+    case VarType::kDecimal:
+      text = value.AsDecimal().text;
+      break;
+    default:
+      Mismatch("the value is not a number");
+  }
+  if (!currency) return Variant(std::move(*text));
+  const auto amount = ParseCurrency(*text);
+  if (!amount) Mismatch(*text + " is out of the currency range");
+  return Variant(CurrencyText(*amount));
+}
+
+Variant BooleanFor(const Variant& value) {
+  switch (value.type()) {
+    case VarType::kString:
+      if (auto b = ParseBoolean(value.AsString())) return Variant(std::int64_t{*b ? 1 : 0});
+      Mismatch(Quoted(value.AsString()) + " is not True or False");
+    case VarType::kBoolean:
+      return Variant(std::int64_t{value.AsBool() ? 1 : 0});
+    case VarType::kInt32:
+    case VarType::kInt64:
+    case VarType::kDouble:
+      return Variant(std::int64_t{RealFor(value).AsDouble() != 0 ? 1 : 0});
+    default:
+      Mismatch("the value is not True or False");
+  }
+}
+
+Variant DateFor(const Variant& value, int type) {
+  if (value.type() == VarType::kDate) {
+    return Variant(IsoDateText(value.AsDate(), DateColumnOf(type)));
+  }
+  if (value.IsString()) {
+    if (auto date = ParseIsoDate(value.AsString())) {
+      return Variant(IsoDateText(*date, DateColumnOf(type)));
+    }
+    Mismatch(Quoted(value.AsString()) +
+             " is not a date (write YYYY-MM-DD, HH:MM:SS or YYYY-MM-DD HH:MM:SS)");
+  }
+  Mismatch("the value is not a date");
+}
+
+Variant OtherFor(const Variant& value, int type) {
+  switch (value.type()) {
+    case VarType::kBoolean:
+      return Variant(std::int64_t{value.AsBool() ? 1 : 0});
+    case VarType::kInt32:
+      return Variant(std::int64_t{value.AsInt32()});
+    case VarType::kCurrency:
+      return Variant(CurrencyText(value.AsCurrency()));
+    case VarType::kDecimal:
+      return Variant(value.AsDecimal().text);
+    case VarType::kDate:
+      return Variant(IsoDateText(value.AsDate(), IsoDateColumn::kDate));
+    case VarType::kString:
+      if (ClassOf(type) == TypeClass::kBinary) {
+        const std::string& text = value.AsString();
+        return Variant(Bytes(text.begin(), text.end()));
+      }
+      return value;
+    case VarType::kObject:
+      Mismatch("an object cannot be stored");
+    default:
+      return value;
+  }
+}
+
+[[noreturn]] void BindFailed(sqlite3_stmt* statement) {
+  throw Error(errc::kDatabase, sqlite3_errmsg(sqlite3_db_handle(statement)));
+}
+
+// Decimal text with at most 15 significant digits reads back exactly from a double, which
+// keeps comparisons with numeric columns and expressions numeric.
+bool FitsDouble(std::string_view decimal) {
+  int significant = 0;
+  bool leading = true;
+  for (char c : decimal) {
+    if (c < '0' || c > '9') continue;
+    if (leading && c == '0') continue;
+    leading = false;
+    ++significant;
+  }
+  return significant <= 15;
+}
+
+}  // namespace
+
+Variant TypedInteger(std::int64_t value, int type) {
+  switch (ClassOf(type)) {
+    case TypeClass::kDecimal:
+      return Variant(Decimal{std::to_string(value)});
+    case TypeClass::kCurrency:
+      if (std::fabs(static_cast<double>(value)) < kCurrencyLimit)
+        return Variant(Currency{value * 10000});
+      return Variant(static_cast<double>(value));
+    case TypeClass::kBoolean:
+      return Variant(value != 0);
+    case TypeClass::kReal:
+      return Variant(static_cast<double>(value));
+    default:
+      return WholeVariant(value);
+  }
+}
+
+Variant TypedReal(double value, int type) {
+  switch (ClassOf(type)) {
+    case TypeClass::kDecimal:
+      if (std::isfinite(value)) return Variant(Decimal{DecimalTextOf(value)});
+      return Variant(value);
+    case TypeClass::kCurrency:
+      if (std::fabs(value) < kCurrencyLimit) return Variant(Currency{std::llround(value * 10000)});
+      return Variant(value);
+    case TypeClass::kBoolean:
+      return Variant(value != 0);
+    default:
+      return Variant(value);
+  }
+}
+
+Variant TypedText(std::string_view value, int type) {
+  switch (ClassOf(type)) {
+    case TypeClass::kDecimal:
+      if (auto text = ParseDecimalText(value)) return Variant(Decimal{std::move(*text)});
+      break;
+    case TypeClass::kCurrency:
+      if (auto amount = ParseCurrency(value)) return Variant(*amount);
+      break;
+    case TypeClass::kBoolean:
+      if (auto b = ParseBoolean(value)) return Variant(*b);
+      break;
+    case TypeClass::kDate:
+      if (auto date = ParseIsoDate(value)) return Variant(*date);
+      break;
+    default:
+      break;
+  }
+  return Variant(value);
+}
+
+int StoredColumn::StorageClass() const {
+  switch (stored_.type()) {
+    case VarType::kBoolean:
+    case VarType::kInt32:
+    case VarType::kInt64:
+      return SQLITE_INTEGER;
+    case VarType::kDouble:
+      return SQLITE_FLOAT;
+    case VarType::kString:
+      return SQLITE_TEXT;
+    case VarType::kBinary:
+      return SQLITE_BLOB;
+    default:
+      return SQLITE_NULL;
+  }
+}
+
+std::int64_t StoredColumn::Integer() const {
+  if (stored_.type() == VarType::kBoolean) return stored_.AsBool() ? 1 : 0;
+  if (stored_.type() == VarType::kInt32) return stored_.AsInt32();
+  return stored_.AsInt64();
+}
+
+Variant StoredFor(const Variant& value, int type) {
+  if (value.IsEmpty() || value.IsNull()) return Variant::Null();
+  switch (ClassOf(type)) {
+    case TypeClass::kWhole:
+      return WholeFor(value);
+    case TypeClass::kReal:
+      return RealFor(value);
+    case TypeClass::kDecimal:
+      return DecimalFor(value, false);
+    case TypeClass::kCurrency:
+      return DecimalFor(value, true);
+    case TypeClass::kBoolean:
+      return BooleanFor(value);
+    case TypeClass::kDate:
+      return DateFor(value, type);
+    default:
+      return OtherFor(value, type);
+  }
+}
+
+void BindValue(sqlite3_stmt* statement, int index, const Variant& value) {
+  int rc = SQLITE_OK;
+  switch (value.type()) {
+    case VarType::kEmpty:
+    case VarType::kNull:
+      rc = sqlite3_bind_null(statement, index);
+      break;
+    case VarType::kBoolean:
+      rc = sqlite3_bind_int64(statement, index, value.AsBool() ? 1 : 0);
+      break;
+    case VarType::kInt32:
+      rc = sqlite3_bind_int64(statement, index, value.AsInt32());
+      break;
+    case VarType::kInt64:
+      rc = sqlite3_bind_int64(statement, index, value.AsInt64());
+      break;
+    case VarType::kDouble:
+      rc = sqlite3_bind_double(statement, index, value.AsDouble());
+      break;
+    case VarType::kCurrency:
+      rc = sqlite3_bind_double(statement, index,
+                               static_cast<double>(value.AsCurrency().scaled) / 10000);
+      break;
+    case VarType::kDecimal: {
+      const std::string& text = value.AsDecimal().text;
+      if (auto whole = ParseWholeNumber(text)) {
+        rc = sqlite3_bind_int64(statement, index, *whole);
+      } else if (auto real = ParseReal(text); real && FitsDouble(text)) {
+        rc = sqlite3_bind_double(statement, index, *real);
+      } else {
+        rc = sqlite3_bind_text64(statement, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                                 SQLITE_UTF8);
+      }
+      break;
+    }
+    case VarType::kDate: {
+      const std::string text = IsoDateText(value.AsDate(), IsoDateColumn::kDate);
+      rc = sqlite3_bind_text64(statement, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                               SQLITE_UTF8);
+      break;
+    }
+    case VarType::kString: {
+      const std::string& text = value.AsString();
+      rc = sqlite3_bind_text64(statement, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                               SQLITE_UTF8);
+      break;
+    }
+    case VarType::kBinary: {
+      // An empty vector may have no storage, and a null pointer would bind NULL.
+      const Bytes& bytes = value.AsBinary();
+      rc = bytes.empty() ? sqlite3_bind_zeroblob(statement, index, 0)
+                         : sqlite3_bind_blob64(statement, index, bytes.data(), bytes.size(),
+                                               SQLITE_TRANSIENT);
+      break;
+    }
+    case VarType::kObject:
+      throw Error(errc::kTypeMismatch, "An object cannot be bound as a statement parameter");
+  }
+  if (rc != SQLITE_OK) BindFailed(statement);
+}
+
+}  // namespace kelvo::data
