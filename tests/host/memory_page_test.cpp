@@ -54,9 +54,12 @@ TEST(MemoryPageTest, OtherFailuresLeaveRunWithTheResponseUnsent) {
 }
 
 TEST(MemoryPageTest, LocaleComesFromTheOptions) {
-  MemoryPage page(RequestData::Get("/p"), PageOptions{"EN-us"});
+  PageOptions options;
+  options.locale = "EN-us";
+  MemoryPage page(RequestData::Get("/p"), options);
   EXPECT_EQ(&page.context()->locale(), &Locale::Find("en-US"));
-  EXPECT_THROW(MemoryPage(RequestData::Get("/p"), PageOptions{"xx-NOPE"}), Error);
+  options.locale = "xx-NOPE";
+  EXPECT_THROW(MemoryPage(RequestData::Get("/p"), options), Error);
 }
 
 }  // namespace
