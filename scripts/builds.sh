@@ -13,13 +13,14 @@ kelvo_configure_gcc() {
     -DKELVO_WERROR=ON
 }
 
-# Clang with AddressSanitizer and UndefinedBehaviorSanitizer. The benchmarks are left to the GCC
-# build, which already keeps them compiling.
+# Clang with AddressSanitizer and UndefinedBehaviorSanitizer. The fuzz targets are built here to
+# keep them compiling (they need Clang); the benchmarks are left to the GCC build.
 kelvo_configure_asan() {
   cmake -S "$KELVO_ROOT" -B "$KELVO_BUILD_ASAN" -G Ninja \
     -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Debug \
     -DKELVO_SANITIZE=ON \
     -DKELVO_WERROR=ON \
+    -DKELVO_BUILD_FUZZERS=ON \
     -DKELVO_BUILD_BENCHMARKS=OFF
 }
