@@ -77,6 +77,20 @@ class KELVO_EXPORT DbView final : public Object {
   void SetLanguageBtnString(std::string_view value);
   void SetLangUpdString(std::string_view value);
 
+  // Per-column tables; column 0 is the index column, fields count from 1. Templates mark
+  // field names with GridFreeFormatCellDataFieldDelimiter; SetGridFreeFormatCell replaces all
+  // templates from "column,template,column,template...". Reading a column without an entry
+  // gives "". Failures are reported in ErrorMessage, not thrown.
+  void SetGridFreeFormatCell(std::string_view value);
+  std::string GridFreeFormatCellByCol(std::int16_t column);
+  void SetGridFreeFormatCellByCol(std::int16_t column, std::string_view value);
+  std::string GridFormatCellFunction(std::int16_t column);
+  void SetGridFormatCellFunction(std::int16_t column, std::string_view value);
+  std::string GridColAttributes(std::int16_t column);
+  void SetGridColAttributes(std::int16_t column, std::string_view value);
+  std::string GridColHeadAttributes(std::int16_t column);
+  void SetGridColHeadAttributes(std::int16_t column, std::string_view value);
+
   // Properties. Setters that do more than store are described where they are implemented;
   // RecordsPerPage ignores values at or above RecordsMaxLimit and fails with an overflow above
   // 32767; DisplayNavBarFirstLastBtn takes and returns "True"/"False".

@@ -68,6 +68,36 @@ const Member kMembers[] = {
      [](DbView& v, std::span<const Variant> a) { v.SetLanguageString(AsText(a.back())); }},
     {"LanguageBtnString", "", nullptr,
      [](DbView& v, std::span<const Variant> a) { v.SetLanguageBtnString(AsText(a.back())); }},
+    {"GridFreeFormatCell", "", nullptr,
+     [](DbView& v, std::span<const Variant> a) { v.SetGridFreeFormatCell(AsText(a.back())); }},
+    {"GridFreeFormatCellByCol", "Column",
+     [](DbView& v, std::span<const Variant> a) {
+       return Variant(v.GridFreeFormatCellByCol(AsInt16(a[0])));
+     },
+     [](DbView& v, std::span<const Variant> a) {
+       v.SetGridFreeFormatCellByCol(AsInt16(a[0]), AsText(a[1]));
+     }},
+    {"GridFormatCellFunction", "Column",
+     [](DbView& v, std::span<const Variant> a) {
+       return Variant(v.GridFormatCellFunction(AsInt16(a[0])));
+     },
+     [](DbView& v, std::span<const Variant> a) {
+       v.SetGridFormatCellFunction(AsInt16(a[0]), AsText(a[1]));
+     }},
+    {"GridColAttributes", "Column",
+     [](DbView& v, std::span<const Variant> a) {
+       return Variant(v.GridColAttributes(AsInt16(a[0])));
+     },
+     [](DbView& v, std::span<const Variant> a) {
+       v.SetGridColAttributes(AsInt16(a[0]), AsText(a[1]));
+     }},
+    {"GridColHeadAttributes", "Column",
+     [](DbView& v, std::span<const Variant> a) {
+       return Variant(v.GridColHeadAttributes(AsInt16(a[0])));
+     },
+     [](DbView& v, std::span<const Variant> a) {
+       v.SetGridColHeadAttributes(AsInt16(a[0]), AsText(a[1]));
+     }},
     {"LangUpdString", "", nullptr,
      [](DbView& v, std::span<const Variant> a) { v.SetLangUpdString(AsText(a.back())); }},
     {"sql", "", [](DbView& v, std::span<const Variant>) { return Variant(v.sql()); },

@@ -100,6 +100,17 @@ struct DbViewState {
   // Last value shown per column listed in GridFieldsSupressDup; one slot more than items.
   std::vector<Variant> marrGridFieldsSupressDup;
 
+  // The per-column tables: `keys` is the comma list of column keys, `entries` holds the
+  // key/value pairs (the key at list position k owns the value at index 2k-1).
+  struct CellTable {
+    std::string keys;
+    std::vector<std::string> entries;
+  };
+  CellTable marrGridFreeCell;
+  CellTable marrGridFormatCell;
+  CellTable marrGridColAttributes;
+  CellTable marrGridColHeadAttributes;
+
   // Per-request members.
   std::shared_ptr<ScriptingContext> mvarScriptingContext;
   bool mvarOwnsConnection = false;

@@ -120,9 +120,9 @@ void SetRecordsPerPage(DbViewState& s, std::int32_t records) {
 
 void SetGridFieldsSupressDup(DbViewState& s, std::string_view list) {
   s.GridFieldsSupressDup = list;
-  const std::size_t items =
-      list.empty() ? 0 : static_cast<std::size_t>(std::count(list.begin(), list.end(), ',')) + 1;
-  s.marrGridFieldsSupressDup.assign(items + 1, Variant());
+  if (IsListBlank(list)) return;
+  const auto commas = static_cast<std::size_t>(std::count(list.begin(), list.end(), ','));
+  s.marrGridFieldsSupressDup.assign(commas + 2, Variant());
 }
 
 }  // namespace kelvo::detail

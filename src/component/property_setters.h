@@ -29,7 +29,8 @@ void SetDisplayNavBar(DbViewState& s, std::string_view placement);
 void SetDisplayNavBarFirstLastBtn(DbViewState& s, std::string_view flag);
 // Ignored at or above RecordsMaxLimit; throws Error(errc::kOverflow) outside 16 bits.
 void SetRecordsPerPage(DbViewState& s, std::int32_t records);
-// Stores the list and sizes the duplicate slots: one per item and one more.
+// Stores the list and, when it is set, makes the duplicate slots anew: one per item and one
+// more.
 void SetGridFieldsSupressDup(DbViewState& s, std::string_view list);
 
 }  // namespace kelvo::detail

@@ -1,0 +1,137 @@
+#include "format/std_field_display.h"
+
+#include <cstddef>
+
+#include "component/error_report.h"
+#include "component/page_access.h"
+#include "kelvo/convert.h"
+#include "runtime/string_ops.h"
+
+namespace kelvo::detail {
+namespace {
+
+constexpr char kFiller[] = "&nbsp;";
+
+enum class FieldClass { kLongText, kDate, kLongBinary, kOther };
+
+FieldClass Classify(int type) {
+  switch (type) {
+    case ado::adLongVarChar:
+    case ado::adLongVarWChar:
+      return FieldClass::kLongText;
+    case ado::adDate:
+    case ado::adDBDate:
+    case ado::adDBTimeStamp:
+      return FieldClass::kDate;
+    case ado::adLongVarBinary:
+      return FieldClass::kLongBinary;
+    default:
+      return FieldClass::kOther;
+  }
+}
+
+bool IsBlankText(std::string_view text) { return Trim(text).empty(); }
+
+// The byte length of the first `characters` UTF-8 characters of `text`.
+std::size_t PrefixBytes(std::string_view text, std::size_t characters) {
+  std::size_t i = 0;
+  for (std::size_t seen = 0; i < text.size() && seen < characters; ++seen) {
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+  }
+  return i;
+}
+
+std::size_t CharacterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return count;
+}
+
+std::string MemoText(const DbViewState& s, const Field& field) {
+  const Variant memo = GetMemoText(s, field);
+  return memo.IsString() ? memo.AsString() : std::string();
+}
+
+// Long text in a cell: cut to the limit in the grid, padded so that the cell never collapses.
+std::string LimitedMemo(const DbViewState& s, std::string text) {
+  const std::int32_t limit = s.MemoFieldLimit;
+  if (text.empty()) return kFiller;
+  if (limit < 0) return text;
+  if (limit == 0) return kFiller;
+  if (!s.mvarFormMode && CharacterCount(text) > static_cast<std::size_t>(limit)) {
+    text.resize(PrefixBytes(text, static_cast<std::size_t>(limit)));
+    return text + "...";
+  }
+  return text + kFiller;
+}
+
+std::string FieldText(DbViewState& s, const Field& field, bool raw) {
+  const std::string failure_text = std::string(raw ? " in GetStdDbFieldStringRaw. oField.Name="
+                                                   : " in GetStdDbFieldString. oField.Name=") +
+                                   field.Name() + "<br>";
+  const std::string filler = raw ? "" : kFiller;
+  std::string text;
+  FieldClass field_class = FieldClass::kOther;
+  GuardedStep(s, failure_text, [&] { field_class = Classify(field.Type()); });
+  switch (field_class) {
+    case FieldClass::kLongText:
+      GuardedStep(s, failure_text, [&] {
+        if (field.ActualSize() == 0) {
+          text = filler;
+        } else if (raw) {
+          text = MemoText(s, field);
+        } else {
+          text = LimitedMemo(s, MemoText(s, field));
+        }
+      });
+      break;
+    case FieldClass::kDate:
+      GuardedStep(s, failure_text, [&] {
+        const Locale& locale = PageLocale(s);
+        const Variant value = field.Value();
+        if (!IsDate(value, locale) || field.ActualSize() == 0) {
+          text = filler;
+        } else {
+          text = FormatGeneralDate(CDate(value, locale), locale);
+        }
+      });
+      break;
+    case FieldClass::kLongBinary:
+      text = filler;
+      break;
+    case FieldClass::kOther:
+      GuardedStep(s, failure_text, [&] {
+        const Variant value = field.Value();
+        text = value.IsNull() ? filler : CStr(value, PageLocale(s));
+        if (IsBlankText(text)) text = filler;
+      });
+      break;
+  }
+  if (!raw && IsBlankText(text)) return kFiller;
+  return text;
+}
+
+}  // namespace
+
+std::string GetStdDbFieldString(DbViewState& s, const Field& field) {
+  return FieldText(s, field, false);
+}
+
+std::string GetStdDbFieldStringRaw(DbViewState& s, const Field& field) {
+  return FieldText(s, field, true);
+}
+
+Variant GetMemoText(const DbViewState& s, const Field& field) {
+  Variant value;
+  try {
+    value = field.Value();
+    return Variant(CStr(value, PageLocale(s)));
+  } catch (const std::exception&) {  // falls back to the trimmed value below
+  }
+  if (value.IsNull()) return value;
+  if (value.IsString()) return Variant(Trim(value.AsString()));
+  return Variant("");
+}
+
+}  // namespace kelvo::detail

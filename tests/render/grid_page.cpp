@@ -1,0 +1,62 @@
+#include "grid_page.h"
+
+namespace kelvo::testing {
+
+GridPageTest::GridPageTest() : database_(dir_.File("grid.db")) {
+  options_.signing_secret = "test secret";
+  Connection connection;
+  connection.Open("sqlite:" + database_ + "?mode=create");
+  connection.Close();
+}
+
+void GridPageTest::Execute(const std::string& statement) {
+  Connection connection;
+  connection.Open(ConnectionString());
+  connection.Execute(statement);
+  connection.Close();
+}
+
+void GridPageTest::MakeTable(int rows) {
+  Connection connection;
+  connection.Open(ConnectionString());
+  connection.Execute("CREATE TABLE T (id INTEGER PRIMARY KEY, name TEXT, price REAL)");
+  connection.BeginTrans();
+  for (int i = 1; i <= rows; ++i) {
+    const Variant values[] = {Variant(i), Variant("item " + std::to_string(i)), Variant(i * 1.5)};
+    connection.Execute("INSERT INTO T (id, name, price) VALUES (?, ?, ?)", values);
+  }
+  connection.CommitTrans();
+  connection.Close();
+}
+
+RenderedPage GridPageTest::Render(RequestData request,
+                                  const std::function<void(DbView&)>& configure,
+                                  const std::function<void(DbView&)>& inspect) {
+  MemoryPage page(std::move(request), options_);
+  RenderedPage rendered;
+  rendered.grid = std::make_shared<DbView>();
+  DbView& grid = *rendered.grid;
+  page.Run([&](ScriptingContext&) {
+    grid.OnStartPage(Variant(page.context()));
+    grid.SetConnectionString(ConnectionString());
+    grid.SetSql("SELECT * FROM T");
+    if (configure) configure(grid);
+    grid.WriteHtmlTable();
+    rendered.mode = grid.CurrentMode();
+    if (inspect) inspect(grid);
+    grid.OnEndPage();
+  });
+  rendered.output = page.output();
+  rendered.errors = grid.ErrorMessage();
+  return rendered;
+}
+
+std::string Between(const std::string& text, const std::string& start, const std::string& end) {
+  const std::size_t from = text.find(start);
+  if (from == std::string::npos) return {};
+  const std::size_t begin = from + start.size();
+  const std::size_t to = text.find(end, begin);
+  return to == std::string::npos ? std::string() : text.substr(begin, to - begin);
+}
+
+}  // namespace kelvo::testing

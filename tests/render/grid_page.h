@@ -1,0 +1,61 @@
+// Renders grid pages over a real SQLite file through the in-memory host, for the driver's
+// tests.
+#ifndef KELVO_TESTS_RENDER_GRID_PAGE_H_
+#define KELVO_TESTS_RENDER_GRID_PAGE_H_
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "kelvo/data.h"
+#include "kelvo/db_view.h"
+#include "kelvo/error.h"
+#include "kelvo/host.h"
+#include "support/temp_dir.h"
+
+namespace kelvo::testing {
+
+struct RenderedPage {
+  std::string output;
+  std::string errors;
+  std::string mode;  // CurrentMode, read while the page was live
+  std::shared_ptr<DbView> grid;
+};
+
+class GridPageTest : public ::testing::Test {
+ protected:
+  GridPageTest();
+
+  // Runs statements on the test database (a table T(id INTEGER PRIMARY KEY, name TEXT,
+  // price REAL) with `rows` rows is made by MakeTable).
+  void Execute(const std::string& statement);
+  void MakeTable(int rows);
+  std::string ConnectionString() const { return "sqlite:" + database_; }
+
+  // Renders one request of page /list.asp; `configure` sets the grid's properties after
+  // `sql` = "SELECT * FROM T" (which it may replace); `inspect` runs after rendering, while the
+  // page is still live.
+  RenderedPage Render(RequestData request, const std::function<void(DbView&)>& configure = nullptr,
+                      const std::function<void(DbView&)>& inspect = nullptr);
+  RenderedPage Get(const std::string& query = {},
+                   const std::function<void(DbView&)>& configure = nullptr) {
+    return Render(RequestData::Get("/list.asp", query), configure);
+  }
+  RenderedPage Post(const std::string& form,
+                    const std::function<void(DbView&)>& configure = nullptr) {
+    return Render(RequestData::Post("/list.asp", form), configure);
+  }
+
+  TempDir dir_;
+  std::string database_;
+  PageOptions options_;
+};
+
+// The text between `start` and the next `end` after it, or "" when absent.
+std::string Between(const std::string& text, const std::string& start, const std::string& end);
+
+}  // namespace kelvo::testing
+
+#endif  // KELVO_TESTS_RENDER_GRID_PAGE_H_

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "grid_page.h"
+
+namespace kelvo::testing {
+namespace {
+
+using WriteHtmlTableTest = GridPageTest;
+
+constexpr char kHead[] =
+    "\r\n\r\n<!-- Kelvo data grid -->\r\n\r\n"
+    "<table border=\"0\" cellspacing=\"0\" cellpadding=\"0\">\r\n"
+    "<form name=\"FormKelvoGrid1\" id=\"FormKelvoGrid1\" action=\"/list.asp\" method=\"post\">\r\n";
+
+TEST_F(WriteHtmlTableTest, FirstRequestWritesTheFrame) {
+  MakeTable(3);
+  const RenderedPage page = Get();
+  EXPECT_EQ(page.errors, "");
+  const std::string grid_cell =
+      "<tr><td valign=top align=left>\r\n"
+      "<table width=\"100%\" class=\"KLVOTable\" border=\"0\" cellspacing=\"0\"  cols=\"4\">\r\n";
+  const std::string hidden =
+      "<input type=\"hidden\" name=\"Vexmo1CurrRecord\" value=\"1\">\r\n"
+      "<input type=\"hidden\" name=\"Vexmo1CountRecords\" value=\"on\">\r\n"
+      "<input type=\"hidden\" name=\"Vexmo1maxrecords\" value=\"20\">\r\n"
+      "<input type=\"hidden\" name=\"Vexmo1FormDisplay\" value=\"\">\r\n"
+      "<input type=\"hidden\" name=\"Vexmo1OrderByFields\" value=\"\">\r\n";
+  ASSERT_EQ(page.output.rfind(std::string(kHead) + grid_cell, 0), 0u) << page.output;
+  const std::string tail = "</table></td></tr>\r\n" + hidden;
+  EXPECT_NE(page.output.find(tail), std::string::npos) << page.output;
+  EXPECT_TRUE(page.output.ends_with("</form>\r\n</table>")) << page.output;
+}
+
+TEST_F(WriteHtmlTableTest, WidthAppliesToTheOuterTableOnlyInGridMode) {
+  MakeTable(3);
+  auto set_width = [](DbView& v) { v.SetWidth("600"); };
+  EXPECT_NE(Get({}, set_width).output.find("cellpadding=\"0\" width=\"600\" >"), std::string::npos);
+  const RenderedPage form = Get("Vexmo1FormDisplay=formOneRec", set_width);
+  EXPECT_EQ(form.output.find("width=\"600\""), std::string::npos);
+}
+
+TEST_F(WriteHtmlTableTest, DebugRowShowsTheStatementAndFooterIsTheLastRow) {
+  MakeTable(1);
+  const RenderedPage page = Get({}, [](DbView& v) {
+    v.SetDisplayDebug(true);
+    v.SetFooterText("Shown <b>daily</b>");
+  });
+  EXPECT_NE(page.output.find("class=\"KLVOTableHeader\">\r\nSELECT * FROM T</td></tr>"
+                             "<tr><td>&nbsp;</td></tr>\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(page.output.ends_with(
+      "<tr><td class=\"KLVOTableInfoFooter\">Shown <b>daily</b></td></tr></form>\r\n</table>"));
+}
+
+TEST_F(WriteHtmlTableTest, FailureAfterTheFormTagLeavesTheFrameOpen) {
+  MakeTable(3);
+  const RenderedPage page = Get({}, [](DbView& v) { v.SetSql("SELECT * FROM Missing"); });
+  EXPECT_TRUE(page.errors.ends_with(" in WriteHTMLTable.<br>")) << page.errors;
+  EXPECT_NE(page.errors.find("no such table: Missing"), std::string::npos);
+  EXPECT_EQ(page.output.find("</form>"), std::string::npos);
+}
+
+TEST_F(WriteHtmlTableTest, DebugEntryNamesTheOrderedStatement) {
+  MakeTable(3);
+  const RenderedPage page = Get({}, [](DbView& v) {
+    v.SetDisplayDebug(true);
+    v.SetOrderByFields("nosuchcolumn");
+    v.SetOrderByDesc(true);
+  });
+  EXPECT_TRUE(page.errors.ends_with(
+      " in WriteHTMLTable.<br>sql='SELECT * FROM T ORDER BY nosuchcolumn DESC '<br>"))
+      << page.errors;
+}
+
+TEST_F(WriteHtmlTableTest, WithoutConnectionTheHandlerReports) {
+  MemoryPage page(RequestData::Get("/list.asp"));
+  DbView grid;
+  page.Run([&](ScriptingContext&) {
+    grid.OnStartPage(Variant(page.context()));
+    grid.SetSql("SELECT 1");
+    grid.WriteHtmlTable();
+  });
+  EXPECT_EQ(grid.ErrorMessage(),
+            "Object required: the grid has no connection in WriteHTMLTable.<br>");
+  EXPECT_EQ(page.output(), "");
+}
+
+TEST_F(WriteHtmlTableTest, AddButtonCarriesStateAndOpensTheAddForm) {
+  MakeTable(3);
+  const RenderedPage page = Get("id=7", [](DbView& v) {
+    v.SetEditOptions("ADD");
+    v.SetOrderByFields("2");
+  });
+  EXPECT_NE(page.output.find(
+                "<input class=\"KelvoInputBtn\" Value=\"Add\" type=\"button\" "
+                "onclick=\"window.location='/list.asp?Vexmo1FormDisplay=formOneRec&"
+                "Vexmo1CurrRecord=1&Vexmo1CountRecords=on&Vexmo1maxrecords=20&id=7&"
+                "Vexmo1OrderByFields=2&Vexmo1BookMark=0&Vexmo1FormAdd=1'\">\r\n"),
+            std::string::npos)
+      << page.output;
+}
+
+TEST_F(WriteHtmlTableTest, AddRequestWithoutUpdateShowsTheViewForm) {
+  MakeTable(3);
+  const RenderedPage page = Get("Vexmo1FormDisplay=formOneRec&Vexmo1FormAdd=1",
+                                [](DbView& v) { v.SetEditOptions("ADD"); });
+  EXPECT_EQ(page.mode, "formview");
+  EXPECT_EQ(page.errors, "");
+  const RenderedPage with_update =
+      Get("Vexmo1FormDisplay=formOneRec&Vexmo1FormAdd=1",
+          [](DbView& v) { v.SetEditOptions("ADD UPDATE"); });
+  EXPECT_EQ(with_update.mode, "formadd");
+}
+
+TEST_F(WriteHtmlTableTest, PageSizeOneShowsTheRecordForm) {
+  MakeTable(3);
+  EXPECT_EQ(Get({}, [](DbView& v) { v.SetRecordsPerPage(1); }).mode, "formview");
+  EXPECT_EQ(Get({}, [](DbView& v) { v.SetRecordsPerPage(2); }).mode, "grid");
+  const RenderedPage form = Get({}, [](DbView& v) { v.SetRecordsPerPage(1); });
+  EXPECT_NE(form.output.find("class=\"KLVOTableFormOuter\" >"), std::string::npos);
+}
+
+TEST_F(WriteHtmlTableTest, ExportRequestEndsThePageBeforeTheFrame) {
+  MakeTable(3);
+  const RenderedPage page = Get("Vexmo1ToExcel.x=4");
+  EXPECT_EQ(page.output.find("<form"), std::string::npos);
+  EXPECT_EQ(page.errors, "");
+}
+
+TEST_F(WriteHtmlTableTest, QHtmlTableRendersAWholeTable) {
+  MakeTable(3);
+  MemoryPage page(RequestData::Get("/list.asp"), options_);
+  DbView grid;
+  page.Run([&](ScriptingContext&) {
+    grid.OnStartPage(Variant(page.context()));
+    grid.QHtmlTable(ConnectionString(), "T");
+  });
+  EXPECT_EQ(grid.ErrorMessage(), "");
+  EXPECT_EQ(grid.sql(), "SELECT * FROM T");
+  EXPECT_EQ(grid.FormSQL(), "");
+  EXPECT_EQ(grid.RecordCount(), 3);
+}
+
+}  // namespace
+}  // namespace kelvo::testing
