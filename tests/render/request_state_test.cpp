@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "component/db_view_state.h"
-#include "grid_page.h"
+#include "support/grid_page.h"
 
 namespace kelvo::testing {
 namespace {

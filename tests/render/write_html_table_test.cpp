@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "grid_page.h"
+#include "support/grid_page.h"
 
 namespace kelvo::testing {
 namespace {

@@ -1,7 +1,7 @@
 // Renders grid pages over a real SQLite file through the in-memory host, for the driver's
 // tests.
-#ifndef KELVO_TESTS_RENDER_GRID_PAGE_H_
-#define KELVO_TESTS_RENDER_GRID_PAGE_H_
+#ifndef KELVO_TESTS_SUPPORT_GRID_PAGE_H_
+#define KELVO_TESTS_SUPPORT_GRID_PAGE_H_
 
 #include <functional>
 #include <memory>
@@ -58,4 +58,4 @@ std::string Between(const std::string& text, const std::string& start, const std
 
 }  // namespace kelvo::testing
 
-#endif  // KELVO_TESTS_RENDER_GRID_PAGE_H_
+#endif  // KELVO_TESTS_SUPPORT_GRID_PAGE_H_

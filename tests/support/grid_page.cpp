@@ -1,4 +1,4 @@
-#include "grid_page.h"
+#include "support/grid_page.h"
 
 namespace kelvo::testing {
 
