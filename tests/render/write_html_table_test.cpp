@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "kelvo/db_connection.h"
 #include "support/grid_page.h"
 
 namespace kelvo::testing {
@@ -139,6 +140,45 @@ TEST_F(WriteHtmlTableTest, QHtmlTableRendersAWholeTable) {
   EXPECT_EQ(grid.sql(), "SELECT * FROM T");
   EXPECT_EQ(grid.FormSQL(), "");
   EXPECT_EQ(grid.RecordCount(), 3);
+}
+
+}  // namespace
+}  // namespace kelvo::testing
+
+namespace kelvo::testing {
+namespace {
+
+TEST_F(WriteHtmlTableTest, StoredProcedureArgumentsAreBoundAndCounted) {
+  MakeTable(5);
+  auto holder = std::make_shared<DBConnection>();
+  holder->Connection()->Open(ConnectionString());
+  holder->Connection()->DefineProcedure("sp_List", "SELECT id, name FROM T WHERE id <= ?");
+  holder->Connection()->DefineProcedure("sp_Named", "SELECT id FROM T WHERE name = ?");
+  MemoryPage page(RequestData::Get("/list.asp"), options_);
+  DbView grid;
+  page.Run([&](ScriptingContext&) {
+    grid.OnStartPage(Variant(page.context()));
+    grid.SetVexmoConnection(holder);
+    grid.SetSql("sp_List 2");
+    grid.WriteHtmlTable();
+  });
+  EXPECT_EQ(grid.ErrorMessage(), "");
+  EXPECT_EQ(grid.RecordCount(), 2);  // the static cursor of a procedure knows its count
+  EXPECT_EQ(grid.ToRow(), 2);
+  EXPECT_EQ(page.output().find("OrderByFields=1"), std::string::npos);  // no sort links
+
+  DbView hostile;
+  MemoryPage second(RequestData::Get("/list.asp"), options_);
+  second.Run([&](ScriptingContext&) {
+    hostile.OnStartPage(Variant(second.context()));
+    hostile.SetVexmoConnection(holder);
+    hostile.SetSql("sp_Named 'x'' OR ''1''=''1; DROP TABLE T'");
+    hostile.WriteHtmlTable();
+  });
+  EXPECT_EQ(hostile.RecordCount(), 0);  // the argument stayed a value
+  Recordset check;
+  check.Open("SELECT COUNT(*) AS n FROM T", holder->Connection());
+  EXPECT_EQ(check.Fields().Item("n").Value(), Variant(5));
 }
 
 }  // namespace
