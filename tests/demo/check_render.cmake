@@ -1,0 +1,35 @@
+# Runs `kelvo render DATABASE SQL` and checks its result.
+# Inputs: PROGRAM DATABASE SQL EXPECT (ok | fail) and, for ok, CONTAINS: texts separated by "|"
+# that the page must hold. A failing run must exit non-zero and explain itself on standard error.
+cmake_minimum_required(VERSION 3.25)
+
+if(EXPECT STREQUAL "fail")
+  file(REMOVE ${DATABASE})
+endif()
+execute_process(COMMAND ${PROGRAM} render ${DATABASE} "${SQL}"
+                RESULT_VARIABLE result OUTPUT_VARIABLE page ERROR_VARIABLE errors)
+
+if(EXPECT STREQUAL "ok")
+  if(NOT result EQUAL 0 OR NOT errors STREQUAL "")
+    message(FATAL_ERROR "kelvo render failed (${result}):\n${errors}")
+  endif()
+  string(REPLACE "|" ";" texts "${CONTAINS}")
+  foreach(text IN LISTS texts)
+    string(FIND "${page}" "${text}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "the page lacks '${text}':\n${page}")
+    endif()
+  endforeach()
+elseif(EXPECT STREQUAL "fail")
+  if(result EQUAL 0)
+    message(FATAL_ERROR "kelvo render reported success:\n${page}")
+  endif()
+  if(errors STREQUAL "")
+    message(FATAL_ERROR "kelvo render failed (${result}) without saying why")
+  endif()
+  if(EXISTS ${DATABASE})
+    message(FATAL_ERROR "kelvo render created the missing database ${DATABASE}")
+  endif()
+else()
+  message(FATAL_ERROR "unknown EXPECT '${EXPECT}'")
+endif()
