@@ -9,6 +9,7 @@ KELVO_PACKAGES=(
   libclang-rt-14-dev # AddressSanitizer and UndefinedBehaviorSanitizer runtimes for Clang
   pkg-config
   libsqlite3-dev
+  libssl-dev # hashing for the page state signature
   sqlite3 # builds the sample database from its SQL text
   libgtest-dev
   libgmock-dev
