@@ -1,11 +1,225 @@
 #include "grid/nav_bar.h"
 
+#include <algorithm>
+#include <string>
+
+#include "component/captions.h"
+#include "component/page_access.h"
+#include "component/web_encoding.h"
+#include "render/request_state.h"
+#include "runtime/string_ops.h"
+
 namespace kelvo::detail {
+namespace {
 
-// TODO(#4): the navigation bar.
-std::string BuildNavBar(DbViewState&, int, std::int32_t, std::string_view) { return {}; }
+constexpr std::string_view kCrLf = "\r\n";
 
-// TODO(#4): the records-per-page selector.
-void WriteRecordsPerPageSelect(DbViewState&) {}
+// What every piece of the bar depends on, read once. Record numbers are widened so that
+// F + P - 1 and the page arithmetic cannot overflow.
+struct BarFacts {
+  std::string cell_class;  // the class attribute with its surrounding blanks, or one blank
+  std::string text_option;
+  std::string display_type;
+  bool unit_is_record = false;  // buttons move one record, not one page
+  std::int64_t first = 1;       // F, the first record of the window
+  std::int64_t page = 1;        // P as set
+  std::int64_t divisor = 1;     // P, never below 1
+  std::int64_t next = 0;        // N, the first record after the window
+};
+
+bool Contains(std::string_view text, std::string_view word) {
+  return text.find(word) != std::string_view::npos;
+}
+
+BarFacts ReadFacts(const DbViewState& s, std::int32_t next_record, std::string_view placement) {
+  BarFacts facts;
+  facts.cell_class = " ";
+  if (s.UseCSS) {
+    facts.cell_class = " class=\"KLVOTableNavBar";
+    facts.cell_class += placement;
+    facts.cell_class += "\" ";
+  }
+  facts.text_option = UCase(Trim(s.DisplayNavBarTextOptions));
+  facts.display_type = UCase(s.DisplayType);
+  facts.first = s.mvarCurrRecord;
+  facts.page = s.RecordsPerPage;
+  facts.divisor = std::max<std::int64_t>(facts.page, 1);
+  facts.next = next_record;
+  facts.unit_is_record =
+      s.mvarFormMode && !(Contains(facts.display_type, "FORM") && facts.page > 1);
+  return facts;
+}
+
+const std::string& UnitNoun(const DbViewState& s, const BarFacts& facts) {
+  return CaptionText(s, facts.unit_is_record ? CapRecord : CapPage);
+}
+
+// The title of the previous or next button: by page, by a count of records, or by one record.
+std::string StepTitle(const DbViewState& s, const BarFacts& facts, CaptionSlot single,
+                      CaptionSlot counted) {
+  if (facts.text_option == "PAGES") return CaptionText(s, single) + " " + CaptionText(s, CapPage);
+  if (!facts.unit_is_record) {
+    return CaptionText(s, counted) + " " + std::to_string(facts.page) + " " +
+           CaptionText(s, CapRecords);
+  }
+  return CaptionText(s, single) + " " + CaptionText(s, CapRecord);
+}
+
+void AppendDisabled(std::string& bar, const DbViewState& s, std::string_view image) {
+  bar += "<img src=\"";
+  bar += s.ImageDir;
+  bar += image;
+  bar += "d.gif\" border=\"0\">";
+  bar += kCrLf;
+}
+
+void AppendButton(std::string& bar, const DbViewState& s, std::string_view image,
+                  std::string_view name, std::string_view title) {
+  bar += "<input type=\"image\" src=\"";
+  bar += s.ImageDir;
+  bar += image;
+  bar += ".gif\" name=\"";
+  bar += ParameterName(s, name);
+  bar += "\" border=\"0\" title=\"";
+  bar += title;
+  bar += "\" > ";
+  bar += kCrLf;
+}
+
+void AppendButtons(std::string& bar, const DbViewState& s, const BarFacts& facts) {
+  // A window at or before record 1 has nothing before it.
+  const bool at_start = facts.first <= 1;
+  if (s.DisplayNavBarFirstLastBtn) {
+    if (at_start) {
+      AppendDisabled(bar, s, "firstpg");
+    } else {
+      AppendButton(bar, s, "firstpg", "FIRST", CaptionText(s, CapFirst) + " " + UnitNoun(s, facts));
+    }
+  }
+  if (at_start) {
+    AppendDisabled(bar, s, "prevpg");
+  } else {
+    AppendButton(bar, s, "prevpg", "PREV", StepTitle(s, facts, CapPrevious, CapPreviousN));
+  }
+  const std::int64_t last_shown = s.mvarFormOneRec ? facts.first : facts.first + facts.page - 1;
+  if (facts.next <= last_shown) {
+    AppendDisabled(bar, s, "nextpg");
+  } else {
+    AppendButton(bar, s, "nextpg", "NEXT", StepTitle(s, facts, CapNext, CapNextN));
+  }
+  if (s.DisplayNavBarFirstLastBtn) {
+    if (facts.first >= facts.next || s.DisableNavBarLastPageBtn) {
+      AppendDisabled(bar, s, "lastpg");
+    } else {
+      AppendButton(bar, s, "lastpg", "LAST", CaptionText(s, CapLast) + " " + UnitNoun(s, facts));
+    }
+  }
+  bar += "</td>";
+}
+
+void AppendCellStart(std::string& bar, const BarFacts& facts, std::string_view width,
+                     std::string_view align) {
+  bar += "<td width=\"";
+  bar += width;
+  bar += "\"";
+  bar += facts.cell_class;
+  bar += "nowrap align=\"";
+  bar += align;
+  bar += "\"> ";
+  bar += kCrLf;
+}
+
+// "Record (1..20) of 57": the window shown and the count when it is known.
+void AppendRecordText(std::string& bar, const DbViewState& s, const BarFacts& facts) {
+  const std::int32_t shown_from = s.ToRow != 0 ? s.FromRow : 0;
+  AppendCellStart(bar, facts, "1%", "left");
+  bar += "&nbsp;";
+  bar += CaptionText(s, CapRecord);
+  if (shown_from == s.ToRow) {
+    bar += " " + std::to_string(shown_from) + " ";
+  } else {
+    bar += " (" + std::to_string(shown_from) + ".." + std::to_string(s.ToRow) + ") ";
+  }
+  if (s.RecordCount != -1) bar += CaptionText(s, CapOf) + " " + std::to_string(s.RecordCount);
+  bar += "</td>";
+  bar += kCrLf;
+}
+
+// Back from one record to the grid page that holds it, in the same sort order.
+void AppendListLink(std::string& bar, const DbViewState& s, const BarFacts& facts) {
+  const std::int64_t list_start = facts.divisor * ((facts.first - 1) / facts.divisor) + 1;
+  AppendCellStart(bar, facts, "1%", "left");
+  bar += "&nbsp;&nbsp;<a";
+  if (s.UseCSS) bar += " class=\"KLVOTableNavBar\"";
+  bar += " href=\"";
+  bar += ScriptPath(s);
+  bar += "?";
+  bar += GetStateQuery(s, list_start);
+  bar += "&" + ParameterName(s, "OrderByFields=") + UrlEncodeComponent(s.OrderByFields);
+  if (s.OrderByDesc) bar += "&" + ParameterName(s, "OrderByDesc=True");
+  bar += "\">";
+  bar += CaptionText(s, CapList);
+  bar += "</a></td>";
+  bar += kCrLf;
+}
+
+void AppendExportButton(std::string& bar, const DbViewState& s, const BarFacts& facts) {
+  AppendCellStart(bar, facts, "1%", "left");
+  bar += "&nbsp;<input title=\"Excel export\" type=\"image\" name=\"";
+  bar += ParameterName(s, "ToExcel");
+  bar += "\" border=0 src=\"";
+  bar += s.ImageDir;
+  bar += "excel.gif\"></td>";
+  bar += kCrLf;
+}
+
+// "Page 2 of 3".
+void AppendPageText(std::string& bar, const DbViewState& s, const BarFacts& facts) {
+  const std::int64_t count = s.RecordCount;
+  std::int64_t pages = count / facts.divisor + (count % facts.divisor != 0 ? 1 : 0);
+  if (pages == 0) pages = 1;
+  const std::int64_t current = (facts.first - 1) / facts.divisor + 1;
+  AppendCellStart(bar, facts, "99%", "right");
+  bar += "&nbsp;" + CaptionText(s, CapPage) + " " + std::to_string(current) + " " +
+         CaptionText(s, CapOf) + " " + std::to_string(pages) + "&nbsp;</td>";
+  bar += kCrLf;
+}
+
+}  // namespace
+
+std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_record,
+                        std::string_view placement) {
+  const BarFacts facts = ReadFacts(s, next_record, placement);
+  const bool by_both = facts.text_option == "BOTH";
+  const bool by_pages = facts.text_option == "PAGES";
+
+  std::string bar;
+  bar.reserve(1024);
+  bar += "<tr><th nowrap align=\"left\"" + facts.cell_class +
+         "colspan=" + std::to_string(column_span) + ">";
+  bar += kCrLf;
+  bar += "<table width=\"100%\" cellpadding=0 cellspacing=0>";
+  bar += kCrLf;
+  bar += "<tr><td width=\"1%\"" + facts.cell_class + "nowrap align=\"left\">";
+  bar += kCrLf;
+  AppendButtons(bar, s, facts);
+
+  // The add form shows no record yet, so there is no position to tell.
+  const bool add_form = IsPresent(s, "FormAdd");
+  if (!add_form &&
+      (by_both || facts.text_option == "RECORDS" || (by_pages && facts.unit_is_record))) {
+    AppendRecordText(bar, s, facts);
+  }
+  const bool one_record_shown =
+      s.mvarFormOneRec || (Contains(facts.display_type, "DEFAULT") && s.RecordsPerPage == 1);
+  if (!Contains(facts.display_type, "FORM") && one_record_shown) AppendListLink(bar, s, facts);
+  if (s.DisplayExcelIcon) AppendExportButton(bar, s, facts);
+  if ((by_both || by_pages) && s.RecordCount != -1 && !facts.unit_is_record) {
+    AppendPageText(bar, s, facts);
+  }
+  bar += "</tr></table></th></tr>";
+  bar += kCrLf;
+  return bar;
+}
 
 }  // namespace kelvo::detail

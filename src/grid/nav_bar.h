@@ -1,5 +1,5 @@
-// The navigation bar (first, previous, next, last, record texts) and the records-per-page
-// selector.
+// The navigation bar (first, previous, next, last, record and page texts, the link back to the
+// list and the export button) and the records-per-page selector.
 #ifndef KELVO_GRID_NAV_BAR_H_
 #define KELVO_GRID_NAV_BAR_H_
 
@@ -11,11 +11,17 @@
 
 namespace kelvo::detail {
 
-// The bar's HTML for a grid spanning `column_span` columns; `next_record` is the first record
-// after the window (0 when none); `placement` is "Top" or empty.
+// The bar's HTML, one table row for a grid spanning `column_span` columns; writes nothing.
+// `next_record` is the first record after the window (0 or less when none); `placement` is
+// appended to the bar's class name ("Top" above the grid, empty below). Reads the request
+// (FormAdd, SCRIPT_NAME) and the caption table. Throws Error for a missing page context or
+// caption slot; record arithmetic never overflows.
 std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_record,
                         std::string_view placement);
-// Writes the records-per-page selector.
+
+// Writes the records-per-page selector to the response, piece by piece. A blank
+// RecordsPerPageOptions is replaced by the default list (the property changes). An option that
+// is not a number throws Error after the options before it were written.
 void WriteRecordsPerPageSelect(DbViewState& s);
 
 }  // namespace kelvo::detail
