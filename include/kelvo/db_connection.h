@@ -43,6 +43,7 @@ class KELVO_EXPORT DBConnection final : public Object {
 
   std::string_view ClassName() const override { return "DBConnection"; }
   Variant Invoke(std::string_view member, CallKind kind, std::span<const Variant> args) override;
+  std::string_view ArgumentNames(std::string_view member) const override;
 
  private:
   std::shared_ptr<kelvo::Connection> mvarConnection;

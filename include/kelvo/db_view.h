@@ -232,6 +232,7 @@ class KELVO_EXPORT DbView final : public Object {
   std::string_view ClassName() const override { return "DbView"; }
   // Every member above, by name without regard to case.
   Variant Invoke(std::string_view member, CallKind kind, std::span<const Variant> args) override;
+  std::string_view ArgumentNames(std::string_view member) const override;
 
   // The grid's state, for Kelvo's own subsystems.
   detail::DbViewState& state() { return *s_; }

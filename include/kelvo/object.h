@@ -33,6 +33,11 @@ class KELVO_EXPORT Object {
   // Reaches a member by name, without regard to case. The default supports no member and
   // throws Error(errc::kNoSuchMember); classes with a dispatch interface override it.
   virtual Variant Invoke(std::string_view member, CallKind kind, std::span<const Variant> args);
+
+  // The names of a member's arguments, comma-separated ("FieldName,LookupTable,..."), for
+  // callers that pass arguments by name; for an indexed property, its index arguments.
+  // Throws Error(errc::kNoSuchMember) for an unknown member.
+  virtual std::string_view ArgumentNames(std::string_view member) const;
 };
 
 }  // namespace kelvo

@@ -88,4 +88,8 @@ Variant DBConnection::Invoke(std::string_view member, CallKind kind,
   return detail::DispatchCall<DBConnection>(*this, kMembers, member, kind, args);
 }
 
+std::string_view DBConnection::ArgumentNames(std::string_view member) const {
+  return detail::FindMember<DBConnection>(kMembers, member).arguments;
+}
+
 }  // namespace kelvo

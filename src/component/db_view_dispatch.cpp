@@ -242,4 +242,8 @@ Variant DbView::Invoke(std::string_view member, CallKind kind, std::span<const V
   return detail::DispatchCall<DbView>(*this, kMembers, member, kind, args);
 }
 
+std::string_view DbView::ArgumentNames(std::string_view member) const {
+  return detail::FindMember<DbView>(kMembers, member).arguments;
+}
+
 }  // namespace kelvo

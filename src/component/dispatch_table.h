@@ -51,21 +51,22 @@ std::size_t CountArguments(std::string_view arguments);
 
 bool EqualsMemberName(std::string_view a, std::string_view b);
 
+// The member called `name` (without regard to case); throws Error(errc::kNoSuchMember).
+template <class T>
+const DispatchMember<T>& FindMember(std::span<const DispatchMember<T>> table,
+                                    std::string_view name) {
+  for (const DispatchMember<T>& candidate : table) {
+    if (EqualsMemberName(candidate.name, name)) return candidate;
+  }
+  throw Error(errc::kNoSuchMember,
+              "Object doesn't support this property or method: '" + std::string(name) + "'");
+}
+
 // Runs a late-bound call on `object` through `table`.
 template <class T>
 Variant DispatchCall(T& object, std::span<const DispatchMember<T>> table, std::string_view name,
                      CallKind kind, std::span<const Variant> args) {
-  const DispatchMember<T>* member = nullptr;
-  for (const DispatchMember<T>& candidate : table) {
-    if (EqualsMemberName(candidate.name, name)) {
-      member = &candidate;
-      break;
-    }
-  }
-  if (member == nullptr) {
-    throw Error(errc::kNoSuchMember,
-                "Object doesn't support this property or method: '" + std::string(name) + "'");
-  }
+  const DispatchMember<T>* member = &FindMember(table, name);
   switch (kind) {
     case CallKind::kPropertyGet:
     case CallKind::kMethod:

@@ -13,4 +13,9 @@ Variant Object::Invoke(std::string_view member, CallKind, std::span<const Varian
                                        std::string(member) + "'");
 }
 
+std::string_view Object::ArgumentNames(std::string_view member) const {
+  throw Error(errc::kNoSuchMember, "Object doesn't support this property or method: '" +
+                                       std::string(member) + "'");
+}
+
 }  // namespace kelvo
