@@ -9,7 +9,11 @@ KELVO_PACKAGES=(
   libclang-rt-14-dev # AddressSanitizer and UndefinedBehaviorSanitizer runtimes for Clang
   pkg-config
   libsqlite3-dev
+  libpcre2-dev # the scripting runtime's regular expressions
   libssl-dev # hashing for the page state signature
+  libpq-dev # the PostgreSQL provider
+  libcpp-httplib-dev # the HTTP server
+  libtomlplusplus-dev # the server's configuration file
   sqlite3 # builds the sample database from its SQL text
   libgtest-dev
   libgmock-dev
