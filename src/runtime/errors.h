@@ -6,6 +6,9 @@
 
 namespace kelvo {
 
+[[noreturn]] inline void ThrowInvalidCall() {
+  throw Error(errc::kInvalidCall, "Invalid procedure call or argument");
+}
 [[noreturn]] inline void ThrowTypeMismatch() { throw Error(errc::kTypeMismatch, "Type mismatch"); }
 [[noreturn]] inline void ThrowOverflow() { throw Error(errc::kOverflow, "Overflow"); }
 [[noreturn]] inline void ThrowInvalidUseOfNull() {
