@@ -1,8 +1,8 @@
 #include "runtime/format_named.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <span>
 
 #include "kelvo/convert.h"
 #include "kelvo/date.h"
@@ -130,11 +130,10 @@ std::string FormatDateNamed(Named id, Date date, const Locale& locale) {
 
 std::optional<std::string> FormatNamed(const Variant& value, std::string_view name,
                                        const Locale& locale) {
-  const NamedFormat* found = nullptr;
-  for (const NamedFormat& format : kNamedFormats) {
-    if (EqualsIgnoreCase(format.name, name)) found = &format;
-  }
-  if (found == nullptr) return std::nullopt;
+  const auto found =
+      std::find_if(kNamedFormats.begin(), kNamedFormats.end(),
+                   [&](const NamedFormat& f) { return EqualsIgnoreCase(f.name, name); });
+  if (found == kNamedFormats.end()) return std::nullopt;
   if (value.IsNull()) return std::string();
   if (found->id >= Named::kGeneralDate) {
     const std::optional<Date> date = DateForPattern(value, locale);
