@@ -148,6 +148,8 @@ class KELVO_EXPORT Response final {
   // head never carries two. Throws Error(errc::kInvalidCall) for a name that is not an HTTP
   // token or a value holding control characters.
   void AddHeader(std::string_view name, std::string_view value);
+  // Drops the headers added under `name` (without regard to case), before the head is sent.
+  void RemoveHeader(std::string_view name);
   // Throws Error(errc::kInvalidCall) for a code outside 100..599.
   void SetStatus(int status);
   int Status() const { return status_; }

@@ -17,17 +17,23 @@ namespace kelvo::detail {
 // Appends "description" + `text_after` to ErrorMessage.
 void AppendError(DbViewState& s, std::string_view description, std::string_view text_after);
 
-// Runs `step`; a failure is recorded with `text_after` and swallowed. Returns whether the
-// step completed.
-template <class Step>
-bool GuardedStep(DbViewState& s, std::string_view text_after, Step&& step) {
+// Runs `step`; a failure is recorded with the text `make_text_after()` returns (built only
+// then, so hot paths pay nothing for it) and swallowed. Returns whether the step completed.
+template <class MakeText, class Step>
+bool GuardedStepWith(DbViewState& s, MakeText&& make_text_after, Step&& step) {
   try {
     std::forward<Step>(step)();
     return true;
   } catch (const std::exception& failure) {  // kelvo::Error and the standard library's own
-    AppendError(s, failure.what(), text_after);
+    AppendError(s, failure.what(), std::forward<MakeText>(make_text_after)());
   }
   return false;
+}
+
+// Runs `step`; a failure is recorded with `text_after` and swallowed.
+template <class Step>
+bool GuardedStep(DbViewState& s, std::string_view text_after, Step&& step) {
+  return GuardedStepWith(s, [text_after] { return text_after; }, std::forward<Step>(step));
 }
 
 // Evaluates a test; a failure is recorded with `text_after` and the test counts as passed.

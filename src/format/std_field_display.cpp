@@ -67,16 +67,18 @@ std::string LimitedMemo(const DbViewState& s, std::string text) {
 }
 
 std::string FieldText(DbViewState& s, const Field& field, bool raw) {
-  const std::string failure_text = std::string(raw ? " in GetStdDbFieldStringRaw. oField.Name="
-                                                   : " in GetStdDbFieldString. oField.Name=") +
-                                   field.Name() + "<br>";
-  const std::string filler = raw ? "" : kFiller;
+  const auto failure_text = [&] {
+    return std::string(raw ? " in GetStdDbFieldStringRaw. oField.Name="
+                           : " in GetStdDbFieldString. oField.Name=") +
+           field.Name() + "<br>";
+  };
+  const std::string_view filler = raw ? "" : kFiller;
   std::string text;
   FieldClass field_class = FieldClass::kOther;
-  GuardedStep(s, failure_text, [&] { field_class = Classify(field.Type()); });
+  GuardedStepWith(s, failure_text, [&] { field_class = Classify(field.Type()); });
   switch (field_class) {
     case FieldClass::kLongText:
-      GuardedStep(s, failure_text, [&] {
+      GuardedStepWith(s, failure_text, [&] {
         if (field.ActualSize() == 0) {
           text = filler;
         } else if (raw) {
@@ -87,7 +89,7 @@ std::string FieldText(DbViewState& s, const Field& field, bool raw) {
       });
       break;
     case FieldClass::kDate:
-      GuardedStep(s, failure_text, [&] {
+      GuardedStepWith(s, failure_text, [&] {
         const Locale& locale = PageLocale(s);
         const Variant value = field.Value();
         if (!IsDate(value, locale) || field.ActualSize() == 0) {
@@ -101,9 +103,9 @@ std::string FieldText(DbViewState& s, const Field& field, bool raw) {
       text = filler;
       break;
     case FieldClass::kOther:
-      GuardedStep(s, failure_text, [&] {
+      GuardedStepWith(s, failure_text, [&] {
         const Variant value = field.Value();
-        text = value.IsNull() ? filler : CStr(value, PageLocale(s));
+        text = value.IsNull() ? std::string(filler) : CStr(value, PageLocale(s));
         if (IsBlankText(text)) text = filler;
       });
       break;

@@ -1,8 +1,153 @@
 #include "grid/excel_export.h"
 
-namespace kelvo::detail {
+#include <memory>
+#include <string>
+#include <vector>
 
-// TODO(#8): the spreadsheet export.
-void WriteExcelTable(DbViewState&) {}
+#include "component/column_questions.h"
+#include "component/error_report.h"
+#include "component/list_utils.h"
+#include "component/page_access.h"
+#include "component/web_encoding.h"
+#include "format/cell_tables.h"
+#include "format/format_function.h"
+#include "format/std_field_display.h"
+#include "kelvo/components.h"
+#include "kelvo/error.h"
+#include "render/request_state.h"
+
+namespace kelvo::detail {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+// Output is held back until this much is ready, so that a failure in opening the result or in
+// its first rows can still replace the download with an error page.
+constexpr std::size_t kHoldBackBytes = 64 * 1024;
+
+struct ExportColumn {
+  Field* field;
+  int number;
+  std::string attributes;
+  bool right_aligned;
+  bool formatted;
+};
+
+std::vector<ExportColumn> ShownColumns(DbViewState& s, Recordset& recordset) {
+  std::vector<ExportColumn> columns;
+  int number = 0;
+  for (Field& field : recordset.Fields()) {
+    ++number;
+    if (!IsGridColumnShown(s, field.Name(), number)) continue;
+    columns.push_back({&field, number, GetGridColAttributes(s, number),
+                       IsNumericType(field.Type()), HasFormatCellFunction(s, number)});
+  }
+  return columns;
+}
+
+// Sends what is held back once there is enough of it; afterwards every row goes out as read.
+void Flush(Response& response, std::string& row) {
+  response.Write(row);
+  row.clear();
+  if (!response.IsStreaming() && response.Buffered().size() >= kHoldBackBytes) {
+    response.StartStreaming();
+  }
+}
+
+void ReportFailure(DbViewState& s, std::string_view description) {
+  Response& response = PageResponse(s);
+  if (!response.IsStreaming()) {
+    response.Clear();
+    response.RemoveHeader("content-disposition");
+    response.SetContentType("text/html");
+    response.SetStatus(500);
+    response.Write("<!DOCTYPE html>\r\n<html><head><title>Export failed</title></head><body>"
+                   "<p>The export failed: " +
+                   HtmlAttributeEncode(description) + "</p></body></html>");
+    return;
+  }
+  response.Write("<tr><td>The export is incomplete: " + HtmlAttributeEncode(description) +
+                 "</td></tr>\r\n</table>");
+}
+
+}  // namespace
+
+void WriteExcelRows(DbViewState& s, Recordset& recordset) {
+  Response& response = PageResponse(s);
+  const std::vector<ExportColumn> columns = ShownColumns(s, recordset);
+  std::string row;
+  if (s.DisplayHeader) {
+    row += "<tr>";
+    row += kCrLf;
+    for (const ExportColumn& column : columns) {
+      row += "<th " + GetGridColHeadAttributes(s, column.number) + s.THTag + " >" +
+             column.field->Name() + "</th>";
+      row += kCrLf;
+    }
+    row += "</tr>";
+    row += kCrLf;
+    Flush(response, row);
+  }
+  const std::string odd_tags = s.TDTag + " " + s.TDOddTag;
+  const std::string even_tags = s.TDTag + " " + s.TDEvenTag;
+  for (std::int64_t count = 0;
+       !recordset.Eof() && count < s.RecordsMaxLimit && response.IsClientConnected();) {
+    ++count;
+    const std::string& tags = count % 2 == 1 ? odd_tags : even_tags;
+    row += "<tr>";
+    row += kCrLf;
+    for (const ExportColumn& column : columns) {
+      row += "<td ";
+      row += tags;
+      row += ' ';
+      row += column.attributes;
+      row += column.right_aligned ? " align=\"right\" >" : " >";
+      row += column.formatted ? GetFormatCellString(s, *column.field, column.number)
+                              : GetStdDbFieldString(s, *column.field);
+      row += "</td>";
+      row += kCrLf;
+    }
+    recordset.MoveNext();
+    row += "</tr>";
+    row += kCrLf;
+    Flush(response, row);
+  }
+}
+
+void WriteExcelTable(DbViewState& s) {
+  std::shared_ptr<Recordset> opened;
+  try {
+    ReadRequestState(s);
+    Response& response = PageResponse(s);
+    response.SetContentType("application/vnd.ms-excel");
+    response.AddHeader("content-disposition", "attachment; filename=KelvoExcelExport.xls");
+    std::shared_ptr<Recordset> recordset = s.ADORecordset;
+    if (!s.mvarRecordsetSupplied) {
+      std::string source = s.sql;
+      if (!s.OrderByFields.empty()) {
+        source += " ORDER BY " + s.OrderByFields;
+        if (s.OrderByDesc) source += " DESC ";
+      }
+      if (!s.VexmoConnection) {
+        throw Error(errc::kObjectRequired, "Object required: the grid has no connection");
+      }
+      opened = std::dynamic_pointer_cast<Recordset>(CreateComponent("ADODB.Recordset"));
+      if (!opened) throw Error(errc::kClassNotRegistered, "ADODB.Recordset is not a recordset");
+      opened->Open(source, s.VexmoConnection->Connection(), ado::adOpenForwardOnly,
+                   ado::adLockReadOnly, -1);
+      recordset = opened;
+    }
+    if (!recordset) throw Error(errc::kObjectRequired, "Object required: no recordset was given");
+    response.Write("<table border=1>");
+    response.Write(kCrLf);
+    WriteExcelRows(s, *recordset);
+    response.Write("</table>");
+    if (opened) opened->Close();
+  } catch (const std::exception& failure) {
+    AppendError(s, failure.what(), " in WriteExcelTable<br>");
+    IgnoreFailure([&] { ReportFailure(s, failure.what()); });
+    return;
+  }
+  PageResponse(s).End();
+}
 
 }  // namespace kelvo::detail

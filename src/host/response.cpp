@@ -69,6 +69,13 @@ void Response::AddHeader(std::string_view name, std::string_view value) {
   headers_.emplace_back(name, value);
 }
 
+void Response::RemoveHeader(std::string_view name) {
+  RequireHeadUnsent("RemoveHeader");
+  std::erase_if(headers_, [&](const auto& header) {
+    return host::EqualsIgnoringAsciiCase(header.first, name);
+  });
+}
+
 void Response::SetStatus(int status) {
   RequireHeadUnsent("Status");
   if (status < 100 || status > 599) {

@@ -47,6 +47,8 @@ RenderedPage GridPageTest::Render(RequestData request,
     grid.OnEndPage();
   });
   rendered.output = page.output();
+  rendered.status = page.status();
+  rendered.headers = page.headers();
   rendered.errors = grid.ErrorMessage();
   return rendered;
 }

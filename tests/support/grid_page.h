@@ -21,6 +21,8 @@ struct RenderedPage {
   std::string output;
   std::string errors;
   std::string mode;  // CurrentMode, read while the page was live
+  int status = 0;
+  NameValueList headers;
   std::shared_ptr<DbView> grid;
 };
 
