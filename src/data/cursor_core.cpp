@@ -26,6 +26,7 @@ CursorCore::~CursorCore() {
 
 void CursorCore::Close() {
   if (core_ == nullptr) return;
+  streaming_ = nullptr;
   DoClose();
   core_->Detach(*this);
   core_ = nullptr;

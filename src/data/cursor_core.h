@@ -45,6 +45,7 @@ class CursorCore {
     return DoEditMode();
   }
   Variant Value(int ordinal) const {
+    if (streaming_ != nullptr) return streaming_->Value(ordinal);
     RequireOpen();
     return DoValue(ordinal);
   }
@@ -74,6 +75,9 @@ class CursorCore {
   CursorCore(std::shared_ptr<Connection> connection, const std::vector<ColumnInfo>& columns);
 
   ConnectionCore& connection() const { return *core_; }
+  // A streaming cursor names the statement whose current row its values come from, and null
+  // when there is no current row: this saves a call per value on the per-row path.
+  void SetStreamingRow(ProviderStatement* statement) { streaming_ = statement; }
   [[noreturn]] static void ThrowNoCurrentRecord();
   [[noreturn]] static void ThrowReadOnly(const char* why);
 
@@ -98,6 +102,7 @@ class CursorCore {
 
   std::shared_ptr<Connection> connection_;  // kept alive while the cursor is open
   ConnectionCore* core_;                    // null once closed
+  ProviderStatement* streaming_ = nullptr;  // see SetStreamingRow
   FieldCollection fields_;
 };
 

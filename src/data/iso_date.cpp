@@ -1,5 +1,6 @@
 #include "data/iso_date.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "kelvo/date.h"
@@ -10,78 +11,83 @@ namespace {
 
 constexpr double kSecondsPerDay = 86400;
 
-class DateScanner {
- public:
-  explicit DateScanner(std::string_view text) : text_(text) {}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-  bool AtEnd() const { return pos_ == text_.size(); }
-  bool Take(char c) {
-    if (pos_ < text_.size() && text_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    return false;
-  }
-  // Exactly `count` digits.
-  bool Digits(int count, int& value) {
-    value = 0;
-    for (int i = 0; i < count; ++i, ++pos_) {
-      if (pos_ >= text_.size() || text_[pos_] < '0' || text_[pos_] > '9') return false;
-      value = value * 10 + (text_[pos_] - '0');
-    }
-    return true;
-  }
-  // The digits after a decimal point, as a fraction of one; at least one digit.
-  bool Fraction(double& value) {
-    value = 0;
-    double scale = 0.1;
-    const size_t start = pos_;
-    while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') {
-      value += (text_[pos_++] - '0') * scale;
-      scale /= 10;
-    }
-    return pos_ > start;
-  }
+// The two digits at text[at], or -1. Reading by position keeps this cheap: it runs for every
+// date of every row.
+int TwoDigits(std::string_view text, size_t at) {
+  if (at + 2 > text.size() || !IsDigit(text[at]) || !IsDigit(text[at + 1])) return -1;
+  return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
 
- private:
-  std::string_view text_;
-  size_t pos_ = 0;
+struct TimeOfDay {
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  double fraction = 0;  // of a second
 };
 
-// HH:MM[:SS[.fff]] into the parts; the fraction of a second goes to `fraction`.
-bool ScanTime(DateScanner& in, DateTimeParts& parts, double& fraction) {
-  if (!in.Digits(2, parts.hour) || !in.Take(':') || !in.Digits(2, parts.minute)) return false;
-  if (in.Take(':')) {
-    if (!in.Digits(2, parts.second)) return false;
-    if (in.Take('.') && !in.Fraction(fraction)) return false;
+// HH:MM[:SS[.fff]] from text[at] to the end.
+bool ReadTime(std::string_view text, size_t at, TimeOfDay& time) {
+  time.hour = TwoDigits(text, at);
+  time.minute = TwoDigits(text, at + 3);
+  if (time.hour < 0 || time.minute < 0 || text[at + 2] != ':') return false;
+  at += 5;
+  if (at < text.size()) {
+    time.second = text[at] == ':' ? TwoDigits(text, at + 1) : -1;
+    if (time.second < 0) return false;
+    at += 3;
+    if (at < text.size()) {
+      if (text[at] != '.' || at + 1 == text.size()) return false;
+      double scale = 0.1;
+      for (++at; at < text.size(); ++at, scale /= 10) {
+        if (!IsDigit(text[at])) return false;
+        time.fraction += (text[at] - '0') * scale;
+      }
+    }
   }
-  return parts.hour < 24 && parts.minute < 60 && parts.second < 60;
+  return time.hour < 24 && time.minute < 60 && time.second < 60;
+}
+
+// YYYY-MM-DD at the start of text, which holds at least 10 characters, as a day number.
+std::optional<std::int64_t> ReadDay(std::string_view text) {
+  const int century = TwoDigits(text, 0);
+  const int year_in_century = TwoDigits(text, 2);
+  const int month = TwoDigits(text, 5);
+  const int day = TwoDigits(text, 8);
+  if (century < 0 || year_in_century < 0 || month < 0 || day < 0 || text[4] != '-' ||
+      text[7] != '-') {
+    return std::nullopt;
+  }
+  const int year = century * 100 + year_in_century;
+  if (year < kMinYear || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) {
+    return std::nullopt;
+  }
+  return DayNumber(year, month, day);
 }
 
 }  // namespace
 
 std::optional<Date> ParseIsoDate(std::string_view text) {
-  DateTimeParts parts;
-  double fraction = 0;
-  DateScanner in(text);
-  if (text.size() > 2 && text[2] == ':') {
-    if (!ScanTime(in, parts, fraction)) return std::nullopt;
+  std::int64_t day = 0;
+  TimeOfDay time;
+  if (text.size() >= 5 && text[2] == ':') {
+    if (!ReadTime(text, 0, time)) return std::nullopt;
   } else {
-    if (!in.Digits(4, parts.year) || !in.Take('-') || !in.Digits(2, parts.month) || !in.Take('-') ||
-        !in.Digits(2, parts.day)) {
+    const auto read = text.size() >= 10 ? ReadDay(text) : std::nullopt;
+    if (!read) return std::nullopt;
+    day = *read;
+    if (text.size() > 10 &&
+        ((text[10] != ' ' && text[10] != 'T') || text.size() < 16 || !ReadTime(text, 11, time))) {
       return std::nullopt;
     }
-    if (parts.year < kMinYear || parts.month < 1 || parts.month > 12 || parts.day < 1 ||
-        parts.day > DaysInMonth(parts.year, parts.month)) {
-      return std::nullopt;
-    }
-    if ((in.Take(' ') || in.Take('T')) && !ScanTime(in, parts, fraction)) return std::nullopt;
   }
-  if (!in.AtEnd()) return std::nullopt;
-  Date date = MakeDate(parts);
-  // Before the zero day the time of day counts away from it.
-  date.serial += (date.serial < 0 ? -fraction : fraction) / kSecondsPerDay;
-  return date;
+  // As MakeDate builds it (the calendar check is done above): before the zero day the time
+  // of day counts away from it.
+  const double fraction =
+      (time.hour * 3600 + time.minute * 60 + time.second + time.fraction) / kSecondsPerDay;
+  const auto serial = static_cast<double>(day);
+  return Date{day < 0 ? serial - fraction : serial + fraction};
 }
 
 std::string IsoDateText(Date date, IsoDateColumn column) {

@@ -133,7 +133,7 @@ std::string SqliteConnection::NullSafeEquals(std::string_view quoted_column) con
 
 Variant SqliteConnection::Typed(const Variant& stored, int type) const {
   if (stored.IsEmpty()) return stored;
-  return TypedValue(StoredColumn(stored), type);
+  return TypedValue(stored, ClassOf(type));
 }
 
 Variant SqliteConnection::ToStored(const Variant& value, int type) const {
@@ -141,7 +141,7 @@ Variant SqliteConnection::ToStored(const Variant& value, int type) const {
 }
 
 long SqliteConnection::StoredSize(const Variant& stored, int type) const {
-  return data::StoredSize(StoredColumn(stored), type);
+  return data::StoredSize(stored, type);
 }
 
 }  // namespace kelvo::data

@@ -1,7 +1,6 @@
 #include "data/sqlite_statement.h"
 
 #include "data/sqlite_types.h"
-#include "data/sqlite_values.h"
 #include "kelvo/error.h"
 
 namespace kelvo::data {
@@ -14,7 +13,8 @@ std::string TextOrEmpty(const char* text) { return text != nullptr ? text : ""; 
 SqliteStatement::SqliteStatement(SqliteConnection& connection, sqlite3_stmt* statement)
     : connection_(connection),
       statement_(statement),
-      types_(static_cast<size_t>(sqlite3_column_count(statement)), 0) {}
+      types_(static_cast<size_t>(sqlite3_column_count(statement)), 0),
+      classes_(types_.size(), ValueClass::kOther) {}
 
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
 
@@ -60,6 +60,7 @@ std::vector<ColumnInfo> SqliteStatement::DescribeColumns() {
   for (int i = 0; i < ColumnCount(); ++i) {
     columns.push_back(Describe(i));
     types_[static_cast<size_t>(i)] = columns.back().type;
+    classes_[static_cast<size_t>(i)] = ClassOf(columns.back().type);
   }
   return columns;
 }
@@ -100,15 +101,16 @@ ColumnInfo SqliteStatement::Describe(int column) {
 }
 
 Variant SqliteStatement::Value(int column) const {
-  return TypedValue(SqliteColumn(statement_, column), types_[static_cast<size_t>(column)]);
+  return TypedValue(sqlite3_column_value(statement_, column),
+                    classes_[static_cast<size_t>(column)]);
 }
 
 Variant SqliteStatement::Stored(int column) const {
-  return StoredValue(SqliteColumn(statement_, column));
+  return StoredValue(sqlite3_column_value(statement_, column));
 }
 
 long SqliteStatement::ActualSize(int column) const {
-  return StoredSize(SqliteColumn(statement_, column), types_[static_cast<size_t>(column)]);
+  return StoredSize(sqlite3_column_value(statement_, column), types_[static_cast<size_t>(column)]);
 }
 
 }  // namespace kelvo::data

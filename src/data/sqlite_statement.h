@@ -8,6 +8,7 @@
 
 #include "data/provider.h"
 #include "data/sqlite_connection.h"
+#include "data/sqlite_values.h"
 
 namespace kelvo::data {
 
@@ -34,7 +35,9 @@ class SqliteStatement final : public ProviderStatement {
   SqliteConnection& connection_;
   sqlite3_stmt* statement_;
   bool has_row_ = false;
-  std::vector<int> types_;  // per column; 0 until described, which shows values as stored
+  // Per column; until described, values show as stored.
+  std::vector<int> types_;
+  std::vector<ValueClass> classes_;
 };
 
 }  // namespace kelvo::data

@@ -1,11 +1,14 @@
 #include "data/sqlite_values.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
 
 #include "data/iso_date.h"
 #include "data/number_text.h"
+#include "data/type_width.h"
 #include "kelvo/data.h"
 #include "kelvo/error.h"
 #include "runtime/text.h"
@@ -15,41 +18,101 @@ namespace {
 
 using namespace ado;
 
-enum class TypeClass { kWhole, kReal, kDecimal, kCurrency, kBoolean, kDate, kBinary, kOther };
+inline Variant WholeVariant(std::int64_t value) {
+  if (value >= INT32_MIN && value <= INT32_MAX) return Variant(static_cast<std::int32_t>(value));
+  return Variant(value);
+}
 
-TypeClass ClassOf(int type) {
-  switch (type) {
-    case adTinyInt:
-    case adSmallInt:
-    case adInteger:
-    case adBigInt:
-    case adUnsignedTinyInt:
-    case adUnsignedSmallInt:
-    case adUnsignedInt:
-    case adUnsignedBigInt:
-      return TypeClass::kWhole;
-    case adSingle:
-    case adDouble:
-      return TypeClass::kReal;
-    case adDecimal:
-    case adNumeric:
-    case adVarNumeric:
-      return TypeClass::kDecimal;
-    case adCurrency:
-      return TypeClass::kCurrency;
-    case adBoolean:
-      return TypeClass::kBoolean;
-    case adDate:
-    case adDBDate:
-    case adDBTime:
-    case adDBTimeStamp:
-      return TypeClass::kDate;
-    case adBinary:
-    case adVarBinary:
-    case adLongVarBinary:
-      return TypeClass::kBinary;
+// Reading a value of a statement's current row without copying it first.
+class SqliteColumn {
+ public:
+  explicit SqliteColumn(sqlite3_value* value) : value_(value) {}
+  int StorageClass() const { return sqlite3_value_type(value_); }
+  std::int64_t Integer() const { return sqlite3_value_int64(value_); }
+  double Real() const { return sqlite3_value_double(value_); }
+  std::string_view Text() const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value_));
+    return {text, static_cast<size_t>(sqlite3_value_bytes(value_))};
+  }
+  std::span<const std::uint8_t> Blob() const {
+    const auto* data = static_cast<const std::uint8_t*>(sqlite3_value_blob(value_));
+    return {data, static_cast<size_t>(sqlite3_value_bytes(value_))};
+  }
+
+ private:
+  sqlite3_value* value_;
+};
+
+// Reading a stored value kept in a Variant.
+class StoredColumn {
+ public:
+  explicit StoredColumn(const Variant& stored) : stored_(stored) {}
+  int StorageClass() const {
+    switch (stored_.type()) {
+      case VarType::kBoolean:
+      case VarType::kInt32:
+      case VarType::kInt64:
+        return SQLITE_INTEGER;
+      case VarType::kDouble:
+        return SQLITE_FLOAT;
+      case VarType::kString:
+        return SQLITE_TEXT;
+      case VarType::kBinary:
+        return SQLITE_BLOB;
+      default:
+        return SQLITE_NULL;
+    }
+  }
+  std::int64_t Integer() const {
+    if (stored_.type() == VarType::kBoolean) return stored_.AsBool() ? 1 : 0;
+    if (stored_.type() == VarType::kInt32) return stored_.AsInt32();
+    return stored_.AsInt64();
+  }
+  double Real() const { return stored_.AsDouble(); }
+  std::string_view Text() const { return stored_.AsString(); }
+  std::span<const std::uint8_t> Blob() const { return stored_.AsBinary(); }
+
+ private:
+  const Variant& stored_;
+};
+
+Variant TypedInteger(std::int64_t value, ValueClass value_class);
+Variant TypedReal(double value, ValueClass value_class);
+Variant TypedText(std::string_view value, ValueClass value_class);
+
+// Numbers and text read as stored take no further call.
+template <class Column>
+Variant TypedOf(const Column& column, ValueClass value_class) {
+  const bool as_stored = value_class <= ValueClass::kBinary;
+  switch (column.StorageClass()) {
+    case SQLITE_INTEGER:
+      return as_stored ? WholeVariant(column.Integer())
+                       : TypedInteger(column.Integer(), value_class);
+    case SQLITE_FLOAT:
+      return as_stored || value_class == ValueClass::kReal ? Variant(column.Real())
+                                                           : TypedReal(column.Real(), value_class);
+    case SQLITE_TEXT:
+      return as_stored ? Variant(column.Text()) : TypedText(column.Text(), value_class);
+    case SQLITE_BLOB: {
+      const auto blob = column.Blob();
+      return Variant(Bytes(blob.begin(), blob.end()));
+    }
     default:
-      return TypeClass::kOther;
+      return Variant::Null();
+  }
+}
+
+template <class Column>
+long SizeOf(const Column& column, int type) {
+  switch (column.StorageClass()) {
+    case SQLITE_NULL:
+      return 0;
+    case SQLITE_TEXT:
+      return static_cast<long>(column.Text().size());
+    case SQLITE_BLOB:
+      return static_cast<long>(column.Blob().size());
+    default:
+      return TypeWidth(type);
   }
 }
 
@@ -60,14 +123,6 @@ IsoDateColumn DateColumnOf(int type) {
 }
 
 constexpr double kCurrencyLimit = 9.2e14;  // inside the range of Currency::scaled / 10000
-
-Variant WholeVariant(std::int64_t value) {
-  if (value >= std::numeric_limits<std::int32_t>::min() &&
-      value <= std::numeric_limits<std::int32_t>::max()) {
-    return Variant(static_cast<std::int32_t>(value));
-  }
-  return Variant(value);
-}
 
 std::optional<bool> ParseBoolean(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -204,7 +259,7 @@ Variant OtherFor(const Variant& value, int type) {
     case VarType::kDate:
       return Variant(IsoDateText(value.AsDate(), IsoDateColumn::kDate));
     case VarType::kString:
-      if (ClassOf(type) == TypeClass::kBinary) {
+      if (ClassOf(type) == ValueClass::kBinary) {
         const std::string& text = value.AsString();
         return Variant(Bytes(text.begin(), text.end()));
       }
@@ -234,52 +289,50 @@ bool FitsDouble(std::string_view decimal) {
   return significant <= 15;
 }
 
-}  // namespace
-
-Variant TypedInteger(std::int64_t value, int type) {
-  switch (ClassOf(type)) {
-    case TypeClass::kDecimal:
+Variant TypedInteger(std::int64_t value, ValueClass value_class) {
+  switch (value_class) {
+    case ValueClass::kDecimal:
       return Variant(Decimal{std::to_string(value)});
-    case TypeClass::kCurrency:
+    case ValueClass::kCurrency:
       if (std::fabs(static_cast<double>(value)) < kCurrencyLimit)
         return Variant(Currency{value * 10000});
       return Variant(static_cast<double>(value));
-    case TypeClass::kBoolean:
+    case ValueClass::kBoolean:
       return Variant(value != 0);
-    case TypeClass::kReal:
+    case ValueClass::kReal:
       return Variant(static_cast<double>(value));
     default:
       return WholeVariant(value);
   }
 }
 
-Variant TypedReal(double value, int type) {
-  switch (ClassOf(type)) {
-    case TypeClass::kDecimal:
+Variant TypedReal(double value, ValueClass value_class) {
+  switch (value_class) {
+    case ValueClass::kDecimal:
       if (std::isfinite(value)) return Variant(Decimal{DecimalTextOf(value)});
       return Variant(value);
-    case TypeClass::kCurrency:
+    case ValueClass::kCurrency:
       if (std::fabs(value) < kCurrencyLimit) return Variant(Currency{std::llround(value * 10000)});
       return Variant(value);
-    case TypeClass::kBoolean:
+    case ValueClass::kBoolean:
       return Variant(value != 0);
     default:
       return Variant(value);
   }
 }
 
-Variant TypedText(std::string_view value, int type) {
-  switch (ClassOf(type)) {
-    case TypeClass::kDecimal:
+Variant TypedText(std::string_view value, ValueClass value_class) {
+  switch (value_class) {
+    case ValueClass::kDecimal:
       if (auto text = ParseDecimalText(value)) return Variant(Decimal{std::move(*text)});
       break;
-    case TypeClass::kCurrency:
+    case ValueClass::kCurrency:
       if (auto amount = ParseCurrency(value)) return Variant(*amount);
       break;
-    case TypeClass::kBoolean:
+    case ValueClass::kBoolean:
       if (auto b = ParseBoolean(value)) return Variant(*b);
       break;
-    case TypeClass::kDate:
+    case ValueClass::kDate:
       if (auto date = ParseIsoDate(value)) return Variant(*date);
       break;
     default:
@@ -288,43 +341,88 @@ Variant TypedText(std::string_view value, int type) {
   return Variant(value);
 }
 
-int StoredColumn::StorageClass() const {
-  switch (stored_.type()) {
-    case VarType::kBoolean:
-    case VarType::kInt32:
-    case VarType::kInt64:
-      return SQLITE_INTEGER;
-    case VarType::kDouble:
-      return SQLITE_FLOAT;
-    case VarType::kString:
-      return SQLITE_TEXT;
-    case VarType::kBinary:
-      return SQLITE_BLOB;
+}  // namespace
+
+ValueClass ClassOf(int type) {
+  switch (type) {
+    case adTinyInt:
+    case adSmallInt:
+    case adInteger:
+    case adBigInt:
+    case adUnsignedTinyInt:
+    case adUnsignedSmallInt:
+    case adUnsignedInt:
+    case adUnsignedBigInt:
+      return ValueClass::kWhole;
+    case adSingle:
+    case adDouble:
+      return ValueClass::kReal;
+    case adDecimal:
+    case adNumeric:
+    case adVarNumeric:
+      return ValueClass::kDecimal;
+    case adCurrency:
+      return ValueClass::kCurrency;
+    case adBoolean:
+      return ValueClass::kBoolean;
+    case adDate:
+    case adDBDate:
+    case adDBTime:
+    case adDBTimeStamp:
+      return ValueClass::kDate;
+    case adBinary:
+    case adVarBinary:
+    case adLongVarBinary:
+      return ValueClass::kBinary;
     default:
-      return SQLITE_NULL;
+      return ValueClass::kOther;
   }
 }
 
-std::int64_t StoredColumn::Integer() const {
-  if (stored_.type() == VarType::kBoolean) return stored_.AsBool() ? 1 : 0;
-  if (stored_.type() == VarType::kInt32) return stored_.AsInt32();
-  return stored_.AsInt64();
+Variant ConvertedValue(sqlite3_value* value, ValueClass value_class) {
+  return TypedOf(SqliteColumn(value), value_class);
 }
+
+Variant TypedValue(const Variant& stored, ValueClass value_class) {
+  return TypedOf(StoredColumn(stored), value_class);
+}
+
+Variant StoredValue(sqlite3_value* value) {
+  const SqliteColumn column(value);
+  switch (column.StorageClass()) {
+    case SQLITE_INTEGER:
+      return Variant(column.Integer());
+    case SQLITE_FLOAT:
+      return Variant(column.Real());
+    case SQLITE_TEXT:
+      return Variant(column.Text());
+    case SQLITE_BLOB: {
+      const auto blob = column.Blob();
+      return Variant(Bytes(blob.begin(), blob.end()));
+    }
+    default:
+      return Variant::Null();
+  }
+}
+
+long StoredSize(sqlite3_value* value, int type) { return SizeOf(SqliteColumn(value), type); }
+
+long StoredSize(const Variant& stored, int type) { return SizeOf(StoredColumn(stored), type); }
 
 Variant StoredFor(const Variant& value, int type) {
   if (value.IsEmpty() || value.IsNull()) return Variant::Null();
   switch (ClassOf(type)) {
-    case TypeClass::kWhole:
+    case ValueClass::kWhole:
       return WholeFor(value);
-    case TypeClass::kReal:
+    case ValueClass::kReal:
       return RealFor(value);
-    case TypeClass::kDecimal:
+    case ValueClass::kDecimal:
       return DecimalFor(value, false);
-    case TypeClass::kCurrency:
+    case ValueClass::kCurrency:
       return DecimalFor(value, true);
-    case TypeClass::kBoolean:
+    case ValueClass::kBoolean:
       return BooleanFor(value);
-    case TypeClass::kDate:
+    case ValueClass::kDate:
       return DateFor(value, type);
     default:
       return OtherFor(value, type);

@@ -11,102 +11,66 @@
 #include <sqlite3.h>
 
 #include <cstdint>
-#include <span>
 #include <string_view>
 
-#include "data/type_width.h"
 #include "kelvo/variant.h"
 
 namespace kelvo::data {
 
-Variant TypedInteger(std::int64_t value, int type);
-Variant TypedReal(double value, int type);
-Variant TypedText(std::string_view value, int type);
-
-// Reading one column of a statement's current row without copying it first.
-class SqliteColumn {
- public:
-  SqliteColumn(sqlite3_stmt* statement, int column) : statement_(statement), column_(column) {}
-  int StorageClass() const { return sqlite3_column_type(statement_, column_); }
-  std::int64_t Integer() const { return sqlite3_column_int64(statement_, column_); }
-  double Real() const { return sqlite3_column_double(statement_, column_); }
-  std::string_view Text() const {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column_));
-    return {text, static_cast<size_t>(sqlite3_column_bytes(statement_, column_))};
-  }
-  std::span<const std::uint8_t> Blob() const {
-    const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(statement_, column_));
-    return {data, static_cast<size_t>(sqlite3_column_bytes(statement_, column_))};
-  }
-
- private:
-  sqlite3_stmt* statement_;
-  int column_;
+// What a column's type code asks of its values. The first three read values as stored.
+enum class ValueClass : std::uint8_t {
+  kOther,
+  kWhole,
+  kBinary,
+  kReal,
+  kDecimal,
+  kCurrency,
+  kBoolean,
+  kDate,
 };
 
-// Reading a stored value kept in a Variant.
-class StoredColumn {
- public:
-  explicit StoredColumn(const Variant& stored) : stored_(stored) {}
-  int StorageClass() const;
-  std::int64_t Integer() const;
-  double Real() const { return stored_.AsDouble(); }
-  std::string_view Text() const { return stored_.AsString(); }
-  std::span<const std::uint8_t> Blob() const { return stored_.AsBinary(); }
+ValueClass ClassOf(int type);
 
- private:
-  const Variant& stored_;
-};
+// TypedValue for the values that need converting, and for blobs.
+Variant ConvertedValue(sqlite3_value* value, ValueClass value_class);
 
-template <class Column>
-Variant TypedValue(const Column& column, int type) {
-  switch (column.StorageClass()) {
-    case SQLITE_INTEGER:
-      return TypedInteger(column.Integer(), type);
-    case SQLITE_FLOAT:
-      return TypedReal(column.Real(), type);
-    case SQLITE_TEXT:
-      return TypedText(column.Text(), type);
-    case SQLITE_BLOB: {
-      const auto blob = column.Blob();
-      return Variant(Bytes(blob.begin(), blob.end()));
+// A column of a statement's current row, from sqlite3_column_value, typed for its class. This
+// runs for every field of every row, so numbers and text read as stored are made here, inline,
+// and the sqlite3_value accessors take no lock. (The connection is used by one thread at a
+// time, so the unprotected value is safe to read.)
+inline Variant TypedValue(sqlite3_value* value, ValueClass value_class) {
+  const int storage = sqlite3_value_type(value);
+  if (value_class <= ValueClass::kBinary ||
+      (value_class == ValueClass::kReal && storage == SQLITE_FLOAT)) {
+    switch (storage) {
+      case SQLITE_INTEGER: {
+        const std::int64_t integer = sqlite3_value_int64(value);
+        if (integer >= INT32_MIN && integer <= INT32_MAX) {
+          return Variant(static_cast<std::int32_t>(integer));
+        }
+        return Variant(integer);
+      }
+      case SQLITE_FLOAT:
+        return Variant(sqlite3_value_double(value));
+      case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        return Variant(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value))));
+      }
+      case SQLITE_NULL:
+        return Variant::Null();
+      default:
+        break;
     }
-    default:
-      return Variant::Null();
   }
+  return ConvertedValue(value, value_class);
 }
-
-template <class Column>
-Variant StoredValue(const Column& column) {
-  switch (column.StorageClass()) {
-    case SQLITE_INTEGER:
-      return Variant(column.Integer());
-    case SQLITE_FLOAT:
-      return Variant(column.Real());
-    case SQLITE_TEXT:
-      return Variant(column.Text());
-    case SQLITE_BLOB: {
-      const auto blob = column.Blob();
-      return Variant(Bytes(blob.begin(), blob.end()));
-    }
-    default:
-      return Variant::Null();
-  }
-}
-
-template <class Column>
-long StoredSize(const Column& column, int type) {
-  switch (column.StorageClass()) {
-    case SQLITE_NULL:
-      return 0;
-    case SQLITE_TEXT:
-      return static_cast<long>(column.Text().size());
-    case SQLITE_BLOB:
-      return static_cast<long>(column.Blob().size());
-    default:
-      return TypeWidth(type);
-  }
-}
+// A stored value kept in a Variant, typed for its class.
+Variant TypedValue(const Variant& stored, ValueClass value_class);
+// The value as SQLite stores it: Null, 64-bit integer, double, text or bytes.
+Variant StoredValue(sqlite3_value* value);
+// Bytes of a value; 0 for no data.
+long StoredSize(sqlite3_value* value, int type);
+long StoredSize(const Variant& stored, int type);
 
 // The stored value for `value` written to a column of `type`. Throws
 // Error(errc::kTypeMismatch) saying why a value does not convert.

@@ -25,12 +25,17 @@ StreamCursor::StreamCursor(std::shared_ptr<Connection> connection,
       has_row_(has_row),
       rows_read_(has_row ? 1 : 0),
       max_records_(max_records) {
-  if (!has_row_) statement_->Reset();
+  if (has_row_) {
+    SetStreamingRow(statement_.get());
+  } else {
+    statement_->Reset();
+  }
 }
 
 void StreamCursor::DoMoveNext() {
   if (!has_row_) ThrowNoCurrentRecord();
   has_row_ = false;
+  SetStreamingRow(nullptr);
   if (max_records_ > 0 && rows_read_ >= max_records_) {
     statement_->Reset();  // the limit is reached: let go of the read lock now
     return;
@@ -38,6 +43,7 @@ void StreamCursor::DoMoveNext() {
   has_row_ = statement_->Step();
   if (has_row_) {
     ++rows_read_;
+    SetStreamingRow(statement_.get());
   } else {
     statement_->Reset();
   }
@@ -62,6 +68,7 @@ void StreamCursor::DoSetValue(int /*ordinal*/, const Variant& /*value*/) {
 void StreamCursor::DoUpdate() {}
 
 void StreamCursor::DoClose() {
+  SetStreamingRow(nullptr);
   statement_.reset();
   has_row_ = false;
 }

@@ -84,10 +84,12 @@ TEST_P(ProviderConformanceTest, SetValueRefusesTextThatDoesNotConvert) {
     const char* text;
   } bad[] = {{"qty", "abc"},        {"qty", "1.5"},       {"price", "3,5"},
              {"due", "2024-02-30"}, {"due", "yesterday"}, {"paid", "maybe"}};
-  for (const auto& [field, text] : bad) {
+  for (const auto& entry : bad) {
+    const std::string field = entry.field;
+    const std::string text = entry.text;
     const Error error = CaughtError([&] { f.Item(field).SetValue(Variant(text)); });
     EXPECT_EQ(error.number(), errc::kTypeMismatch) << field << " " << text;
-    EXPECT_NE(error.description().find(std::string("Field '") + field + "'"), std::string::npos)
+    EXPECT_NE(error.description().find("Field '" + field + "'"), std::string::npos)
         << error.description();
     EXPECT_NE(error.description().find(text), std::string::npos) << error.description();
   }

@@ -92,7 +92,9 @@ TEST_F(SqliteTest, BadConnectionStringsAreClearErrors) {
       {"Provider=SQLite;Data Source=x;Mode=Sometimes", "Mode must be"},
       {"sqlite:x?busy_timeout=soon", "Busy Timeout must be"},
   };
-  for (const auto& [text, says] : cases) {
+  for (const auto& entry : cases) {
+    const std::string& text = entry.text;
+    const char* says = entry.says;
     Connection connection;
     const Error error = CaughtError([&] { connection.Open(text); });
     EXPECT_NE(error.description().find(says), std::string::npos)
