@@ -1,4 +1,5 @@
-// `kelvo render`: one grid page for a query, written to standard output.
+// `kelvo render`: one request through a page file, offline, with the response on standard
+// output.
 #ifndef KELVO_APPS_RENDER_COMMAND_H_
 #define KELVO_APPS_RENDER_COMMAND_H_
 
@@ -7,7 +8,8 @@
 
 namespace kelvo::apps {
 
-// Returns the process exit code: 0 when the page rendered without failure entries.
+// Returns the process exit code: 0 when the page ran, 1 when it could not be loaded or failed,
+// 2 for wrong arguments.
 int RunRenderCommand(std::span<const std::string_view> args);
 
 }  // namespace kelvo::apps

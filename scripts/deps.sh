@@ -18,6 +18,9 @@ KELVO_PACKAGES=(
   libgtest-dev
   libgmock-dev
   libbenchmark-dev
+  libcpp-httplib-dev # the HTTP server of `kelvo serve`
+  libtomlplusplus-dev # page files
+  chromium # browser tests, driven headless
 )
 
 # Installs whatever in KELVO_PACKAGES is not installed yet; does nothing, quickly, otherwise.
@@ -39,4 +42,33 @@ kelvo_install_deps() {
   export DEBIAN_FRONTEND=noninteractive
   "${sudo[@]}" apt-get update -q
   "${sudo[@]}" apt-get install -q -y --no-install-recommends "${missing[@]}"
+}
+
+# Node.js with npm for the browser tests. Installed from Debian only when no `node` or `npm` is
+# on the path: a Node.js from elsewhere brings its own npm, which Debian's npm would conflict with.
+kelvo_install_node() {
+  if command -v node >/dev/null && command -v npm >/dev/null; then
+    return 0
+  fi
+  echo "Installing Node.js and npm"
+  local sudo=()
+  if ((EUID != 0)); then
+    sudo=(sudo)
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -q
+  "${sudo[@]}" apt-get install -q -y --no-install-recommends nodejs npm
+}
+
+# The browser tests' npm packages, exactly as package-lock.json records them. Runs `npm ci` only
+# when node_modules is missing or older than the lock file.
+kelvo_install_browser_packages() {
+  local dir
+  dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../tests/browser" && pwd)"
+  local stamp="$dir/node_modules/.package-lock.json"
+  if [[ -f "$stamp" && "$stamp" -nt "$dir/package-lock.json" ]]; then
+    return 0
+  fi
+  echo "Installing the browser tests' npm packages"
+  (cd "$dir" && npm ci --no-audit --no-fund)
 }

@@ -52,6 +52,8 @@ run_tests() {
 
 begin_phase "Installing missing packages"
 kelvo_install_deps
+kelvo_install_node
+kelvo_install_browser_packages
 end_phase "Packages"
 
 begin_phase "GCC build (warnings as errors)"

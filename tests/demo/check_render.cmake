@@ -1,34 +1,43 @@
-# Runs `kelvo render DATABASE SQL` and checks its result.
-# Inputs: PROGRAM DATABASE SQL EXPECT (ok | fail) and, for ok, CONTAINS: texts separated by "|"
-# that the page must hold. A failing run must exit non-zero and explain itself on standard error.
+# Runs the kelvo program with ARGS (a ;-list) and checks its result.
+# EXPECT ok: exit 0, nothing on standard error, standard output holding each of CONTAINS and
+# none of LACKS (texts separated by "|"). EXPECT fail: a non-zero exit with ERRORS on standard
+# error; NOT_CREATED names a file that must not exist afterwards.
 cmake_minimum_required(VERSION 3.25)
 
-if(EXPECT STREQUAL "fail")
-  file(REMOVE ${DATABASE})
+if(DEFINED NOT_CREATED)
+  file(REMOVE ${NOT_CREATED})
 endif()
-execute_process(COMMAND ${PROGRAM} render ${DATABASE} "${SQL}"
-                RESULT_VARIABLE result OUTPUT_VARIABLE page ERROR_VARIABLE errors)
+execute_process(COMMAND ${PROGRAM} ${ARGS}
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 
 if(EXPECT STREQUAL "ok")
   if(NOT result EQUAL 0 OR NOT errors STREQUAL "")
-    message(FATAL_ERROR "kelvo render failed (${result}):\n${errors}")
+    message(FATAL_ERROR "kelvo failed (${result}):\n${errors}")
   endif()
   string(REPLACE "|" ";" texts "${CONTAINS}")
   foreach(text IN LISTS texts)
-    string(FIND "${page}" "${text}" at)
+    string(FIND "${output}" "${text}" at)
     if(at EQUAL -1)
-      message(FATAL_ERROR "the page lacks '${text}':\n${page}")
+      message(FATAL_ERROR "the output lacks '${text}':\n${output}")
+    endif()
+  endforeach()
+  string(REPLACE "|" ";" texts "${LACKS}")
+  foreach(text IN LISTS texts)
+    string(FIND "${output}" "${text}" at)
+    if(NOT at EQUAL -1)
+      message(FATAL_ERROR "the output holds '${text}':\n${output}")
     endif()
   endforeach()
 elseif(EXPECT STREQUAL "fail")
   if(result EQUAL 0)
-    message(FATAL_ERROR "kelvo render reported success:\n${page}")
+    message(FATAL_ERROR "kelvo reported success:\n${output}")
   endif()
-  if(errors STREQUAL "")
-    message(FATAL_ERROR "kelvo render failed (${result}) without saying why")
+  string(FIND "${errors}" "${ERRORS}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "kelvo failed (${result}) without saying '${ERRORS}':\n${errors}")
   endif()
-  if(EXISTS ${DATABASE})
-    message(FATAL_ERROR "kelvo render created the missing database ${DATABASE}")
+  if(DEFINED NOT_CREATED AND EXISTS ${NOT_CREATED})
+    message(FATAL_ERROR "kelvo created the missing database ${NOT_CREATED}")
   endif()
 else()
   message(FATAL_ERROR "unknown EXPECT '${EXPECT}'")

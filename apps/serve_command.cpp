@@ -1,0 +1,185 @@
+#include "serve_command.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <thread>
+
+#include "connection_argument.h"
+#include "demo_database.h"
+#include "demo_pages.h"
+#include "kelvo/data.h"
+#include "kelvo/error.h"
+#include "kelvo/http_server.h"
+#include "kelvo/locale.h"
+#include "kelvo/page_file.h"
+#include "secret_file.h"
+
+namespace kelvo::apps {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: kelvo serve [--pages DIR] [--db CONNECTION] [--host HOST] [--port PORT]\n"
+    "                   [--locale NAME] [--edit] [--secret-file FILE]\n"
+    "  Serves the page files NAME.toml of DIR at /NAME, the tables of the database at /, and\n"
+    "  /table/NAME. Without --pages and --db it serves the demo pages over kelvo-demo.db in the\n"
+    "  working folder, which it creates when missing. --db takes a connection string or an\n"
+    "  SQLite file; --port 0 picks a free port; --edit lets the table browser edit, add and\n"
+    "  delete rows of tables with a primary key. The statement-signing secret comes from\n"
+    "  --secret-file (mode 600) or KELVO_SECRET, else is made anew for each run.\n";
+
+constexpr std::string_view kDemoDatabase = "kelvo-demo.db";
+
+struct ServeArguments {
+  std::string pages;
+  std::string db;
+  std::string host = "127.0.0.1";
+  int port = 8080;
+  std::string locale = "en-US";
+  bool edit = false;
+  std::string secret_file;
+};
+
+bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "--edit") {
+      parsed.edit = true;
+      continue;
+    }
+    if (i + 1 >= args.size()) return false;
+    const std::string value(args[++i]);
+    if (arg == "--pages") {
+      parsed.pages = value;
+    } else if (arg == "--db") {
+      parsed.db = value;
+    } else if (arg == "--host") {
+      parsed.host = value;
+    } else if (arg == "--port") {
+      char* end = nullptr;
+      const long port = std::strtol(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || port < 0 || port > 65535) return false;
+      parsed.port = static_cast<int>(port);
+    } else if (arg == "--locale") {
+      parsed.locale = value;
+    } else if (arg == "--secret-file") {
+      parsed.secret_file = value;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string SigningSecret(const ServeArguments& parsed) {
+  if (!parsed.secret_file.empty()) return ReadSecretFile(parsed.secret_file);
+  const char* secret = std::getenv("KELVO_SECRET");
+  if (secret == nullptr || *secret == '\0') return {};
+  if (std::string_view(secret).size() < 16) {
+    throw Error(errc::kInvalidCall, "KELVO_SECRET is shorter than 16 bytes");
+  }
+  return secret;
+}
+
+// Opens and closes the database once, so a wrong --db stops the start, not every request.
+void CheckDatabase(const std::string& connection_string) {
+  Connection connection;
+  connection.Open(connection_string);
+  connection.Close();
+}
+
+std::string Url(const std::string& host, int port) {
+  const bool ipv6 = host.find(':') != std::string::npos;
+  return "http://" + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port) + "/";
+}
+
+// SIGINT and SIGTERM are blocked in every thread (block them before any thread starts) and
+// taken by one waiting thread, which stops the server; requests in flight finish first.
+sigset_t StopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  return signals;
+}
+
+class StopOnSignal {
+ public:
+  explicit StopOnSignal(HttpServer& server)
+      : waiter_([this, &server] {
+          const sigset_t signals = StopSignals();
+          int signal = 0;
+          sigwait(&signals, &signal);
+          if (!ending_) {
+            std::cerr << "kelvo: stopping; requests in flight finish first" << std::endl;
+            server.Stop();
+          }
+        }) {}
+  StopOnSignal(const StopOnSignal&) = delete;
+  StopOnSignal& operator=(const StopOnSignal&) = delete;
+  // Wakes the waiting thread when no signal came, and waits for it.
+  ~StopOnSignal() {
+    ending_ = true;
+    pthread_kill(waiter_.native_handle(), SIGTERM);
+    waiter_.join();
+  }
+
+ private:
+  std::atomic<bool> ending_ = false;
+  std::thread waiter_;
+};
+
+}  // namespace
+
+int RunServeCommand(std::span<const std::string_view> args) {
+  ServeArguments parsed;
+  if (!Parse(args, parsed)) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  Locale::Find(parsed.locale);
+  ServerOptions options;
+  options.host = parsed.host;
+  options.port = parsed.port;
+  options.defaults.locale = parsed.locale;
+  options.signing_secret = SigningSecret(parsed);
+  options.table_editing = parsed.edit;
+
+  const bool demo = parsed.pages.empty() && parsed.db.empty();
+  if (demo) {
+    if (!std::filesystem::exists(kDemoDatabase)) {
+      std::cout << "Creating the demo database " << kDemoDatabase << " ..." << std::endl;
+      CreateDemoDatabase(kDemoDatabase);
+    }
+    options.defaults.connection = "sqlite:" + std::string(kDemoDatabase);
+  } else if (!parsed.db.empty()) {
+    options.defaults.connection = ConnectionFromArgument(parsed.db);
+  }
+  if (!options.defaults.connection.empty()) CheckDatabase(options.defaults.connection);
+
+  const sigset_t signals = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  HttpServer server(options);
+  if (demo) {
+    for (const auto& [file, text] : DemoPages()) {
+      server.AddPage(std::filesystem::path(file).stem().string(), PageFile::Parse(text, file));
+    }
+  }
+  if (!parsed.pages.empty()) server.AddPageFolder(parsed.pages);
+  const int port = server.Bind();
+  std::cout << "Kelvo is serving " << (demo ? "the demo " : "") << "at " << Url(parsed.host, port)
+            << "  (Ctrl+C stops)" << std::endl;
+  {
+    StopOnSignal stop_on_signal(server);
+    server.Run();
+  }
+  std::cout << "Kelvo has stopped." << std::endl;
+  return 0;
+}
+
+}  // namespace kelvo::apps

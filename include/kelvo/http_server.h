@@ -1,0 +1,83 @@
+// An HTTP server that hosts Kelvo pages: page files, pages written in C++, and a browser of the
+// tables of one database.
+//
+// Each request runs on a worker thread with its own grids and connections; nothing is shared
+// between requests but the immutable page files. A page's output is buffered (so
+// Response::Clear works) until the page ends, then sent with its length; a page that calls
+// Response::StartStreaming sends from then on as it writes, without holding the output in
+// memory. A failure that leaves a page answers 500 with the failure's description and a line
+// on standard error; every request writes one access-log line on standard error.
+#ifndef KELVO_HTTP_SERVER_H_
+#define KELVO_HTTP_SERVER_H_
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "kelvo/export.h"
+#include "kelvo/page_file.h"
+
+namespace kelvo {
+
+class ScriptingContext;
+
+struct ServerOptions {
+  std::string host = "127.0.0.1";
+  int port = 8080;  // 0 picks a free port; HttpServer::port tells which
+  // Request bodies above this size are refused with 413 before any page runs.
+  std::size_t max_body_bytes = 1024 * 1024;
+  int threads = 8;  // requests served at once
+  // The connection and locale of pages that name none. The connection is also the database
+  // of the table browser.
+  PageDefaults defaults;
+  // Key of the statement signatures pages carry; empty selects a random key per process.
+  std::string signing_secret;
+  bool table_browser = true;   // "/" lists pages and tables, /table/NAME shows a table
+  bool table_editing = false;  // the browser's tables with a primary key can be edited
+  // How long Stop waits for requests in flight before it closes their connections.
+  std::chrono::seconds drain_timeout{30};
+};
+
+// A page written in C++: gets the page's context and writes to its response.
+using PageHandler = std::function<void(const std::shared_ptr<ScriptingContext>&)>;
+
+class KELVO_EXPORT HttpServer final {
+ public:
+  explicit HttpServer(ServerOptions options);
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+  // Stops the server when it is still running.
+  ~HttpServer();
+
+  // Serves a page file at /NAME (letters, digits, '-' and '_'). May be called while running.
+  void AddPage(std::string_view name, std::shared_ptr<const PageFile> page);
+  // Serves each NAME.toml of the folder at /NAME; a file is read again when it changes.
+  // Throws PageFileError for the first file that does not load.
+  void AddPageFolder(const std::filesystem::path& folder);
+  // Serves `handler` at exactly `path` (starting with "/"), before any other page. Only
+  // before Bind.
+  void AddHandler(std::string path, PageHandler handler);
+
+  // Opens the listening socket and returns its port. Throws Error when the address cannot be
+  // bound.
+  int Bind();
+  int port() const;
+  // Serves until Stop. Binds first when Bind was not called. Ignores SIGPIPE in the process,
+  // so that a client that goes away cannot end it.
+  void Run();
+  // Lets requests in flight finish (up to drain_timeout), answering new ones 503, then stops
+  // listening; Run returns. Thread-safe; may be called before Run, and more than once.
+  void Stop();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace kelvo
+
+#endif  // KELVO_HTTP_SERVER_H_

@@ -1,0 +1,414 @@
+#include "kelvo/http_server.h"
+
+#include <httplib.h>
+
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <csignal>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "kelvo/error.h"
+#include "kelvo/host.h"
+#include "server/access_log.h"
+#include "server/http_request.h"
+#include "server/page_exchange.h"
+#include "server/page_registry.h"
+#include "server/static_assets.h"
+#include "server/status_page.h"
+#include "server/table_browser.h"
+#include "server/worker_pool.h"
+
+namespace kelvo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What the access log and the error handler need to know of the request a connection thread is
+// answering. Reset after each request is logged.
+struct RequestTrace {
+  Clock::time_point start{};
+  bool page_answered = false;  // the response is a page's own, not one of the library's
+  std::shared_ptr<server::PageExchange> streamed;
+};
+thread_local RequestTrace t_trace;
+
+constexpr std::string_view kHtml = "text/html; charset=utf-8";
+
+std::string DescribeCurrentFailure() {
+  try {
+    throw;
+  } catch (const Error& failure) {
+    return failure.description();
+  } catch (const std::exception& failure) {
+    return failure.what();
+  } catch (...) {
+    return "an unknown failure";
+  }
+}
+
+void AnswerStatus(httplib::Response& res, int status, std::string_view detail = {}) {
+  res.status = status;
+  res.set_content(server::StatusPage(status, detail), std::string(kHtml));
+}
+
+// A page to run: its handler, the path its links use and its locale.
+struct PageRoute {
+  PageHandler handler;
+  std::string script_name;
+  std::string locale;
+};
+
+}  // namespace
+
+class HttpServer::Impl {
+ public:
+  explicit Impl(ServerOptions options) : options_(std::move(options)), workers_(options_.threads) {
+    const auto threads = static_cast<std::size_t>(options_.threads);
+    http_.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    http_.set_payload_max_length(options_.max_body_bytes);
+    http_.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+      t_trace = RequestTrace{Clock::now(), false, nullptr};
+      return httplib::Server::HandlerResponse::Unhandled;
+    });
+    http_.set_logger(
+        [](const httplib::Request& req, const httplib::Response& res) { Log(req, res); });
+    http_.set_error_handler(
+        httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
+          if (t_trace.page_answered || !res.body.empty()) {
+            return httplib::Server::HandlerResponse::Unhandled;
+          }
+          res.set_content(server::StatusPage(res.status), std::string(kHtml));
+          return httplib::Server::HandlerResponse::Handled;
+        }));
+    http_.set_exception_handler(
+        [](const httplib::Request& req, httplib::Response& res, std::exception_ptr failure) {
+          std::string description;
+          try {
+            std::rethrow_exception(failure);
+          } catch (...) {
+            description = DescribeCurrentFailure();
+          }
+          server::WriteLogLine("kelvo: " + req.method + " " + req.path + " failed: " + description);
+          AnswerStatus(res, 500, description);
+        });
+    http_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+      Answer(req, res, {});
+    });
+    http_.Post(".*", [this](const httplib::Request& req, httplib::Response& res,
+                            const httplib::ContentReader& reader) { Post(req, res, reader); });
+    const auto refuse = [](const httplib::Request&, httplib::Response& res) {
+      res.set_header("Allow", "GET, HEAD, POST");
+      AnswerStatus(res, 405);
+    };
+    http_.Put(".*", refuse);
+    http_.Patch(".*", refuse);
+    http_.Delete(".*", refuse);
+    http_.Options(".*", refuse);
+  }
+
+  ~Impl() { Stop(); }
+
+  void AddHandler(std::string path, PageHandler handler) {
+    if (bound_) throw Error(errc::kInvalidCall, "HttpServer: handlers are added before Bind");
+    handlers_.emplace_back(std::move(path), std::move(handler));
+  }
+
+  int Bind() {
+    if (bound_) return port_;
+    errno = 0;
+    int port = options_.port;
+    if (port == 0) {
+      port = http_.bind_to_any_port(options_.host);
+    } else if (!http_.bind_to_port(options_.host, port)) {
+      port = -1;
+    }
+    if (port < 0) {
+      const std::string reason = errno != 0 ? std::string(": ") + std::strerror(errno) : "";
+      throw Error(errc::kInvalidCall, "Cannot listen on " + options_.host + ":" +
+                                          std::to_string(options_.port) + reason);
+    }
+    port_ = port;
+    bound_ = true;
+    return port;
+  }
+
+  int port() const { return port_; }
+
+  void Run() {
+    struct sigaction current {};
+    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+      std::signal(SIGPIPE, SIG_IGN);
+    }
+    Bind();
+    running_ = true;
+    if (!stop_requested_) http_.listen_after_bind();
+    running_ = false;
+  }
+
+  void Stop() {
+    {
+      std::unique_lock lock(mutex_);
+      draining_ = true;
+      idle_.wait_for(lock, options_.drain_timeout, [this] { return in_flight_ == 0; });
+    }
+    stop_requested_ = true;
+    // Run may be between its check and the start of listening; ask until it is out.
+    while (running_) {
+      http_.stop();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+
+  server::PageRegistry& pages() { return pages_; }
+
+ private:
+  static void Log(const httplib::Request& req, const httplib::Response& res) {
+    server::AccessRecord record;
+    record.remote_addr = req.remote_addr;
+    record.method = req.method;
+    record.target = req.target.empty() ? req.path : req.target;
+    record.version = req.version;
+    record.status = res.status;
+    record.bytes = t_trace.streamed ? t_trace.streamed->streamed_bytes() : res.body.size();
+    if (t_trace.start != Clock::time_point{}) record.elapsed = Clock::now() - t_trace.start;
+    server::WriteLogLine(server::FormatAccessLine(record, std::chrono::system_clock::now()));
+    t_trace = RequestTrace{};
+  }
+
+  void Post(const httplib::Request& req, httplib::Response& res,
+            const httplib::ContentReader& reader) {
+    std::string body;
+    bool too_large = false;
+    const auto receive = [&](const char* data, std::size_t size) {
+      if (body.size() + size > options_.max_body_bytes) {
+        too_large = true;
+        return false;
+      }
+      body.append(data, size);
+      return true;
+    };
+    bool complete;
+    if (req.is_multipart_form_data()) {
+      // Pages read url-encoded forms only; the parts are counted against the limit and dropped.
+      complete = reader([](const httplib::MultipartFormData&) { return true; }, receive);
+      body.clear();
+    } else {
+      complete = reader(receive);
+    }
+    if (!complete) {
+      // The rest of the body is still on the connection, so it cannot carry another request.
+      res.set_header("Connection", "close");
+      AnswerStatus(res, too_large || res.status == 413 ? 413 : 400,
+                   too_large || res.status == 413
+                       ? "The request body is larger than " +
+                             std::to_string(options_.max_body_bytes) + " bytes."
+                       : "The request body could not be read.");
+      return;
+    }
+    Answer(req, res, std::move(body));
+  }
+
+  void Answer(const httplib::Request& req, httplib::Response& res, std::string body) {
+    server::StaticAsset asset;
+    if (server::FindStaticAsset(req.path, asset)) {
+      if (req.method == "POST") {
+        res.set_header("Allow", "GET, HEAD");
+        AnswerStatus(res, 405);
+        return;
+      }
+      res.set_header("Cache-Control", "public, max-age=86400");
+      res.set_content(asset.bytes.data(), asset.bytes.size(), std::string(asset.content_type));
+      return;
+    }
+    PageRoute route;
+    try {
+      if (!Route(req.path, route)) {
+        AnswerStatus(res, 404, "Nothing is served at " + req.path + ".");
+        return;
+      }
+    } catch (...) {
+      const std::string description = DescribeCurrentFailure();
+      server::WriteLogLine("kelvo: " + req.method + " " + req.path + " failed: " + description);
+      AnswerStatus(res, 500, description);
+      return;
+    }
+    {
+      std::lock_guard lock(mutex_);
+      if (draining_) {
+        res.set_header("Connection", "close");
+        AnswerStatus(res, 503, "The server is shutting down.");
+        return;
+      }
+      ++in_flight_;
+    }
+    RunPage(req, res, std::move(body), std::move(route));
+  }
+
+  bool Route(const std::string& path, PageRoute& route) {
+    for (const auto& [handler_path, handler] : handlers_) {
+      if (handler_path == path) {
+        route = {handler, path, options_.defaults.locale};
+        return true;
+      }
+    }
+    if (!options_.table_browser && path == "/") return false;
+    const server::BrowserSettings browser{
+        options_.table_browser ? options_.defaults.connection : std::string(),
+        options_.defaults.locale, options_.table_editing};
+    if (path == "/") {
+      route = {[this, browser](const std::shared_ptr<ScriptingContext>& context) {
+                 server::RenderIndex(context, pages_.Links(), browser);
+               },
+               "/", browser.locale};
+      return true;
+    }
+    constexpr std::string_view kTables = "/table/";
+    if (path.starts_with(kTables) && !browser.connection.empty()) {
+      const std::string table = path.substr(kTables.size());
+      if (table.empty() || table.find('/') != std::string::npos) return false;
+      route = {[browser, table](const std::shared_ptr<ScriptingContext>& context) {
+                 server::RenderTablePage(context, table, browser);
+               },
+               std::string(kTables) + server::EncodePathSegment(table), browser.locale};
+      return true;
+    }
+    const std::string_view name = std::string_view(path).substr(1);
+    if (!path.starts_with('/') || !server::PageRegistry::IsPageName(name)) return false;
+    std::shared_ptr<const PageFile> page = pages_.Find(name);
+    if (!page) return false;
+    route = {
+        [page, defaults = options_.defaults](const std::shared_ptr<ScriptingContext>& context) {
+          page->Render(context, defaults);
+        },
+        path, page->LocaleName(options_.defaults)};
+    return true;
+  }
+
+  void RunPage(const httplib::Request& req, httplib::Response& res, std::string body,
+               PageRoute route) {
+    auto exchange = std::make_shared<server::PageExchange>();
+    PageOptions page_options{route.locale, options_.signing_secret};
+    std::string what = req.method + " " + req.path;
+    workers_.Submit([exchange, page_options = std::move(page_options), what = std::move(what),
+                     handler = std::move(route.handler),
+                     data = server::MakeRequestData(req, std::move(body), route.script_name,
+                                                    options_.host)]() mutable {
+      RunOnWorker(*exchange, std::move(data), std::move(page_options), handler, what);
+    });
+
+    server::PageExchange::Head head = exchange->WaitForHead();
+    t_trace.page_answered = true;
+    res.status = head.status;
+    std::string content_type;
+    for (auto& [name, value] : head.headers) {
+      if (name == "Content-Type") {
+        content_type = std::move(value);
+      } else {
+        res.headers.emplace(std::move(name), std::move(value));
+      }
+    }
+    if (!head.streaming) {
+      res.body = std::move(head.body);
+      if (!content_type.empty()) res.set_header("Content-Type", content_type);
+      FinishRequest();
+      return;
+    }
+    t_trace.streamed = exchange;
+    res.set_chunked_content_provider(
+        content_type.empty() ? "application/octet-stream" : content_type,
+        [exchange](std::size_t, httplib::DataSink& sink) {
+          bool finished = false;
+          const bool going = exchange->Pump(
+              [&sink](const char* data, std::size_t size) { return sink.write(data, size); },
+              finished);
+          if (going && finished) sink.done();
+          return going;
+        },
+        [this, exchange](bool) {
+          exchange->Release();
+          FinishRequest();
+        });
+  }
+
+  static void RunOnWorker(server::PageExchange& exchange, RequestData data,
+                          PageOptions page_options, const PageHandler& handler,
+                          const std::string& what) {
+    bool failed = false;
+    try {
+      const auto context =
+          std::make_shared<ScriptingContext>(std::move(data), exchange, std::move(page_options));
+      try {
+        handler(context);
+      } catch (const PageEnded&) {
+        // Response::End has sent the page.
+      }
+      exchange.BeginFinishing();
+      context->response().Finish();
+    } catch (...) {
+      const std::string description = DescribeCurrentFailure();
+      server::WriteLogLine("kelvo: " + what + " failed: " + description);
+      if (exchange.head_sent()) {
+        failed = true;
+      } else {
+        exchange.BeginFinishing();
+        exchange.SendHead(500, {{"Content-Type", std::string(kHtml)}});
+        exchange.SendBody(server::StatusPage(500, description));
+      }
+    }
+    exchange.Done(failed);
+  }
+
+  void FinishRequest() {
+    {
+      std::lock_guard lock(mutex_);
+      --in_flight_;
+    }
+    idle_.notify_all();
+  }
+
+  ServerOptions options_;
+  server::PageRegistry pages_;
+  std::vector<std::pair<std::string, PageHandler>> handlers_;
+  httplib::Server http_;
+  std::atomic<bool> bound_ = false;
+  std::atomic<int> port_ = 0;
+  std::atomic<bool> running_ = false;
+  std::atomic<bool> stop_requested_ = false;
+  std::mutex mutex_;
+  std::condition_variable idle_;
+  int in_flight_ = 0;
+  bool draining_ = false;
+  // Last member: destroyed first, so no page is still running when the rest goes.
+  server::WorkerPool workers_;
+};
+
+HttpServer::HttpServer(ServerOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+HttpServer::~HttpServer() = default;
+
+void HttpServer::AddPage(std::string_view name, std::shared_ptr<const PageFile> page) {
+  impl_->pages().Add(name, std::move(page));
+}
+
+void HttpServer::AddPageFolder(const std::filesystem::path& folder) {
+  impl_->pages().AddFolder(folder);
+}
+
+void HttpServer::AddHandler(std::string path, PageHandler handler) {
+  impl_->AddHandler(std::move(path), std::move(handler));
+}
+
+int HttpServer::Bind() { return impl_->Bind(); }
+
+int HttpServer::port() const { return impl_->port(); }
+
+void HttpServer::Run() { impl_->Run(); }
+
+void HttpServer::Stop() { impl_->Stop(); }
+
+}  // namespace kelvo

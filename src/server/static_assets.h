@@ -1,0 +1,26 @@
+// The files the server sends as they are: the grid's images and the default stylesheet.
+#ifndef KELVO_SERVER_STATIC_ASSETS_H_
+#define KELVO_SERVER_STATIC_ASSETS_H_
+
+#include <span>
+#include <string_view>
+#include <utility>
+
+namespace kelvo::server {
+
+struct StaticAsset {
+  std::string_view content_type;
+  std::string_view bytes;
+};
+
+// The asset a request path names, or nothing. Images are found under any path ending in
+// "/gfx/NAME.gif" and the stylesheet under any path ending in "/kelvo/kelvo.css", so the grid's
+// relative ImageDir ("../gfx/") works for pages at /NAME and at /table/NAME alike.
+bool FindStaticAsset(std::string_view path, StaticAsset& asset);
+
+// The stylesheet and other files compiled in from assets/ (embed_files.cmake).
+std::span<const std::pair<std::string_view, std::string_view>> EmbeddedAssets();
+
+}  // namespace kelvo::server
+
+#endif  // KELVO_SERVER_STATIC_ASSETS_H_

@@ -1,0 +1,110 @@
+#include "server/table_browser.h"
+
+#include <algorithm>
+
+#include "kelvo/data.h"
+#include "kelvo/db_connection.h"
+#include "kelvo/db_view.h"
+#include "kelvo/host.h"
+#include "server/catalog.h"
+#include "server/html_text.h"
+#include "server/http_request.h"
+#include "server/page_document.h"
+
+namespace kelvo::server {
+namespace {
+
+std::shared_ptr<DBConnection> OpenDatabase(const std::shared_ptr<ScriptingContext>& context,
+                                           const BrowserSettings& browser) {
+  auto database = std::make_shared<DBConnection>();
+  database->Connection()->Open(browser.connection);
+  database->OnStartPage(context);
+  return database;
+}
+
+std::string Join(const std::vector<std::string>& names) {
+  std::string joined;
+  for (const std::string& name : names) {
+    if (!joined.empty()) joined += ',';
+    joined += name;
+  }
+  return joined;
+}
+
+}  // namespace
+
+void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
+                 const std::vector<PageLink>& pages, const BrowserSettings& browser) {
+  Response& out = context->response();
+  WriteDocumentStart(out, "Kelvo", browser.locale);
+  std::string html = "<h1>Kelvo</h1>\n";
+  if (!pages.empty()) {
+    html += "<h2>Pages</h2>\n<ul class=\"KelvoIndex\">\n";
+    for (const PageLink& page : pages) {
+      html += "<li><a href=\"" + EncodePathSegment(page.name) + "\">" + HtmlEscape(page.title) +
+              "<small>/" + HtmlEscape(page.name) + "</small></a></li>\n";
+    }
+    html += "</ul>\n";
+  }
+  if (!browser.connection.empty()) {
+    auto database = OpenDatabase(context, browser);
+    html += "<h2>Tables</h2>\n<ul class=\"KelvoIndex\">\n";
+    for (const TableEntry& table : ListTables(database->Connection(), browser.connection)) {
+      html += "<li><a href=\"table/" + EncodePathSegment(table.name) + "\">" +
+              HtmlEscape(table.name) + "<small>" + (table.is_view ? "view" : "table") +
+              "</small></a></li>\n";
+    }
+    html += "</ul>\n";
+    database->OnEndPage();
+  }
+  if (pages.empty() && browser.connection.empty()) html += "<p>Nothing is served here.</p>\n";
+  out.Write(html);
+  WriteDocumentEnd(out);
+}
+
+void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::string_view table,
+                     const BrowserSettings& browser) {
+  Response& out = context->response();
+  auto database = OpenDatabase(context, browser);
+  const std::shared_ptr<Connection>& connection = database->Connection();
+  const std::vector<TableEntry> tables = ListTables(connection, browser.connection);
+  const auto found = std::find_if(tables.begin(), tables.end(),
+                                  [&](const TableEntry& entry) { return entry.name == table; });
+  if (found == tables.end()) {
+    out.SetStatus(404);
+    WriteDocumentStart(out, "No such table", browser.locale);
+    out.Write("<p class=\"KelvoBack\"><a href=\"../\">All tables</a></p>\n<h1>No table called " +
+              HtmlEscape(table) + "</h1>\n");
+    WriteDocumentEnd(out);
+    return;
+  }
+
+  WriteDocumentStart(out, found->name, browser.locale);
+  out.Write("<p class=\"KelvoBack\"><a href=\"../\">All tables</a></p>\n<h1>" +
+            HtmlEscape(found->name) + "</h1>\n");
+  DbView grid;
+  grid.OnStartPage(Variant(context));
+  grid.SetVexmoConnection(database);
+  const std::string sql = "SELECT * FROM " + connection->QuoteIdentifier(found->name);
+  grid.SetSql(sql);
+  grid.SetDisplayNavBar("both");
+  grid.SetDisplayRecordsPerPageSelect(true);
+  if (browser.editing && !found->is_view) {
+    const std::vector<std::string> keys =
+        PrimaryKeyColumns(connection, browser.connection, found->name);
+    if (!keys.empty()) {
+      grid.SetEditOptions("ALL");
+      grid.SetEditPrimaryKeys(Join(keys));
+      grid.SetFormSQL(sql);
+    }
+  }
+  WriteGridStart(out);
+  grid.WriteHtmlTable();
+  WriteGridEnd(out);
+  WriteErrorBox(out, grid.ErrorMessage());
+  grid.OnEndPage();
+  database->OnEndPage();
+  WriteDocumentEnd(out);
+}
+
+}  // namespace kelvo::server

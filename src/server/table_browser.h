@@ -1,0 +1,37 @@
+// The server's own pages: the index at "/" (page files and tables) and, for each table of the
+// server's database, a grid of the whole table at /table/NAME.
+#ifndef KELVO_SERVER_TABLE_BROWSER_H_
+#define KELVO_SERVER_TABLE_BROWSER_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvo {
+class ScriptingContext;
+}
+
+namespace kelvo::server {
+
+struct BrowserSettings {
+  std::string connection;  // empty: no database, so no tables
+  std::string locale = "en-US";
+  bool editing = false;  // tables with a primary key get edit, add and delete
+};
+
+struct PageLink {
+  std::string name;  // served at /NAME
+  std::string title;
+};
+
+void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
+                 const std::vector<PageLink>& pages, const BrowserSettings& browser);
+
+// A table that is not in the database answers 404.
+void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::string_view table,
+                     const BrowserSettings& browser);
+
+}  // namespace kelvo::server
+
+#endif  // KELVO_SERVER_TABLE_BROWSER_H_

@@ -1,0 +1,37 @@
+// A fixed set of threads that run queued tasks in arrival order.
+#ifndef KELVO_SERVER_WORKER_POOL_H_
+#define KELVO_SERVER_WORKER_POOL_H_
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kelvo::server {
+
+class WorkerPool final {
+ public:
+  explicit WorkerPool(int threads);
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
+  // Runs the tasks still queued, then joins the threads.
+  ~WorkerPool();
+
+  // Thread-safe. A task must not throw.
+  void Submit(std::function<void()> task);
+
+ private:
+  void Work();
+
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<std::function<void()>> tasks_;
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace kelvo::server
+
+#endif  // KELVO_SERVER_WORKER_POOL_H_
