@@ -11,6 +11,7 @@
 #include "kelvo/data.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/host.h"
+#include "kelvo/regexp.h"
 #include "kelvo/variant.h"
 
 namespace kelvo::detail {
@@ -110,6 +111,8 @@ struct DbViewState {
   CellTable marrGridFormatCell;
   CellTable marrGridColAttributes;
   CellTable marrGridColHeadAttributes;
+  // Compiled REGEXPREPLACE patterns, so that a page of rows compiles each pattern once.
+  RegExpCache mvarRegExpCache;
 
   // Per-request members.
   std::shared_ptr<ScriptingContext> mvarScriptingContext;
