@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test twice: with GCC (warnings as errors)
-# and with Clang under AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero when a
-# build fails or any test fails in either run.
+# Installs what is missing, starts a private PostgreSQL server, then builds and runs every test
+# twice: with GCC (warnings as errors) and with Clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer; the data tests run against SQLite and against the server. Exits
+# non-zero when a build fails or any test fails in either run.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/deps.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/builds.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/postgres.sh"
 
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 
@@ -55,6 +57,13 @@ kelvo_install_deps
 kelvo_install_node
 kelvo_install_browser_packages
 end_phase "Packages"
+
+# Both runs test the PostgreSQL provider against one private server, stopped however the
+# script ends.
+begin_phase "Starting a private PostgreSQL server"
+trap kelvo_postgres_stop EXIT
+kelvo_postgres_start
+end_phase "PostgreSQL server"
 
 begin_phase "GCC build (warnings as errors)"
 kelvo_configure_gcc

@@ -16,6 +16,7 @@ constexpr const char* kReadOnly =
 std::unique_ptr<CursorCore> BufferCursor::Open(std::shared_ptr<Connection> connection,
                                                std::unique_ptr<ProviderStatement> statement,
                                                long max_records, bool updatable) {
+  if (max_records > 0) statement->LimitRows(max_records);
   bool has_row = statement->Step();
   std::vector<ColumnInfo> columns = statement->DescribeColumns();
   std::vector<std::vector<Variant>> rows;

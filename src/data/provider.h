@@ -52,6 +52,9 @@ class ProviderStatement {
   virtual void Bind(int index, const Variant& value) = 0;
 
   virtual int ColumnCount() const = 0;
+  // At most `max_rows` rows (more than 0) will be read from the next execution; a provider
+  // may stop the database from producing more. Call before the first Step.
+  virtual void LimitRows(long /*max_rows*/) {}
   // Moves to the next result row; false when there is none. Throws on failure.
   virtual bool Step() = 0;
   // Ends the current execution and lets go of the locks it holds; bindings stay.

@@ -1,6 +1,7 @@
 // The providers Kelvo is built with, found by name. A new provider adds one line here.
 #include <array>
 
+#include "data/postgres_open.h"
 #include "data/provider.h"
 #include "data/sqlite_connection.h"
 #include "kelvo/error.h"
@@ -20,6 +21,8 @@ struct ProviderEntry {
 
 constexpr std::array kProviders = {
     ProviderEntry{"sqlite", &OpenSqliteConnection},
+    ProviderEntry{"postgresql", &OpenPostgresConnection},
+    ProviderEntry{"postgres", &OpenPostgresConnection},
 };
 
 }  // namespace
@@ -29,8 +32,8 @@ std::unique_ptr<ProviderConnection> OpenProvider(const ConnectionSpec& spec, std
   for (const ProviderEntry& entry : kProviders) {
     if (EqualsIgnoreCase(entry.name, spec.provider)) return entry.open(spec, user, password);
   }
-  throw Error(errc::kClassNotRegistered,
-              "Provider cannot be found: '" + spec.provider + "' (known providers: sqlite)");
+  throw Error(errc::kClassNotRegistered, "Provider cannot be found: '" + spec.provider +
+                                             "' (known providers: sqlite, postgresql)");
 }
 
 }  // namespace kelvo::data

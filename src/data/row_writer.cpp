@@ -76,9 +76,12 @@ std::optional<std::vector<Variant>> UpdateRow(ProviderConnection& provider,
     assignments += provider.QuoteIdentifier(target.base_columns[i]) + " = ?";
     values.push_back(&row.values[i]);
   }
+  // A plain '=' where the value read was not null, so that the database can find the row
+  // through the key's index (PostgreSQL cannot for IS NOT DISTINCT FROM).
   const auto add_condition = [&](size_t i) {
     if (!conditions.empty()) conditions += " AND ";
-    conditions += provider.NullSafeEquals(provider.QuoteIdentifier(target.base_columns[i]));
+    const std::string column = provider.QuoteIdentifier(target.base_columns[i]);
+    conditions += original[i].IsNull() ? provider.NullSafeEquals(column) : column + " = ?";
     values.push_back(&original[i]);
   };
   for (int ordinal : target.key) add_condition(static_cast<size_t>(ordinal));

@@ -11,6 +11,7 @@ constexpr const char* kForwardOnly =
 std::unique_ptr<CursorCore> StreamCursor::Open(std::shared_ptr<Connection> connection,
                                                std::unique_ptr<ProviderStatement> statement,
                                                long max_records) {
+  if (max_records > 0) statement->LimitRows(max_records);
   const bool has_row = statement->Step();
   const std::vector<ColumnInfo> columns = statement->DescribeColumns();
   return std::unique_ptr<CursorCore>(

@@ -52,9 +52,20 @@ class ProviderConformanceTest : public ::testing::TestWithParam<const ProviderCo
     return recordset->Fields().Item(0).Value();
   }
 
+  void SetUp() override {
+    if (const std::string why = context().Unavailable(); !why.empty()) GTEST_SKIP() << why;
+    connection_string_ = context().NewDatabase(dir_);
+    db_ = Connect();
+  }
+
+  void TearDown() override {
+    if (db_) db_->Close();
+    if (!connection_string_.empty()) context().DropDatabase(connection_string_);
+  }
+
   TempDir dir_;
-  std::string connection_string_ = context().NewDatabase(dir_);
-  std::shared_ptr<Connection> db_ = Connect();
+  std::string connection_string_;
+  std::shared_ptr<Connection> db_;
 };
 
 // The error a statement throws; fails the test when it throws none.

@@ -119,7 +119,8 @@ TEST_P(ProviderConformanceTest, FieldsInResultOrderByOrdinalAndByNameIgnoringCas
   ASSERT_EQ(fields.Count(), 3);
   std::vector<std::string> names;
   for (Field& field : fields) names.push_back(field.Name());
-  EXPECT_EQ(names, (std::vector<std::string>{"qty", "Label", "id"}));
+  const std::string label = context().FoldsNamesToLowerCase() ? "label" : "Label";
+  EXPECT_EQ(names, (std::vector<std::string>{"qty", label, "id"}));
   EXPECT_EQ(fields.Item("LABEL").Value(), Variant("item1"));
   EXPECT_EQ(&fields.Item("label"), &fields.Item(1));
   EXPECT_EQ(fields.Find("missing"), nullptr);
@@ -171,7 +172,7 @@ TEST_P(ProviderConformanceTest, ValuesRoundTripThroughBoundParameters) {
                             Variant(std::int64_t{9'000'000'000}),
                             Variant(2.25),
                             Variant(Decimal{"1234.50"}),
-                            Variant(Currency{123456}),
+                            Variant(Currency{context().MoneyDecimals() >= 4 ? 123456 : 123400}),
                             Variant(true),
                             Variant(day),
                             Variant(time),

@@ -45,6 +45,16 @@ class ProviderContext {
   virtual std::string TypeName(ColumnKind kind) const = 0;
   // Whether a decimal column keeps trailing zeros ("12.50" reads back as "12.50").
   virtual bool KeepsDecimalScale() const = 0;
+
+  // Quirks with the common answer as default.
+  // Why the provider cannot be tested here (no server, say), or empty: the tests skip.
+  virtual std::string Unavailable() const { return {}; }
+  // Removes a database of NewDatabase after its test, when the directory does not hold it.
+  virtual void DropDatabase(const std::string& /*connection_string*/) const {}
+  // Whether unquoted names, aliases included, read back in lower case.
+  virtual bool FoldsNamesToLowerCase() const { return false; }
+  // The decimals a money column keeps.
+  virtual int MoneyDecimals() const { return 4; }
 };
 
 inline std::string ContextName(const ::testing::TestParamInfo<const ProviderContext*>& info) {

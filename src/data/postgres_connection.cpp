@@ -1,0 +1,139 @@
+#include "data/postgres_connection.h"
+
+#include <array>
+#include <cstdlib>
+
+#include "data/postgres_catalog.h"
+#include "data/postgres_sql.h"
+#include "data/postgres_statement.h"
+#include "data/postgres_values.h"
+#include "kelvo/error.h"
+#include "runtime/text.h"
+
+namespace kelvo::data {
+namespace {
+
+bool IsCLocale(std::string_view locale) {
+  return locale == "C" || locale == "POSIX" || StartsWithIgnoreCase(locale, "C.");
+}
+
+}  // namespace
+
+PostgresConnection::~PostgresConnection() {
+  if (streaming_ != nullptr) streaming_->Spill();
+  PQfinish(connection_);
+}
+
+void PostgresConnection::Fail(const PGresult* result) const {
+  throw Error(errc::kDatabase, ServerMessage(result, connection_));
+}
+
+void PostgresConnection::Claim() {
+  if (streaming_ == nullptr) return;
+  PostgresStatement* statement = streaming_;
+  streaming_ = nullptr;
+  statement->Spill();
+}
+
+PostgresResult PostgresConnection::Run(const std::string& sql,
+                                       std::span<const std::optional<std::string>> parameters) {
+  Claim();
+  std::vector<const char*> values;
+  values.reserve(parameters.size());
+  for (const auto& parameter : parameters)
+    values.push_back(parameter ? parameter->c_str() : nullptr);
+  PostgresResult result(PQexecParams(connection_, sql.c_str(), static_cast<int>(values.size()),
+                                     nullptr, values.data(), nullptr, nullptr, 0));
+  if (!IsSuccess(result.get())) Fail(result.get());
+  return result;
+}
+
+void PostgresConnection::SetUpSession() {
+  // The money type's decimals come from lc_monetary; C keeps the same two decimals as most
+  // locales and reads and writes '.' as the decimal point whatever the server's locale.
+  PostgresResult settings(
+      PQexec(connection_,
+             "SET DateStyle = 'ISO, YMD'; SET extra_float_digits = 3; "
+             "SET bytea_output = 'hex'; "
+             "SELECT scale('1'::money::numeric), current_setting('lc_monetary')"));
+  if (PQresultStatus(settings.get()) != PGRES_TUPLES_OK) Fail(settings.get());
+  money_decimals_ = std::atoi(PQgetvalue(settings.get(), 0, 0));
+  if (money_decimals_ == 2 && !IsCLocale(PQgetvalue(settings.get(), 0, 1))) {
+    ExecuteScript("SET lc_monetary = 'C'");
+  }
+}
+
+std::unique_ptr<ProviderStatement> PostgresConnection::Prepare(std::string_view sql) {
+  PostgresSql translated = TranslateSql(sql);
+  if (translated.text.empty()) throw Error(errc::kDatabase, "The statement is empty");
+  return std::make_unique<PostgresStatement>(*this, std::move(translated));
+}
+
+long PostgresConnection::ExecuteScript(std::string_view sql) {
+  Claim();
+  if (!PQsendQuery(connection_, std::string(sql).c_str())) Fail();
+  long changed = 0;
+  std::optional<Error> failure;
+  while (PGresult* raw = PQgetResult(connection_)) {
+    PostgresResult result(raw);
+    if (!IsSuccess(raw)) {
+      if (!failure) failure.emplace(errc::kDatabase, ServerMessage(raw, connection_));
+    } else {
+      changed += ChangedRows(raw);
+    }
+  }
+  if (failure) throw *failure;
+  return changed;
+}
+
+void PostgresConnection::BeginTransaction() { ExecuteScript("BEGIN"); }
+
+void PostgresConnection::CommitTransaction() {
+  const std::array<std::optional<std::string>, 0> none;
+  const PostgresResult result = Run("COMMIT", none);
+  // The server answers COMMIT of a failed transaction by rolling it back.
+  if (std::string_view(PQcmdStatus(result.get())) == "ROLLBACK") {
+    throw Error(errc::kDatabase,
+                "The transaction was rolled back, not committed: a statement in it failed");
+  }
+}
+
+void PostgresConnection::RollbackTransaction() { ExecuteScript("ROLLBACK"); }
+
+std::optional<std::string> PostgresConnection::NativeProcedure(std::string_view name,
+                                                               int argument_count) {
+  return RoutineCall(*this, name, argument_count);
+}
+
+std::vector<std::string> PostgresConnection::PrimaryKey(const TableName& table) {
+  return ReadPrimaryKey(*this, table);
+}
+
+std::string PostgresConnection::QuoteIdentifier(std::string_view name) const {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string PostgresConnection::NullSafeEquals(std::string_view quoted_column) const {
+  return std::string(quoted_column) + " IS NOT DISTINCT FROM ?";
+}
+
+Variant PostgresConnection::Typed(const Variant& stored, int type) const {
+  if (!stored.IsString()) return stored;
+  return PostgresTyped(stored.AsString(), PostgresClassOf(type), money_decimals_);
+}
+
+Variant PostgresConnection::ToStored(const Variant& value, int type) const {
+  return PostgresStoredFor(value, type);
+}
+
+long PostgresConnection::StoredSize(const Variant& stored, int type) const {
+  if (!stored.IsString()) return 0;
+  return PostgresValueSize(stored.AsString(), type);
+}
+
+}  // namespace kelvo::data

@@ -1,0 +1,61 @@
+#include "data/postgres_result.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace kelvo::data {
+namespace {
+
+std::string Trimmed(const char* text) {
+  std::string_view view = text != nullptr ? text : "";
+  // libpq prefixes its own severity ("ERROR:  ") to the full message.
+  for (std::string_view prefix : {"ERROR:  ", "FATAL:  "}) {
+    if (view.substr(0, prefix.size()) == prefix) view.remove_prefix(prefix.size());
+  }
+  while (!view.empty() && (view.back() == '\n' || view.back() == ' ')) view.remove_suffix(1);
+  return std::string(view);
+}
+
+}  // namespace
+
+bool IsSuccess(const PGresult* result) {
+  switch (PQresultStatus(result)) {
+    case PGRES_COMMAND_OK:
+    case PGRES_TUPLES_OK:
+    case PGRES_SINGLE_TUPLE:
+    case PGRES_EMPTY_QUERY:
+      return true;
+    default:
+      return false;
+  }
+}
+
+long ChangedRows(const PGresult* result) {
+  auto* mutable_result = const_cast<PGresult*>(result);  // libpq's accessors take non-const
+  const std::string_view status = PQcmdStatus(mutable_result);
+  for (std::string_view verb : {"INSERT", "UPDATE", "DELETE", "MERGE", "COPY"}) {
+    if (status.substr(0, verb.size()) == verb) {
+      return std::strtol(PQcmdTuples(mutable_result), nullptr, 10);
+    }
+  }
+  return 0;
+}
+
+std::string ServerMessage(const PGresult* result, const PGconn* connection) {
+  if (result != nullptr) {
+    if (const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY)) {
+      std::string message = primary;
+      if (const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL)) {
+        message += "; ";
+        message += detail;
+      }
+      return message;
+    }
+    std::string message = Trimmed(PQresultErrorMessage(result));
+    if (!message.empty()) return message;
+  }
+  std::string message = Trimmed(PQerrorMessage(connection));
+  return message.empty() ? "PostgreSQL reported a failure without a message" : message;
+}
+
+}  // namespace kelvo::data

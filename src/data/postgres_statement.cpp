@@ -1,0 +1,244 @@
+#include "data/postgres_statement.h"
+
+#include "data/postgres_catalog.h"
+#include "data/postgres_types.h"
+#include "kelvo/error.h"
+
+namespace kelvo::data {
+
+PostgresStatement::PostgresStatement(PostgresConnection& connection, PostgresSql sql)
+    : connection_(connection),
+      sql_(std::move(sql)),
+      parameters_(static_cast<size_t>(sql_.parameter_count)) {}
+
+PostgresStatement::~PostgresStatement() {
+  if (phase_ == Phase::kStreaming) Abandon();
+}
+
+void PostgresStatement::Bind(int index, const Variant& value) {
+  if (index < 0 || index >= sql_.parameter_count) {
+    throw Error(errc::kWrongArguments, "The statement has no parameter number " +
+                                           std::to_string(index + 1) + " (it has " +
+                                           std::to_string(sql_.parameter_count) + ")");
+  }
+  parameters_[static_cast<size_t>(index)] = PostgresParameterText(value);
+}
+
+const std::vector<const char*>& PostgresStatement::ParameterValues() {
+  parameter_values_.clear();
+  for (const auto& parameter : parameters_) {
+    parameter_values_.push_back(parameter ? parameter->c_str() : nullptr);
+  }
+  return parameter_values_;
+}
+
+int PostgresStatement::ColumnCount() const {
+  Describe();
+  return static_cast<int>(columns_->size());
+}
+
+void PostgresStatement::Describe() const {
+  if (columns_) return;
+  connection_.Claim();
+  PGconn* handle = connection_.handle();
+  const PostgresResult prepared(PQprepare(handle, "", sql_.text.c_str(), 0, nullptr));
+  if (!IsSuccess(prepared.get())) connection_.Fail(prepared.get());
+  const PostgresResult described(PQdescribePrepared(handle, ""));
+  if (!IsSuccess(described.get())) connection_.Fail(described.get());
+
+  std::vector<Column> columns(static_cast<size_t>(PQnfields(described.get())));
+  std::vector<TableColumnRef> references;
+  std::vector<size_t> referenced;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const int field = static_cast<int>(i);
+    ColumnInfo& info = columns[i].info;
+    info.name = PQfname(described.get(), field);
+    const PostgresColumnType type =
+        TypeOfColumn(PQftype(described.get(), field), PQfmod(described.get(), field));
+    info.type = type.type;
+    info.defined_size = type.defined_size;
+    columns[i].value_class = PostgresClassOf(type.type);
+    const Oid table = PQftable(described.get(), field);
+    const int number = PQftablecol(described.get(), field);
+    if (table != InvalidOid && number != 0) {
+      references.push_back({table, number});
+      referenced.push_back(i);
+    }
+  }
+  if (!references.empty()) {
+    const auto facts = ReadColumnFacts(connection_, references);
+    for (size_t r = 0; r < references.size(); ++r) {
+      if (!facts[r]) continue;
+      ColumnInfo& info = columns[referenced[r]].info;
+      info.nullable = !facts[r]->not_null;
+      info.auto_increment = facts[r]->assigned;
+      info.origin = facts[r]->table;
+      if (!facts[r]->generated) info.base_column = facts[r]->column;
+    }
+  }
+  columns_ = std::move(columns);
+}
+
+std::vector<ColumnInfo> PostgresStatement::DescribeColumns() {
+  Describe();
+  std::vector<ColumnInfo> infos;
+  infos.reserve(columns_->size());
+  classes_.clear();
+  for (const Column& column : *columns_) {
+    infos.push_back(column.info);
+    classes_.push_back(column.value_class);
+  }
+  return infos;
+}
+
+void PostgresStatement::Start() {
+  connection_.Claim();
+  const bool limited = row_limit_ > 0 && sql_.limitable;
+  const std::string& text = limited ? LimitedSql(sql_.text, row_limit_) : sql_.text;
+  PGconn* handle = connection_.handle();
+  if (!PQsendQueryParams(handle, text.c_str(), sql_.parameter_count, nullptr,
+                         ParameterValues().data(), nullptr, nullptr, 0)) {
+    connection_.Fail();
+  }
+  // Without single-row mode the rows arrive as one result, which is read the same way.
+  PQsetSingleRowMode(handle);
+  connection_.StreamFrom(*this);
+  phase_ = Phase::kStreaming;
+}
+
+bool PostgresStatement::Step() {
+  if (phase_ == Phase::kIdle) Start();
+  if (block_ && !from_spill_ && block_row_ + 1 < PQntuples(block_.get())) {
+    ++block_row_;
+    return true;
+  }
+  block_.reset();
+  from_spill_ = false;
+  switch (phase_) {
+    case Phase::kStreaming:
+      return TakeStreamed();
+    case Phase::kSpilled:
+      if (spilled_.Next()) {
+        from_spill_ = true;
+        return true;
+      }
+      spilled_.Clear();
+      phase_ = Phase::kDone;
+      if (spilled_failure_) {
+        const Error error(errc::kDatabase, *spilled_failure_);
+        spilled_failure_.reset();
+        throw error;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool PostgresStatement::TakeStreamed() {
+  PGconn* handle = connection_.handle();
+  while (PGresult* raw = PQgetResult(handle)) {
+    PostgresResult result(raw);
+    if (!IsSuccess(raw)) {
+      const Error error(errc::kDatabase, ServerMessage(raw, handle));
+      Abandon();
+      throw error;
+    }
+    if (PQntuples(raw) > 0) {
+      block_ = std::move(result);
+      block_row_ = 0;
+      return true;
+    }
+  }
+  connection_.Release(*this);
+  phase_ = Phase::kDone;
+  return false;
+}
+
+void PostgresStatement::Spill() {
+  if (phase_ != Phase::kStreaming) return;
+  PGconn* handle = connection_.handle();
+  int columns = 0;
+  while (PGresult* raw = PQgetResult(handle)) {
+    const PostgresResult result(raw);
+    if (!IsSuccess(raw)) {
+      if (!spilled_failure_) spilled_failure_ = ServerMessage(raw, handle);
+      continue;
+    }
+    const int rows = PQntuples(raw);
+    if (rows > 0) columns = PQnfields(raw);
+    for (int row = 0; row < rows; ++row) {
+      for (int column = 0; column < columns; ++column) {
+        if (PQgetisnull(raw, row, column)) {
+          spilled_.Add(std::nullopt);
+        } else {
+          spilled_.Add(std::string_view(PQgetvalue(raw, row, column),
+                                        static_cast<size_t>(PQgetlength(raw, row, column))));
+        }
+      }
+    }
+  }
+  spilled_.Rewind(columns);
+  connection_.Release(*this);
+  phase_ = Phase::kSpilled;
+}
+
+void PostgresStatement::Abandon() {
+  // Reading to the end keeps whatever the statement changed; the server stops early when the
+  // statement was limited.
+  PGconn* handle = connection_.handle();
+  while (PGresult* raw = PQgetResult(handle)) PQclear(raw);
+  connection_.Release(*this);
+  phase_ = Phase::kDone;
+}
+
+void PostgresStatement::Reset() {
+  if (phase_ == Phase::kStreaming) Abandon();
+  block_.reset();
+  from_spill_ = false;
+  spilled_.Clear();
+  spilled_failure_.reset();
+  phase_ = Phase::kIdle;
+}
+
+long PostgresStatement::Execute() {
+  Reset();
+  connection_.Claim();
+  const PostgresResult result(PQexecParams(connection_.handle(), sql_.text.c_str(),
+                                           sql_.parameter_count, nullptr, ParameterValues().data(),
+                                           nullptr, nullptr, 0));
+  if (!IsSuccess(result.get())) connection_.Fail(result.get());
+  return ChangedRows(result.get());
+}
+
+std::optional<std::string_view> PostgresStatement::Cell(int column) const {
+  if (from_spill_) return spilled_.Cell(column);
+  if (!block_ || PQgetisnull(block_.get(), block_row_, column)) return std::nullopt;
+  return std::string_view(PQgetvalue(block_.get(), block_row_, column),
+                          static_cast<size_t>(PQgetlength(block_.get(), block_row_, column)));
+}
+
+Variant PostgresStatement::Value(int column) const {
+  const auto cell = Cell(column);
+  if (!cell) return Variant::Null();
+  const auto index = static_cast<size_t>(column);
+  const PostgresClass value_class =
+      index < classes_.size() ? classes_[index] : PostgresClass::kText;
+  return PostgresTyped(*cell, value_class, connection_.money_decimals());
+}
+
+Variant PostgresStatement::Stored(int column) const {
+  const auto cell = Cell(column);
+  if (!cell) return Variant::Null();
+  return Variant(*cell);
+}
+
+long PostgresStatement::ActualSize(int column) const {
+  const auto cell = Cell(column);
+  if (!cell) return 0;
+  const auto index = static_cast<size_t>(column);
+  const int type = columns_ && index < columns_->size() ? (*columns_)[index].info.type : 0;
+  return PostgresValueSize(*cell, type);
+}
+
+}  // namespace kelvo::data

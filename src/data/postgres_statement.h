@@ -1,0 +1,79 @@
+// The PostgreSQL provider's statement. Rows stream in libpq's single-row mode, so a result of
+// any size takes the memory of one row; with a row limit, a plain query is limited on the
+// server, which then produces no more rows than will be read. The statement is described
+// (prepared and its columns looked up in the catalogue) only when its columns are asked for,
+// before it runs.
+#ifndef KELVO_DATA_POSTGRES_STATEMENT_H_
+#define KELVO_DATA_POSTGRES_STATEMENT_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/postgres_connection.h"
+#include "data/postgres_row_buffer.h"
+#include "data/postgres_sql.h"
+#include "data/postgres_values.h"
+#include "data/provider.h"
+
+namespace kelvo::data {
+
+class PostgresStatement final : public ProviderStatement {
+ public:
+  // `connection` must outlive this object.
+  PostgresStatement(PostgresConnection& connection, PostgresSql sql);
+  ~PostgresStatement() override;
+
+  int ParameterCount() const override { return sql_.parameter_count; }
+  void Bind(int index, const Variant& value) override;
+  int ColumnCount() const override;
+  void LimitRows(long max_rows) override { row_limit_ = max_rows; }
+  bool Step() override;
+  void Reset() override;
+  long Execute() override;
+  std::vector<ColumnInfo> DescribeColumns() override;
+  Variant Value(int column) const override;
+  Variant Stored(int column) const override;
+  long ActualSize(int column) const override;
+
+  // Reads the rows that have not arrived yet into memory and lets go of the connection. A
+  // failure among them is kept and thrown when the reader reaches it.
+  void Spill();
+
+ private:
+  enum class Phase { kIdle, kStreaming, kSpilled, kDone };
+
+  void Describe() const;
+  void Start();
+  // Takes the next result of the stream; false once the stream has ended.
+  bool TakeStreamed();
+  // Reads and drops what is left of the stream.
+  void Abandon();
+  std::optional<std::string_view> Cell(int column) const;
+  const std::vector<const char*>& ParameterValues();
+
+  PostgresConnection& connection_;
+  PostgresSql sql_;
+  std::vector<std::optional<std::string>> parameters_;
+  std::vector<const char*> parameter_values_;
+  long row_limit_ = 0;
+
+  // The prepared description: one entry per result column.
+  struct Column {
+    ColumnInfo info;
+    PostgresClass value_class = PostgresClass::kText;
+  };
+  mutable std::optional<std::vector<Column>> columns_;
+
+  Phase phase_ = Phase::kIdle;
+  PostgresResult block_;  // the result holding the current row
+  int block_row_ = 0;
+  bool from_spill_ = false;  // the current row is in spilled_
+  PostgresRowBuffer spilled_;
+  std::optional<std::string> spilled_failure_;
+  std::vector<PostgresClass> classes_;  // per column; text until described
+};
+
+}  // namespace kelvo::data
+
+#endif  // KELVO_DATA_POSTGRES_STATEMENT_H_
