@@ -1,0 +1,208 @@
+// The demo pages as a person uses them, in headless Chromium: paging, sorting, the page size,
+// the record view and back, keyboard focus, narrow screens and the table browser.
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { existsSync, mkdirSync, mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { after, before, test } from 'node:test';
+
+const here = dirname(fileURLToPath(import.meta.url));
+const program = process.env.KELVO_PROGRAM;
+const artifacts = process.env.KELVO_ARTIFACTS ?? join(tmpdir(), 'kelvo-browser-artifacts');
+const chromiumPath = '/usr/bin/chromium';
+
+let chromium;
+let server;
+let serverExit;
+let workDir;
+let base;
+let browser;
+let page;
+const failedRequests = [];
+
+// Starts `kelvo serve` on a free port in a new folder, where it makes the demo database, and
+// resolves with the URL it prints.
+function startServer() {
+  workDir = mkdtempSync(join(tmpdir(), 'kelvo-browser-'));
+  server = spawn(program, ['serve', '--port', '0'], { cwd: workDir, stdio: ['ignore', 'pipe', 'pipe'] });
+  serverExit = new Promise((resolve) => server.on('exit', (code, signal) => resolve({ code, signal })));
+  server.stderr.resume();
+  return new Promise((resolve, reject) => {
+    let printed = '';
+    const timer = setTimeout(() => reject(new Error(`kelvo serve printed no URL: ${printed}`)), 120_000);
+    server.stdout.on('data', (chunk) => {
+      printed += chunk;
+      const match = printed.match(/at (http:\/\/127\.0\.0\.1:\d+\/)/);
+      if (match) {
+        clearTimeout(timer);
+        resolve(match[1]);
+      }
+    });
+    server.on('exit', (code) => reject(new Error(`kelvo serve ended (${code}): ${printed}`)));
+  });
+}
+
+async function shot(name) {
+  await page.screenshot({ path: join(artifacts, `${name}.png`), fullPage: true });
+}
+
+// The "Record (a..b) of n" text of the top navigation bar.
+async function recordText() {
+  return (await page.locator('.KLVOTableNavBarTop').first().innerText()).replace(/\s+/g, ' ');
+}
+
+// Clicks something that posts or follows a link and waits for the new page.
+async function go(locator) {
+  await Promise.all([page.waitForLoadState('load'), page.waitForNavigation(), locator.click()]);
+}
+
+// The text of cell `column` (0 is the index column) of data row `row` (from 0).
+async function cell(row, column) {
+  return (await page.locator('table.KLVOTable tr.KLVOTableTRodd, table.KLVOTable tr.KLVOTableTReven')
+    .nth(row).locator('td').nth(column).innerText()).trim();
+}
+
+before(async () => {
+  assert.ok(program, 'KELVO_PROGRAM names the kelvo program');
+  assert.ok(existsSync(chromiumPath), `${chromiumPath} is missing: install Debian's chromium`);
+  assert.ok(existsSync(join(here, 'node_modules', 'playwright-core')),
+    'playwright-core is missing: run `npm ci` in tests/browser');
+  ({ chromium } = await import('playwright-core'));
+  mkdirSync(artifacts, { recursive: true });
+  base = await startServer();
+  browser = await chromium.launch({
+    executablePath: chromiumPath,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
+  page.on('response', (response) => {
+    if (response.status() >= 400) failedRequests.push(`${response.status()} ${response.url()}`);
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  if (server && server.exitCode === null) {
+    server.kill('SIGTERM');
+    const { code } = await serverExit;
+    assert.equal(code, 0, 'kelvo serve stops cleanly on SIGTERM');
+  }
+  if (workDir) rmSync(workDir, { recursive: true, force: true });
+});
+
+test('next, previous, last and first pages', async () => {
+  await page.goto(`${base}events`);
+  assert.match(await recordText(), /Record \(1\.\.20\) of 100000/);
+  assert.match(await recordText(), /Page 1 of 5000/);
+  await shot('events-first-page');
+
+  await go(page.locator('input[name="Vexmo1NEXT"]').first());
+  assert.match(await recordText(), /Record \(21\.\.40\) of 100000/);
+  assert.equal(await cell(0, 1), '21');
+
+  await go(page.locator('input[name="Vexmo1PREV"]').first());
+  assert.match(await recordText(), /Record \(1\.\.20\)/);
+
+  await go(page.locator('input[name="Vexmo1LAST"]').first());
+  assert.match(await recordText(), /Record \(99981\.\.100000\) of 100000/);
+  assert.match(await recordText(), /Page 5000 of 5000/);
+  assert.equal(await cell(19, 1), '100000');
+  // On the last page next and last are drawn disabled.
+  assert.equal(await page.locator('input[name="Vexmo1NEXT"]').count(), 0);
+  await shot('events-last-page');
+
+  await go(page.locator('input[name="Vexmo1FIRST"]').first());
+  assert.match(await recordText(), /Record \(1\.\.20\)/);
+  assert.equal(await cell(0, 1), '1');
+});
+
+test('sorting a column ascending then descending', async () => {
+  await page.goto(`${base}events`);
+  const levelHeading = page.locator('a.KLVOTableTH', { hasText: 'Level' });
+  await go(levelHeading);
+  assert.equal(await cell(0, 3), 'DEBUG');
+  assert.ok(await page.locator('a.KLVOTableTH', { hasText: 'Level' }).locator('img[src$="orderasc.gif"]').count());
+
+  await go(page.locator('a.KLVOTableTH', { hasText: 'Level' }));
+  assert.equal(await cell(0, 3), 'WARN');
+  assert.ok(await page.locator('a.KLVOTableTH', { hasText: 'Level' }).locator('img[src$="orderdesc.gif"]').count());
+  await shot('events-sorted-descending');
+});
+
+test('changing the page size', async () => {
+  await page.goto(`${base}orders`);
+  assert.match(await recordText(), /Record \(1\.\.15\) of 12000/);
+  await Promise.all([page.waitForNavigation(), page.locator('select[name="Vexmo1maxrecords"]').first().selectOption('25')]);
+  assert.match(await recordText(), /Record \(1\.\.25\) of 12000/);
+  assert.equal(await page.locator('table.KLVOTable tr.KLVOTableTRodd, table.KLVOTable tr.KLVOTableTReven').count(), 25);
+  assert.equal(await page.locator('select[name="Vexmo1maxrecords"]').first().inputValue(), '25');
+  await shot('orders-25-rows');
+});
+
+test('record view from the index column and back to the list', async () => {
+  await page.goto(`${base}orders`);
+  const order = await cell(2, 1);
+  await go(page.locator('table.KLVOTable tr.KLVOTableTRodd, table.KLVOTable tr.KLVOTableTReven')
+    .nth(2).locator('td').first().locator('a'));
+  assert.match(await recordText(), /Record 3 of 12000/);
+  const view = page.locator('table.KLVOTableFormDataView');
+  await view.first().waitFor();
+  assert.match(await view.first().innerText(), new RegExp(`Order\\s+${order}`));
+  await shot('orders-record-view');
+
+  await go(page.locator('a.KLVOTableNavBar', { hasText: 'List' }).first());
+  assert.match(await recordText(), /Record \(1\.\.15\) of 12000/);
+  assert.equal(await cell(2, 1), order);
+});
+
+test('keyboard focus reaches the navigation buttons and shows', async () => {
+  await page.goto(`${base}events?Vexmo1CurrRecord=41`);
+  await page.locator('body').click({ position: { x: 5, y: 5 } });
+  const reached = [];
+  for (let i = 0; i < 40; i++) {
+    await page.keyboard.press('Tab');
+    const name = await page.evaluate(() => document.activeElement?.getAttribute('name') ?? '');
+    reached.push(name);
+    if (name === 'Vexmo1NEXT') break;
+  }
+  assert.ok(reached.includes('Vexmo1FIRST'), `focus went ${reached.join(', ')}`);
+  assert.ok(reached.includes('Vexmo1PREV'));
+  assert.equal(reached.at(-1), 'Vexmo1NEXT');
+  const outline = await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle);
+  assert.equal(outline, 'solid');
+  await shot('events-keyboard-focus');
+  await go(page.locator('input[name="Vexmo1NEXT"]:focus'));
+  assert.match(await recordText(), /Record \(61\.\.80\)/);
+});
+
+test('a narrow screen scrolls the grid, not the page', async () => {
+  await page.setViewportSize({ width: 380, height: 800 });
+  await page.goto(`${base}orders`);
+  const sizes = await page.evaluate(() => {
+    const grid = document.querySelector('.KelvoGrid');
+    return { grid: grid.scrollWidth, box: grid.clientWidth, page: document.documentElement.scrollWidth };
+  });
+  assert.ok(sizes.grid > sizes.box, `the grid fits (${JSON.stringify(sizes)})`);
+  assert.ok(sizes.page <= 380, `the page scrolls sideways (${JSON.stringify(sizes)})`);
+  await shot('orders-narrow');
+  await page.setViewportSize({ width: 1280, height: 900 });
+});
+
+test('table browser: index, a table and its images', async () => {
+  await page.goto(base);
+  await shot('index');
+  await go(page.locator('a[href="table/customers"]'));
+  assert.equal(new URL(page.url()).pathname, '/table/customers');
+  assert.match(await recordText(), /Record \(1\.\.20\) of 1500/);
+  // On the first page, first and previous are drawn as disabled images from ../gfx/.
+  const images = await page.evaluate(() => [...document.querySelectorAll('img')].map((img) => img.naturalWidth));
+  assert.ok(images.length >= 2 && images.every((width) => width > 0), `broken images: ${images}`);
+  await go(page.locator('input[name="Vexmo1NEXT"]').first());
+  assert.match(await recordText(), /Record \(21\.\.40\)/);
+  assert.equal(await page.evaluate(() => getComputedStyle(document.querySelector('.KelvoGrid')).overflowX), 'auto');
+  await shot('table-customers');
+  assert.deepEqual(failedRequests, []);
+});

@@ -1,0 +1,103 @@
+// What a page sees of an HTTP request, and the access log's lines.
+#include "server/http_request.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "server/access_log.h"
+#include "server/static_assets.h"
+
+namespace kelvo::server {
+namespace {
+
+TEST(HttpRequestTest, ServerVariablesCookiesAndQueryComeFromTheRequest) {
+  httplib::Request http;
+  http.method = "POST";
+  http.target = "/orders?Vexmo1CurrRecord=21&x=%41";
+  http.path = "/orders";
+  http.version = "HTTP/1.1";
+  http.remote_addr = "127.0.0.5";
+  http.remote_port = 4321;
+  http.local_port = 8081;
+  http.headers.emplace("Host", "example.test:8081");
+  http.headers.emplace("User-Agent", "Probe/1.0");
+  http.headers.emplace("Content-Type", "application/x-www-form-urlencoded");
+  http.headers.emplace("Cookie", "theme=dark; who=J%C3%B8rn+B; flag");
+
+  Request request(MakeRequestData(http, "a=1&b=2", "/orders", "127.0.0.1"));
+  EXPECT_EQ(request.ServerVariables("SCRIPT_NAME"), "/orders");
+  EXPECT_EQ(request.ServerVariables("REQUEST_METHOD"), "POST");
+  EXPECT_EQ(request.ServerVariables("QUERY_STRING"), "Vexmo1CurrRecord=21&x=%41");
+  EXPECT_EQ(request.ServerVariables("CONTENT_TYPE"), "application/x-www-form-urlencoded");
+  EXPECT_EQ(request.ServerVariables("CONTENT_LENGTH"), "7");
+  EXPECT_EQ(request.ServerVariables("REMOTE_ADDR"), "127.0.0.5");
+  EXPECT_EQ(request.ServerVariables("HTTP_HOST"), "example.test:8081");
+  EXPECT_EQ(request.ServerVariables("SERVER_NAME"), "example.test");
+  EXPECT_EQ(request.ServerVariables("SERVER_PORT"), "8081");
+  EXPECT_EQ(request.ServerVariables("HTTPS"), "off");
+  EXPECT_EQ(request.ServerVariables("HTTP_USER_AGENT"), "Probe/1.0");
+  EXPECT_EQ(request.QueryString().Get("x"), "A");
+  EXPECT_EQ(request.Item("vexmo1currrecord"), "21");
+  EXPECT_EQ(request.Form().Get("b"), "2");
+  EXPECT_EQ(request.Cookies().Get("theme"), "dark");
+  EXPECT_EQ(request.Cookies().Get("who"), "Jørn B");
+  ASSERT_NE(request.Cookies().Find("flag"), nullptr);
+}
+
+TEST(HttpRequestTest, ServerNameFallsBackToTheBoundHost) {
+  httplib::Request http;
+  http.method = "GET";
+  http.target = "/";
+  Request request(MakeRequestData(http, "", "/", "127.0.0.1"));
+  EXPECT_EQ(request.ServerVariables("SERVER_NAME"), "127.0.0.1");
+  EXPECT_EQ(request.ServerVariables("QUERY_STRING"), "");
+}
+
+TEST(HttpRequestTest, PathSegmentsAreSafeInsideAttributes) {
+  EXPECT_EQ(EncodePathSegment("orders_2024-v1.x~"), "orders_2024-v1.x~");
+  EXPECT_EQ(EncodePathSegment("we\"ird <t>/é"), "we%22ird%20%3Ct%3E%2F%C3%A9");
+}
+
+TEST(AccessLogTest, OneLineWithStatusBytesAndTime) {
+  AccessRecord record;
+  record.remote_addr = "127.0.0.1";
+  record.method = "GET";
+  record.target = "/orders?x=1";
+  record.version = "HTTP/1.1";
+  record.status = 200;
+  record.bytes = 5120;
+  record.elapsed = std::chrono::microseconds(1234);
+  const auto when = std::chrono::system_clock::from_time_t(1793527200);  // 2026-11-01 10:00
+  EXPECT_EQ(FormatAccessLine(record, when),
+            "127.0.0.1 - - [01/Nov/2026:10:00:00 +0000] \"GET /orders?x=1 HTTP/1.1\" 200 5120 "
+            "1.234ms");
+}
+
+TEST(AccessLogTest, ARequestCannotForgeLines) {
+  AccessRecord record;
+  record.method = "GET";
+  record.target = "/x\r\n127.0.0.1 \"forged\"";
+  const std::string line = FormatAccessLine(record, std::chrono::system_clock::now());
+  EXPECT_EQ(line.find('\n'), std::string::npos);
+  EXPECT_NE(line.find("/x\\x0D\\x0A127.0.0.1 \\x22forged\\x22"), std::string::npos) << line;
+  EXPECT_EQ(line.rfind("- - - [", 0), 0u);
+}
+
+TEST(StaticAssetsTest, ImagesAndStylesheetResolveFromAnyPageDepth) {
+  StaticAsset asset;
+  ASSERT_TRUE(FindStaticAsset("/gfx/firstpg.gif", asset));
+  EXPECT_EQ(asset.content_type, "image/gif");
+  EXPECT_TRUE(FindStaticAsset("/table/gfx/orderasc.gif", asset));
+  ASSERT_TRUE(FindStaticAsset("/kelvo/kelvo.css", asset));
+  EXPECT_EQ(asset.content_type, "text/css; charset=utf-8");
+  EXPECT_NE(asset.bytes.find(".KLVOTableNavBar"), std::string_view::npos);
+  EXPECT_FALSE(FindStaticAsset("/gfx/unknown.gif", asset));
+  EXPECT_FALSE(FindStaticAsset("/xgfx/firstpg.gif", asset));
+  EXPECT_FALSE(FindStaticAsset("/kelvo/other.css", asset));
+  EXPECT_FALSE(FindStaticAsset("/firstpg.gif", asset));
+}
+
+}  // namespace
+}  // namespace kelvo::server

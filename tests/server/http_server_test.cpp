@@ -1,0 +1,439 @@
+// The HTTP host over real sockets: body limits, failing pages, streaming, clients that leave,
+// concurrent requests, page folders, static files, the table browser and shutdown.
+#include "kelvo/http_server.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "kelvo/data.h"
+#include "kelvo/error.h"
+#include "kelvo/host.h"
+#include "kelvo/page_file.h"
+#include "support/temp_dir.h"
+
+namespace kelvo {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A server on a free loopback port, running on its own thread for one test.
+class RunningServer {
+ public:
+  explicit RunningServer(ServerOptions options,
+                         const std::function<void(HttpServer&)>& setup = nullptr) {
+    options.host = "127.0.0.1";
+    options.port = 0;
+    server_ = std::make_unique<HttpServer>(std::move(options));
+    if (setup) setup(*server_);
+    port_ = server_->Bind();
+    thread_ = std::thread([this] { server_->Run(); });
+  }
+  ~RunningServer() { Stop(); }
+
+  void Stop() {
+    server_->Stop();
+    if (thread_.joinable()) thread_.join();
+  }
+
+  httplib::Client Client() const {
+    httplib::Client client("127.0.0.1", port_);
+    client.set_read_timeout(30, 0);
+    return client;
+  }
+  HttpServer& server() { return *server_; }
+
+ private:
+  std::unique_ptr<HttpServer> server_;
+  int port_ = 0;
+  std::thread thread_;
+};
+
+ServerOptions Options() {
+  ServerOptions options;
+  options.threads = 8;
+  return options;
+}
+
+void Write(const std::shared_ptr<ScriptingContext>& page, std::string_view text) {
+  page->response().Write(text);
+}
+
+TEST(HttpServerTest, BodiesOverTheLimitAreRefusedWith413) {
+  ServerOptions options = Options();
+  options.max_body_bytes = 1024;
+  RunningServer running(options, [](HttpServer& server) {
+    server.AddHandler("/echo", [](const std::shared_ptr<ScriptingContext>& page) {
+      Write(page, "a has " + std::to_string(page->request().Form().Get("a").size()) + " bytes");
+    });
+  });
+  auto client = running.Client();
+  const auto small =
+      client.Post("/echo", "a=" + std::string(1000, 'x'), "application/x-www-form-urlencoded");
+  ASSERT_TRUE(small);
+  EXPECT_EQ(small->status, 200);
+  EXPECT_EQ(small->body, "a has 1000 bytes");
+
+  const auto large =
+      client.Post("/echo", "a=" + std::string(1100, 'x'), "application/x-www-form-urlencoded");
+  ASSERT_TRUE(large);
+  EXPECT_EQ(large->status, 413);
+  EXPECT_NE(large->body.find("413 Payload Too Large"), std::string::npos);
+}
+
+// cpp-httplib refuses url-encoded bodies over 8 KiB on its own; forms with long text must
+// still reach the page whole.
+TEST(HttpServerTest, FormsLargerThanTheLibrarysOwnLimitReachThePage) {
+  RunningServer running(Options(), [](HttpServer& server) {
+    server.AddHandler("/echo", [](const std::shared_ptr<ScriptingContext>& page) {
+      Write(page, std::to_string(page->request().Form().Get("notes").size()));
+    });
+  });
+  auto client = running.Client();
+  const auto result = client.Post("/echo", "notes=" + std::string(100'000, 'n'),
+                                  "application/x-www-form-urlencoded");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 200);
+  EXPECT_EQ(result->body, "100000");
+}
+
+TEST(HttpServerTest, AFailingPageAnswers500WithItsEscapedDescriptionAndALogLine) {
+  RunningServer running(Options(), [](HttpServer& server) {
+    server.AddHandler("/fail", [](const std::shared_ptr<ScriptingContext>& page) {
+      Write(page, "<p>half a page</p>");
+      throw Error(errc::kInvalidCall, "broken <script>alert(1)</script> & more");
+    });
+    server.AddHandler("/fine",
+                      [](const std::shared_ptr<ScriptingContext>& page) { Write(page, "fine"); });
+  });
+  auto client = running.Client();
+  ::testing::internal::CaptureStderr();
+  const auto failed = client.Get("/fail?x=1");
+  std::this_thread::sleep_for(200ms);  // the access line follows the response
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(failed->status, 500);
+  EXPECT_EQ(failed->get_header_value("Content-Type"), "text/html; charset=utf-8");
+  EXPECT_NE(failed->body.find("broken &lt;script&gt;alert(1)&lt;/script&gt; &amp; more"),
+            std::string::npos)
+      << failed->body;
+  EXPECT_EQ(failed->body.find("<script>"), std::string::npos);
+  EXPECT_EQ(failed->body.find("half a page"), std::string::npos);
+  EXPECT_NE(log.find("kelvo: GET /fail failed: broken <script>alert(1)</script> & more"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("\"GET /fail?x=1 HTTP/1.1\" 500 "), std::string::npos) << log;
+
+  const auto after = client.Get("/fine");
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->body, "fine");
+}
+
+TEST(HttpServerTest, BufferedOutputCanBeClearedAndCarriesItsHead) {
+  RunningServer running(Options(), [](HttpServer& server) {
+    server.AddHandler("/clear", [](const std::shared_ptr<ScriptingContext>& page) {
+      Response& response = page->response();
+      response.Write("discarded");
+      response.Clear();
+      response.SetContentType("text/plain");
+      response.AddHeader("X-Kelvo", "yes");
+      response.SetStatus(202);
+      response.Write("kept");
+    });
+  });
+  auto client = running.Client();
+  const auto result = client.Get("/clear");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 202);
+  EXPECT_EQ(result->body, "kept");
+  EXPECT_EQ(result->get_header_value("Content-Type"), "text/plain; charset=utf-8");
+  EXPECT_EQ(result->get_header_value("X-Kelvo"), "yes");
+  EXPECT_EQ(result->get_header_value("Content-Length"), "4");
+}
+
+// Bytes written after StartStreaming reach the client while the page is still writing: the
+// page waits for the client to have seen its first megabyte before it goes on.
+TEST(HttpServerTest, AStreamingPageSendsWhileItWrites) {
+  std::promise<void> client_saw_bytes;
+  std::atomic<bool> seen_while_writing = false;
+  constexpr std::size_t kPiece = 64 * 1024;
+  constexpr int kPieces = 512;  // 32 MiB
+  RunningServer running(Options(), [&](HttpServer& server) {
+    server.AddHandler("/stream", [&](const std::shared_ptr<ScriptingContext>& page) {
+      Response& response = page->response();
+      response.SetContentType("application/octet-stream");
+      response.StartStreaming();
+      const std::string piece(kPiece, 'x');
+      for (int i = 0; i < 16; ++i) response.Write(piece);
+      seen_while_writing = client_saw_bytes.get_future().wait_for(10s) == std::future_status::ready;
+      for (int i = 16; i < kPieces; ++i) response.Write(piece);
+    });
+  });
+  auto client = running.Client();
+  std::size_t received = 0;
+  bool first = true;
+  const auto result = client.Get("/stream", [&](const char*, std::size_t length) {
+    received += length;
+    if (first && received >= 16 * kPiece) {
+      first = false;
+      client_saw_bytes.set_value();
+    }
+    return true;
+  });
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 200);
+  EXPECT_EQ(result->get_header_value("Transfer-Encoding"), "chunked");
+  EXPECT_TRUE(seen_while_writing);
+  EXPECT_EQ(received, kPiece * kPieces);
+}
+
+TEST(HttpServerTest, APageSeesTheClientLeave) {
+  std::promise<bool> noticed;
+  RunningServer running(Options(), [&](HttpServer& server) {
+    server.AddHandler("/endless", [&](const std::shared_ptr<ScriptingContext>& page) {
+      Response& response = page->response();
+      response.StartStreaming();
+      const std::string piece(64 * 1024, 'y');
+      const auto give_up = std::chrono::steady_clock::now() + 20s;
+      while (response.IsClientConnected() && std::chrono::steady_clock::now() < give_up) {
+        response.Write(piece);
+      }
+      noticed.set_value(!response.IsClientConnected());
+    });
+  });
+  auto client = running.Client();
+  std::size_t received = 0;
+  client.Get("/endless", [&](const char*, std::size_t length) {
+    received += length;
+    return received < 256 * 1024;  // then the client hangs up
+  });
+  auto outcome = noticed.get_future();
+  ASSERT_EQ(outcome.wait_for(25s), std::future_status::ready);
+  EXPECT_TRUE(outcome.get());
+}
+
+TEST(HttpServerTest, HeadOfAStreamingPageLetsThePageFinish) {
+  std::promise<void> finished;
+  RunningServer running(Options(), [&](HttpServer& server) {
+    server.AddHandler("/big", [&](const std::shared_ptr<ScriptingContext>& page) {
+      page->response().StartStreaming();
+      const std::string piece(64 * 1024, 'z');
+      for (int i = 0; i < 200; ++i) page->response().Write(piece);
+      finished.set_value();
+    });
+  });
+  auto client = running.Client();
+  const auto result = client.Head("/big");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 200);
+  EXPECT_EQ(finished.get_future().wait_for(10s), std::future_status::ready);
+}
+
+class DatabaseServerTest : public ::testing::Test {
+ protected:
+  DatabaseServerTest() : database_("sqlite:" + dir_.File("shop.db")) {
+    Connection connection;
+    connection.Open(database_ + "?mode=create");
+    connection.Execute("CREATE TABLE items (id INTEGER PRIMARY KEY, name VARCHAR(20))");
+    connection.BeginTrans();
+    for (int i = 1; i <= 100; ++i) {
+      connection.Execute("INSERT INTO items (name) VALUES (?)",
+                         std::vector<Variant>{Variant("item " + std::to_string(i))});
+    }
+    connection.CommitTrans();
+    connection.Execute("CREATE TABLE \"we\"\"ird <t>\" (k INTEGER PRIMARY KEY, v TEXT)");
+    connection.Close();
+  }
+
+  ServerOptions DatabaseOptions() {
+    ServerOptions options = Options();
+    options.defaults.connection = database_;
+    return options;
+  }
+
+  testing::TempDir dir_;
+  std::string database_;
+};
+
+// Every request builds its own grid: many at once, each on its own page of the table.
+TEST_F(DatabaseServerTest, ConcurrentRequestsEachRenderTheirOwnGrid) {
+  RunningServer running(DatabaseOptions(), [](HttpServer& server) {
+    server.AddPage("items", PageFile::Parse("[[grid]]\nsql = \"SELECT id, name FROM items\"\n"
+                                            "RecordsPerPage = 5\nDisplayNavBar = \"both\"\n",
+                                            "items.toml"));
+  });
+  std::atomic<int> wrong = 0;
+  std::vector<std::thread> clients;
+  for (int c = 0; c < 8; ++c) {
+    clients.emplace_back([&, c] {
+      auto client = running.Client();
+      for (int r = 0; r < 6; ++r) {
+        const int first = (c * 6 + r) % 20 * 5 + 1;
+        const auto result = client.Get("/items?Vexmo1CurrRecord=" + std::to_string(first));
+        const std::string expected =
+            "Record (" + std::to_string(first) + ".." + std::to_string(first + 4) + ") of 100";
+        if (!result || result->status != 200 || result->body.find(expected) == std::string::npos ||
+            result->body.find("class=\"KLVOTableTDodd\">item " + std::to_string(first) + "<") ==
+                std::string::npos) {
+          ++wrong;
+        }
+      }
+    });
+  }
+  for (auto& client : clients) client.join();
+  EXPECT_EQ(wrong, 0);
+}
+
+// Requests run side by side: four pages wait for each other and all finish.
+TEST(HttpServerTest, RequestsRunOnSeparateWorkers) {
+  std::mutex mutex;
+  std::condition_variable all_in;
+  int inside = 0;
+  RunningServer running(Options(), [&](HttpServer& server) {
+    server.AddHandler("/meet", [&](const std::shared_ptr<ScriptingContext>& page) {
+      std::unique_lock lock(mutex);
+      ++inside;
+      all_in.notify_all();
+      const bool met = all_in.wait_for(lock, 10s, [&] { return inside >= 4; });
+      Write(page, met ? "met" : "alone");
+    });
+  });
+  std::vector<std::future<std::string>> answers;
+  for (int i = 0; i < 4; ++i) {
+    answers.push_back(std::async(std::launch::async, [&] {
+      auto client = running.Client();
+      const auto result = client.Get("/meet");
+      return result ? result->body : std::string("no answer");
+    }));
+  }
+  for (auto& answer : answers) EXPECT_EQ(answer.get(), "met");
+}
+
+TEST(HttpServerTest, StopLetsRequestsInFlightFinish) {
+  std::promise<void> started;
+  RunningServer running(Options(), [&](HttpServer& server) {
+    server.AddHandler("/slow", [&](const std::shared_ptr<ScriptingContext>& page) {
+      started.set_value();
+      std::this_thread::sleep_for(700ms);
+      page->response().StartStreaming();
+      for (int i = 0; i < 50; ++i) Write(page, std::string(10'000, 's'));
+    });
+  });
+  auto answer = std::async(std::launch::async, [&] {
+    auto client = running.Client();
+    const auto result = client.Get("/slow");
+    return result ? std::make_pair(result->status, result->body.size())
+                  : std::make_pair(0, std::size_t{0});
+  });
+  ASSERT_EQ(started.get_future().wait_for(10s), std::future_status::ready);
+  running.Stop();
+  const auto [status, size] = answer.get();
+  EXPECT_EQ(status, 200);
+  EXPECT_EQ(size, 500'000u);
+  auto late = running.Client();
+  late.set_connection_timeout(1, 0);
+  EXPECT_FALSE(late.Get("/slow"));
+}
+
+TEST_F(DatabaseServerTest, TableBrowserListsAndShowsTablesWithSafeLinks) {
+  RunningServer running(DatabaseOptions());
+  auto client = running.Client();
+  const auto index = client.Get("/");
+  ASSERT_TRUE(index);
+  EXPECT_EQ(index->status, 200);
+  EXPECT_NE(index->body.find("<a href=\"table/items\">items"), std::string::npos) << index->body;
+  EXPECT_NE(index->body.find("<a href=\"table/we%22ird%20%3Ct%3E\">we&quot;ird &lt;t&gt;"),
+            std::string::npos)
+      << index->body;
+
+  const auto items = client.Get("/table/items?Vexmo1CurrRecord=21");
+  ASSERT_TRUE(items);
+  EXPECT_EQ(items->status, 200);
+  EXPECT_NE(items->body.find("action=\"/table/items\""), std::string::npos);
+  EXPECT_NE(items->body.find("item 21"), std::string::npos);
+  EXPECT_NE(items->body.find("<title>items</title>"), std::string::npos);
+
+  const auto weird = client.Get("/table/we%22ird%20%3Ct%3E");
+  ASSERT_TRUE(weird);
+  EXPECT_EQ(weird->status, 200);
+  EXPECT_NE(weird->body.find("action=\"/table/we%22ird%20%3Ct%3E\""), std::string::npos)
+      << weird->body;
+  EXPECT_EQ(weird->body.find("<t>"), std::string::npos);
+
+  const auto missing = client.Get("/table/nothing");
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->status, 404);
+}
+
+TEST(HttpServerTest, ImagesAndStylesheetAreServedForEveryPageDepth) {
+  RunningServer running(Options());
+  auto client = running.Client();
+  for (const char* path : {"/gfx/nextpg.gif", "/table/gfx/nextpg.gif", "/gfx/excel.gif"}) {
+    const auto image = client.Get(path);
+    ASSERT_TRUE(image) << path;
+    EXPECT_EQ(image->status, 200) << path;
+    EXPECT_EQ(image->get_header_value("Content-Type"), "image/gif");
+    EXPECT_EQ(image->body.substr(0, 6), "GIF89a");
+  }
+  const auto css = client.Get("/kelvo/kelvo.css");
+  ASSERT_TRUE(css);
+  EXPECT_EQ(css->get_header_value("Content-Type"), "text/css; charset=utf-8");
+  EXPECT_NE(css->get_header_value("Cache-Control"), "");
+  EXPECT_EQ(client.Get("/gfx/none.gif")->status, 404);
+  EXPECT_EQ(client.Post("/gfx/nextpg.gif", "", "text/plain")->status, 405);
+  EXPECT_EQ(client.Put("/anything", "", "text/plain")->status, 405);
+}
+
+TEST(HttpServerTest, FolderPagesAreReadAgainWhenTheyChange) {
+  testing::TempDir folder;
+  const auto file = folder.path() / "report.toml";
+  const auto write = [&](const std::string& text) {
+    std::ofstream(file) << text;
+    // File times can be coarse; move the time on so the change is seen.
+    static auto when = std::filesystem::file_time_type::clock::now();
+    when += 2s;
+    std::filesystem::last_write_time(file, when);
+  };
+  write("title = \"First\"\n");
+  RunningServer running(Options(),
+                        [&](HttpServer& server) { server.AddPageFolder(folder.path()); });
+  auto client = running.Client();
+  EXPECT_NE(client.Get("/report")->body.find("<title>First</title>"), std::string::npos);
+
+  write("title = \"Second\"\n");
+  EXPECT_NE(client.Get("/report")->body.find("<title>Second</title>"), std::string::npos);
+
+  write("title = \"Third\"\ncolour = 1\n");
+  const auto broken = client.Get("/report");
+  EXPECT_EQ(broken->status, 500);
+  EXPECT_NE(broken->body.find("report.toml:2: colour: unknown key"), std::string::npos)
+      << broken->body;
+
+  write("title = \"Fourth\"\n");
+  EXPECT_NE(client.Get("/report")->body.find("<title>Fourth</title>"), std::string::npos);
+
+  std::ofstream(folder.path() / "later.toml") << "title = \"Later\"\n";
+  EXPECT_NE(client.Get("/later")->body.find("<title>Later</title>"), std::string::npos);
+  EXPECT_EQ(client.Get("/absent")->status, 404);
+}
+
+TEST(HttpServerTest, AFolderWithABrokenPageRefusesToStart) {
+  testing::TempDir folder;
+  std::ofstream(folder.path() / "bad.toml") << "[[grid]]\nNoSuchProperty = 1\n";
+  HttpServer server(Options());
+  EXPECT_THROW(server.AddPageFolder(folder.path()), PageFileError);
+}
+
+}  // namespace
+}  // namespace kelvo
