@@ -1,11 +1,27 @@
 # Runs the kelvo program with ARGS (a ;-list) and checks its result.
 # EXPECT ok: exit 0, nothing on standard error, standard output holding each of CONTAINS and
 # none of LACKS (texts separated by "|"). EXPECT fail: a non-zero exit with ERRORS on standard
-# error; NOT_CREATED names a file that must not exist afterwards.
+# error; NOT_CREATED names a file that must not exist afterwards. SECRET_FILE, when given, is
+# written first with SECRET_MODE (an octal mode such as 644).
 cmake_minimum_required(VERSION 3.25)
 
 if(DEFINED NOT_CREATED)
   file(REMOVE ${NOT_CREATED})
+endif()
+if(DEFINED SECRET_FILE)
+  file(WRITE ${SECRET_FILE} "a secret of more than sixteen bytes\n")
+  set(_permissions)
+  foreach(_who OWNER GROUP WORLD)
+    string(SUBSTRING "${SECRET_MODE}" 0 1 _digit)
+    string(SUBSTRING "${SECRET_MODE}" 1 -1 SECRET_MODE)
+    if(_digit GREATER_EQUAL 4)
+      list(APPEND _permissions ${_who}_READ)
+    endif()
+    if(_digit EQUAL 2 OR _digit EQUAL 3 OR _digit EQUAL 6 OR _digit EQUAL 7)
+      list(APPEND _permissions ${_who}_WRITE)
+    endif()
+  endforeach()
+  file(CHMOD ${SECRET_FILE} PERMISSIONS ${_permissions})
 endif()
 execute_process(COMMAND ${PROGRAM} ${ARGS}
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
