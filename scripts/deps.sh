@@ -13,8 +13,6 @@ KELVO_PACKAGES=(
   libssl-dev # hashing for the page state signature
   libpq-dev # the PostgreSQL provider
   postgresql # the server the tests run the PostgreSQL provider against
-  libcpp-httplib-dev # the HTTP server
-  libtomlplusplus-dev # the server's configuration file
   sqlite3 # builds the sample database from its SQL text
   libgtest-dev
   libgmock-dev
