@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -141,6 +142,29 @@ Variant TypedText(std::string_view text, PostgresClass value_class, int money_de
   return Variant(text);
 }
 
+// "YYYY-MM-DD HH:MM:SS" with the microseconds the server keeps, when there are any.
+std::string DateTimeText(Date date) {
+  constexpr double kMicrosecondsPerDay = 86400e6;
+  const double day = std::trunc(date.serial);
+  auto micros = std::llround(std::fabs(date.serial - day) * kMicrosecondsPerDay);
+  // A time of day that rounds up to midnight stays in its day, a microsecond short.
+  if (micros >= static_cast<long long>(kMicrosecondsPerDay)) micros -= 1;
+  const long long seconds = micros / 1'000'000;
+  const auto fraction = micros % 1'000'000;
+  std::string text = IsoDateText(Date{day}, IsoDateColumn::kDate);
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, " %02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
+                seconds % 60);
+  text += buffer;
+  if (fraction != 0) {
+    std::snprintf(buffer, sizeof buffer, ".%06lld", static_cast<long long>(fraction));
+    std::string digits = buffer;
+    while (digits.back() == '0') digits.pop_back();
+    text += digits;
+  }
+  return text;
+}
+
 [[noreturn]] void Mismatch(const std::string& why) { throw Error(errc::kTypeMismatch, why); }
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
@@ -274,7 +298,7 @@ Variant DateFor(const Variant& value, int type) {
   } else {
     Mismatch("the value is not a date");
   }
-  const std::string text = IsoDateText(date, IsoDateColumn::kDateTime);
+  const std::string text = DateTimeText(date);
   if (type == adDBDate) return Variant(text.substr(0, 10));
   if (type == adDBTime) return Variant(text.substr(11));
   return Variant(text);
@@ -392,7 +416,7 @@ std::optional<std::string> PostgresParameterText(const Variant& value) {
     case VarType::kDecimal:
       return value.AsDecimal().text;
     case VarType::kDate:
-      return IsoDateText(value.AsDate(), IsoDateColumn::kDateTime);
+      return DateTimeText(value.AsDate());
     case VarType::kString:
       return CheckedText(value.AsString());
     case VarType::kBinary: {

@@ -1,0 +1,125 @@
+// The PostgreSQL provider's connection strings, session and failures.
+#include <cstdlib>
+
+#include "data/conformance_fixture.h"
+#include "data/postgres_fixture.h"
+
+namespace kelvo::testing {
+namespace {
+
+using namespace ado;
+
+class PostgresConnectionTest : public PostgresTest {
+ protected:
+  // The keyword form of the test server's address, as the server itself reports it, without
+  // the database.
+  std::string KeywordAddress() const {
+    auto where = Query(
+        "SELECT split_part(current_setting('unix_socket_directories'), ',', 1), "
+        "current_setting('port'), current_user");
+    const std::vector<Variant> row = where->GetRows();
+    return "Provider=PostgreSQL;Host='" + row[0].AsString() + "';Port=" + row[1].AsString() +
+           ";User ID=" + row[2].AsString();
+  }
+
+  static Variant ScalarOn(const std::string& connection_string, std::string_view sql) {
+    auto connection = std::make_shared<Connection>();
+    connection->Open(connection_string);
+    Recordset recordset;
+    recordset.Open(sql, connection);
+    return recordset.Fields().Item(0).Value();
+  }
+
+  static Error OpenError(const std::string& connection_string, std::string_view user = {}) {
+    return CaughtError([&] {
+      Connection connection;
+      connection.Open(connection_string, user);
+    });
+  }
+};
+
+TEST_F(PostgresConnectionTest, KeywordFormKeepsQuotedValuesWhole) {
+  const std::string address =
+      KeywordAddress() + ";Database=" + Scalar("SELECT current_database()").AsString();
+  EXPECT_EQ(ScalarOn(address, "SELECT current_database()"), Scalar("SELECT current_database()"));
+  // Blanks, quotes, ';' and '=' reach libpq as one value, never read as more keywords.
+  const std::string name = "Kelvo's \"page\"; host=elsewhere";
+  EXPECT_EQ(ScalarOn(address + ";Application Name='Kelvo''s \"page\"; host=elsewhere'",
+                     "SELECT current_setting('application_name')"),
+            Variant(name));
+  const Error database = OpenError(KeywordAddress() + ";Database='kelvo_test host=elsewhere'");
+  EXPECT_NE(database.description().find("\"kelvo_test host=elsewhere\" does not exist"),
+            std::string::npos)
+      << database.description();
+}
+
+TEST_F(PostgresConnectionTest, UriIsHandedToLibpqAsWritten) {
+  const std::string uri = WithLibpqOption(PostgresServer(), "application_name", "a b&c");
+  EXPECT_EQ(ScalarOn(uri, "SELECT current_setting('application_name')"), Variant("a b&c"));
+  EXPECT_EQ(
+      ScalarOn(PostgresServer() + (PostgresServer().find('?') == std::string::npos ? "?" : "&") +
+                   "connect_timeout=5",
+               "SELECT 1"),
+      Variant(1));
+}
+
+TEST_F(PostgresConnectionTest, LoopbackPortReachesTheServer) {
+  const char* tcp = std::getenv("KELVO_TEST_POSTGRES_TCP");
+  if (tcp == nullptr) GTEST_SKIP() << "KELVO_TEST_POSTGRES_TCP is not set";
+  EXPECT_EQ(ScalarOn(tcp, "SELECT host(inet_server_addr())"), Variant("127.0.0.1"));
+}
+
+TEST_F(PostgresConnectionTest, OpenArgumentsWinAndRefusalsCarryTheServerMessage) {
+  const Error user = OpenError(connection_string_, "no_such_role");
+  EXPECT_EQ(user.number(), errc::kDatabase);
+  EXPECT_NE(user.description().find("Cannot connect to PostgreSQL"), std::string::npos);
+  EXPECT_NE(user.description().find("\"no_such_role\""), std::string::npos) << user.description();
+
+  const Error refused =
+      OpenError("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;connect_timeout=5");
+  EXPECT_NE(refused.description().find("127.0.0.1"), std::string::npos) << refused.description();
+}
+
+TEST_F(PostgresConnectionTest, ConnectionStringMistakesAreNamed) {
+  EXPECT_NE(
+      OpenError("Provider=PostgreSQL;Hots=localhost").description().find("unknown key 'hots'"),
+      std::string::npos);
+  EXPECT_NE(OpenError("Provider=PostgreSQL;Data Source=db").description().find("Data Source"),
+            std::string::npos);
+  EXPECT_NE(OpenError("postgresql:db").description().find("postgresql://"), std::string::npos);
+}
+
+TEST_F(PostgresConnectionTest, ServerErrorsCarryMessageAndDetail) {
+  db_->Execute("CREATE TABLE t (id INTEGER PRIMARY KEY)");
+  db_->Execute("INSERT INTO t VALUES (1)");
+  const Error duplicate = CaughtError([&] { db_->Execute("INSERT INTO t VALUES (1)"); });
+  EXPECT_EQ(duplicate.number(), errc::kDatabase);
+  EXPECT_EQ(duplicate.description(),
+            "duplicate key value violates unique constraint \"t_pkey\"; Key (id)=(1) already "
+            "exists.");
+  const Error syntax = CaughtError([&] { Query("SELEKT 1"); });
+  EXPECT_EQ(syntax.description(), "syntax error at or near \"SELEKT\"");
+  // The connection is usable after a failure.
+  EXPECT_EQ(Scalar("SELECT count(*) FROM t"), Variant(1));
+}
+
+TEST_F(PostgresConnectionTest, CommitOfAFailedTransactionIsAFailure) {
+  db_->Execute("CREATE TABLE t (id INTEGER PRIMARY KEY)");
+  db_->BeginTrans();
+  db_->Execute("INSERT INTO t VALUES (1)");
+  EXPECT_THROW(db_->Execute("INSERT INTO t VALUES (1)"), Error);
+  const Error commit = CaughtError([&] { db_->CommitTrans(); });
+  EXPECT_NE(commit.description().find("rolled back"), std::string::npos) << commit.description();
+  EXPECT_EQ(Scalar("SELECT count(*) FROM t"), Variant(0));
+}
+
+TEST_F(PostgresConnectionTest, ScriptsRunEveryStatementOrNone) {
+  EXPECT_EQ(db_->Execute("CREATE TABLE t (x INTEGER); INSERT INTO t VALUES (1), (2); "
+                         "UPDATE t SET x = x + 1"),
+            4);
+  EXPECT_THROW(db_->Execute("INSERT INTO t VALUES (3); INSERT INTO t VALUES ('x')"), Error);
+  EXPECT_EQ(Scalar("SELECT count(*) FROM t"), Variant(2));
+}
+
+}  // namespace
+}  // namespace kelvo::testing
