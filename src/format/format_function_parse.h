@@ -55,7 +55,8 @@ enum class FormatFunctionKind {
 // name makes it unknown.
 FormatFunctionKind FormatFunctionNamed(std::string_view name);
 
-// What REGEXPREPLACE reads from its function text; the views point into that text.
+// What REGEXPREPLACE reads from its function text; the views point into that text (an empty
+// pattern may be a view of nothing).
 struct RegExpReplaceText {
   std::string_view pattern;      // between the slashes, trimmed; escaped slashes kept
   std::string_view replacement;  // everything after the comma, untouched
