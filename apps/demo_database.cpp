@@ -213,6 +213,42 @@ void Insert(Connection& db, std::string_view statement, const std::vector<Varian
   db.Execute(statement, values);
 }
 
+// Collects rows of one table and writes them many to a statement, so that preparing the
+// statement is paid once per batch rather than once per row.
+class BatchInsert {
+ public:
+  BatchInsert(Connection& db, std::string_view table, int columns)
+      : db_(db), table_(table), columns_(columns) {}
+  BatchInsert(const BatchInsert&) = delete;
+  BatchInsert& operator=(const BatchInsert&) = delete;
+
+  void Add(std::vector<Variant> row) {
+    for (Variant& value : row) values_.push_back(std::move(value));
+    if (++rows_ == kRows) Flush();
+  }
+  // Writes the rows still collected.
+  void Flush() {
+    if (rows_ == 0) return;
+    std::string placeholders = "(";
+    for (int i = 0; i < columns_; ++i) placeholders += i == 0 ? "?" : ", ?";
+    placeholders += ")";
+    std::string statement = "INSERT INTO " + table_ + " VALUES ";
+    for (int i = 0; i < rows_; ++i) statement += (i == 0 ? "" : ", ") + placeholders;
+    db_.Execute(statement, values_);
+    values_.clear();
+    rows_ = 0;
+  }
+
+ private:
+  static constexpr int kRows = 250;
+
+  Connection& db_;
+  std::string table_;
+  int columns_;
+  int rows_ = 0;
+  std::vector<Variant> values_;
+};
+
 void FillShop(Connection& db, Random& random) {
   for (std::size_t i = 0; i < kCategories.size(); ++i) {
     Insert(db, "INSERT INTO categories VALUES (?, ?)", {kCategories[i], kCategoryNotes[i]});
@@ -239,6 +275,7 @@ void FillShop(Connection& db, Random& random) {
               IsoDate(random.Between(0, 1400)), description});
     }
   }
+  BatchInsert customers(db, "customers", 9);
   for (int customer = 1; customer <= kDemoCustomers; ++customer) {
     const std::string first(random.Pick(kFirstNames));
     const std::string last(random.Pick(kLastNames));
@@ -255,10 +292,11 @@ void FillShop(Connection& db, Random& random) {
         random.Chance(15) ? Variant::Null() : Variant(Cents(random.Between(5, 200) * 10000));
     Variant notes =
         random.Chance(70) ? Variant::Null() : Variant(std::string(random.Pick(kComments)));
-    Insert(db, "INSERT INTO customers VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-           {std::int32_t{customer}, first + " " + last, email, city.name, city.country, credit,
-            random.Chance(8), IsoDate(random.Between(0, 1800)), notes});
+    customers.Add({std::int32_t{customer}, first + " " + last, email, city.name, city.country,
+                   credit, random.Chance(8), IsoDate(random.Between(0, 1800)), notes});
   }
+  customers.Flush();
+  BatchInsert orders(db, "orders", 11);
   for (int order = 1; order <= kDemoOrders; ++order) {
     const int product_id = random.Between(1, product);
     const int quantity = random.Chance(70) ? 1 : random.Between(2, 12);
@@ -269,16 +307,18 @@ void FillShop(Connection& db, Random& random) {
     Variant shipped = sent ? Variant(IsoDate(day + random.Between(1, 6))) : Variant::Null();
     Variant comment =
         random.Chance(75) ? Variant::Null() : Variant(std::string(random.Pick(kComments)));
-    Insert(db, "INSERT INTO orders VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-           {std::int32_t{order}, std::int32_t{random.Between(1, kDemoCustomers)},
-            std::int32_t{product_id}, std::int32_t{quantity}, Cents(price), Cents(price * quantity),
-            status.code, IsoDateTime(day, random.Between(6 * 3600, 22 * 3600)), shipped,
-            sent || random.Chance(30), comment});
+    orders.Add({std::int32_t{order}, std::int32_t{random.Between(1, kDemoCustomers)},
+                std::int32_t{product_id}, std::int32_t{quantity}, Cents(price),
+                Cents(price * quantity), status.code,
+                IsoDateTime(day, random.Between(6 * 3600, 22 * 3600)), shipped,
+                sent || random.Chance(30), comment});
   }
+  orders.Flush();
 }
 
 void FillEvents(Connection& db, Random& random) {
   int seconds = 0;
+  BatchInsert events(db, "events", 7);
   for (int event = 1; event <= kDemoEvents; ++event) {
     seconds += random.Between(1, 1200);
     const std::string_view level = random.Chance(70)   ? kLevels[1]
@@ -286,10 +326,10 @@ void FillEvents(Connection& db, Random& random) {
                                                        : random.Pick(kLevels);
     Variant duration =
         random.Chance(10) ? Variant::Null() : Variant(std::int32_t{random.Between(1, 5000)});
-    Insert(db, "INSERT INTO events VALUES (?, ?, ?, ?, ?, ?, ?)",
-           {std::int32_t{event}, IsoDateTime(1461 + seconds / 86400, seconds % 86400), level,
-            random.Pick(kSources), random.Pick(kMessages), duration, level != "ERROR"});
+    events.Add({std::int32_t{event}, IsoDateTime(1461 + seconds / 86400, seconds % 86400), level,
+                random.Pick(kSources), random.Pick(kMessages), duration, level != "ERROR"});
   }
+  events.Flush();
 }
 
 }  // namespace

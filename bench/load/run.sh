@@ -4,6 +4,7 @@
 # Reports requests per second, errors, and the server's resident memory, sampled every second;
 # fails when a request failed or when memory grew from the first 10 seconds to the last 10.
 #   bash bench/load/run.sh            (DURATION=30 CONNECTIONS=4 may be set)
+# KELVO_PROGRAM=path/to/kelvo runs that program instead of building build/apps/kelvo.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/deps.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/builds.sh"
@@ -16,13 +17,17 @@ RSS_SLACK_KIB=${RSS_SLACK_KIB:-2048}
 
 KELVO_PACKAGES+=(wrk)
 kelvo_install_deps >&2
-kelvo_configure_gcc >/dev/null
-cmake --build "$KELVO_BUILD" --target kelvo_program >/dev/null
+if [[ -z "${KELVO_PROGRAM:-}" ]]; then
+  kelvo_configure_gcc >/dev/null
+  cmake --build "$KELVO_BUILD" --target kelvo_program >/dev/null
+  KELVO_PROGRAM="$KELVO_BUILD/apps/kelvo"
+fi
+KELVO_PROGRAM=$(realpath "$KELVO_PROGRAM")
 
 work="$KELVO_BUILD/load"
 mkdir -p "$work"
 cd "$work"
-"$KELVO_BUILD/apps/kelvo" serve --port 0 >serve.out 2>serve.log &
+"$KELVO_PROGRAM" serve --port 0 >serve.out 2>serve.log &
 server=$!
 trap 'kill "$server" 2>/dev/null || true' EXIT
 for _ in $(seq 600); do
