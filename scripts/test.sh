@@ -62,6 +62,7 @@ end_phase "Packages"
 # script ends.
 begin_phase "Starting a private PostgreSQL server"
 trap kelvo_postgres_stop EXIT
+trap 'exit 130' INT TERM # leave through the EXIT trap
 kelvo_postgres_start
 end_phase "PostgreSQL server"
 
