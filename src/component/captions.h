@@ -15,7 +15,7 @@ enum CaptionSlot {
   CapList, CapOf, CapFirst, CapLast, CapRecordsPerPage, CapPage,
 };
 enum ButtonSlot { BtnEdit, BtnSave, BtnClose, BtnAdd, BtnDelete };
-enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved };
+enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved, MsgChangedByOther };
 
 // "ENG", "GER" or "NOR" (exact case) fills all three tables; any other code changes nothing.
 void SetLanguage(DbViewState& s, std::string_view code);

@@ -114,6 +114,10 @@ struct DbViewState {
   // Compiled REGEXPREPLACE patterns, so that a page of rows compiles each pattern once.
   RegExpCache mvarRegExpCache;
 
+  // Lookup lists of the edit form, "FieldName,LookupTable,LinkField,DisplayField,OrderBy,0|1",
+  // in the order the page added them.
+  std::vector<std::string> marrEditLookups;
+
   // Per-request members.
   std::shared_ptr<ScriptingContext> mvarScriptingContext;
   bool mvarOwnsConnection = false;
@@ -128,6 +132,9 @@ struct DbViewState {
   bool mvarUpdateFailed = false;
   std::vector<Variant> mvarCurrentRowValues;  // first record shown, one value per field
   std::string mvarStatusText;
+  // The posted save was refused because another user changed the record after the form showed
+  // it: the form is shown again with the record as it now stands.
+  bool mvarChangedByOther = false;
 };
 
 }  // namespace kelvo::detail

@@ -48,6 +48,30 @@ std::string HtmlAttributeEncode(std::string_view text) {
   return out;
 }
 
+std::string JsStringAttributeEncode(std::string_view text) {
+  static constexpr std::string_view kEscaped = "'\"\\&<>`";
+  static constexpr std::string_view kLineSeparator = "\xE2\x80\xA8";
+  static constexpr std::string_view kParagraphSeparator = "\xE2\x80\xA9";
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::string_view rest = text.substr(i);
+    // Both separators end a line inside a script string.
+    if (rest.starts_with(kLineSeparator) || rest.starts_with(kParagraphSeparator)) {
+      out += rest.starts_with(kLineSeparator) ? "\\u2028" : "\\u2029";
+      i += kLineSeparator.size() - 1;
+    } else if (c < 0x20 || c == 0x7F || kEscaped.find(text[i]) != std::string_view::npos) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0x0F];
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 std::string UrlEncodeComponent(std::string_view text) {
   return PercentEncode(text, [](unsigned char c) {
     return IsAlphaNumeric(c) || c == '-' || c == '_' || c == '.' || c == '~' || c == ',';

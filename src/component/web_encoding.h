@@ -11,6 +11,12 @@ namespace kelvo::detail {
 // & < > " ' as character references, for a value inside a quoted attribute.
 std::string HtmlAttributeEncode(std::string_view text);
 
+// Text for a single-quoted script string inside a double-quoted attribute (onclick="...'x'"):
+// quotes, backslashes, & < > ` and control characters become \xHH, the line and paragraph
+// separators \u2028 and \u2029. Letters, digits, blanks, other punctuation and non-ASCII text
+// are kept, so an ordinary key or sentence comes out unchanged.
+std::string JsStringAttributeEncode(std::string_view text);
+
 // A query-string key or value: letters, digits and - _ . ~ , are kept, every other byte is
 // %XX. Used where the classic form encoding would change ordinary identifiers.
 std::string UrlEncodeComponent(std::string_view text);
