@@ -69,13 +69,26 @@ class KELVO_EXPORT DbView final : public Object {
   void SetADORecordset(std::shared_ptr<Recordset> value);
 
   // Captions: Language is "ENG", "GER" or "NOR" (exact case; other values are ignored). The
-  // three lists replace the caption (12 items), button (5) and message (3 or 4) tables; a
-  // list with too few items is reported in ErrorMessage and ignored.
+  // three lists replace the caption (12 items), button (5) and message (3 to 5) tables; a
+  // list with too few items is reported in ErrorMessage and ignored, and message slots a list
+  // does not reach keep their texts.
   const std::string& Language() const;
   void SetLanguage(std::string_view value);
   void SetLanguageString(std::string_view value);
   void SetLanguageBtnString(std::string_view value);
   void SetLangUpdString(std::string_view value);
+
+  // Lookup lists of the edit form: the editor of `field_name` becomes a select list of
+  // `link_field` values (the stored value) captioned by `display_field`, read from
+  // `lookup_table` ordered by `order_by` (may be empty); `allow_nulls` offers an empty first
+  // choice. The texts are stored as given and put into the lookup query, so they must come
+  // from the page, never from a request. A later call for the same field is never used.
+  void AddEditLookup(std::string_view field_name, std::string_view lookup_table,
+                     std::string_view link_field, std::string_view display_field,
+                     std::string_view order_by, bool allow_nulls);
+  // The stored definition of the field's first lookup ("CountryId,Countries,Id,Name,Name,1"),
+  // matched without regard to case; "" when the field has none.
+  std::string EditLookupAsString(std::string_view field_name) const;
 
   // Per-column tables; column 0 is the index column, fields count from 1. Templates mark
   // field names with GridFreeFormatCellDataFieldDelimiter; SetGridFreeFormatCell replaces all

@@ -98,6 +98,18 @@ const Member kMembers[] = {
      [](DbView& v, std::span<const Variant> a) {
        v.SetGridColHeadAttributes(AsInt16(a[0]), AsText(a[1]));
      }},
+    {"AddEditLookup", "FieldName,LookupTable,LinkField,DisplayField,OrderBy,AllowNulls", nullptr,
+     nullptr,
+     [](DbView& v, std::span<const Variant> a) {
+       RequireArguments(a, 6, "AddEditLookup");
+       v.AddEditLookup(AsText(a[0]), AsText(a[1]), AsText(a[2]), AsText(a[3]), AsText(a[4]),
+                       AsBool(a[5]));
+       return Variant();
+     }},
+    {"EditLookupAsString", "FieldName",
+     [](DbView& v, std::span<const Variant> a) {
+       return Variant(v.EditLookupAsString(AsText(a[0])));
+     }},
     {"LangUpdString", "", nullptr,
      [](DbView& v, std::span<const Variant> a) { v.SetLangUpdString(AsText(a.back())); }},
     {"sql", "", [](DbView& v, std::span<const Variant>) { return Variant(v.sql()); },

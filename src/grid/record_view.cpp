@@ -1,8 +1,207 @@
 #include "grid/record_view.h"
 
-namespace kelvo::detail {
+#include <string>
+#include <vector>
 
-// TODO(#7): the record view form.
-void MakeFormGrid(DbViewState&, Recordset&, std::int32_t& rows_shown) { rows_shown = 0; }
+#include "component/captions.h"
+#include "component/column_questions.h"
+#include "component/error_report.h"
+#include "component/list_utils.h"
+#include "component/page_access.h"
+#include "component/web_encoding.h"
+#include "edit/key_condition.h"
+#include "format/cell_tables.h"
+#include "format/format_function.h"
+#include "format/free_format_cell.h"
+#include "format/std_field_display.h"
+#include "kelvo/convert.h"
+#include "runtime/string_ops.h"
+
+namespace kelvo::detail {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kFailure = " in MakeFormGrid<br>";
+
+// Writes the records of one page, each as a table of caption and value rows.
+class RecordViewWriter {
+ public:
+  RecordViewWriter(DbViewState& s, Recordset& recordset) : s_(s), recordset_(recordset) {}
+
+  void PrepareTexts();
+  // Writes the record of page row `row`; false when it was the only one to show.
+  bool WriteRecord(std::int32_t row);
+
+ private:
+  template <class Step>
+  void Guarded(Step&& step) {
+    GuardedStep(s_, kFailure, std::forward<Step>(step));
+  }
+  template <class Test>
+  bool GuardedIf(Test&& test) {
+    return GuardedTest(s_, kFailure, std::forward<Test>(test));
+  }
+  void Put(const std::string& html) {
+    Guarded([&] { Write(s_, html); });
+  }
+  void ComputeKeyValues();
+  void WriteButtonBar();
+  void WriteFieldRow(Field& field, int column, std::int32_t row);
+  std::string ValueText(Field& field, int column, std::int32_t row);
+
+  DbViewState& s_;
+  Recordset& recordset_;
+  std::string form_class_;
+  std::string table_attributes_;
+  std::string caption_width_;
+  std::string value_width_;
+  std::string value_tags_;
+  std::string key_values_;
+};
+
+std::string WidthText(std::string_view width) {
+  return width.empty() ? std::string() : " width=\"" + std::string(width) + "\"";
+}
+
+void RecordViewWriter::PrepareTexts() {
+  form_class_ = s_.UseCSS ? " class=\"KLVOTableFormDataView\"" : " ";
+  const std::string attributes = s_.TableTag + " " + s_.FormTableTag;
+  table_attributes_ = Trim(attributes).empty() ? std::string() : " " + attributes;
+  Guarded([&] { caption_width_ = WidthText(GetListItem(s_.FormCellWidths, 1, "")); });
+  Guarded([&] { value_width_ = WidthText(GetListItem(s_.FormCellWidths, 2, "")); });
+  if (!s_.TDTag.empty()) value_tags_ = " " + s_.TDTag;
+  if (!s_.FormTDTag.empty()) value_tags_ = " " + s_.FormTDTag + value_tags_;
+}
+
+// The key values of the first record, for the Edit button's script.
+void RecordViewWriter::ComputeKeyValues() {
+  Guarded([&] {
+    const Locale& locale = PageLocale(s_);
+    std::string values;
+    for (const std::string& key : KeyList(s_)) {
+      if (!values.empty()) values += ',';
+      values += CStr(recordset_.Fields().Item(key).Value(), locale);
+    }
+    key_values_ = std::move(values);
+  });
+}
+
+void RecordViewWriter::WriteButtonBar() {
+  Put("<tr><td><table width=\"100%\" cellspacing=0 cellpadding=0>" + std::string(kCrLf));
+  Put(std::string(s_.UseCSS ? "<tr><td colspan=2 class=\"KelvoEditBtnBar\">"
+                            : "<tr><td colspan=2>") +
+      std::string(kCrLf));
+  Guarded([&] {
+    // The key values go into a script string inside an attribute.
+    Write(s_, std::string(s_.UseCSS ? "<input class=\"KelvoInputBtn\" type=\"submit\" name=\"Vexmo"
+                                    : "<input type=\"submit\" name=\"Vexmo") +
+                  s_.Tag + "FormEdit\"  onclick=\"FormKelvoGrid" + s_.Tag + ".Vexmo" + s_.Tag +
+                  "PK.value='" + JsStringAttributeEncode(key_values_) + "'\"  value=\"" +
+                  ButtonText(s_, BtnEdit) + "\">" + std::string(kCrLf));
+  });
+  if (GuardedIf([&] { return s_.EditOptions.find("ADD") != std::string::npos; })) {
+    Guarded([&] {
+      Write(s_, std::string(s_.UseCSS ? "&nbsp;<input class=\"KelvoInputBtn\" type=\"submit\" "
+                                        "name=\"Vexmo"
+                                      : "&nbsp;<input type=\"submit\" name=\"Vexmo") +
+                    s_.Tag + "FormAdd\" value=\"" + ButtonText(s_, BtnAdd) + "\">" +
+                    std::string(kCrLf));
+    });
+  }
+  Put(s_.mvarStatusText);
+  Put("</td></tr>" + std::string(kCrLf));
+  Put("</table></td></tr>" + std::string(kCrLf));
+}
+
+// Cells show field values as stored: pages keep markup in them on purpose.
+std::string RecordViewWriter::ValueText(Field& field, int column, std::int32_t row) {
+  if (s_.ApplyCellFormattingToForm) {
+    if (GuardedIf([&] { return HasFreeFormatCell(s_, column); })) {
+      return GetFreeCellString(s_, recordset_, column, row);
+    }
+    if (GuardedIf([&] { return HasFormatCellFunction(s_, column); })) {
+      return GetFormatCellString(s_, field, column);
+    }
+  }
+  return GetStdDbFieldString(s_, field);
+}
+
+void RecordViewWriter::WriteFieldRow(Field& field, int column, std::int32_t row) {
+  Put(s_.UseCSS ? "<tr" + form_class_ + ">" + std::string(kCrLf) : "<tr>" + std::string(kCrLf));
+  if (s_.DisplayHeader) {
+    Guarded([&] {
+      const std::string head =
+          s_.THTag.empty() ? "align=left" + caption_width_ : s_.THTag + caption_width_;
+      Write(s_, "<th" + form_class_ + " " + head + ">" + GetFormCaption(s_, column, field.Name()) +
+                    "</th>");
+    });
+  }
+  std::string attributes;
+  Guarded([&] {
+    if (!s_.ApplyColFormattingToForm) return;
+    const std::string column_attributes = GetGridColAttributes(s_, column);
+    if (!column_attributes.empty()) attributes = " " + column_attributes;
+  });
+  Put("<td" + form_class_ + attributes + value_tags_ + value_width_ + ">");
+  std::string text;
+  Guarded([&] { text = ValueText(field, column, row); });
+  Put(text);
+  Put("</td>" + std::string(kCrLf) + "</tr>" + std::string(kCrLf));
+}
+
+bool RecordViewWriter::WriteRecord(std::int32_t row) {
+  if (row > 1 && s_.RecordsPerPage > 1) {
+    Put(s_.UseCSS ? "<tr class=\"KLVOTableTRFormGap\"><td class=\"KLVOTableTDFormGap\">&nbsp;</td>"
+                    "</tr>" +
+                        std::string(kCrLf)
+                  : "<tr><td>&nbsp;</td></tr>" + std::string(kCrLf));
+  }
+  if (row == 1 && !s_.EditPrimaryKeys.empty()) ComputeKeyValues();
+  Put("<input type=\"hidden\" name=\"Vexmo" + s_.Tag + "PK\" value=''>" + std::string(kCrLf));
+  if (s_.mvarFormOneRec &&
+      GuardedIf([&] { return s_.EditOptions.find("UPDATE") != std::string::npos; })) {
+    WriteButtonBar();
+  }
+  Put("<tr><td><table width=\"100%\"" + form_class_ + table_attributes_ + ">" + std::string(kCrLf));
+  FieldCollection* fields = nullptr;
+  Guarded([&] { fields = &recordset_.Fields(); });
+  int column = 0;
+  if (fields) {
+    for (Field& field : *fields) {
+      ++column;
+      if (!GuardedIf([&] { return IsFormFieldShown(s_, field.Name(), column); })) continue;
+      WriteFieldRow(field, column, row);
+    }
+  }
+  Guarded([&] {
+    if (row == 1) {
+      s_.mvarCurrentRowValues = recordset_.GetRows();
+    } else {
+      recordset_.MoveNext();
+    }
+  });
+  Put("</table></td></tr>" + std::string(kCrLf));
+  return !s_.mvarFormOneRec;
+}
+
+}  // namespace
+
+void MakeFormGrid(DbViewState& s, Recordset& recordset, std::int32_t& rows_shown) {
+  rows_shown = 0;
+  RecordViewWriter writer(s, recordset);
+  writer.PrepareTexts();
+  for (;;) {
+    // A condition that cannot be evaluated ends the form instead of looping on a broken
+    // recordset.
+    bool more = false;
+    GuardedStep(s, kFailure, [&] {
+      more = !recordset.Eof() && rows_shown < s.RecordsPerPage &&
+             std::int64_t{s.RecordsMaxLimit} >= std::int64_t{s.mvarCurrRecord} + rows_shown;
+    });
+    if (!more) return;
+    ++rows_shown;
+    if (!writer.WriteRecord(rows_shown)) return;
+  }
+}
 
 }  // namespace kelvo::detail

@@ -7,6 +7,8 @@
 #include "component/db_view_state.h"
 #include "component/error_report.h"
 #include "component/page_access.h"
+#include "component/web_encoding.h"
+#include "edit/edit_data_access.h"
 #include "edit/edit_form.h"
 #include "edit/update_engine.h"
 #include "grid/data_grid.h"
@@ -81,6 +83,7 @@ class RenderPass {
   bool selector_top_ = false;
   bool selector_bottom_ = false;
   std::string statement_;
+  KeyedStatement keyed_statement_;  // the record of a posted key, its values bound
   std::string form_statement_;
   std::string ordered_statement_;
   std::shared_ptr<Recordset> recordset_;
@@ -96,9 +99,12 @@ void RenderPass::DecideMode() {
   s_.mvarFormMode = Contains(display_type, "FORM") || s_.mvarFormOneRec ||
                     (Contains(display_type, "DEFAULT") && s_.RecordsPerPage == 1);
   multi_record_form_ = Contains(display_type, "FORM") && s_.RecordsPerPage > 1;
-  add_wanted_ = IsPresent(s_, "FormAdd");
-  edit_wanted_ = (IsPresent(s_, "FormEdit") || Contains(s_.EditOptions, "NOVIEW") || add_wanted_) &&
-                 Contains(s_.EditOptions, "UPDATE");
+  const bool add_requested = IsPresent(s_, "FormAdd");
+  edit_wanted_ =
+      (IsPresent(s_, "FormEdit") || Contains(s_.EditOptions, "NOVIEW") || add_requested) &&
+      Contains(s_.EditOptions, "UPDATE");
+  // A new record is made only for the add form; the record view would have to move off it.
+  add_wanted_ = add_requested && edit_wanted_ && s_.mvarFormMode;
   pk_posted_ = IsPresent(s_, "PK") && s_.mvarFormMode && s_.mvarSeparateFormSql;
   nav_top_ = !Contains(nav_bar, "NONE") && (Contains(nav_bar, "TOP") || Contains(nav_bar, "BOTH"));
   nav_bottom_ =
@@ -119,8 +125,12 @@ void RenderPass::CountRecords() {
 void RenderPass::ChooseStatement() {
   statement_ = s_.sql;
   if (!s_.mvarFormMode) return;
-  form_statement_ = edit_wanted_ ? s_.EditSQL : s_.FormSQL;
-  if (pk_posted_) statement_ = GetSqlPK(s_, form_statement_, false, pk_recordset_.get());
+  // After a failed save the edit form shows again, built on the statement it saves through.
+  form_statement_ = edit_wanted_ || s_.mvarUpdateFailed ? s_.EditSQL : s_.FormSQL;
+  if (pk_posted_) {
+    keyed_statement_ = GetSqlPK(s_, form_statement_, false, pk_recordset_.get());
+    statement_ = keyed_statement_.display;
+  }
 }
 
 void RenderPass::OpenMainRecordset() {
@@ -162,6 +172,11 @@ void RenderPass::OpenDisplayStatement() {
     ordered_statement_ += " ORDER BY " + s_.OrderByFields;
     if (s_.OrderByDesc) ordered_statement_ += " DESC ";
   }
+  if (pk_posted_ && !keyed_statement_.empty()) {
+    OpenBound(s_, *recordset_, keyed_statement_.text, keyed_statement_.parameters,
+              ado::adOpenForwardOnly, ado::adLockReadOnly);
+    return;
+  }
   recordset_->Open(ordered_statement_, GridConnection(s_), ado::adOpenForwardOnly,
                    ado::adLockReadOnly, -1);
 }
@@ -173,12 +188,12 @@ void RenderPass::Position() {
   if (pk_posted_) return;
   PositionOnFirstRecord(s_, *recordset_);
   if (!s_.mvarFormMode || !s_.mvarSeparateFormSql) return;
-  const std::string one_record = GetSqlPK(s_, form_statement_, true, recordset_.get());
+  const KeyedStatement one_record = GetSqlPK(s_, form_statement_, true, recordset_.get());
   if (one_record.empty()) return;
   pk_recordset_ = NewRecordset();
   pk_recordset_->SetMaxRecords(1);
-  pk_recordset_->Open(one_record, GridConnection(s_), ado::adOpenForwardOnly, ado::adLockReadOnly,
-                      -1);
+  OpenBound(s_, *pk_recordset_, one_record.text, one_record.parameters, ado::adOpenForwardOnly,
+            ado::adLockReadOnly);
   pk_recordset_used_ = true;
 }
 
@@ -224,7 +239,8 @@ bool RenderPass::RenderBody() {
   ApplyNavCommand(s_);
   OpenMainRecordset();
   Position();
-  WriteFrameHead(s_, s_.mvarFormMode, statement_);
+  // A posted key's values are request text: encoded where the debug row shows them.
+  WriteFrameHead(s_, s_.mvarFormMode, pk_posted_ ? HtmlAttributeEncode(statement_) : statement_);
   if (s_.mvarFormMode) {
     RenderForm();
   } else {
@@ -275,6 +291,7 @@ void DbView::WriteHtmlTable() {
     response.End();
   }
   s.mvarUpdateFailed = false;
+  s.mvarChangedByOther = false;
   if ((!detail::RequestValue(s, "FormUpdate").empty() ||
        !detail::RequestValue(s, "FormDelete").empty()) &&
       s.EditPerformUpdates) {

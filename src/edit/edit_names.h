@@ -1,0 +1,29 @@
+// The names of the edit form's inputs and the posted values the update engine reads under
+// them. Every name contains "_Form_", so the state protocol never carries it into other
+// grids' links.
+#ifndef KELVO_EDIT_EDIT_NAMES_H_
+#define KELVO_EDIT_EDIT_NAMES_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "component/db_view_state.h"
+
+namespace kelvo::detail {
+
+// The editor of a field: "Vexmo" + Tag + "_Form_" + field name.
+std::string EditorName(const DbViewState& s, std::string_view field_name);
+// The hidden input holding a key field's value as the form showed it, so that a changed key
+// still finds its record: "Vexmo" + Tag + "Key_Form_" + key name.
+std::string OriginalKeyName(const DbViewState& s, std::string_view key_name);
+// The hidden input holding the keyed hash of the values the form showed.
+std::string RecordHashName(const DbViewState& s);
+
+// The first value posted under `name` in the form collection (names without regard to case);
+// nothing when the form did not post it. Throws Error(errc::kNoPageContext) without a page.
+std::optional<std::string> PostedValue(const DbViewState& s, std::string_view name);
+
+}  // namespace kelvo::detail
+
+#endif  // KELVO_EDIT_EDIT_NAMES_H_

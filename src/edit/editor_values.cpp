@@ -1,0 +1,130 @@
+#include "edit/editor_values.h"
+
+#include "component/column_questions.h"
+#include "component/page_access.h"
+#include "edit/edit_lookups.h"
+#include "edit/key_condition.h"
+#include "format/std_field_display.h"
+#include "kelvo/convert.h"
+#include "runtime/string_ops.h"
+
+namespace kelvo::detail {
+namespace {
+
+// Line breaks as an HTML parser reads them: CR LF and a lone CR become LF.
+std::string ParsedLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      out += text[i];
+      continue;
+    }
+    out += '\n';
+    if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+  }
+  return out;
+}
+
+std::string WithCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+EditorKind EditorKindOf(int type) {
+  switch (type) {
+    case ado::adLongVarChar:
+    case ado::adLongVarWChar:
+      return EditorKind::kTextArea;
+    case ado::adBoolean:
+      return EditorKind::kCheckBox;
+    case ado::adDate:
+    case ado::adDBDate:
+    case ado::adDBTimeStamp:
+      return EditorKind::kDateInput;
+    case ado::adBinary:
+    case ado::adVarBinary:
+    case ado::adLongVarBinary:
+      return EditorKind::kNone;
+    default:
+      return EditorKind::kTextInput;
+  }
+}
+
+std::string StoredEditorText(const DbViewState& s, const Field& field) {
+  switch (EditorKindOf(field.Type())) {
+    case EditorKind::kTextArea: {
+      if (field.ActualSize() == 0 || s.MemoFieldLimit == 0) return {};
+      const Variant memo = GetMemoText(s, field);
+      return memo.IsString() ? memo.AsString() : std::string();
+    }
+    case EditorKind::kDateInput: {
+      const Locale& locale = PageLocale(s);
+      const Variant value = field.Value();
+      if (!IsDate(value, locale) || field.ActualSize() == 0) return {};
+      return FormatGeneralDate(CDate(value, locale), locale);
+    }
+    case EditorKind::kTextInput: {
+      const Variant value = field.Value();
+      if (value.IsNull()) return {};
+      std::string text = CStr(value, PageLocale(s));
+      if (Trim(text).empty()) return {};
+      return text;
+    }
+    case EditorKind::kCheckBox:
+    case EditorKind::kNone:
+      return {};
+  }
+  return {};
+}
+
+bool IsStoredTrue(const DbViewState& s, const Field& field) {
+  const Variant value = field.Value();
+  return !value.IsNull() && !value.IsEmpty() && CBool(value, PageLocale(s));
+}
+
+bool HasEditor(const DbViewState& s, std::string_view name, int column) {
+  return IsFormFieldShown(s, name, column) || IsPrimaryKeyField(s, name);
+}
+
+bool IsSavedField(const DbViewState& s, const Field& field, int column) {
+  return EditorKindOf(field.Type()) != EditorKind::kNone && HasEditor(s, field.Name(), column) &&
+         !IsFieldReadOnly(s, field.Name(), column);
+}
+
+PostedForm PostedFormOf(const DbViewState& s, const Field& field, int column) {
+  const EditorKind kind = EditorKindOf(field.Type());
+  if (IsPrimaryKeyField(s, field.Name()) && !IsFormFieldShown(s, field.Name(), column)) {
+    return PostedForm::kLines;
+  }
+  if (kind == EditorKind::kTextArea) return PostedForm::kTextArea;
+  if (kind == EditorKind::kTextInput && !EditLookupAsString(s, field.Name()).empty()) {
+    return PostedForm::kLines;
+  }
+  return PostedForm::kTextInput;
+}
+
+std::string AsBrowserPosts(PostedForm form, std::string_view shown) {
+  std::string parsed = ParsedLineBreaks(shown);
+  switch (form) {
+    case PostedForm::kTextArea:
+      // The parser drops a line break that directly follows the text area's start tag.
+      if (!parsed.empty() && parsed.front() == '\n') parsed.erase(0, 1);
+      return WithCrLf(parsed);
+    case PostedForm::kTextInput:
+      std::erase(parsed, '\n');
+      return parsed;
+    case PostedForm::kLines:
+      return WithCrLf(parsed);
+  }
+  return parsed;
+}
+
+}  // namespace kelvo::detail

@@ -1,0 +1,47 @@
+// The values the edit form's editors show, which fields get an editor, and what a browser
+// posts back for a shown value. The edit form and the update engine share them, so that a save
+// can tell an untouched editor from a changed one and the lost-update hash covers exactly the
+// fields a save may change.
+#ifndef KELVO_EDIT_EDITOR_VALUES_H_
+#define KELVO_EDIT_EDITOR_VALUES_H_
+
+#include <string>
+#include <string_view>
+
+#include "component/db_view_state.h"
+#include "kelvo/data.h"
+
+namespace kelvo::detail {
+
+enum class EditorKind { kTextArea, kCheckBox, kDateInput, kTextInput, kNone };
+
+// Long text gets a text area, Booleans a checkbox, dates a date input, binary data nothing,
+// every other type a text input (or a lookup list).
+EditorKind EditorKindOf(int type);
+
+// The text an editor shows for the field's stored value, before HTML encoding: the long text
+// (empty when MemoFieldLimit is 0), the general date, or the value's text; empty for no data
+// and for blank text; empty for checkboxes and binary data. Throws when the value cannot be
+// read or converted.
+std::string StoredEditorText(const DbViewState& s, const Field& field);
+// A checkbox is ticked for a stored value that is true.
+bool IsStoredTrue(const DbViewState& s, const Field& field);
+
+// The form writes an editor for a field it shows and, as a hidden input, for a key field.
+bool HasEditor(const DbViewState& s, std::string_view name, int column);
+// A save may change the field: it has an editor that is not read-only and not binary.
+bool IsSavedField(const DbViewState& s, const Field& field, int column);
+
+// How a browser posts a control's value.
+enum class PostedForm {
+  kTextArea,   // one leading line break dropped; every line break sent as CR LF
+  kTextInput,  // line breaks dropped
+  kLines,      // hidden inputs and list options: every line break sent as CR LF
+};
+PostedForm PostedFormOf(const DbViewState& s, const Field& field, int column);
+// What a browser posts for a control of that form showing `shown`.
+std::string AsBrowserPosts(PostedForm form, std::string_view shown);
+
+}  // namespace kelvo::detail
+
+#endif  // KELVO_EDIT_EDITOR_VALUES_H_

@@ -1,0 +1,167 @@
+#include "edit/field_editor.h"
+
+#include <algorithm>
+
+#include "component/column_questions.h"
+#include "component/error_report.h"
+#include "component/list_utils.h"
+#include "component/page_access.h"
+#include "component/web_encoding.h"
+#include "edit/edit_lookups.h"
+#include "edit/edit_names.h"
+#include "edit/editor_values.h"
+#include "edit/key_condition.h"
+#include "runtime/string_ops.h"
+
+namespace kelvo::detail {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+// One call: the field, its editor's name and the value it shows.
+class EditorWriter {
+ public:
+  EditorWriter(DbViewState& s, Field& field, int column)
+      : s_(s),
+        field_(field),
+        column_(column),
+        failure_text_(" in GetFormEditField. oField.Name=" + field.Name() + "<br>") {}
+
+  std::string Write();
+
+ private:
+  template <class Step>
+  void Guarded(Step&& step) {
+    GuardedStep(s_, failure_text_, std::forward<Step>(step));
+  }
+  template <class Test>
+  bool GuardedIf(Test&& test) {
+    return GuardedTest(s_, failure_text_, std::forward<Test>(test));
+  }
+  // The posted value after a failed save, else the stored one (nothing in add mode when
+  // `empty_when_adding`).
+  void TakeValue(bool empty_when_adding);
+  std::string TextInput();
+
+  DbViewState& s_;
+  Field& field_;
+  int column_;
+  std::string failure_text_;
+  std::string name_;      // HTML-encoded
+  std::string disabled_;  // D
+  std::string value_;     // V, not encoded
+  std::string control_;   // E
+  bool add_mode_ = false;
+  bool show_posted_ = false;
+};
+
+void EditorWriter::TakeValue(bool empty_when_adding) {
+  Guarded([&] {
+    if (show_posted_) {
+      value_ = Trim(PostedValue(s_, EditorName(s_, field_.Name())).value_or(""));
+    } else if (!(add_mode_ && empty_when_adding)) {
+      value_ = StoredEditorText(s_, field_);
+    }
+  });
+}
+
+std::string EditorWriter::TextInput() {
+  int size = 60;
+  std::string max_length;
+  if (IsNumericType(field_.Type())) {
+    size = 20;
+    max_length = "20";
+  } else if (field_.DefinedSize() > 0) {
+    size = static_cast<int>(std::min<long>(field_.DefinedSize() + 2, 60));
+    max_length = std::to_string(field_.DefinedSize());
+  }
+  return "<input " + disabled_ + (s_.UseCSS ? "class=\"KelvoInput\" " : "") +
+         "size=" + std::to_string(size) + " type=\"text\" id=\"" + name_ + "\" name=\"" + name_ +
+         "\" value=\"" + HtmlAttributeEncode(value_) + "\" maxlength=\"" + max_length + "\">";
+}
+
+std::string EditorWriter::Write() {
+  Guarded([&] {
+    name_ = HtmlAttributeEncode(EditorName(s_, field_.Name()));
+    add_mode_ = !RequestValue(s_, "FormAdd").empty();
+    // After a conflict the form shows the record as it now stands.
+    show_posted_ = s_.mvarUpdateFailed && !s_.mvarChangedByOther;
+  });
+  if (GuardedIf([&] { return IsFieldReadOnly(s_, field_.Name(), column_); })) {
+    disabled_ = " disabled ";
+  }
+  EditorKind kind = EditorKind::kTextInput;
+  Guarded([&] { kind = EditorKindOf(field_.Type()); });
+  switch (kind) {
+    case EditorKind::kTextArea:
+      TakeValue(true);
+      Guarded([&] {
+        control_ = "<textarea cols=60 rows=5 " + disabled_ + "class=\"KelvoTextArea\" id=\"" +
+                   name_ + "\" name=\"" + name_ + "\">" + HtmlAttributeEncode(value_) +
+                   "</textarea>" + std::string(kCrLf);
+      });
+      break;
+    case EditorKind::kCheckBox:
+      Guarded([&] {
+        // After a failed save a ticked box is one the browser posted, so the user's choice
+        // survives the next save.
+        const bool ticked = show_posted_
+                                ? PostedValue(s_, EditorName(s_, field_.Name())).has_value()
+                                : IsStoredTrue(s_, field_);
+        control_ = "<input " + disabled_ + "type=\"checkbox\" class=\"KelvoCheckBox\" id=\"" +
+                   name_ + "\" name=\"" + name_ + "\"" + (ticked ? " checked " : "") + ">";
+      });
+      break;
+    case EditorKind::kDateInput:
+      TakeValue(true);
+      Guarded([&] {
+        control_ = "<input " + disabled_ + (s_.UseCSS ? "class=\"KelvoInput\" " : "") +
+                   "size=22 maxlength=25 type=\"text\" id=\"" + name_ + "\" name=\"" + name_ +
+                   "\" value=\"" + HtmlAttributeEncode(value_) + "\">";
+      });
+      break;
+    case EditorKind::kNone:
+      value_ = "&nbsp;";
+      break;
+    case EditorKind::kTextInput: {
+      TakeValue(false);
+      std::string lookup;
+      Guarded([&] { lookup = EditLookupAsString(s_, field_.Name()); });
+      if (!lookup.empty()) {
+        Guarded([&] {
+          control_ = GetLookupSelect(s_, EditorName(s_, field_.Name()), lookup, value_, disabled_,
+                                     !add_mode_ && !show_posted_);
+        });
+      } else {
+        Guarded([&] { control_ = TextInput(); });
+      }
+      break;
+    }
+  }
+
+  std::string carrier;
+  Guarded([&] {
+    carrier = "<input type=\"hidden\" name=\"" + name_ + "\" value=\"" +
+              HtmlAttributeEncode(value_) + "\">";
+  });
+  if (GuardedIf([&] {
+        return IsPrimaryKeyField(s_, field_.Name()) &&
+               !IsFormFieldShown(s_, field_.Name(), column_);
+      })) {
+    return carrier + std::string(kCrLf);
+  }
+  // A disabled control posts nothing; the hidden input posts its value under the same name.
+  if (!disabled_.empty()) control_ += carrier;
+  if (GuardedIf([&] { return (field_.Attributes() & ado::adFldIsNullable) == 0; })) {
+    control_ = "<nobr>" + control_ + s_.RequiredFieldIndicator + "</nobr>";
+  }
+  return control_ + std::string(kCrLf);
+}
+
+}  // namespace
+
+std::string GetFormEditField(DbViewState& s, Field& field, int column) {
+  return EditorWriter(s, field, column).Write();
+}
+
+}  // namespace kelvo::detail

@@ -1,0 +1,86 @@
+#include "edit/field_rules.h"
+
+#include <algorithm>
+#include <string>
+
+#include "kelvo/convert.h"
+#include "kelvo/data.h"
+
+namespace kelvo::detail {
+namespace {
+
+enum class Rule { kWhole, kFraction, kDate, kBoolean, kNever, kText };
+
+Rule RuleOf(int type) {
+  switch (type) {
+    case ado::adSmallInt:
+    case ado::adInteger:
+    case ado::adTinyInt:
+    case ado::adUnsignedTinyInt:
+    case ado::adUnsignedSmallInt:
+    case ado::adUnsignedInt:
+    case ado::adBigInt:
+    case ado::adUnsignedBigInt:
+      return Rule::kWhole;
+    case ado::adSingle:
+    case ado::adDouble:
+    case ado::adCurrency:
+    case ado::adDecimal:
+    case ado::adNumeric:
+    case ado::adVarNumeric:
+      return Rule::kFraction;
+    case ado::adDate:
+    case ado::adDBDate:
+    case ado::adDBTime:
+    case ado::adDBTimeStamp:
+      return Rule::kDate;
+    case ado::adBoolean:
+      return Rule::kBoolean;
+    case ado::adBinary:
+    case ado::adVarBinary:
+    case ado::adLongVarBinary:
+      return Rule::kNever;
+    default:
+      return Rule::kText;
+  }
+}
+
+// Numbers are assigned as exact decimals: the column's own conversion then neither depends on
+// the locale nor rounds.
+RuleOutcome Number(Rule rule, std::string_view posted, const Locale& locale) {
+  if (!IsNumeric(Variant(posted), locale)) return {RuleOutcome::kNotNumber, {}};
+  std::optional<Decimal> number;
+  if (rule == Rule::kFraction) {
+    std::string pointed(posted);
+    std::replace(pointed.begin(), pointed.end(), ',', '.');
+    number = ParseDecimal(pointed, Locale::Default());
+  }
+  if (!number) number = ParseDecimal(posted, locale);
+  if (!number) return {RuleOutcome::kNotNumber, {}};
+  return {RuleOutcome::kAssign, Variant(std::move(*number))};
+}
+
+}  // namespace
+
+RuleOutcome ApplyFieldRule(int type, std::string_view posted, bool nullable, const Locale& locale) {
+  const Rule rule = RuleOf(type);
+  if (rule == Rule::kNever) return {RuleOutcome::kSkip, {}};
+  if (rule == Rule::kBoolean) return {RuleOutcome::kAssign, Variant(!posted.empty())};
+  const bool empty = posted.empty() || (rule == Rule::kDate && posted == "0");
+  if (empty) {
+    if (nullable) return {RuleOutcome::kAssign, Variant::Null()};
+    return {RuleOutcome::kRequired, {}};
+  }
+  switch (rule) {
+    case Rule::kWhole:
+    case Rule::kFraction:
+      return Number(rule, posted, locale);
+    case Rule::kDate:
+      if (!IsDate(Variant(posted), locale)) return {RuleOutcome::kNotDate, {}};
+      return {RuleOutcome::kAssign, Variant(CDate(Variant(posted), locale))};
+    default:
+      return {RuleOutcome::kAssign, Variant(posted)};
+  }
+}
+
+}  // namespace kelvo::detail

@@ -1,0 +1,78 @@
+#include <string>
+#include <vector>
+
+#include "component/error_report.h"
+#include "component/page_access.h"
+#include "edit/edit_data_access.h"
+#include "edit/update_engine.h"
+#include "kelvo/error.h"
+#include "runtime/string_ops.h"
+
+namespace kelvo::detail {
+namespace {
+
+// The posted PK value: from the query string of a GET (a record link), else from the form.
+std::string PostedRecordKey(const DbViewState& s) {
+  const Request& request = PageRequest(s);
+  const RequestCollection& collection =
+      request.ServerVariables("REQUEST_METHOD") == "GET" ? request.QueryString() : request.Form();
+  const RequestCollection::Entry* entry = collection.Find(ParameterName(s, "PK"));
+  if (!entry || entry->values.empty()) return {};
+  return std::string(Trim(entry->values.front()));
+}
+
+// One value per key: the whole text for one key, else the comma-separated pieces, which must
+// be as many as the keys.
+std::vector<std::string_view> SplitRecordKey(std::string_view text, std::size_t key_count) {
+  if (key_count == 1) return {text};
+  std::vector<std::string_view> values;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    values.push_back(Trim(text.substr(start, comma - start)));
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  if (values.size() != key_count) {
+    throw Error(errc::kTypeMismatch, "The posted record key gives " +
+                                         std::to_string(values.size()) + " values for " +
+                                         std::to_string(key_count) + " key fields");
+  }
+  return values;
+}
+
+}  // namespace
+
+KeyedStatement GetSqlPK(DbViewState& s, std::string_view form_sql, bool use_recordset,
+                        Recordset* recordset) {
+  if (s.EditPrimaryKeys.empty()) {
+    AppendError(s, "Kelvo property EditPrimaryKeys must be set!", "<br>");
+    return {};
+  }
+  KeyedStatement statement;
+  GuardedStep(s, " in GetSqlPK.<br>", [&] {
+    if (use_recordset && recordset->Eof()) return;
+    const std::vector<std::string> keys = KeyList(s);
+    const ProbeResult probe = ProbeStatement(s, form_sql);
+    if (!probe.has_rows) return;
+    const Locale& locale = PageLocale(s);
+    std::vector<KeyTerm> terms;
+    if (use_recordset) {
+      for (const std::string& key : keys) {
+        terms.push_back(KeyTermFromField(key, recordset->Fields().Item(key), locale));
+        if (auto type = FieldTypeOf(probe.fields, key)) terms.back().type = type;
+      }
+    } else {
+      const std::string posted = PostedRecordKey(s);
+      const std::vector<std::string_view> values = SplitRecordKey(posted, keys.size());
+      for (std::size_t i = 0; i < keys.size(); ++i) {
+        terms.push_back(
+            KeyTermFromText(keys[i], FieldTypeOf(probe.fields, keys[i]), values[i], locale));
+      }
+    }
+    statement = KeyCondition(s, BaseStatement(form_sql), terms);
+  });
+  return statement;
+}
+
+}  // namespace kelvo::detail

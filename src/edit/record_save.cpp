@@ -1,0 +1,200 @@
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "component/captions.h"
+#include "component/error_report.h"
+#include "component/page_access.h"
+#include "component/web_encoding.h"
+#include "edit/edit_names.h"
+#include "edit/editor_values.h"
+#include "edit/failure_of.h"
+#include "edit/field_rules.h"
+#include "edit/new_pk_value.h"
+#include "edit/posted_change.h"
+#include "edit/record_hash.h"
+#include "kelvo/error.h"
+#include "runtime/string_ops.h"
+
+namespace kelvo::detail {
+namespace {
+
+class RecordSave {
+ public:
+  RecordSave(DbViewState& s, PostedChange& change) : s_(s), change_(change) {}
+
+  bool Run();
+
+ private:
+  bool Open(const KeyedStatement& statement);
+  bool AddNew();
+  bool CheckRecord();
+  bool AssignFields();
+  bool AssignField(Field& field, const std::string& posted);
+  bool IsUntouched(Field& field, int column, const std::string& posted);
+  std::optional<std::size_t> KeyPosition(std::string_view name) const;
+  bool Write();
+  void RefuseChangedRecord();
+
+  DbViewState& s_;
+  PostedChange& change_;
+  std::vector<std::string> keys_;
+  std::shared_ptr<Recordset> recordset_;
+};
+
+bool RecordSave::Run() {
+  keys_ = KeyList(s_);
+  const std::string base(BaseStatement(s_.EditSQL));
+  KeyedStatement statement;
+  if (change_.inserting) {
+    // An insert needs the table's fields, none of its rows.
+    statement.text = statement.display = base + " WHERE 1=0";
+  } else {
+    statement = KeyCondition(s_, base, PostedKeyTerms(s_, change_.fields));
+  }
+  change_.statement = statement.display;
+  WriteTransaction transaction(*EditConnection(s_));
+  if (!Open(statement)) return false;
+  if (!(change_.inserting ? AddNew() : CheckRecord())) return false;
+  if (!AssignFields() || !Write()) return false;
+  transaction.Commit();
+  recordset_->Close();
+  s_.mvarStatusText = "&nbsp;" + MessageText(s_, change_.inserting ? MsgNewSaved : MsgSaved);
+  return true;
+}
+
+bool RecordSave::Open(const KeyedStatement& statement) {
+  recordset_ = NewRecordset();
+  recordset_->SetCursorLocation(ado::adUseClient);
+  // Two rows are enough to tell a key that is not unique.
+  if (!change_.inserting) recordset_->SetMaxRecords(2);
+  const auto failure = FailureOf([&] {
+    OpenBound(s_, *recordset_, statement.text, statement.parameters, ado::adOpenKeyset,
+              ado::adLockOptimistic);
+  });
+  if (!failure) return true;
+  AppendError(s_,
+              "Unable to open recordset. sql='" + statement.display + "' " + failure->description(),
+              "<br>");
+  s_.mvarStatusText = NotSavedStatus(failure->description());
+  return false;
+}
+
+bool RecordSave::AddNew() {
+  const auto failure = FailureOf([&] { recordset_->AddNew(); });
+  if (!failure) return true;
+  AppendError(s_, "Recordset does not support the AddNew method. " + failure->description(),
+              "<br>");
+  s_.mvarStatusText = NotSavedStatus(failure->description());
+  return false;
+}
+
+bool RecordSave::CheckRecord() {
+  if (recordset_->Eof()) {
+    throw Error(errc::kNoCurrentRecord,
+                "No record has the posted key; another user may have deleted it");
+  }
+  if (recordset_->RecordCount() > 1) {
+    throw Error(errc::kInvalidCall, "The key matches more than one record; nothing was saved");
+  }
+  const std::optional<std::string> posted_hash = PostedValue(s_, RecordHashName(s_));
+  if (posted_hash && !IsRecordHashCurrent(s_, *recordset_, *posted_hash)) {
+    RefuseChangedRecord();
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::size_t> RecordSave::KeyPosition(std::string_view name) const {
+  const std::string wanted = UCase(name);
+  for (std::size_t i = 0; i < keys_.size(); ++i) {
+    if (UCase(keys_[i]) == wanted) return i;
+  }
+  return std::nullopt;
+}
+
+bool RecordSave::IsUntouched(Field& field, int column, const std::string& posted) {
+  if (EditorKindOf(field.Type()) == EditorKind::kCheckBox) {
+    return IsStoredTrue(s_, field) == !posted.empty();
+  }
+  return posted == AsBrowserPosts(PostedFormOf(s_, field, column), StoredEditorText(s_, field));
+}
+
+bool RecordSave::AssignFields() {
+  int column = 0;
+  for (Field& field : recordset_->Fields()) {
+    ++column;
+    std::optional<std::string> posted;
+    bool generated = false;
+    const std::optional<std::size_t> key_position = KeyPosition(field.Name());
+    if (change_.inserting && key_position && !Trim(s_.EditNewPKStatement).empty()) {
+      const std::string item = NewPKStatementItem(s_, *key_position, keys_.size());
+      if (LCase(item) == "autoincrement") continue;  // the database assigns it
+      if (!Trim(item).empty()) {
+        posted = GetNewPKValue(s_, item);
+        generated = true;
+      }
+    }
+    if (!generated) {
+      // Only what the form showed is written: a field without an editor posts nothing.
+      if (!IsSavedField(s_, field, column)) continue;
+      posted = PostedValue(s_, EditorName(s_, field.Name()));
+      if (EditorKindOf(field.Type()) == EditorKind::kCheckBox) {
+        posted = posted.value_or("");  // an unticked box posts nothing
+      } else if (!posted) {
+        if (!change_.inserting) continue;
+        posted = "";
+      }
+      if (!change_.inserting && IsUntouched(field, column, *posted)) continue;
+    }
+    if (!AssignField(field, *posted)) return false;
+  }
+  return true;
+}
+
+bool RecordSave::AssignField(Field& field, const std::string& posted) {
+  const bool nullable = (field.Attributes() & ado::adFldIsNullable) != 0;
+  RuleOutcome outcome = ApplyFieldRule(field.Type(), posted, nullable, PageLocale(s_));
+  switch (outcome.kind) {
+    case RuleOutcome::kAssign:
+      field.SetValue(outcome.value);
+      return true;
+    case RuleOutcome::kSkip:
+      return true;
+    case RuleOutcome::kRequired:
+      s_.mvarStatusText = "&nbsp;" + MessageText(s_, MsgNotSaved);
+      IgnoreFailure([&] { recordset_->CancelUpdate(); });
+      return false;
+    case RuleOutcome::kNotNumber:
+      s_.mvarStatusText = "&nbsp;" + HtmlAttributeEncode(posted) + " is not a number";
+      return false;
+    case RuleOutcome::kNotDate:
+      s_.mvarStatusText = "&nbsp;" + HtmlAttributeEncode(posted) + " is not a valid date";
+      return false;
+  }
+  return false;
+}
+
+bool RecordSave::Write() {
+  const auto failure = FailureOf([&] { recordset_->Update(); });
+  if (!failure) return true;
+  if (failure->number() == errc::kConflict) {
+    RefuseChangedRecord();
+    return false;
+  }
+  AppendError(s_, "Update failed: " + failure->description(), "<br>");
+  s_.mvarStatusText = NotSavedStatus(failure->description());
+  return false;
+}
+
+void RecordSave::RefuseChangedRecord() {
+  s_.mvarStatusText = "&nbsp;" + MessageText(s_, MsgChangedByOther);
+  s_.mvarChangedByOther = true;
+}
+
+}  // namespace
+
+bool SavePostedRecord(DbViewState& s, PostedChange& change) { return RecordSave(s, change).Run(); }
+
+}  // namespace kelvo::detail
