@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include "component/captions.h"
+#include "edit_page.h"
+
+namespace kelvo::testing {
+namespace {
+
+using LostUpdateTest = EditPageTest;
+
+TEST_F(LostUpdateTest, TheSecondOfTwoSavesIsRefusedAndTheFirstStands) {
+  BrowserForm first(OpenEdit("1", Editing()).output);
+  BrowserForm second(OpenEdit("1", Editing()).output);
+  first.Set("Vexmo1_Form_name", "Annie");
+  EXPECT_NE(Press(first, "Vexmo1FormUpdate", Editing()).output.find("[Record saved ok]"),
+            std::string::npos);
+
+  second.Set("Vexmo1_Form_qty", "8");
+  const RenderedPage refused = Press(second, "Vexmo1FormUpdate", Editing());
+  EXPECT_NE(
+      refused.output.find("&nbsp;Record WAS NOT SAVED. It was changed by another user.</td></tr>"),
+      std::string::npos);
+  EXPECT_EQ(Rows("SELECT name, qty FROM P WHERE id = 1"),
+            (std::vector<std::vector<std::string>>{{"Annie", "3"}}));
+
+  // The form shows the record as it now stands; saving it again is a deliberate choice.
+  BrowserForm current(refused.output);
+  EXPECT_EQ(current.Value("Vexmo1_Form_name"), "Annie");
+  EXPECT_EQ(current.Value("Vexmo1_Form_qty"), "3");
+  current.Set("Vexmo1_Form_qty", "8");
+  EXPECT_NE(Press(current, "Vexmo1FormUpdate", Editing()).output.find("[Record saved ok]"),
+            std::string::npos);
+  EXPECT_EQ(Rows("SELECT name, qty FROM P WHERE id = 1"),
+            (std::vector<std::vector<std::string>>{{"Annie", "8"}}));
+}
+
+TEST_F(LostUpdateTest, AFailedSaveKeepsTheHashOfWhatWasFirstShown) {
+  BrowserForm form(OpenEdit("1", Editing()).output);
+  form.Set("Vexmo1_Form_qty", "many");
+  BrowserForm retry(Press(form, "Vexmo1FormUpdate", Editing()).output);
+  Execute("UPDATE P SET tag = 'other' WHERE id = 1");
+  retry.Set("Vexmo1_Form_qty", "4");
+  const RenderedPage page = Press(retry, "Vexmo1FormUpdate", Editing());
+  EXPECT_NE(page.output.find("It was changed by another user."), std::string::npos);
+  EXPECT_EQ(Value("SELECT qty FROM P WHERE id = 1"), "3");
+}
+
+TEST_F(LostUpdateTest, ChangesToFieldsTheFormCannotSaveDoNotConflict) {
+  const Configure configure = Editing([](DbView& v) {
+    v.SetEditFieldsReadOnly("tag");
+    v.SetFormFieldsHide("notes");
+  });
+  BrowserForm form(OpenEdit("1", configure).output);
+  Execute("UPDATE P SET tag = 'z', notes = 'elsewhere', photo = x'01' WHERE id = 1");
+  form.Set("Vexmo1_Form_qty", "6");
+  EXPECT_NE(Press(form, "Vexmo1FormUpdate", configure).output.find("[Record saved ok]"),
+            std::string::npos);
+  EXPECT_EQ(Rows("SELECT qty, tag, notes FROM P WHERE id = 1"),
+            (std::vector<std::vector<std::string>>{{"6", "z", "elsewhere"}}));
+}
+
+TEST_F(LostUpdateTest, APostWithoutTheHashSavesAsBefore) {
+  const RenderedPage page =
+      Render(RequestData::Post("/list.asp",
+                               "Vexmo1FormUpdate=Save&Vexmo1_Form_id=1&Vexmo1_Form_name=Ann&"
+                               "Vexmo1_Form_qty=5&Vexmo1FormDisplay=formOneRec"),
+             Editing());
+  EXPECT_NE(page.output.find("[Record saved ok]"), std::string::npos) << page.errors;
+  EXPECT_EQ(Rows("SELECT name, qty, notes FROM P WHERE id = 1"),
+            (std::vector<std::vector<std::string>>{{"Ann", "5", "note"}}));
+}
+
+TEST_F(LostUpdateTest, TheMessageHasItsOwnSlotInEveryLanguage) {
+  detail::DbViewState s;
+  detail::SetLanguage(s, "NOR");
+  EXPECT_EQ(detail::MessageText(s, detail::MsgChangedByOther),
+            "Dataposten ble IKKE LAGRET. Den ble endret av en annen bruker.");
+  detail::SetLanguage(s, "GER");
+  EXPECT_EQ(detail::MessageText(s, detail::MsgChangedByOther),
+            "Record WAS NOT SAVED. It was changed by another user.");
+  detail::SetLangUpdString(s, "a,b,c,d,Changed elsewhere");
+  EXPECT_EQ(detail::MessageText(s, detail::MsgChangedByOther), "Changed elsewhere");
+  detail::SetLangUpdString(s, "a,b,c");
+  EXPECT_EQ(detail::MessageText(s, detail::MsgChangedByOther), "Changed elsewhere");
+  EXPECT_EQ(s.ErrorMessage, "");
+}
+
+}  // namespace
+}  // namespace kelvo::testing

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include "edit_page.h"
+#include "kelvo/db_connection.h"
+
+namespace kelvo::testing {
+namespace {
+
+using Row = std::vector<std::string>;
+
+class UpdateEngineTest : public EditPageTest {
+ protected:
+  // Opens record `id`, lets `edit` change the form, presses `button`.
+  RenderedPage Edit(const std::string& id, const std::function<void(BrowserForm&)>& edit,
+                    const std::string& button = "Vexmo1FormUpdate",
+                    const Configure& configure = Editing()) {
+    BrowserForm form(OpenEdit(id, configure).output);
+    if (edit) edit(form);
+    return Press(form, button, configure);
+  }
+  RenderedPage Add(const std::function<void(BrowserForm&)>& edit,
+                   const Configure& configure = Editing()) {
+    BrowserForm form(OpenAdd(configure).output);
+    if (edit) edit(form);
+    return Press(form, "Vexmo1FormUpdate", configure);
+  }
+  static std::string Status(const RenderedPage& page) {
+    return Between(page.output, "Vexmo1FormDelete\" value=\"Delete\">\r\n", "</td></tr>");
+  }
+  // The stored values of record `id`, the date as the database keeps it.
+  Row Person(int id) {
+    const auto rows = Rows(
+        "SELECT id, name, qty, price, CAST(born AS TEXT), active, notes, photo, tag FROM P "
+        "WHERE id = " +
+        std::to_string(id));
+    return rows.empty() ? Row() : rows[0];
+  }
+};
+
+TEST_F(UpdateEngineTest, SaveWritesEveryClassOfField) {
+  const RenderedPage page = Edit("2", [](BrowserForm& form) {
+    form.Set("Vexmo1_Form_name", "Bo");
+    form.Set("Vexmo1_Form_qty", "1,000");
+    form.Set("Vexmo1_Form_price", "3,5");
+    form.Set("Vexmo1_Form_born", "12/24/2001");
+    form.Check("Vexmo1_Form_active", true);
+    form.Set("Vexmo1_Form_notes", "line 1\nline 2");
+    form.Set("Vexmo1_Form_tag", "t");
+  });
+  EXPECT_EQ(page.errors, "");
+  EXPECT_EQ(page.mode, "formview");
+  EXPECT_NE(page.output.find("&nbsp;[Record saved ok]</td></tr>"), std::string::npos);
+  EXPECT_EQ(Person(2),
+            (Row{"2", "Bo", "1000", "3.5", "2001-12-24", "True", "line 1\r\nline 2", "NULL", "t"}));
+  Edit("1", [](BrowserForm& form) {
+    form.Check("Vexmo1_Form_active", false);
+    form.Set("Vexmo1_Form_tag", "");
+    form.Set("Vexmo1_Form_born", "0");
+  });
+  EXPECT_EQ(Person(1), (Row{"1", "Ann", "3", "2.5", "NULL", "False", "note", "00FF", "NULL"}));
+}
+
+TEST_F(UpdateEngineTest, InvalidValuesAreRefusedAndNothingIsWritten) {
+  const Row before = Person(1);
+  RenderedPage page = Edit("1", [](BrowserForm& form) {
+    form.Set("Vexmo1_Form_tag", "changed");
+    form.Set("Vexmo1_Form_qty", "<b>x</b>");
+  });
+  EXPECT_EQ(Status(page), "&nbsp;&lt;b&gt;x&lt;/b&gt; is not a number");
+  EXPECT_EQ(page.mode, "formview");  // the form shows again through the failed save
+  EXPECT_NE(page.output.find("id=\"Vexmo1_Form_qty\" name=\"Vexmo1_Form_qty\" "
+                             "value=\"&lt;b&gt;x&lt;/b&gt;\""),
+            std::string::npos);
+  page = Edit("1", [](BrowserForm& form) { form.Set("Vexmo1_Form_born", "31/31/2000"); });
+  EXPECT_EQ(Status(page), "&nbsp;31/31/2000 is not a valid date");
+  page = Edit("1", [](BrowserForm& form) {
+    form.Set("Vexmo1_Form_tag", "changed");
+    form.Set("Vexmo1_Form_name", "");
+  });
+  EXPECT_EQ(Status(page), "&nbsp;Record WAS NOT SAVED. Fill out all required fields.");
+  page = Edit(
+      "1", [](BrowserForm& form) { form.Set("Vexmo1_Form_qty", "2.5"); }, "Vexmo1FormUpdate",
+      Editing([](DbView& v) { v.SetDisplayDebug(true); }));
+  EXPECT_NE(page.errors.find("is not a whole number in UpdateRecord.<br>sql='SELECT * FROM P "
+                             "WHERE (id=1)'<br>"),
+            std::string::npos)
+      << page.errors;
+  EXPECT_NE(Status(page).find("Record WAS NOT SAVED: "), std::string::npos);
+  EXPECT_EQ(Person(1), before);
+}
+
+TEST_F(UpdateEngineTest, InsertAssignsKeysByStatementOrByTheDatabase) {
+  RenderedPage page = Add(
+      [](BrowserForm& form) {
+        form.Set("Vexmo1_Form_name", "Cy");
+        form.Set("Vexmo1_Form_id", "77");  // read-only: the statement decides
+      },
+      Editing([](DbView& v) {
+        v.SetEditNewPKStatement("SELECT COALESCE(MAX(id),0)+10 FROM P");
+        v.SetEditFieldsReadOnly("id");
+      }));
+  EXPECT_EQ(page.errors, "");
+  EXPECT_NE(page.output.find("&nbsp;[New record saved ok]"), std::string::npos);
+  EXPECT_EQ(Value("SELECT name FROM P WHERE id = 12"), "Cy");
+  page = Add([](BrowserForm& form) { form.Set("Vexmo1_Form_name", "Di"); },
+             Editing([](DbView& v) { v.SetEditNewPKStatement("AutoIncrement"); }));
+  EXPECT_EQ(Value("SELECT name FROM P WHERE id = 13"), "Di");
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "4");
+}
+
+TEST_F(UpdateEngineTest, FailedInsertStaysAnInsert) {
+  BrowserForm form(OpenAdd(Editing()).output);
+  form.Set("Vexmo1_Form_name", "Eve");
+  form.Set("Vexmo1_Form_qty", "many");
+  const RenderedPage failed = Press(form, "Vexmo1FormUpdate", Editing());
+  EXPECT_NE(failed.output.find("&nbsp;many is not a number"), std::string::npos);
+  BrowserForm again(failed.output);
+  EXPECT_EQ(again.Value("Vexmo1FormInsert"), "1");
+  EXPECT_EQ(again.Value("Vexmo1_Form_name"), "Eve");
+  again.Set("Vexmo1_Form_qty", "4");
+  const RenderedPage saved = Press(again, "Vexmo1FormUpdate", Editing());
+  EXPECT_NE(saved.output.find("[New record saved ok]"), std::string::npos) << saved.output;
+  EXPECT_EQ(Value("SELECT qty FROM P WHERE name = 'Eve'"), "4");
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "3");
+}
+
+TEST_F(UpdateEngineTest, ReadOnlyFieldsByNameOrPositionAreNotSaved) {
+  Edit(
+      "1",
+      [](BrowserForm& form) {
+        form.Set("Vexmo1_Form_name", "Anne");
+        form.Set("Vexmo1_Form_qty", "9");  // the carriers, as a script could
+        form.Set("Vexmo1_Form_price", "9");
+        form.Set("Vexmo1_Form_tag", "b");
+      },
+      "Vexmo1FormUpdate", Editing([](DbView& v) { v.SetEditFieldsReadOnly("qty,4"); }));
+  EXPECT_EQ(Person(1), (Row{"1", "Anne", "3", "2.5", "1990-05-01", "True", "note", "00FF", "b"}));
+}
+
+TEST_F(UpdateEngineTest, DeleteRemovesTheRecordAndAMissingOneStillCounts) {
+  Execute("INSERT INTO P (id, name) VALUES (3, 'Cy')");  // the view shows the status with it
+  RenderedPage page = Edit("2", nullptr, "Vexmo1FormDelete");
+  EXPECT_EQ(page.errors, "");
+  EXPECT_NE(page.output.find("&nbsp;[Record deleted]"), std::string::npos);
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P WHERE id = 2"), "0");
+  BrowserForm stale(OpenEdit("1", Editing()).output);
+  Execute("DELETE FROM P WHERE id = 1");
+  page = Press(stale, "Vexmo1FormDelete", Editing());
+  EXPECT_NE(page.output.find("&nbsp;[Record deleted]"), std::string::npos);
+}
+
+TEST_F(UpdateEngineTest, DeleteWithoutDeleteStatementSavesInstead) {
+  BrowserForm form(OpenEdit("1", Editing()).output);
+  form.Set("Vexmo1_Form_tag", "kept");
+  const std::string body = form.Body("Vexmo1FormUpdate") + "&Vexmo1FormDelete=Delete";
+  const RenderedPage page =
+      Render(RequestData::Post("/list.asp", body), Editing([](DbView& v) { v.SetDeleteSQL(""); }));
+  EXPECT_EQ(page.errors, "");
+  EXPECT_EQ(Value("SELECT tag FROM P WHERE id = 1"), "kept");
+}
+
+TEST_F(UpdateEngineTest, WithoutUpdateOrWithUpdatesOffNothingIsWritten) {
+  BrowserForm form(OpenEdit("1", Editing()).output);
+  form.Set("Vexmo1_Form_tag", "x");
+  RenderedPage page =
+      Press(form, "Vexmo1FormUpdate", Editing([](DbView& v) { v.SetEditOptions("ADD DELETE"); }));
+  EXPECT_EQ(page.errors, "");
+  EXPECT_EQ(page.output.find("[Record"), std::string::npos);
+  page =
+      Press(form, "Vexmo1FormDelete", Editing([](DbView& v) { v.SetEditPerformUpdates(false); }));
+  EXPECT_EQ(Value("SELECT tag FROM P WHERE id = 1"), "a");
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "2");
+}
+
+TEST_F(UpdateEngineTest, AnEditedKeyMovesItsOwnRecord) {
+  RenderedPage page = Edit("1", [](BrowserForm& form) { form.Set("Vexmo1_Form_id", "5"); });
+  EXPECT_EQ(page.errors, "");
+  EXPECT_EQ(Rows("SELECT id, name FROM P ORDER BY id"),
+            (std::vector<Row>{{"2", "Bob"}, {"5", "Ann"}}));
+  page = Edit("5", [](BrowserForm& form) {
+    form.Set("Vexmo1_Form_id", "2");
+    form.Set("Vexmo1_Form_name", "Overwrite");
+  });
+  EXPECT_NE(Status(page).find("Record WAS NOT SAVED: "), std::string::npos) << Status(page);
+  EXPECT_NE(page.errors.find("Update failed: "), std::string::npos);
+  EXPECT_EQ(Rows("SELECT id, name FROM P ORDER BY id"),
+            (std::vector<Row>{{"2", "Bob"}, {"5", "Ann"}}));
+}
+
+TEST_F(UpdateEngineTest, AKeyMatchingSeveralRecordsChangesNone) {
+  Execute("UPDATE P SET name = 'Same'");
+  const Configure by_name = Editing([](DbView& v) {
+    v.SetEditPrimaryKeys("name");
+    v.SetSql("SELECT name FROM P");
+  });
+  RenderedPage page = Edit(
+      "Same", [](BrowserForm& form) { form.Set("Vexmo1_Form_tag", "x"); }, "Vexmo1FormUpdate",
+      by_name);
+  EXPECT_EQ(Status(page),
+            "Record WAS NOT SAVED: The key matches more than one record; nothing was saved<br>");
+  page = Edit("Same", nullptr, "Vexmo1FormDelete", by_name);
+  EXPECT_NE(page.output.find("Delete failed: The key matches 2 records; nothing was deleted<br>"),
+            std::string::npos);
+  EXPECT_EQ(page.errors, "The key matches 2 records; nothing was deleted in UpdateRecord.<br>");
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P WHERE tag = 'x'"), "0");
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "2");
+}
+
+TEST_F(UpdateEngineTest, RefusedWritesSayWhy) {
+  Execute(
+      "CREATE TRIGGER NoBob BEFORE UPDATE ON P WHEN NEW.name = 'Bobby' "
+      "BEGIN SELECT RAISE(ABORT, 'no <Bobby>'); END");
+  RenderedPage page = Edit("2", [](BrowserForm& form) { form.Set("Vexmo1_Form_name", "Bobby"); });
+  EXPECT_EQ(Status(page), "Record WAS NOT SAVED: no &lt;Bobby&gt;<br>");
+  EXPECT_EQ(page.errors, "Update failed: no <Bobby><br>");
+  // A statement that cannot be opened for the save: the rendering after it fails too, so the
+  // status is read from the grid.
+  BrowserForm form(OpenEdit("2", Editing()).output);
+  form.Set("Vexmo1_Form_name", "x");
+  std::string status;
+  page = Render(RequestData::Post("/list.asp", form.Body("Vexmo1FormUpdate")),
+                Editing([](DbView& v) { v.SetEditSQL("SELECT * FROM P, P AS Q"); }),
+                [&](DbView& v) { status = v.state().mvarStatusText; });
+  EXPECT_TRUE(page.errors.starts_with(
+      "Unable to open recordset. sql='SELECT * FROM P, P AS Q WHERE (id=2)' ambiguous column "
+      "name: id<br>"))
+      << page.errors;
+  EXPECT_EQ(status, "Record WAS NOT SAVED: ambiguous column name: id<br>");
+}
+
+TEST_F(UpdateEngineTest, TheDebugRowShowsThePostedKeyEncoded) {
+  Execute("CREATE TABLE K (code VARCHAR(10) PRIMARY KEY, label VARCHAR(10))");
+  Execute("INSERT INTO K VALUES ('<i>', 'x')");
+  const RenderedPage page = OpenEdit("<i>", [](DbView& v) {
+    v.SetSql("SELECT code FROM K");
+    v.SetEditSQL("SELECT * FROM K");
+    v.SetEditPrimaryKeys("code");
+    v.SetEditOptions("UPDATE");
+    v.SetDisplayDebug(true);
+  });
+  EXPECT_NE(page.output.find("\r\nSELECT * FROM K WHERE (code=&#39;&lt;i&gt;&#39;)</td></tr>"),
+            std::string::npos)
+      << page.output;
+  EXPECT_NE(page.output.find("value=\"&lt;i&gt;\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelvo::testing
