@@ -237,6 +237,11 @@ class KELVO_EXPORT Recordset final : public Object {
   void SetCursorType(int type) { cursor_type_ = type; }
   int LockType() const { return lock_type_; }
   void SetLockType(int type) { lock_type_ = type; }
+  // A forward-only cursor opens standing on this record of the result (from 1), as if MoveNext
+  // had been called for the records before it. The database skips them where it can, without
+  // computing their columns; MaxRecords still counts from the first record of the result.
+  long FirstRecord() const { return first_record_; }
+  void SetFirstRecord(long record) { first_record_ = record < 1 ? 1 : record; }
 
   // Opens a statement on a connection, which the recordset keeps alive while open. A cursor
   // or lock type of -1 keeps the setting made before. Forward-only cursors stream rows from
@@ -282,8 +287,10 @@ class KELVO_EXPORT Recordset final : public Object {
 
  private:
   data::CursorCore& OpenCursorCore() const;  // throws Error(errc::kClosedObject) when closed
+  void SkipTo(long record);                   // steps a just-opened cursor to `record`
 
   long max_records_ = 0;
+  long first_record_ = 1;
   int cursor_location_ = ado::adUseServer;
   int cursor_type_ = ado::adOpenForwardOnly;
   int lock_type_ = ado::adLockReadOnly;

@@ -70,6 +70,17 @@ std::unique_ptr<ProviderStatement> ConnectionCore::PrepareBound(
   return Bound(provider().Prepare(sql), parameters, "The statement");
 }
 
+std::unique_ptr<ProviderStatement> ConnectionCore::PrepareSkipping(std::string_view sql,
+                                                                   long skip) {
+  const std::string wrapped = provider().WithSkippedRows(sql, skip);
+  if (wrapped.empty()) return nullptr;
+  try {
+    return Bound(provider().Prepare(wrapped), {}, "The statement");
+  } catch (const Error&) {  // a statement that cannot be wrapped is read from its start
+    return nullptr;
+  }
+}
+
 std::unique_ptr<ProviderStatement> ConnectionCore::PrepareCall(std::string_view call_text,
                                                                std::span<const Variant> extra) {
   ProcedureCall call = ParseProcedureCall(call_text);

@@ -109,6 +109,11 @@ std::vector<std::string> PostgresConnection::PrimaryKey(const TableName& table) 
   return ReadPrimaryKey(*this, table);
 }
 
+std::string PostgresConnection::WithSkippedRows(std::string_view sql, long skip) const {
+  return "SELECT * FROM (" + std::string(sql) + ") AS kelvo_skipped OFFSET " +
+         std::to_string(skip);
+}
+
 std::string PostgresConnection::QuoteIdentifier(std::string_view name) const {
   std::string quoted = "\"";
   for (char c : name) {

@@ -46,6 +46,7 @@ class PostgresConnection final : public ProviderConnection {
   std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) override;
   std::vector<std::string> PrimaryKey(const TableName& table) override;
   std::string QuoteIdentifier(std::string_view name) const override;
+  std::string WithSkippedRows(std::string_view sql, long skip) const override;
   std::string NullSafeEquals(std::string_view quoted_column) const override;
   Variant Typed(const Variant& stored, int type) const override;
   Variant ToStored(const Variant& value, int type) const override;

@@ -98,6 +98,9 @@ class ProviderConnection {
   virtual std::vector<std::string> PrimaryKey(const TableName& table) = 0;
 
   virtual std::string QuoteIdentifier(std::string_view name) const = 0;
+  // `sql` with its first `skip` rows left out by the database, or the empty text when the
+  // dialect cannot say so.
+  virtual std::string WithSkippedRows(std::string_view /*sql*/, long /*skip*/) const { return {}; }
   // A condition that is true when the quoted column equals the next placeholder, nulls
   // included ("c IS ?").
   virtual std::string NullSafeEquals(std::string_view quoted_column) const = 0;

@@ -7,6 +7,10 @@
 namespace kelvo {
 namespace {
 
+bool IsStreaming(int cursor_type) {
+  return cursor_type == ado::adOpenForwardOnly || cursor_type == ado::adOpenUnspecified;
+}
+
 std::unique_ptr<data::CursorCore> OpenCursor(std::shared_ptr<Connection> connection,
                                              std::unique_ptr<data::ProviderStatement> statement,
                                              int cursor_type, int lock_type, long max_records) {
@@ -16,7 +20,7 @@ std::unique_ptr<data::CursorCore> OpenCursor(std::shared_ptr<Connection> connect
                 "Recordset.Open: the statement returned no columns (it was not run; use "
                 "Connection.Execute for statements that return no rows)");
   }
-  if (cursor_type == ado::adOpenForwardOnly || cursor_type == ado::adOpenUnspecified) {
+  if (IsStreaming(cursor_type)) {
     return data::StreamCursor::Open(std::move(connection), std::move(statement), max_records);
   }
   const bool updatable = lock_type != ado::adLockReadOnly && lock_type != ado::adLockUnspecified;
@@ -39,9 +43,27 @@ void Recordset::Open(std::string_view source, const std::shared_ptr<Connection>&
   if (cursor_type != ado::adOpenUnspecified) cursor_type_ = cursor_type;
   if (lock_type != ado::adLockUnspecified) lock_type_ = lock_type;
   data::ConnectionCore& core = connection->core();
+  const bool stream = IsStreaming(cursor_type_);
+  const long skip = first_record_ - 1;
+  // Records before the first one are left to the database when it can skip them and the
+  // limit leaves any record to read.
+  if (stream && skip > 0 && options != ado::adCmdStoredProc &&
+      (max_records_ <= 0 || max_records_ > skip)) {
+    if (auto skipping = core.PrepareSkipping(source, skip)) {
+      if (skipping->ColumnCount() > 0) {
+        cursor_ = data::StreamCursor::Open(connection, std::move(skipping), max_records_, skip);
+        return;
+      }
+    }
+  }
   auto statement = options == ado::adCmdStoredProc ? core.PrepareCall(source, {})
                                                    : core.PrepareBound(source, {});
   cursor_ = OpenCursor(connection, std::move(statement), cursor_type_, lock_type_, max_records_);
+  if (stream) SkipTo(first_record_);
+}
+
+void Recordset::SkipTo(long record) {
+  for (long at = 1; at < record && !cursor_->Eof(); ++at) cursor_->MoveNext();
 }
 
 void Recordset::Open(const std::shared_ptr<Command>& command, int cursor_type, int lock_type,
@@ -71,6 +93,7 @@ void Recordset::Open(const std::shared_ptr<Command>& command, int cursor_type, i
                                           std::to_string(command->CommandType()));
   }
   cursor_ = OpenCursor(connection, std::move(statement), cursor_type_, lock_type_, max_records_);
+  if (IsStreaming(cursor_type_)) SkipTo(first_record_);
 }
 
 data::CursorCore& Recordset::OpenCursorCore() const {

@@ -118,6 +118,10 @@ bool SqliteConnection::IsAssignedKey(const TableName& table, std::string_view de
   return facts.rowid_table && facts.declared.size() <= 1;
 }
 
+std::string SqliteConnection::WithSkippedRows(std::string_view sql, long skip) const {
+  return "SELECT * FROM (" + std::string(sql) + ") LIMIT -1 OFFSET " + std::to_string(skip);
+}
+
 std::string SqliteConnection::QuoteIdentifier(std::string_view name) const {
   std::string quoted = "\"";
   for (char c : name) {

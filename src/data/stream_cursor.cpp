@@ -10,21 +10,22 @@ constexpr const char* kForwardOnly =
 
 std::unique_ptr<CursorCore> StreamCursor::Open(std::shared_ptr<Connection> connection,
                                                std::unique_ptr<ProviderStatement> statement,
-                                               long max_records) {
-  if (max_records > 0) statement->LimitRows(max_records);
+                                               long max_records, long skipped) {
+  if (max_records > 0) statement->LimitRows(max_records - skipped);
   const bool has_row = statement->Step();
   const std::vector<ColumnInfo> columns = statement->DescribeColumns();
-  return std::unique_ptr<CursorCore>(
-      new StreamCursor(std::move(connection), std::move(statement), columns, has_row, max_records));
+  return std::unique_ptr<CursorCore>(new StreamCursor(
+      std::move(connection), std::move(statement), columns, has_row, max_records, skipped));
 }
 
 StreamCursor::StreamCursor(std::shared_ptr<Connection> connection,
                            std::unique_ptr<ProviderStatement> statement,
-                           const std::vector<ColumnInfo>& columns, bool has_row, long max_records)
+                           const std::vector<ColumnInfo>& columns, bool has_row, long max_records,
+                           long skipped)
     : CursorCore(std::move(connection), columns),
       statement_(std::move(statement)),
       has_row_(has_row),
-      rows_read_(has_row ? 1 : 0),
+      rows_read_(skipped + (has_row ? 1 : 0)),
       max_records_(max_records) {
   if (has_row_) {
     SetStreamingRow(statement_.get());

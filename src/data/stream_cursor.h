@@ -11,14 +11,16 @@ namespace kelvo::data {
 
 class StreamCursor final : public CursorCore {
  public:
-  // Runs `statement` to its first row. At most `max_records` rows are read (0: no limit).
+  // Runs `statement` to its first row. At most `max_records` rows of the result are read (0:
+  // no limit), counting the `skipped` rows the statement already leaves out.
   static std::unique_ptr<CursorCore> Open(std::shared_ptr<Connection> connection,
                                           std::unique_ptr<ProviderStatement> statement,
-                                          long max_records);
+                                          long max_records, long skipped = 0);
 
  private:
   StreamCursor(std::shared_ptr<Connection> connection, std::unique_ptr<ProviderStatement> statement,
-               const std::vector<ColumnInfo>& columns, bool has_row, long max_records);
+               const std::vector<ColumnInfo>& columns, bool has_row, long max_records,
+               long skipped);
 
   bool DoEof() const override { return !has_row_; }
   void DoMoveNext() override;

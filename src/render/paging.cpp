@@ -8,6 +8,7 @@
 #include "kelvo/components.h"
 #include "kelvo/convert.h"
 #include "kelvo/locale.h"
+#include "render/request_state.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo::detail {
@@ -47,13 +48,20 @@ std::int32_t PageFetchLimit(const DbViewState& s) {
   return wanted <= s.RecordsMaxLimit ? static_cast<std::int32_t>(wanted) : s.RecordsMaxLimit;
 }
 
-void PositionOnFirstRecord(DbViewState& s, Recordset& recordset) {
-  if (s.mvarCurrRecord == 1) return;
+void CapToRecordLimit(DbViewState& s) {
+  if (s.RecordsMaxLimit < s.RecordCount) s.RecordCount = s.RecordsMaxLimit;
+  if (s.RecordsMaxLimit < s.mvarCurrRecord) ApplyNavCommand(s);
+}
+
+std::int32_t FirstRecordToShow(DbViewState& s) {
+  if (s.mvarCurrRecord == 1) return 1;
   if (s.RecordCount != -1 && s.RecordCount < s.mvarCurrRecord) s.mvarCurrRecord = s.RecordCount;
-  for (std::int32_t i = 1;
-       !recordset.Eof() && i < s.mvarCurrRecord && i < s.RecordsMaxLimit; ++i) {
-    recordset.MoveNext();
-  }
+  return std::max(1, std::min(s.mvarCurrRecord, s.RecordsMaxLimit));
+}
+
+void PositionOnFirstRecord(DbViewState& s, Recordset& recordset) {
+  const std::int32_t first = FirstRecordToShow(s);
+  for (std::int32_t i = 1; !recordset.Eof() && i < first; ++i) recordset.MoveNext();
 }
 
 std::int32_t TopOfGridWindow(DbViewState& s) {

@@ -20,6 +20,12 @@ std::int32_t GetRecordCount(const std::shared_ptr<Connection>& connection,
 // Records to fetch for a page: one more than the page shows, capped at RecordsMaxLimit.
 std::int32_t PageFetchLimit(const DbViewState& s);
 
+// Caps RecordCount at RecordsMaxLimit and, when the current record lies beyond the limit,
+// applies the posted navigation again with the capped count.
+void CapToRecordLimit(DbViewState& s);
+// Lowers mvarCurrRecord to a counted total it exceeds; returns the record the page starts on,
+// which the positioning reaches (never past RecordsMaxLimit).
+std::int32_t FirstRecordToShow(DbViewState& s);
 // Moves the recordset forward to record mvarCurrRecord (lowering mvarCurrRecord to a counted
 // total it exceeds).
 void PositionOnFirstRecord(DbViewState& s, Recordset& recordset);

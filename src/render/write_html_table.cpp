@@ -77,6 +77,7 @@ class RenderPass {
   bool add_wanted_ = false;
   bool pk_posted_ = false;
   bool pk_recordset_used_ = false;
+  bool positioned_at_open_ = false;  // the display recordset opened on the page's first record
   bool nav_top_ = false;
   bool nav_bottom_ = false;
   bool multi_record_form_ = false;
@@ -177,16 +178,23 @@ void RenderPass::OpenDisplayStatement() {
               ado::adOpenForwardOnly, ado::adLockReadOnly);
     return;
   }
+  if (!pk_posted_) {
+    // The page's first record is known before reading: let the database skip to it.
+    CapToRecordLimit(s_);
+    recordset_->SetFirstRecord(FirstRecordToShow(s_));
+    positioned_at_open_ = true;
+  }
   recordset_->Open(ordered_statement_, GridConnection(s_), ado::adOpenForwardOnly,
                    ado::adLockReadOnly, -1);
 }
 
 void RenderPass::Position() {
   if (add_wanted_) return;
-  if (s_.RecordsMaxLimit < s_.RecordCount) s_.RecordCount = s_.RecordsMaxLimit;
-  if (s_.RecordsMaxLimit < s_.mvarCurrRecord) ApplyNavCommand(s_);
-  if (pk_posted_) return;
-  PositionOnFirstRecord(s_, *recordset_);
+  if (!positioned_at_open_) {
+    CapToRecordLimit(s_);
+    if (pk_posted_) return;
+    PositionOnFirstRecord(s_, *recordset_);
+  }
   if (!s_.mvarFormMode || !s_.mvarSeparateFormSql) return;
   const KeyedStatement one_record = GetSqlPK(s_, form_statement_, true, recordset_.get());
   if (one_record.empty()) return;
