@@ -51,15 +51,17 @@ bool ReadTime(std::string_view text, size_t at, TimeOfDay& time) {
 
 // YYYY-MM-DD at the start of text, which holds at least 10 characters, as a day number.
 std::optional<std::int64_t> ReadDay(std::string_view text) {
-  const int century = TwoDigits(text, 0);
-  const int year_in_century = TwoDigits(text, 2);
-  const int month = TwoDigits(text, 5);
-  const int day = TwoDigits(text, 8);
-  if (century < 0 || year_in_century < 0 || month < 0 || day < 0 || text[4] != '-' ||
-      text[7] != '-') {
+  // A character that is no digit gives a value above 9.
+  const auto digit = [text](size_t at) { return static_cast<unsigned>(text[at] - '0'); };
+  const unsigned y0 = digit(0), y1 = digit(1), y2 = digit(2), y3 = digit(3);
+  const unsigned m0 = digit(5), m1 = digit(6), d0 = digit(8), d1 = digit(9);
+  if (y0 > 9 || y1 > 9 || y2 > 9 || y3 > 9 || m0 > 9 || m1 > 9 || d0 > 9 || d1 > 9 ||
+      text[4] != '-' || text[7] != '-') {
     return std::nullopt;
   }
-  const int year = century * 100 + year_in_century;
+  const auto year = static_cast<int>(y0 * 1000 + y1 * 100 + y2 * 10 + y3);
+  const auto month = static_cast<int>(m0 * 10 + m1);
+  const auto day = static_cast<int>(d0 * 10 + d1);
   if (year < kMinYear || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) {
     return std::nullopt;
   }

@@ -333,8 +333,7 @@ Variant TypedText(std::string_view value, ValueClass value_class) {
       if (auto b = ParseBoolean(value)) return Variant(*b);
       break;
     case ValueClass::kDate:
-      if (auto date = ParseIsoDate(value)) return Variant(*date);
-      break;
+      return DateOrText(value);
     default:
       break;
   }
@@ -377,6 +376,11 @@ ValueClass ClassOf(int type) {
     default:
       return ValueClass::kOther;
   }
+}
+
+Variant DateOrText(std::string_view text) {
+  if (const auto date = ParseIsoDate(text)) return Variant(*date);
+  return Variant(text);
 }
 
 Variant ConvertedValue(sqlite3_value* value, ValueClass value_class) {

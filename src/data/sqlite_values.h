@@ -33,13 +33,19 @@ ValueClass ClassOf(int type);
 
 // TypedValue for the values that need converting, and for blobs.
 Variant ConvertedValue(sqlite3_value* value, ValueClass value_class);
+// ISO-8601 text as a Date, or the text itself when it is none.
+Variant DateOrText(std::string_view text);
 
 // A column of a statement's current row, from sqlite3_column_value, typed for its class. This
 // runs for every field of every row, so numbers and text read as stored are made here, inline,
 // and the sqlite3_value accessors take no lock. (The connection is used by one thread at a
 // time, so the unprotected value is safe to read.)
-inline Variant TypedValue(sqlite3_value* value, ValueClass value_class) {
+[[gnu::always_inline]] inline Variant TypedValue(sqlite3_value* value, ValueClass value_class) {
   const int storage = sqlite3_value_type(value);
+  if (value_class == ValueClass::kDate && storage == SQLITE_TEXT) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return DateOrText(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value))));
+  }
   if (value_class <= ValueClass::kBinary ||
       (value_class == ValueClass::kReal && storage == SQLITE_FLOAT)) {
     switch (storage) {
