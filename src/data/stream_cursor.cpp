@@ -14,8 +14,8 @@ std::unique_ptr<CursorCore> StreamCursor::Open(std::shared_ptr<Connection> conne
   if (max_records > 0) statement->LimitRows(max_records - skipped);
   const bool has_row = statement->Step();
   const std::vector<ColumnInfo> columns = statement->DescribeColumns();
-  return std::unique_ptr<CursorCore>(new StreamCursor(
-      std::move(connection), std::move(statement), columns, has_row, max_records, skipped));
+  return std::unique_ptr<CursorCore>(new StreamCursor(std::move(connection), std::move(statement),
+                                                      columns, has_row, max_records, skipped));
 }
 
 StreamCursor::StreamCursor(std::shared_ptr<Connection> connection,
