@@ -18,13 +18,15 @@ RSS_SLACK_KIB=${RSS_SLACK_KIB:-2048}
 KELVO_PACKAGES+=(wrk)
 kelvo_install_deps >&2
 if [[ -z "${KELVO_PROGRAM:-}" ]]; then
-  kelvo_configure_gcc >/dev/null
-  cmake --build "$KELVO_BUILD" --target kelvo_program >/dev/null
-  KELVO_PROGRAM="$KELVO_BUILD/apps/kelvo"
+  # An optimised build of its own: the test command's builds are unoptimised or sanitized.
+  cmake -S "$KELVO_ROOT" -B "$KELVO_ROOT/build-load" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKELVO_BUILD_TESTS=OFF -DKELVO_BUILD_BENCHMARKS=OFF >/dev/null
+  cmake --build "$KELVO_ROOT/build-load" --target kelvo_program >/dev/null
+  KELVO_PROGRAM="$KELVO_ROOT/build-load/apps/kelvo"
 fi
 KELVO_PROGRAM=$(realpath "$KELVO_PROGRAM")
 
-work="$KELVO_BUILD/load"
+work="$KELVO_ROOT/build-load/run"
 mkdir -p "$work"
 cd "$work"
 "$KELVO_PROGRAM" serve --port 0 >serve.out 2>serve.log &
