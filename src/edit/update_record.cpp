@@ -30,12 +30,14 @@ bool UpdateRecord(DbViewState& s) {
     const std::string update = PostedButton(s, "FormUpdate");
     const std::string remove = PostedButton(s, "FormDelete");
     if ((update.empty() && remove.empty()) || !Allows(s, "UPDATE")) return;
+    deleting = !Trim(remove).empty() && !s.DeleteSQL.empty();
     if (s.EditPrimaryKeys.empty()) {
-      AppendError(s, "Kelvo property EditPrimaryKeys must be set!", "<br>");
+      constexpr std::string_view kNoKeys = "Kelvo property EditPrimaryKeys must be set!";
+      AppendError(s, kNoKeys, "<br>");
+      s.mvarStatusText = deleting ? DeleteFailedStatus(kNoKeys) : NotSavedStatus(kNoKeys);
       result = false;
       return;
     }
-    deleting = !Trim(remove).empty() && !s.DeleteSQL.empty();
     change.inserting = !deleting && !Trim(PostedButton(s, "FormInsert")).empty();
     if (deleting && !Allows(s, "DELETE")) {
       throw Error(errc::kInvalidCall, "EditOptions does not allow deleting records");

@@ -226,6 +226,11 @@ TEST_F(UpdateEngineTest, RefusedWritesSayWhy) {
       "name: id<br>"))
       << page.errors;
   EXPECT_EQ(status, "Record WAS NOT SAVED: ambiguous column name: id<br>");
+  page = Render(RequestData::Post("/list.asp", form.Body("Vexmo1FormUpdate")),
+                Editing([](DbView& v) { v.SetEditPrimaryKeys(""); }),
+                [&](DbView& v) { status = v.state().mvarStatusText; });
+  EXPECT_TRUE(page.errors.starts_with("Kelvo property EditPrimaryKeys must be set!<br>"));
+  EXPECT_EQ(status, "Record WAS NOT SAVED: Kelvo property EditPrimaryKeys must be set!<br>");
 }
 
 TEST_F(UpdateEngineTest, TheDebugRowShowsThePostedKeyEncoded) {
