@@ -137,7 +137,7 @@ std::string IsoDate(int days_since_2020) {
     if (day < length) break;
     day -= length;
   }
-  char text[32];
+  char text[48];  // room for any int the format could print
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month + 1, day + 1);
   return text;
 }
