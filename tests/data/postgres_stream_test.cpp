@@ -55,7 +55,9 @@ TEST_F(PostgresStreamTest, MillionRowsStreamInLittleMemory) {
   EXPECT_EQ(sum, kRows * (kRows + 1) / 2);
   // The whole result would take some 100 MB; a stream holds a row at a time. (The address
   // sanitizer keeps freed memory in quarantine, so its resident size says nothing here.)
-  if (!kSanitized) EXPECT_LT(peak_growth, 16L << 20) << "grew by " << (peak_growth >> 10) << " KiB";
+  if (!kSanitized) {
+    EXPECT_LT(peak_growth, 16L << 20) << "grew by " << (peak_growth >> 10) << " KiB";
+  }
   RecordProperty("ResidentGrowthKiB", std::to_string(peak_growth >> 10));
 }
 

@@ -61,6 +61,28 @@ TEST_F(PagingTest, PositioningMovesToTheFirstRecordOfThePage) {
   EXPECT_EQ(again.Fields().Item(0).Value(), Variant(45));
 }
 
+TEST_F(PagingTest, OpeningOnARecordMatchesSteppingToIt) {
+  MakeTable(60);
+  for (const char* statement : {"SELECT id FROM T ORDER BY id DESC", "SELECT id FROM T;"}) {
+    Recordset stepped;
+    stepped.Open(statement, Open());
+    for (int i = 1; i < 41; ++i) stepped.MoveNext();
+    Recordset skipped;
+    skipped.SetFirstRecord(41);
+    skipped.SetMaxRecords(45);
+    skipped.Open(statement, Open());
+    int rows = 0;
+    for (; !skipped.Eof(); skipped.MoveNext(), stepped.MoveNext(), ++rows) {
+      EXPECT_EQ(skipped.Fields().Item(0).Value(), stepped.Fields().Item(0).Value()) << statement;
+    }
+    EXPECT_EQ(rows, 5) << statement;  // the record limit counts from the first record
+  }
+  Recordset beyond;
+  beyond.SetFirstRecord(100);
+  beyond.Open("SELECT id FROM T", Open());
+  EXPECT_TRUE(beyond.Eof());
+}
+
 TEST_F(PagingTest, WindowAboveAGrid) {
   DbViewState s;
   s.RecordsPerPage = 20;
