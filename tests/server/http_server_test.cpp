@@ -198,6 +198,40 @@ TEST(HttpServerTest, AStreamingPageSendsWhileItWrites) {
   EXPECT_EQ(received, kPiece * kPieces);
 }
 
+// A page that writes faster than its client reads waits for it instead of piling the output up
+// in memory: while the client pauses, only socket buffers and a small queue fill.
+TEST(HttpServerTest, AStreamingPageWaitsForASlowClient) {
+  constexpr std::size_t kPiece = 64 * 1024;
+  constexpr int kPieces = 1024;  // 64 MiB
+  std::atomic<int> written = 0;
+  RunningServer running(Options(), [&](HttpServer& server) {
+    server.AddHandler("/flood", [&](const std::shared_ptr<ScriptingContext>& page) {
+      page->response().StartStreaming();
+      const std::string piece(kPiece, 'f');
+      for (int i = 0; i < kPieces; ++i) {
+        page->response().Write(piece);
+        ++written;
+      }
+    });
+  });
+  auto client = running.Client();
+  std::size_t received = 0;
+  int written_during_pause = -1;
+  const auto result = client.Get("/flood", [&](const char*, std::size_t length) {
+    if (received == 0) {
+      std::this_thread::sleep_for(1500ms);
+      written_during_pause = written;
+    }
+    received += length;
+    return true;
+  });
+  ASSERT_TRUE(result);
+  EXPECT_EQ(received, kPiece * kPieces);
+  EXPECT_GE(written_during_pause, 1);
+  EXPECT_LT(written_during_pause, 256)
+      << "the page ran ahead of its client by " << written_during_pause * kPiece / 1024 << " KiB";
+}
+
 TEST(HttpServerTest, APageSeesTheClientLeave) {
   std::promise<bool> noticed;
   RunningServer running(Options(), [&](HttpServer& server) {
