@@ -110,8 +110,16 @@ std::vector<std::string> PostgresConnection::PrimaryKey(const TableName& table) 
 }
 
 std::string PostgresConnection::WithSkippedRows(std::string_view sql, long skip) const {
-  return "SELECT * FROM (" + std::string(sql) + ") AS kelvo_skipped OFFSET " +
-         std::to_string(skip);
+  // Only a plain query without placeholders can be wrapped; anything else would fail on the
+  // server, which in a transaction would end the transaction.
+  PostgresSql query;
+  try {
+    query = TranslateSql(sql);
+  } catch (const Error&) {
+    return {};
+  }
+  if (!query.limitable || query.parameter_count > 0) return {};
+  return "SELECT * FROM (\n" + query.text + "\n) AS kelvo_skipped OFFSET " + std::to_string(skip);
 }
 
 std::string PostgresConnection::QuoteIdentifier(std::string_view name) const {

@@ -87,6 +87,27 @@ TEST_F(PostgresStreamTest, RowLimitStopsTheServerEarlyAndKeepsTheOrder) {
   EXPECT_EQ(Scalar("SELECT last_value FROM produced"), Variant(4));
 }
 
+TEST_F(PostgresStreamTest, RecordsBeforeTheFirstAreSkippedWithoutEndingATransaction) {
+  db_->Execute("CREATE TABLE items (id int PRIMARY KEY)");
+  db_->Execute("INSERT INTO items SELECT g FROM generate_series(1, 100) g");
+  db_->BeginTrans();
+  // The second cannot be skipped by the server (a change inside a subquery is refused), so it
+  // is read from its start.
+  for (const char* sql : {"SELECT id FROM items ORDER BY id -- by id;",
+                          "WITH gone AS (DELETE FROM items WHERE id > 1000 RETURNING id) "
+                          "SELECT id FROM items ORDER BY id"}) {
+    Recordset recordset;
+    recordset.SetFirstRecord(41);
+    recordset.SetMaxRecords(43);
+    recordset.Open(sql, db_, adOpenForwardOnly, adLockReadOnly);
+    std::vector<Variant> ids;
+    for (; !recordset.Eof(); recordset.MoveNext())
+      ids.push_back(recordset.Fields().Item(0).Value());
+    EXPECT_EQ(ids, (std::vector<Variant>{Variant(41), Variant(42), Variant(43)})) << sql;
+  }
+  db_->CommitTrans();
+}
+
 TEST_F(PostgresStreamTest, OtherCommandsWhileStreamingLoseNoRow) {
   db_->Execute("CREATE TABLE items (id int PRIMARY KEY, name text)");
   db_->Execute("INSERT INTO items SELECT g, 'item' || g FROM generate_series(1, 2000) g");
