@@ -15,7 +15,7 @@ namespace {
 
 // A small fixed-seed generator of its own, so the data never depend on the standard library's
 // distributions.
-class Random {
+class Random final {
  public:
   explicit Random(std::uint64_t seed) : state_(seed) {}
 
@@ -215,7 +215,7 @@ void Insert(Connection& db, std::string_view statement, const std::vector<Varian
 
 // Collects rows of one table and writes them many to a statement, so that preparing the
 // statement is paid once per batch rather than once per row.
-class BatchInsert {
+class BatchInsert final {
  public:
   BatchInsert(Connection& db, std::string_view table, int columns)
       : db_(db), table_(table), columns_(columns) {}

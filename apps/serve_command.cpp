@@ -108,7 +108,7 @@ sigset_t StopSignals() {
   return signals;
 }
 
-class StopOnSignal {
+class StopOnSignal final {
  public:
   explicit StopOnSignal(HttpServer& server)
       : waiter_([this, &server] {

@@ -16,7 +16,7 @@ void PutWord(std::string& out, int value) {
 }
 
 // Packs variable-width codes least significant bit first, as GIF wants.
-class CodeWriter {
+class CodeWriter final {
  public:
   void Put(int code, int width) {
     bits_ |= static_cast<std::uint32_t>(code) << count_;

@@ -15,7 +15,7 @@ constexpr Rgb kDisabled{184, 194, 204};
 constexpr Rgb kSheet{29, 111, 66};
 constexpr Rgb kSheetLine{160, 205, 178};
 
-class Canvas {
+class Canvas final {
  public:
   Canvas(int width, int height, Rgb ink)
       : image_{width, height, {kBackground, ink}, std::vector<std::uint8_t>(width * height, 0)} {}

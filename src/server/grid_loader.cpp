@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ std::vector<std::string> SplitArgumentNames(std::string_view names) {
   return result;
 }
 
-class GridChecker {
+class GridChecker final {
  public:
   explicit GridChecker(std::string_view source_name) : source_name_(source_name) {}
 

@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::array<std::string_view, 4> kEngines = {"ORACLE", "SQLA", "ACCESS", "MSSQL"};
 
-class PageChecker {
+class PageChecker final {
  public:
   explicit PageChecker(std::string_view source_name) : source_name_(source_name) {
     plan_.source_name = source_name;
