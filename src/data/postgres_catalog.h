@@ -3,7 +3,9 @@
 #define KELVO_DATA_POSTGRES_CATALOG_H_
 
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,10 +30,26 @@ struct TableColumnFacts {
   bool generated = false;  // computed by the table: it cannot be written
 };
 
-// The facts of each column in `columns`, in that order; nothing for one the catalogue does
-// not show (a dropped table, say). One query for all.
-std::vector<std::optional<TableColumnFacts>> ReadColumnFacts(
-    PostgresConnection& connection, const std::vector<TableColumnRef>& columns);
+// The column facts of the tables a connection has described, kept until the connection runs
+// a command that may change a table (anything but a query), so that the recordsets of one
+// page ask the catalogue once per table.
+class ColumnFactsCache final {
+ public:
+  // The facts of each column in `columns`, in that order; nothing for one the catalogue does
+  // not show (a dropped table, say). One query reads all the tables not kept yet.
+  std::vector<std::optional<TableColumnFacts>> Lookup(PostgresConnection& connection,
+                                                      const std::vector<TableColumnRef>& columns);
+  void Clear() { tables_.clear(); }
+
+ private:
+  struct Table {
+    TableName name;
+    std::map<int, TableColumnFacts> columns;  // by column number
+  };
+  void Read(PostgresConnection& connection, const std::set<std::uint32_t>& tables);
+
+  std::map<std::uint32_t, Table> tables_;
+};
 
 // The primary key columns of a table in key order; empty when it has none.
 std::vector<std::string> ReadPrimaryKey(PostgresConnection& connection, const TableName& table);

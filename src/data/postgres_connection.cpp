@@ -48,6 +48,20 @@ PostgresResult PostgresConnection::Run(const std::string& sql,
   return result;
 }
 
+std::vector<PostgresResult> PostgresConnection::RunScript(const std::string& sql) {
+  Claim();
+  if (!PQsendQuery(connection_, sql.c_str())) Fail();
+  std::vector<PostgresResult> results;
+  std::optional<Error> failure;
+  while (PGresult* raw = PQgetResult(connection_)) {
+    if (!IsSuccess(raw) && !failure)
+      failure.emplace(errc::kDatabase, ServerMessage(raw, connection_));
+    results.emplace_back(raw);
+  }
+  if (failure) throw *failure;
+  return results;
+}
+
 void PostgresConnection::SetUpSession() {
   // The money type's decimals come from lc_monetary; C keeps the same two decimals as most
   // locales and reads and writes '.' as the decimal point whatever the server's locale.
@@ -70,25 +84,17 @@ std::unique_ptr<ProviderStatement> PostgresConnection::Prepare(std::string_view 
 }
 
 long PostgresConnection::ExecuteScript(std::string_view sql) {
-  Claim();
-  if (!PQsendQuery(connection_, std::string(sql).c_str())) Fail();
+  column_facts_.Clear();  // the script may change tables; a transaction's end may undo that
   long changed = 0;
-  std::optional<Error> failure;
-  while (PGresult* raw = PQgetResult(connection_)) {
-    PostgresResult result(raw);
-    if (!IsSuccess(raw)) {
-      if (!failure) failure.emplace(errc::kDatabase, ServerMessage(raw, connection_));
-    } else {
-      changed += ChangedRows(raw);
-    }
-  }
-  if (failure) throw *failure;
+  for (const PostgresResult& result : RunScript(std::string(sql)))
+    changed += ChangedRows(result.get());
   return changed;
 }
 
 void PostgresConnection::BeginTransaction() { ExecuteScript("BEGIN"); }
 
 void PostgresConnection::CommitTransaction() {
+  column_facts_.Clear();
   const std::array<std::optional<std::string>, 0> none;
   const PostgresResult result = Run("COMMIT", none);
   // The server answers COMMIT of a failed transaction by rolling it back.

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/postgres_catalog.h"
 #include "data/postgres_result.h"
 #include "data/provider.h"
 
@@ -56,6 +57,7 @@ class PostgresConnection final : public ProviderConnection {
   void SetUpSession();
 
   PGconn* handle() const { return connection_; }
+  ColumnFactsCache& column_facts() { return column_facts_; }
   int money_decimals() const { return money_decimals_; }
 
   // Makes the connection free for a new command: a statement still streaming reads the rest
@@ -71,11 +73,15 @@ class PostgresConnection final : public ProviderConnection {
   // whole result. Throws Error(errc::kDatabase) with the server's message.
   PostgresResult Run(const std::string& sql,
                      std::span<const std::optional<std::string>> parameters);
+  // Runs statements without parameters, sent at once, and returns each one's result. Throws
+  // Error(errc::kDatabase) with the server's message when one fails.
+  std::vector<PostgresResult> RunScript(const std::string& sql);
   [[noreturn]] void Fail(const PGresult* result = nullptr) const;
 
  private:
   PGconn* connection_;
   PostgresStatement* streaming_ = nullptr;
+  ColumnFactsCache column_facts_;
   int money_decimals_ = 2;
 };
 

@@ -66,7 +66,7 @@ void PostgresStatement::Describe() const {
     }
   }
   if (!references.empty()) {
-    const auto facts = ReadColumnFacts(connection_, references);
+    const auto facts = connection_.column_facts().Lookup(connection_, references);
     for (size_t r = 0; r < references.size(); ++r) {
       if (!facts[r]) continue;
       ColumnInfo& info = columns[referenced[r]].info;
@@ -203,6 +203,7 @@ void PostgresStatement::Reset() {
 
 long PostgresStatement::Execute() {
   Reset();
+  connection_.column_facts().Clear();  // the statement may change a table
   connection_.Claim();
   const PostgresResult result(PQexecParams(connection_.handle(), sql_.text.c_str(),
                                            sql_.parameter_count, nullptr, ParameterValues().data(),

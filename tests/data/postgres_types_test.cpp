@@ -105,6 +105,26 @@ TEST_F(PostgresTypesTest, SerialAndIdentityKeysAreAssignedGeneratedColumnsReadOn
   EXPECT_EQ(Scalar("SELECT twice FROM keyed"), Variant(8));
 }
 
+TEST_F(PostgresTypesTest, TableChangesShowInTheNextRecordset) {
+  db_->Execute("CREATE TABLE t (id serial PRIMARY KEY, a text)");
+  const auto nullable = [&](const char* column) {
+    return (Query("SELECT * FROM t")->Fields().Item(column).Attributes() & adFldIsNullable) != 0;
+  };
+  EXPECT_TRUE(nullable("a"));
+  db_->Execute("ALTER TABLE t ALTER COLUMN a SET NOT NULL");
+  EXPECT_FALSE(nullable("a"));
+  // A column another connection adds can be written at once.
+  Connect()->Execute("ALTER TABLE t ADD COLUMN b int NOT NULL DEFAULT 0");
+  EXPECT_FALSE(nullable("b"));
+  auto recordset = std::make_shared<Recordset>();
+  recordset->Open("SELECT * FROM t", db_, adOpenKeyset, adLockOptimistic);
+  recordset->AddNew();
+  recordset->Fields().Item("a").SetValue(Variant("x"));
+  recordset->Fields().Item("b").SetValue(Variant("7"));
+  recordset->Update();
+  EXPECT_EQ(Scalar("SELECT b FROM t"), Variant(7));
+}
+
 TEST_F(PostgresTypesTest, WrittenValuesConvertToTheColumnType) {
   db_->Execute(
       "CREATE TABLE w (id serial PRIMARY KEY, d date, t time, ts timestamp, n numeric(30,10), "
