@@ -19,9 +19,9 @@ void Check(bool condition) {
 
 void ConnectionString(std::string_view text) {
   try {
-    const kelvo::data::ConnectionSpec spec = kelvo::data::ParseConnectionString(text);
-    Check(!spec.provider.empty());
-    for (const auto& [key, value] : spec.options) {
+    const kelvo::data::ConnectionSettings settings = kelvo::data::ParseConnectionString(text);
+    Check(!settings.provider.empty());
+    for (const auto& [key, value] : settings.options) {
       Check(!key.empty() && key.front() != ' ' && key.back() != ' ');
       Check(key.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_\t") == std::string_view::npos);
       Check(key.find("  ") == std::string_view::npos);

@@ -34,11 +34,11 @@ std::string NormaliseKey(std::string_view key) {
   return out;
 }
 
-void AddOption(ConnectionSpec& spec, std::string_view raw_key, std::string value) {
+void AddOption(ConnectionSettings& settings, std::string_view raw_key, std::string value) {
   std::string key = NormaliseKey(raw_key);
   if (key.empty()) Malformed("a key is missing before '='");
-  if (spec.Find(key)) Malformed("'" + std::string(Trim(raw_key)) + "' is given twice");
-  spec.options.emplace_back(std::move(key), std::move(value));
+  if (settings.Find(key)) Malformed("'" + std::string(Trim(raw_key)) + "' is given twice");
+  settings.options.emplace_back(std::move(key), std::move(value));
 }
 
 // A quoted value starting at text[pos]; advances pos past the closing quote.
@@ -61,7 +61,7 @@ std::string ReadQuoted(std::string_view text, size_t& pos, std::string_view key)
   }
 }
 
-void ParseKeywords(std::string_view text, ConnectionSpec& spec) {
+void ParseKeywords(std::string_view text, ConnectionSettings& settings) {
   size_t pos = 0;
   while (pos < text.size()) {
     const size_t stop = text.find_first_of("=;", pos);
@@ -86,14 +86,14 @@ void ParseKeywords(std::string_view text, ConnectionSpec& spec) {
       value = std::string(Trim(text.substr(pos, end - pos)));
       pos = end;
     }
-    AddOption(spec, key, std::move(value));
+    AddOption(settings, key, std::move(value));
     if (pos < text.size()) ++pos;  // the ';'
   }
-  const auto provider = spec.Find("provider");
+  const auto provider = settings.Find("provider");
   if (!provider || provider->empty()) {
     Malformed("no provider is named (\"Provider=SQLite;Data Source=FILE\" or \"sqlite:FILE\")");
   }
-  spec.provider = std::string(*provider);
+  settings.provider = std::string(*provider);
 }
 
 // The length of a URL scheme at the start of `text` followed by ':', or 0.
@@ -107,12 +107,12 @@ size_t SchemeLength(std::string_view text) {
   return n > 0 && n < text.size() && text[n] == ':' ? n : 0;
 }
 
-void ParseUrl(std::string_view text, size_t scheme_length, ConnectionSpec& spec) {
-  spec.provider = std::string(text.substr(0, scheme_length));
-  AddOption(spec, "provider", spec.provider);
+void ParseUrl(std::string_view text, size_t scheme_length, ConnectionSettings& settings) {
+  settings.provider = std::string(text.substr(0, scheme_length));
+  AddOption(settings, "provider", settings.provider);
   std::string_view rest = text.substr(scheme_length + 1);
   const size_t question = rest.find('?');
-  AddOption(spec, "data source", std::string(rest.substr(0, question)));
+  AddOption(settings, "data source", std::string(rest.substr(0, question)));
   if (question == std::string_view::npos) return;
   std::string_view query = rest.substr(question + 1);
   while (!query.empty()) {
@@ -122,29 +122,29 @@ void ParseUrl(std::string_view text, size_t scheme_length, ConnectionSpec& spec)
     if (pair.empty()) continue;
     const size_t eq = pair.find('=');
     if (eq == std::string_view::npos) Malformed("'" + std::string(pair) + "' has no '='");
-    AddOption(spec, pair.substr(0, eq), std::string(pair.substr(eq + 1)));
+    AddOption(settings, pair.substr(0, eq), std::string(pair.substr(eq + 1)));
   }
 }
 
 }  // namespace
 
-std::optional<std::string_view> ConnectionSpec::Find(std::string_view key) const {
+std::optional<std::string_view> ConnectionSettings::Find(std::string_view key) const {
   for (const auto& [name, value] : options) {
     if (name == key) return value;
   }
   return std::nullopt;
 }
 
-ConnectionSpec ParseConnectionString(std::string_view text) {
+ConnectionSettings ParseConnectionString(std::string_view text) {
   text = Trim(text);
   if (text.empty()) Malformed("it is empty");
-  ConnectionSpec spec;
+  ConnectionSettings settings;
   if (const size_t scheme = SchemeLength(text); scheme > 0) {
-    ParseUrl(text, scheme, spec);
+    ParseUrl(text, scheme, settings);
   } else {
-    ParseKeywords(text, spec);
+    ParseKeywords(text, settings);
   }
-  return spec;
+  return settings;
 }
 
 }  // namespace kelvo::data

@@ -17,7 +17,7 @@
 
 namespace kelvo::data {
 
-struct ConnectionSpec {
+struct ConnectionSettings {
   std::string provider;  // as written ("SQLite")
   // Normalised keys with their values in the order given, the provider and the data source
   // included ("provider", "data source").
@@ -29,7 +29,7 @@ struct ConnectionSpec {
 
 // Throws Error(errc::kInvalidCall) naming what is wrong: a pair without '=', an empty key,
 // an unterminated quote, text after a closing quote, a key given twice, or no provider.
-ConnectionSpec ParseConnectionString(std::string_view text);
+ConnectionSettings ParseConnectionString(std::string_view text);
 
 }  // namespace kelvo::data
 

@@ -12,7 +12,7 @@ namespace kelvo::data {
 namespace {
 
 struct KeyName {
-  std::string_view key;  // normalised, as ConnectionSpec holds it
+  std::string_view key;  // normalised, as ConnectionSettings holds it
   const char* keyword;   // libpq's
 };
 
@@ -74,12 +74,12 @@ class Parameters {
   std::vector<std::string> values_;
 };
 
-// The URI form reaches libpq as written; ConnectionSpec split it at '?' and '&' and
+// The URI form reaches libpq as written; ConnectionSettings split it at '?' and '&' and
 // normalised the keys, which libpq spells with '_'.
-std::string UriOf(const ConnectionSpec& spec, std::string_view location) {
+std::string UriOf(const ConnectionSettings& settings, std::string_view location) {
   std::string uri = "postgresql:" + std::string(location);
   char separator = '?';
-  for (const auto& [key, value] : spec.options) {
+  for (const auto& [key, value] : settings.options) {
     if (key == "provider" || key == "data source") continue;
     uri += separator;
     separator = '&';
@@ -89,8 +89,8 @@ std::string UriOf(const ConnectionSpec& spec, std::string_view location) {
   return uri;
 }
 
-void AddKeywordOptions(const ConnectionSpec& spec, Parameters& parameters) {
-  for (const auto& [key, value] : spec.options) {
+void AddKeywordOptions(const ConnectionSettings& settings, Parameters& parameters) {
+  for (const auto& [key, value] : settings.options) {
     if (key == "provider") continue;
     const KeyName* name = nullptr;
     for (const KeyName& candidate : kKeyNames) {
@@ -110,20 +110,20 @@ void AddKeywordOptions(const ConnectionSpec& spec, Parameters& parameters) {
 
 }  // namespace
 
-std::unique_ptr<ProviderConnection> OpenPostgresConnection(const ConnectionSpec& spec,
+std::unique_ptr<ProviderConnection> OpenPostgresConnection(const ConnectionSettings& settings,
                                                            std::string_view user,
                                                            std::string_view password) {
   Parameters parameters;
-  const auto location = spec.Find("data source");
+  const auto location = settings.Find("data source");
   const bool uri = location.has_value();
   if (uri) {
     if (location->substr(0, 2) != "//") {
       Refuse(
           "write a URI postgresql://host/database, or Host=...;Database=... without Data Source");
     }
-    parameters.Add("dbname", UriOf(spec, *location));
+    parameters.Add("dbname", UriOf(settings, *location));
   } else {
-    AddKeywordOptions(spec, parameters);
+    AddKeywordOptions(settings, parameters);
   }
   if (!user.empty()) parameters.Add("user", std::string(user));
   if (!password.empty()) parameters.Add("password", std::string(password));

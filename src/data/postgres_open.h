@@ -11,7 +11,7 @@ namespace kelvo::data {
 
 // Throws Error(errc::kDatabase) with libpq's message when the server cannot be reached or
 // refuses the connection, and naming the fault of a connection string it cannot use.
-std::unique_ptr<ProviderConnection> OpenPostgresConnection(const ConnectionSpec& spec,
+std::unique_ptr<ProviderConnection> OpenPostgresConnection(const ConnectionSettings& settings,
                                                            std::string_view user,
                                                            std::string_view password);
 

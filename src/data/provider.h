@@ -116,7 +116,7 @@ class ProviderConnection {
 
 // Opens a connection with the provider the connection string names. Throws Error for an
 // unknown provider or a connection the database refuses.
-std::unique_ptr<ProviderConnection> OpenProvider(const ConnectionSpec& spec, std::string_view user,
+std::unique_ptr<ProviderConnection> OpenProvider(const ConnectionSettings& settings, std::string_view user,
                                                  std::string_view password);
 
 }  // namespace kelvo::data

@@ -10,7 +10,7 @@
 namespace kelvo::data {
 namespace {
 
-using ProviderFactory = std::unique_ptr<ProviderConnection> (*)(const ConnectionSpec&,
+using ProviderFactory = std::unique_ptr<ProviderConnection> (*)(const ConnectionSettings&,
                                                                 std::string_view user,
                                                                 std::string_view password);
 
@@ -27,12 +27,12 @@ constexpr std::array kProviders = {
 
 }  // namespace
 
-std::unique_ptr<ProviderConnection> OpenProvider(const ConnectionSpec& spec, std::string_view user,
+std::unique_ptr<ProviderConnection> OpenProvider(const ConnectionSettings& settings, std::string_view user,
                                                  std::string_view password) {
   for (const ProviderEntry& entry : kProviders) {
-    if (EqualsIgnoreCase(entry.name, spec.provider)) return entry.open(spec, user, password);
+    if (EqualsIgnoreCase(entry.name, settings.provider)) return entry.open(settings, user, password);
   }
-  throw Error(errc::kClassNotRegistered, "Provider cannot be found: '" + spec.provider +
+  throw Error(errc::kClassNotRegistered, "Provider cannot be found: '" + settings.provider +
                                              "' (known providers: sqlite, postgresql)");
 }
 

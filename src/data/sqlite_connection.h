@@ -20,7 +20,7 @@
 
 namespace kelvo::data {
 
-std::unique_ptr<ProviderConnection> OpenSqliteConnection(const ConnectionSpec& spec,
+std::unique_ptr<ProviderConnection> OpenSqliteConnection(const ConnectionSettings& settings,
                                                          std::string_view user,
                                                          std::string_view password);
 

@@ -22,9 +22,9 @@ struct SqliteSettings {
 
 [[noreturn]] void Refuse(const std::string& why) { throw Error(errc::kDatabase, why); }
 
-SqliteSettings ReadSettings(const ConnectionSpec& spec) {
+SqliteSettings ReadSettings(const ConnectionSettings& connection_string) {
   SqliteSettings settings;
-  for (const auto& [key, value] : spec.options) {
+  for (const auto& [key, value] : connection_string.options) {
     if (key == "provider") continue;
     if (key == "data source") {
       settings.file = value;
@@ -70,10 +70,10 @@ void Check(SqliteConnection& connection, const char* sql) {
 
 }  // namespace
 
-std::unique_ptr<ProviderConnection> OpenSqliteConnection(const ConnectionSpec& spec,
-                                                         std::string_view /*user*/,
-                                                         std::string_view /*password*/) {
-  const SqliteSettings settings = ReadSettings(spec);
+std::unique_ptr<ProviderConnection> OpenSqliteConnection(
+    const ConnectionSettings& connection_string, std::string_view /*user*/,
+    std::string_view /*password*/) {
+  const SqliteSettings settings = ReadSettings(connection_string);
   const bool memory = settings.file == kMemory;
   if (!memory && !settings.create) {
     std::error_code error;

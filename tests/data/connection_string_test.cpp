@@ -10,23 +10,23 @@ namespace {
 using Options = std::vector<std::pair<std::string, std::string>>;
 
 TEST(ConnectionStringTest, KeywordFormNormalisesKeysAndTrimsOrUnquotesValues) {
-  const ConnectionSpec spec = ParseConnectionString(
+  const ConnectionSettings settings = ParseConnectionString(
       " Provider = SQLite ;;DATA   SOURCE= ' my;file.db ' ; Busy_Timeout=10; quote=\"a\"\"b\";");
-  EXPECT_EQ(spec.provider, "SQLite");
-  EXPECT_EQ(spec.options, (Options{{"provider", "SQLite"},
+  EXPECT_EQ(settings.provider, "SQLite");
+  EXPECT_EQ(settings.options, (Options{{"provider", "SQLite"},
                                    {"data source", " my;file.db "},
                                    {"busy timeout", "10"},
                                    {"quote", "a\"b"}}));
-  EXPECT_EQ(spec.Find("data source"), " my;file.db ");
-  EXPECT_FALSE(spec.Find("mode").has_value());
+  EXPECT_EQ(settings.Find("data source"), " my;file.db ");
+  EXPECT_FALSE(settings.Find("mode").has_value());
 }
 
 TEST(ConnectionStringTest, UrlFormTakesTheSchemeAsProvider) {
   EXPECT_EQ(ParseConnectionString("sqlite:/tmp/a b.db").options,
             (Options{{"provider", "sqlite"}, {"data source", "/tmp/a b.db"}}));
-  const ConnectionSpec spec = ParseConnectionString("SQLite:rel/x.db?mode=create&&busy_timeout=5");
-  EXPECT_EQ(spec.provider, "SQLite");
-  EXPECT_EQ(spec.options, (Options{{"provider", "SQLite"},
+  const ConnectionSettings settings = ParseConnectionString("SQLite:rel/x.db?mode=create&&busy_timeout=5");
+  EXPECT_EQ(settings.provider, "SQLite");
+  EXPECT_EQ(settings.options, (Options{{"provider", "SQLite"},
                                    {"data source", "rel/x.db"},
                                    {"mode", "create"},
                                    {"busy timeout", "5"}}));
