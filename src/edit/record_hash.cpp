@@ -25,16 +25,19 @@ std::string ShownValues(const DbViewState& s, Recordset& recordset) {
     ++column;
     if (!IsSavedField(s, field, column)) continue;
     AppendPiece(text, field.Name());
-    if (EditorKindOf(field.Type()) == EditorKind::kCheckBox) {
-      AppendPiece(text, IsStoredTrue(s, field) ? "1" : "0");
-    } else {
-      AppendPiece(text, StoredEditorText(s, field));
-    }
+    AppendPiece(text, ShownFieldText(s, field));
   }
   return text;
 }
 
 }  // namespace
+
+std::string ShownFieldText(const DbViewState& s, Field& field) {
+  if (EditorKindOf(field.Type()) == EditorKind::kCheckBox) {
+    return IsStoredTrue(s, field) ? "1" : "0";
+  }
+  return StoredEditorText(s, field);
+}
 
 std::string RecordHash(const DbViewState& s, Recordset& recordset) {
   return SignStatement(PageSigningSecret(s), ShownValues(s, recordset));

@@ -13,6 +13,9 @@
 
 namespace kelvo::detail {
 
+// The text the hash takes of one field of the current record: "1" or "0" for a check box,
+// else the text its editor shows.
+std::string ShownFieldText(const DbViewState& s, Field& field);
 // The hash of the recordset's current record, as lower-case hex. Throws when a value cannot
 // be read.
 std::string RecordHash(const DbViewState& s, Recordset& recordset);

@@ -1,6 +1,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "component/captions.h"
@@ -31,16 +32,20 @@ class RecordSave {
   bool AddNew();
   bool CheckRecord();
   bool AssignFields();
-  bool AssignField(Field& field, const std::string& posted);
+  bool AssignField(Field& field, int column, const std::string& posted);
   bool IsUntouched(Field& field, int column, const std::string& posted);
   std::optional<std::size_t> KeyPosition(std::string_view name) const;
   bool Write();
+  bool KeptFieldsUnchanged();
   void RefuseChangedRecord();
 
   DbViewState& s_;
   PostedChange& change_;
   std::vector<std::string> keys_;
   std::shared_ptr<Recordset> recordset_;
+  // The column and shown text, as read, of each field the posted hash covers and this save
+  // has not written.
+  std::vector<std::pair<int, std::string>> kept_;
 };
 
 bool RecordSave::Run() {
@@ -57,7 +62,7 @@ bool RecordSave::Run() {
   WriteTransaction transaction(*EditConnection(s_));
   if (!Open(statement)) return false;
   if (!(change_.inserting ? AddNew() : CheckRecord())) return false;
-  if (!AssignFields() || !Write()) return false;
+  if (!AssignFields() || !Write() || !KeptFieldsUnchanged()) return false;
   transaction.Commit();
   recordset_->Close();
   s_.mvarStatusText = "&nbsp;" + MessageText(s_, change_.inserting ? MsgNewSaved : MsgSaved);
@@ -99,9 +104,15 @@ bool RecordSave::CheckRecord() {
     throw Error(errc::kInvalidCall, "The key matches more than one record; nothing was saved");
   }
   const std::optional<std::string> posted_hash = PostedValue(s_, RecordHashName(s_));
-  if (posted_hash && !IsRecordHashCurrent(s_, *recordset_, *posted_hash)) {
+  if (!posted_hash) return true;
+  if (!IsRecordHashCurrent(s_, *recordset_, *posted_hash)) {
     RefuseChangedRecord();
     return false;
+  }
+  int column = 0;
+  for (Field& field : recordset_->Fields()) {
+    ++column;
+    if (IsSavedField(s_, field, column)) kept_.emplace_back(column, ShownFieldText(s_, field));
   }
   return true;
 }
@@ -146,19 +157,23 @@ bool RecordSave::AssignFields() {
         if (!change_.inserting) continue;
         posted = "";
       }
+      // A new record's field that is still Empty is one the database assigns (a serial or
+      // identity key): left blank, it is left out of the insert rather than required.
+      if (change_.inserting && posted->empty() && field.Value().IsEmpty()) continue;
       if (!change_.inserting && IsUntouched(field, column, *posted)) continue;
     }
-    if (!AssignField(field, *posted)) return false;
+    if (!AssignField(field, column, *posted)) return false;
   }
   return true;
 }
 
-bool RecordSave::AssignField(Field& field, const std::string& posted) {
+bool RecordSave::AssignField(Field& field, int column, const std::string& posted) {
   const bool nullable = (field.Attributes() & ado::adFldIsNullable) != 0;
   RuleOutcome outcome = ApplyFieldRule(field.Type(), posted, nullable, PageLocale(s_));
   switch (outcome.kind) {
     case RuleOutcome::kAssign:
       field.SetValue(outcome.value);
+      std::erase_if(kept_, [column](const auto& kept) { return kept.first == column; });
       return true;
     case RuleOutcome::kSkip:
       return true;
@@ -186,6 +201,19 @@ bool RecordSave::Write() {
   AppendError(s_, "Update failed: " + failure->description(), "<br>");
   s_.mvarStatusText = NotSavedStatus(failure->description());
   return false;
+}
+
+// The hash was checked on reading, and the update only matches the fields it writes; another
+// server's save of other fields can commit in between, and the row would then mix the two.
+// The row as written holds what that save committed, so the kept fields must read as before.
+bool RecordSave::KeptFieldsUnchanged() {
+  for (const auto& [column, shown] : kept_) {
+    if (ShownFieldText(s_, recordset_->Fields().Item(column - 1)) != shown) {
+      RefuseChangedRecord();
+      return false;
+    }
+  }
+  return true;
 }
 
 void RecordSave::RefuseChangedRecord() {
