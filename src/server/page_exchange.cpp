@@ -68,16 +68,17 @@ bool PageExchange::Pump(const std::function<bool(const char*, std::size_t)>& wri
     finished = true;
     return !failed_;
   }
-  std::string chunk;
-  chunk.swap(queue_);
+  // The two buffers trade places, so neither is allocated anew for every chunk.
+  outgoing_.clear();
+  outgoing_.swap(queue_);
   lock.unlock();
   changed_.notify_all();
-  if (!write(chunk.data(), chunk.size())) {
+  if (!write(outgoing_.data(), outgoing_.size())) {
     Release();
     return false;
   }
   lock.lock();
-  streamed_bytes_ += chunk.size();
+  streamed_bytes_ += outgoing_.size();
   return true;
 }
 

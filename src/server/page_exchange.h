@@ -63,7 +63,8 @@ class PageExchange final : public ResponseSink {
   bool done_ = false;
   bool failed_ = false;
   bool released_ = false;
-  std::string queue_;  // streamed bytes not yet taken by the connection
+  std::string queue_;     // streamed bytes not yet taken by the connection
+  std::string outgoing_;  // the bytes the connection is writing; touched by the connection only
   std::uint64_t streamed_bytes_ = 0;
 };
 

@@ -27,8 +27,8 @@ TEST_F(ExcelExportTest, SendsTheWholeResultAsAnAttachment) {
   EXPECT_EQ(page.status, 200);
   EXPECT_EQ(Header(page, "Content-Type"), "application/vnd.ms-excel");
   EXPECT_EQ(Header(page, "content-disposition"), "attachment; filename=KelvoExcelExport.xls");
-  EXPECT_EQ(page.output.rfind("<table border=1>\r\n<tr>\r\n<th  >id</th>\r\n<th  >name</th>\r\n", 0),
-            0u)
+  EXPECT_EQ(
+      page.output.rfind("<table border=1>\r\n<tr>\r\n<th  >id</th>\r\n<th  >name</th>\r\n", 0), 0u)
       << page.output.substr(0, 200);
   EXPECT_NE(page.output.find("<tr>\r\n<td    align=\"right\" >45</td>\r\n<td    >item 45</td>\r\n"),
             std::string::npos);
@@ -38,7 +38,8 @@ TEST_F(ExcelExportTest, SendsTheWholeResultAsAnAttachment) {
 
 TEST_F(ExcelExportTest, SortClauseIsAppendedAsPosted) {
   MakeTable(3);
-  const RenderedPage page = Export(nullptr, "Vexmo1ToExcel.x=1&Vexmo1OrderByFields=1&Vexmo1OrderByDesc=1");
+  const RenderedPage page =
+      Export(nullptr, "Vexmo1ToExcel.x=1&Vexmo1OrderByFields=1&Vexmo1OrderByDesc=1");
   EXPECT_LT(page.output.find(">3</td>"), page.output.find(">1</td>"));
   const RenderedPage twice = Export([](DbView& v) {
     v.SetSql("SELECT * FROM T ORDER BY id");
@@ -93,11 +94,13 @@ TEST_F(ExcelExportTest, AFailureAfterStreamingEndsWithAnIncompleteRow) {
   MakeTable(1);
   // Enough rows to start streaming, then a row the database fails to compute.
   Execute("CREATE TABLE W (t TEXT)");
-  Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-          "INSERT INTO W SELECT printf('%040d', i) FROM n");
+  Execute(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+      "INSERT INTO W SELECT printf('%040d', i) FROM n");
   const RenderedPage page = Export([](DbView& v) {
-    v.SetSql("SELECT t, CASE WHEN rowid = 2999 THEN abs(-9223372036854775808) ELSE 1 END AS x "
-             "FROM W");
+    v.SetSql(
+        "SELECT t, CASE WHEN rowid = 2999 THEN abs(-9223372036854775808) ELSE 1 END AS x "
+        "FROM W");
   });
   EXPECT_NE(page.errors.find("integer overflow in WriteExcelTable<br>"), std::string::npos);
   EXPECT_EQ(page.status, 200);
@@ -105,6 +108,18 @@ TEST_F(ExcelExportTest, AFailureAfterStreamingEndsWithAnIncompleteRow) {
   EXPECT_TRUE(page.output.ends_with(
       "<tr><td>The export is incomplete: integer overflow</td></tr>\r\n</table>"))
       << page.output.substr(page.output.size() - 200);
+  // Every row read before the failing one is sent, whole, ahead of the report: the header and
+  // rows 1 to 2998.
+  const std::size_t report = page.output.find("<tr><td>The export is incomplete");
+  std::size_t rows = 0;
+  for (std::size_t at = page.output.find("<tr>\r\n"); at < report;
+       at = page.output.find("<tr>\r\n", at + 1)) {
+    ++rows;
+  }
+  EXPECT_EQ(rows, 2999u);
+  const std::size_t last_row = page.output.rfind("<tr>\r\n", report);
+  EXPECT_NE(page.output.find(std::string(36, '0') + "2998</td>", last_row), std::string::npos);
+  EXPECT_TRUE(page.output.substr(0, report).ends_with("</tr>\r\n"));
 }
 
 }  // namespace
