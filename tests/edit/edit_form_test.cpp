@@ -130,14 +130,15 @@ TEST_F(EditFormTest, CaptionsWidthsAndCellTags) {
   s_.THTag = "align=right";
   s_.FormDisplayFieldNames = "Key,Name";
   std::string html = Form();
-  EXPECT_NE(html.find("<th class=\"KLVOTableFormDataEdit\" align=right width=\"30%\">Key</th>"
+  EXPECT_NE(html.find("<th class=\"KLVOTableFormDataEdit\" align=right width=\"30%\"><span "
+                      "class=\"KelvoRequiredFieldLabel\">Key</span></th>"
                       "<td class=\"KLVOTableFormDataEdit\" valign=top nowrap width=\"30%\">"),
             std::string::npos)
       << html;
   s_.DisplayHeader = false;
   html = Form();
   EXPECT_EQ(html.find("<th"), std::string::npos);
-  EXPECT_NE(html.find("<td class=\"KLVOTableFormDataEdit\" valign=top nowrap><input"),
+  EXPECT_NE(html.find("<td class=\"KLVOTableFormDataEdit\" valign=top nowrap><nobr><input"),
             std::string::npos);
 }
 

@@ -1,11 +1,13 @@
-// Fixtures of the edit tests, over a real SQLite table P with a field of every class of value
-// rule: whole numbers (id, qty), fractional numbers (price), dates (born), Booleans (active),
-// long text (notes), long binary (photo) and other text (name, NOT NULL; tag).
+// Fixtures of the edit tests, over a real table P (on the provider that support/test_database.h
+// chooses) with a field of every class of value rule: whole numbers (id, qty), fractional
+// numbers (price), dates (born), Booleans (active), long text (notes), long binary (photo) and
+// other text (name, NOT NULL; tag).
 #ifndef KELVO_TESTS_EDIT_EDIT_PAGE_H_
 #define KELVO_TESTS_EDIT_EDIT_PAGE_H_
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +17,12 @@
 #include "kelvo/host.h"
 #include "support/grid_page.h"
 #include "support/temp_dir.h"
+#include "support/test_database.h"
 
 namespace kelvo::testing {
 
-// Creates P with the rows (1, 'Ann', 3, 2.5, '1990-05-01', 1, 'note', x'00FF', 'a') and
-// (2, 'Bob', NULL, NULL, NULL, 0, NULL, NULL, NULL).
+// Creates P with the rows (1, 'Ann', 3, 2.5, '1990-05-01', TRUE, 'note', 00FF, 'a') and
+// (2, 'Bob', NULL, NULL, NULL, FALSE, NULL, NULL, NULL); a key the database assigns comes next.
 void CreatePeople(Connection& connection);
 
 // The rows of a query, each value as text ("NULL" for null, binary data in hex).
@@ -31,7 +34,7 @@ using Configure = std::function<void(DbView&)>;
 // Whole pages: a grid listing P whose records are edited, saved, added and deleted.
 class EditPageTest : public GridPageTest {
  protected:
-  EditPageTest();
+  void SetUp() override;
 
   // The grid lists "SELECT id, name FROM P"; records are shown and edited through
   // "SELECT * FROM P"
@@ -55,6 +58,7 @@ class EditPageTest : public GridPageTest {
 class EditStateTest : public ::testing::Test {
  protected:
   EditStateTest();
+  void SetUp() override;
 
   // Replaces the page with one serving `request`; the grid state is kept.
   void UseRequest(RequestData request);
@@ -64,6 +68,7 @@ class EditStateTest : public ::testing::Test {
   std::string Written();
 
   TempDir dir_;
+  std::optional<TestDatabase> database_;  // outlives the connection and recordsets
   std::unique_ptr<MemoryPage> page_;
   detail::DbViewState s_;
   std::shared_ptr<Connection> connection_;

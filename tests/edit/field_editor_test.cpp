@@ -18,9 +18,10 @@ class FieldEditorTest : public EditStateTest {
 };
 
 TEST_F(FieldEditorTest, TextInputsAreSizedByTheirField) {
-  connection_->Execute(
-      "CREATE TABLE S (id INTEGER PRIMARY KEY, short VARCHAR(10), "
-      "long VARCHAR(100), free)");
+  // `free` is text of no declared size: SQLite's column without a type, PostgreSQL's varchar.
+  connection_->Execute("CREATE TABLE S (id " + KeyType() +
+                       ", short VARCHAR(10), long VARCHAR(100), free" +
+                       (OnPostgres() ? " VARCHAR" : "") + ")");
   connection_->Execute("INSERT INTO S VALUES (1, 'a', 'b', 'c')");
   recordset_ = Open("SELECT * FROM S");
   FieldCollection& fields = recordset_->Fields();
@@ -37,8 +38,8 @@ TEST_F(FieldEditorTest, TextInputsAreSizedByTheirField) {
             std::string::npos);
   s_.UseCSS = false;
   EXPECT_EQ(detail::GetFormEditField(s_, fields.Item("id"), 1),
-            "<input size=20 type=\"text\" id=\"Vexmo1_Form_id\" name=\"Vexmo1_Form_id\" "
-            "value=\"1\" maxlength=\"20\">\r\n");
+            "<nobr><input size=20 type=\"text\" id=\"Vexmo1_Form_id\" name=\"Vexmo1_Form_id\" "
+            "value=\"1\" maxlength=\"20\">&nbsp;*&nbsp;</nobr>\r\n");
 }
 
 TEST_F(FieldEditorTest, EachTypeHasItsControl) {

@@ -9,14 +9,17 @@ namespace {
 using LostUpdateTest = EditPageTest;
 
 TEST_F(LostUpdateTest, TheSecondOfTwoSavesIsRefusedAndTheFirstStands) {
-  BrowserForm first(OpenEdit("1", Editing()).output);
-  BrowserForm second(OpenEdit("1", Editing()).output);
+  // The refused form shows the record at the page's position: without an order, PostgreSQL
+  // lists an updated row last.
+  const Configure ordered = Editing([](DbView& v) { v.SetOrderByFields("id"); });
+  BrowserForm first(OpenEdit("1", ordered).output);
+  BrowserForm second(OpenEdit("1", ordered).output);
   first.Set("Vexmo1_Form_name", "Annie");
-  EXPECT_NE(Press(first, "Vexmo1FormUpdate", Editing()).output.find("[Record saved ok]"),
+  EXPECT_NE(Press(first, "Vexmo1FormUpdate", ordered).output.find("[Record saved ok]"),
             std::string::npos);
 
   second.Set("Vexmo1_Form_qty", "8");
-  const RenderedPage refused = Press(second, "Vexmo1FormUpdate", Editing());
+  const RenderedPage refused = Press(second, "Vexmo1FormUpdate", ordered);
   EXPECT_NE(
       refused.output.find("&nbsp;Record WAS NOT SAVED. It was changed by another user.</td></tr>"),
       std::string::npos);
@@ -28,7 +31,7 @@ TEST_F(LostUpdateTest, TheSecondOfTwoSavesIsRefusedAndTheFirstStands) {
   EXPECT_EQ(current.Value("Vexmo1_Form_name"), "Annie");
   EXPECT_EQ(current.Value("Vexmo1_Form_qty"), "3");
   current.Set("Vexmo1_Form_qty", "8");
-  EXPECT_NE(Press(current, "Vexmo1FormUpdate", Editing()).output.find("[Record saved ok]"),
+  EXPECT_NE(Press(current, "Vexmo1FormUpdate", ordered).output.find("[Record saved ok]"),
             std::string::npos);
   EXPECT_EQ(Rows("SELECT name, qty FROM P WHERE id = 1"),
             (std::vector<std::vector<std::string>>{{"Annie", "8"}}));
@@ -51,7 +54,8 @@ TEST_F(LostUpdateTest, ChangesToFieldsTheFormCannotSaveDoNotConflict) {
     v.SetFormFieldsHide("notes");
   });
   BrowserForm form(OpenEdit("1", configure).output);
-  Execute("UPDATE P SET tag = 'z', notes = 'elsewhere', photo = x'01' WHERE id = 1");
+  Execute("UPDATE P SET tag = 'z', notes = 'elsewhere', photo = " + BinaryLiteral("01") +
+          " WHERE id = 1");
   form.Set("Vexmo1_Form_qty", "6");
   EXPECT_NE(Press(form, "Vexmo1FormUpdate", configure).output.find("[Record saved ok]"),
             std::string::npos);

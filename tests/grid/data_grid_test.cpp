@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "component/captions.h"
 #include "component/db_view_state.h"
 #include "format/cell_tables.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/host.h"
 #include "support/temp_dir.h"
+#include "support/test_database.h"
 
 namespace kelvo::detail {
 namespace {
@@ -19,9 +22,14 @@ class DataGridTest : public ::testing::Test {
     SetLanguage(s_, "ENG");
     s_.VexmoConnection = std::make_shared<DBConnection>();
     connection_ = s_.VexmoConnection->Connection();
-    connection_->Open("sqlite:" + dir_.File("g.db") + "?mode=create");
-    connection_->Execute(
-        "CREATE TABLE G (id INTEGER PRIMARY KEY, name VARCHAR(20), price REAL, notes TEXT)");
+  }
+
+  void SetUp() override {
+    KELVO_SKIP_WITHOUT_PROVIDER();
+    database_.emplace(dir_, "g.db");
+    connection_->Open(database_->ConnectionString());
+    connection_->Execute("CREATE TABLE G (id " + testing::KeyType() +
+                         ", name VARCHAR(20), price DOUBLE PRECISION, notes TEXT)");
   }
 
   void AddRows(int count, const std::string& name = "n") {
@@ -42,6 +50,7 @@ class DataGridTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
+  std::optional<testing::TestDatabase> database_;  // outlives the connection and recordsets
   MemoryPage page_;
   DbViewState s_;
   std::shared_ptr<Connection> connection_;

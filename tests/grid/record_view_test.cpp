@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "component/captions.h"
 #include "component/db_view_state.h"
 #include "component/web_encoding.h"
@@ -9,6 +11,7 @@
 #include "kelvo/db_connection.h"
 #include "kelvo/host.h"
 #include "support/temp_dir.h"
+#include "support/test_database.h"
 
 namespace kelvo::detail {
 namespace {
@@ -20,8 +23,13 @@ class RecordViewTest : public ::testing::Test {
     SetLanguage(s_, "ENG");
     s_.VexmoConnection = std::make_shared<DBConnection>();
     connection_ = s_.VexmoConnection->Connection();
-    connection_->Open("sqlite:" + dir_.File("v.db") + "?mode=create");
-    connection_->Execute("CREATE TABLE V (id INTEGER PRIMARY KEY, name VARCHAR(20))");
+  }
+
+  void SetUp() override {
+    KELVO_SKIP_WITHOUT_PROVIDER();
+    database_.emplace(dir_, "v.db");
+    connection_->Open(database_->ConnectionString());
+    connection_->Execute("CREATE TABLE V (id " + testing::KeyType() + ", name VARCHAR(40))");
     connection_->Execute("INSERT INTO V VALUES (7, '<b>Tea</b>'), (8, 'Milk'), (9, 'Water')");
   }
 
@@ -42,6 +50,7 @@ class RecordViewTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
+  std::optional<testing::TestDatabase> database_;  // outlives the connection and recordsets
   MemoryPage page_;
   DbViewState s_;
   std::shared_ptr<Connection> connection_;

@@ -31,7 +31,7 @@ std::string Row(int n, const std::string& name, const std::string& price) {
 }
 
 TEST_F(FirstRequestPageTest, MatchesTheDocumentedPage) {
-  Execute("CREATE TABLE P3 (id INTEGER PRIMARY KEY, name VARCHAR(20), price REAL)");
+  Execute("CREATE TABLE P3 (id " + KeyType() + ", name VARCHAR(20), price DOUBLE PRECISION)");
   Execute("INSERT INTO P3 VALUES (1, 'Tea', 2.5), (2, 'Coffee', 3), (3, 'Milk', NULL)");
   const RenderedPage page = Get({}, [](DbView& v) { v.SetSql("SELECT * FROM P3"); });
   const std::string bar_class = " class=\"KLVOTableNavBar\" ";

@@ -2,11 +2,11 @@
 
 namespace kelvo::testing {
 
-GridPageTest::GridPageTest() : database_(dir_.File("grid.db")) {
-  options_.signing_secret = "test secret";
-  Connection connection;
-  connection.Open("sqlite:" + database_ + "?mode=create");
-  connection.Close();
+GridPageTest::GridPageTest() { options_.signing_secret = "test secret"; }
+
+void GridPageTest::SetUp() {
+  KELVO_SKIP_WITHOUT_PROVIDER();
+  database_.emplace(dir_, "grid.db");
 }
 
 void GridPageTest::Execute(const std::string& statement) {
@@ -19,7 +19,7 @@ void GridPageTest::Execute(const std::string& statement) {
 void GridPageTest::MakeTable(int rows) {
   Connection connection;
   connection.Open(ConnectionString());
-  connection.Execute("CREATE TABLE T (id INTEGER PRIMARY KEY, name TEXT, price REAL)");
+  connection.Execute("CREATE TABLE T (id " + KeyType() + ", name TEXT, price DOUBLE PRECISION)");
   connection.BeginTrans();
   for (int i = 1; i <= rows; ++i) {
     const Variant values[] = {Variant(i), Variant("item " + std::to_string(i)), Variant(i * 1.5)};

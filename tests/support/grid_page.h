@@ -1,19 +1,21 @@
-// Renders grid pages over a real SQLite file through the in-memory host, for the driver's
-// tests.
+// Renders grid pages over a real database (an SQLite file, or a schema on the PostgreSQL test
+// server; see test_database.h) through the in-memory host, for the driver's tests.
 #ifndef KELVO_TESTS_SUPPORT_GRID_PAGE_H_
 #define KELVO_TESTS_SUPPORT_GRID_PAGE_H_
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "kelvo/data.h"
 #include "kelvo/db_view.h"
 #include "kelvo/error.h"
 #include "kelvo/host.h"
 #include "support/temp_dir.h"
+#include "support/test_database.h"
 
 namespace kelvo::testing {
 
@@ -29,12 +31,15 @@ struct RenderedPage {
 class GridPageTest : public ::testing::Test {
  protected:
   GridPageTest();
+  // Makes the test database; the test skips when its provider cannot be tested here. Fixtures
+  // that override it call it first and stop when IsSkipped().
+  void SetUp() override;
 
-  // Runs statements on the test database (a table T(id INTEGER PRIMARY KEY, name TEXT,
-  // price REAL) with `rows` rows is made by MakeTable).
+  // Runs statements on the test database (a table T(id integer key, name TEXT, price DOUBLE
+  // PRECISION) with `rows` rows is made by MakeTable).
   void Execute(const std::string& statement);
   void MakeTable(int rows);
-  std::string ConnectionString() const { return "sqlite:" + database_; }
+  const std::string& ConnectionString() const { return database_->ConnectionString(); }
 
   // Renders one request of page /list.asp; `configure` sets the grid's properties after
   // `sql` = "SELECT * FROM T" (which it may replace); `inspect` runs after rendering, while the
@@ -51,7 +56,7 @@ class GridPageTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  std::string database_;
+  std::optional<TestDatabase> database_;
   PageOptions options_;
 };
 
