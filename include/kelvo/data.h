@@ -176,6 +176,9 @@ class KELVO_EXPORT Field {
   // The current row's value; Null for no data. Throws Error(errc::kNoCurrentRecord) when
   // there is no current row, Error(errc::kClosedObject) once the recordset is closed.
   Variant Value() const;
+  // Value, read into `into`: text reuses the storage `into` holds, so a loop that keeps one
+  // Variant per field reads row after row without allocating. Throws as Value does.
+  void ReadValue(Variant& into) const;
   // Sets the value of the pending row (after AddNew, or on an updatable cursor, where the
   // first change starts editing the current row): text, Null or a Boolean, converted to the
   // column's type; other Variant kinds (numbers, Date, Currency, Decimal, Bytes) are converted
@@ -289,7 +292,7 @@ class KELVO_EXPORT Recordset final : public Object {
 
  private:
   data::CursorCore& OpenCursorCore() const;  // throws Error(errc::kClosedObject) when closed
-  void SkipTo(long record);                   // steps a just-opened cursor to `record`
+  void SkipTo(long record);                  // steps a just-opened cursor to `record`
 
   long max_records_ = 0;
   long first_record_ = 1;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -84,6 +85,26 @@ class KELVO_EXPORT Variant {
   template <class T>
   Variant(std::shared_ptr<T> v) : value_(ObjectRef(std::move(v))) {}
 
+  // Make this variant hold a new value, overwriting a value of the same kind in place: a loop
+  // that reads row after row into one Variant then neither allocates (text reuses its storage
+  // unless a value outgrows the ones before) nor destroys and rebuilds the value.
+  template <class T>
+  requires std::is_trivially_copyable_v<T>
+  void Assign(T v) {
+    if (T* held = std::get_if<T>(&value_)) {
+      *held = v;
+    } else {
+      value_.template emplace<T>(v);
+    }
+  }
+  void AssignString(std::string_view text) {
+    if (auto* held = std::get_if<std::string>(&value_)) {
+      held->assign(text);
+    } else {
+      value_.emplace<std::string>(text);
+    }
+  }
+
   VarType type() const noexcept { return static_cast<VarType>(value_.index()); }
   bool IsEmpty() const noexcept { return type() == VarType::kEmpty; }
   bool IsNull() const noexcept { return type() == VarType::kNull; }
@@ -120,8 +141,8 @@ class KELVO_EXPORT Variant {
   [[noreturn]] static void ThrowTypeMismatch();
 
   // The order of the alternatives is the order of VarType.
-  std::variant<std::monostate, NullTag, bool, std::int32_t, std::int64_t, double, Currency,
-               Decimal, Date, std::string, Bytes, ObjectRef>
+  std::variant<std::monostate, NullTag, bool, std::int32_t, std::int64_t, double, Currency, Decimal,
+               Date, std::string, Bytes, ObjectRef>
       value_;
 };
 

@@ -49,6 +49,14 @@ class CursorCore {
     RequireOpen();
     return DoValue(ordinal);
   }
+  void ReadValue(int ordinal, Variant& into) const {
+    if (streaming_ != nullptr) {
+      streaming_->ReadValue(ordinal, into);
+      return;
+    }
+    RequireOpen();
+    into = DoValue(ordinal);
+  }
   long ActualSize(int ordinal) const {
     RequireOpen();
     return DoActualSize(ordinal);

@@ -9,6 +9,8 @@ long Field::ActualSize() const { return cursor_->ActualSize(ordinal_); }
 
 Variant Field::Value() const { return cursor_->Value(ordinal_); }
 
+void Field::ReadValue(Variant& into) const { cursor_->ReadValue(ordinal_, into); }
+
 void Field::SetValue(const Variant& value) { cursor_->SetValue(ordinal_, value); }
 
 Field& FieldCollection::Item(int ordinal) {

@@ -79,8 +79,8 @@ std::optional<Date> ParseIsoDate(std::string_view text) {
     const auto read = text.size() >= 10 ? ReadDay(text) : std::nullopt;
     if (!read) return std::nullopt;
     day = *read;
-    if (text.size() > 10 &&
-        ((text[10] != ' ' && text[10] != 'T') || text.size() < 16 || !ReadTime(text, 11, time))) {
+    if (text.size() == 10) return Date{static_cast<double>(day)};  // the common case: no time
+    if (((text[10] != ' ' && text[10] != 'T') || text.size() < 16 || !ReadTime(text, 11, time))) {
       return std::nullopt;
     }
   }

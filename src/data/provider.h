@@ -68,6 +68,8 @@ class ProviderStatement {
 
   // The current row's column, typed as DescribeColumns said.
   virtual Variant Value(int column) const = 0;
+  // Value, read into `into`; a provider may reuse the text storage `into` holds.
+  virtual void ReadValue(int column, Variant& into) const { into = Value(column); }
   // The current row's column as the database holds it.
   virtual Variant Stored(int column) const = 0;
   // Bytes of the current row's column; 0 for no data.
@@ -116,8 +118,8 @@ class ProviderConnection {
 
 // Opens a connection with the provider the connection string names. Throws Error for an
 // unknown provider or a connection the database refuses.
-std::unique_ptr<ProviderConnection> OpenProvider(const ConnectionSettings& settings, std::string_view user,
-                                                 std::string_view password);
+std::unique_ptr<ProviderConnection> OpenProvider(const ConnectionSettings& settings,
+                                                 std::string_view user, std::string_view password);
 
 }  // namespace kelvo::data
 

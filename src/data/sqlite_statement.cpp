@@ -105,6 +105,11 @@ Variant SqliteStatement::Value(int column) const {
                     classes_[static_cast<size_t>(column)]);
 }
 
+void SqliteStatement::ReadValue(int column, Variant& into) const {
+  ReadTypedValue(sqlite3_column_value(statement_, column), classes_[static_cast<size_t>(column)],
+                 into);
+}
+
 Variant SqliteStatement::Stored(int column) const {
   return StoredValue(sqlite3_column_value(statement_, column));
 }

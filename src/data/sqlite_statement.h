@@ -26,6 +26,7 @@ class SqliteStatement final : public ProviderStatement {
   long Execute() override;
   std::vector<ColumnInfo> DescribeColumns() override;
   Variant Value(int column) const override;
+  void ReadValue(int column, Variant& into) const override;
   Variant Stored(int column) const override;
   long ActualSize(int column) const override;
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "data/iso_date.h"
 #include "kelvo/variant.h"
 
 namespace kelvo::data {
@@ -40,8 +41,8 @@ Variant DateOrText(std::string_view text);
 // runs for every field of every row, so numbers and text read as stored are made here, inline,
 // and the sqlite3_value accessors take no lock. (The connection is used by one thread at a
 // time, so the unprotected value is safe to read.)
-[[gnu::always_inline]] inline Variant TypedValue(sqlite3_value* value, ValueClass value_class) {
-  const int storage = sqlite3_value_type(value);
+[[gnu::always_inline]] inline Variant TypedValue(sqlite3_value* value, int storage,
+                                                 ValueClass value_class) {
   if (value_class == ValueClass::kDate && storage == SQLITE_TEXT) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
     return DateOrText(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value))));
@@ -69,6 +70,38 @@ Variant DateOrText(std::string_view text);
     }
   }
   return ConvertedValue(value, value_class);
+}
+[[gnu::always_inline]] inline Variant TypedValue(sqlite3_value* value, ValueClass value_class) {
+  return TypedValue(value, sqlite3_value_type(value), value_class);
+}
+// TypedValue, read into `into`: numbers, text and dates overwrite a value of the same kind in
+// place, so reading row after row into one Variant per column neither allocates nor rebuilds.
+[[gnu::always_inline]] inline void ReadTypedValue(sqlite3_value* value, ValueClass value_class,
+                                                  Variant& into) {
+  const int storage = sqlite3_value_type(value);
+  const bool as_stored = value_class <= ValueClass::kBinary;
+  if (storage == SQLITE_TEXT && (as_stored || value_class == ValueClass::kDate)) {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    const std::string_view text(bytes, static_cast<size_t>(sqlite3_value_bytes(value)));
+    if (as_stored) {
+      into.AssignString(text);
+    } else if (const auto date = ParseIsoDate(text)) {
+      into.Assign(*date);
+    } else {
+      into.AssignString(text);
+    }
+  } else if (storage == SQLITE_INTEGER && as_stored) {
+    const std::int64_t integer = sqlite3_value_int64(value);
+    if (integer >= INT32_MIN && integer <= INT32_MAX) {
+      into.Assign(static_cast<std::int32_t>(integer));
+    } else {
+      into.Assign(integer);
+    }
+  } else if (storage == SQLITE_FLOAT && (as_stored || value_class == ValueClass::kReal)) {
+    into.Assign(sqlite3_value_double(value));
+  } else {
+    into = TypedValue(value, storage, value_class);
+  }
 }
 // A stored value kept in a Variant, typed for its class.
 Variant TypedValue(const Variant& stored, ValueClass value_class);

@@ -1,5 +1,6 @@
 // Provider conformance: connections, statements, cursors, fields, types and procedures.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "data/conformance_fixture.h"
@@ -193,6 +194,51 @@ TEST_P(ProviderConformanceTest, ValuesRoundTripThroughBoundParameters) {
   for (int i = 0; i < 11; ++i) {
     EXPECT_TRUE(recordset->Fields().Item(i).Value().IsNull()) << "column " << i;
     EXPECT_EQ(recordset->Fields().Item(i).ActualSize(), 0) << "column " << i;
+  }
+}
+
+// Reading row after row into one Variant per column gives exactly what Value gives, whatever
+// follows what in a column: a whole number past 32 bits after a small one, Null after a value
+// and a value after Null, longer and shorter text, a date after a time of day.
+TEST_P(ProviderConformanceTest, ReadValueIntoReusedVariantsMatchesValue) {
+  db_->Execute("CREATE TABLE r (k " + Type(ColumnKind::kInteger) + ", b " +
+               Type(ColumnKind::kBigInt) + ", d " + Type(ColumnKind::kDouble) + ", n " +
+               Type(ColumnKind::kDecimal) + ", f " + Type(ColumnKind::kBoolean) + ", dt " +
+               Type(ColumnKind::kDate) + ", ts " + Type(ColumnKind::kDateTime) + ", s " +
+               Type(ColumnKind::kShortText) + ", l " + Type(ColumnKind::kLongText) + ", bin " +
+               Type(ColumnKind::kBinary) + ")");
+  const std::string long_text(300, 'x');
+  const Variant rows[][10] = {
+      {Variant(1), Variant(5), Variant(0.5), Variant(Decimal{"1.25"}), Variant(true),
+       Variant(MakeDate({2024, 2, 29, 0, 0, 0})), Variant(MakeDate({1899, 12, 30, 6, 0, 0})),
+       Variant("a"), Variant("short"), Variant(Bytes{1})},
+      {Variant(2), Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null(),
+       Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null()},
+      {Variant(3), Variant(std::int64_t{9'000'000'000}), Variant(-2.75), Variant(Decimal{"-3.5"}),
+       Variant(false), Variant(MakeDate({1850, 1, 1, 0, 0, 0})),
+       Variant(MakeDate({2001, 9, 9, 1, 46, 40})), Variant("a longer text, past inline storage"),
+       Variant(long_text), Variant(Bytes{2, 3, 4})},
+      {Variant(4), Variant(7), Variant(1e300), Variant(Decimal{"0"}), Variant(true),
+       Variant(MakeDate({9999, 12, 31, 0, 0, 0})), Variant(MakeDate({100, 1, 1, 23, 59, 59})),
+       Variant("b"), Variant("shorter again"), Variant(Bytes{})},
+  };
+  for (const auto& row : rows)
+    db_->Execute("INSERT INTO r VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", row);
+
+  for (const int cursor : {adOpenForwardOnly, adOpenStatic}) {
+    auto recordset = Query("SELECT * FROM r ORDER BY k", cursor);
+    std::vector<Variant> read(10);
+    int row = 0;
+    for (; !recordset->Eof(); recordset->MoveNext(), ++row) {
+      for (int i = 0; i < 10; ++i) {
+        const Field& field = recordset->Fields().Item(i);
+        field.ReadValue(read[static_cast<size_t>(i)]);
+        EXPECT_EQ(read[static_cast<size_t>(i)], field.Value())
+            << "cursor " << cursor << ", row " << row << ", column " << field.Name();
+      }
+    }
+    EXPECT_EQ(row, 4);
+    EXPECT_THROW(recordset->Fields().Item(0).ReadValue(read[0]), Error);
   }
 }
 
