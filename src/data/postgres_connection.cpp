@@ -143,7 +143,7 @@ std::string PostgresConnection::NullSafeEquals(std::string_view quoted_column) c
 
 Variant PostgresConnection::Typed(const Variant& stored, int type) const {
   if (!stored.IsString()) return stored;
-  return PostgresTyped(stored.AsString(), PostgresClassOf(type), money_decimals_);
+  return PostgresTyped(stored.AsString(), ValueClassOf(type), money_decimals_);
 }
 
 Variant PostgresConnection::ToStored(const Variant& value, int type) const {

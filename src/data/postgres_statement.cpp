@@ -57,7 +57,7 @@ void PostgresStatement::Describe() const {
         TypeOfColumn(PQftype(described.get(), field), PQfmod(described.get(), field));
     info.type = type.type;
     info.defined_size = type.defined_size;
-    columns[i].value_class = PostgresClassOf(type.type);
+    columns[i].value_class = ValueClassOf(type.type);
     const Oid table = PQftable(described.get(), field);
     const int number = PQftablecol(described.get(), field);
     if (table != InvalidOid && number != 0) {
@@ -223,8 +223,7 @@ Variant PostgresStatement::Value(int column) const {
   const auto cell = Cell(column);
   if (!cell) return Variant::Null();
   const auto index = static_cast<size_t>(column);
-  const PostgresClass value_class =
-      index < classes_.size() ? classes_[index] : PostgresClass::kText;
+  const ValueClass value_class = index < classes_.size() ? classes_[index] : ValueClass::kText;
   return PostgresTyped(*cell, value_class, connection_.money_decimals());
 }
 

@@ -61,7 +61,7 @@ class PostgresStatement final : public ProviderStatement {
   // The prepared description: one entry per result column.
   struct Column {
     ColumnInfo info;
-    PostgresClass value_class = PostgresClass::kText;
+    ValueClass value_class = ValueClass::kText;
   };
   mutable std::optional<std::vector<Column>> columns_;
 
@@ -71,7 +71,7 @@ class PostgresStatement final : public ProviderStatement {
   bool from_spill_ = false;  // the current row is in spilled_
   PostgresRowBuffer spilled_;
   std::optional<std::string> spilled_failure_;
-  std::vector<PostgresClass> classes_;  // per column; text until described
+  std::vector<ValueClass> classes_;  // per column; text until described
 };
 
 }  // namespace kelvo::data

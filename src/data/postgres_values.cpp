@@ -113,30 +113,30 @@ std::string_view WithoutZone(std::string_view text) {
   return text.substr(0, sign);
 }
 
-Variant TypedText(std::string_view text, PostgresClass value_class, int money_decimals) {
+Variant TypedText(std::string_view text, ValueClass value_class, int money_decimals) {
   switch (value_class) {
-    case PostgresClass::kWhole:
+    case ValueClass::kWhole:
       if (auto n = ParseWholeNumber(text)) return WholeVariant(*n);
       break;
-    case PostgresClass::kReal:
+    case ValueClass::kReal:
       if (auto d = ParseServerReal(text)) return Variant(*d);
       break;
-    case PostgresClass::kDecimal:
+    case ValueClass::kDecimal:
       if (auto decimal = ParseDecimalText(text)) return Variant(Decimal{std::move(*decimal)});
       break;
-    case PostgresClass::kCurrency:
+    case ValueClass::kCurrency:
       return TypedMoney(text, money_decimals);
-    case PostgresClass::kBoolean:
+    case ValueClass::kBoolean:
       if (text == "t") return Variant(true);
       if (text == "f") return Variant(false);
       break;
-    case PostgresClass::kDate:
+    case ValueClass::kDate:
       if (auto date = ParseIsoDate(WithoutZone(text))) return Variant(*date);
       break;
-    case PostgresClass::kBinary:
+    case ValueClass::kBinary:
       if (auto bytes = ParseHexBytes(text)) return Variant(std::move(*bytes));
       break;
-    case PostgresClass::kText:
+    case ValueClass::kText:
       break;
   }
   return Variant(text);
@@ -307,14 +307,14 @@ Variant DateFor(const Variant& value, int type) {
 Variant TextFor(const Variant& value, int type) {
   switch (value.type()) {
     case VarType::kString:
-      if (PostgresClassOf(type) == PostgresClass::kBinary) {
+      if (ValueClassOf(type) == ValueClass::kBinary) {
         const std::string& text = value.AsString();
         return Variant(HexText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
       }
       return Variant(CheckedText(value.AsString()));
     case VarType::kBinary: {
       const Bytes& bytes = value.AsBinary();
-      if (PostgresClassOf(type) == PostgresClass::kBinary) {
+      if (ValueClassOf(type) == ValueClass::kBinary) {
         return Variant(HexText(bytes.data(), bytes.size()));
       }
       return Variant(CheckedText(std::string(bytes.begin(), bytes.end())));
@@ -328,51 +328,15 @@ Variant TextFor(const Variant& value, int type) {
 
 }  // namespace
 
-PostgresClass PostgresClassOf(int type) {
-  switch (type) {
-    case adTinyInt:
-    case adSmallInt:
-    case adInteger:
-    case adBigInt:
-    case adUnsignedTinyInt:
-    case adUnsignedSmallInt:
-    case adUnsignedInt:
-    case adUnsignedBigInt:
-      return PostgresClass::kWhole;
-    case adSingle:
-    case adDouble:
-      return PostgresClass::kReal;
-    case adDecimal:
-    case adNumeric:
-    case adVarNumeric:
-      return PostgresClass::kDecimal;
-    case adCurrency:
-      return PostgresClass::kCurrency;
-    case adBoolean:
-      return PostgresClass::kBoolean;
-    case adDate:
-    case adDBDate:
-    case adDBTime:
-    case adDBTimeStamp:
-      return PostgresClass::kDate;
-    case adBinary:
-    case adVarBinary:
-    case adLongVarBinary:
-      return PostgresClass::kBinary;
-    default:
-      return PostgresClass::kText;
-  }
-}
-
-Variant PostgresTyped(std::string_view text, PostgresClass value_class, int money_decimals) {
+Variant PostgresTyped(std::string_view text, ValueClass value_class, int money_decimals) {
   return TypedText(text, value_class, money_decimals);
 }
 
 long PostgresValueSize(std::string_view text, int type) {
-  switch (PostgresClassOf(type)) {
-    case PostgresClass::kText:
+  switch (ValueClassOf(type)) {
+    case ValueClass::kText:
       return static_cast<long>(text.size());
-    case PostgresClass::kBinary:
+    case ValueClass::kBinary:
       return text.size() >= 2 ? static_cast<long>((text.size() - 2) / 2) : 0;
     default:
       return TypeWidth(type);
@@ -381,17 +345,17 @@ long PostgresValueSize(std::string_view text, int type) {
 
 Variant PostgresStoredFor(const Variant& value, int type) {
   if (value.IsEmpty() || value.IsNull()) return Variant::Null();
-  switch (PostgresClassOf(type)) {
-    case PostgresClass::kWhole:
+  switch (ValueClassOf(type)) {
+    case ValueClass::kWhole:
       return WholeFor(value);
-    case PostgresClass::kReal:
+    case ValueClass::kReal:
       return RealFor(value);
-    case PostgresClass::kDecimal:
-    case PostgresClass::kCurrency:
+    case ValueClass::kDecimal:
+    case ValueClass::kCurrency:
       return DecimalFor(value);
-    case PostgresClass::kBoolean:
+    case ValueClass::kBoolean:
       return BooleanFor(value);
-    case PostgresClass::kDate:
+    case ValueClass::kDate:
       return DateFor(value, type);
     default:
       return TextFor(value, type);

@@ -14,27 +14,14 @@
 #include <string>
 #include <string_view>
 
+#include "data/value_class.h"
 #include "kelvo/variant.h"
 
 namespace kelvo::data {
 
-// What a column's type code asks of its values.
-enum class PostgresClass : std::uint8_t {
-  kText,
-  kWhole,
-  kReal,
-  kDecimal,
-  kCurrency,
-  kBoolean,
-  kDate,
-  kBinary,
-};
-
-PostgresClass PostgresClassOf(int type);
-
 // A value in the server's text format typed for its class; `money_decimals` is the number of
 // decimals of the session's money type.
-Variant PostgresTyped(std::string_view text, PostgresClass value_class, int money_decimals);
+Variant PostgresTyped(std::string_view text, ValueClass value_class, int money_decimals);
 
 // Bytes of a value's data; 0 for no data.
 long PostgresValueSize(std::string_view text, int type);

@@ -137,7 +137,7 @@ std::string SqliteConnection::NullSafeEquals(std::string_view quoted_column) con
 
 Variant SqliteConnection::Typed(const Variant& stored, int type) const {
   if (stored.IsEmpty()) return stored;
-  return TypedValue(stored, ClassOf(type));
+  return TypedValue(stored, ValueClassOf(type));
 }
 
 Variant SqliteConnection::ToStored(const Variant& value, int type) const {

@@ -14,7 +14,7 @@ SqliteStatement::SqliteStatement(SqliteConnection& connection, sqlite3_stmt* sta
     : connection_(connection),
       statement_(statement),
       types_(static_cast<size_t>(sqlite3_column_count(statement)), 0),
-      classes_(types_.size(), ValueClass::kOther) {}
+      classes_(types_.size(), ValueClass::kText) {}
 
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
 
@@ -60,7 +60,7 @@ std::vector<ColumnInfo> SqliteStatement::DescribeColumns() {
   for (int i = 0; i < ColumnCount(); ++i) {
     columns.push_back(Describe(i));
     types_[static_cast<size_t>(i)] = columns.back().type;
-    classes_[static_cast<size_t>(i)] = ClassOf(columns.back().type);
+    classes_[static_cast<size_t>(i)] = ValueClassOf(columns.back().type);
   }
   return columns;
 }

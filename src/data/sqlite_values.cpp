@@ -259,7 +259,7 @@ Variant OtherFor(const Variant& value, int type) {
     case VarType::kDate:
       return Variant(IsoDateText(value.AsDate(), IsoDateColumn::kDate));
     case VarType::kString:
-      if (ClassOf(type) == ValueClass::kBinary) {
+      if (ValueClassOf(type) == ValueClass::kBinary) {
         const std::string& text = value.AsString();
         return Variant(Bytes(text.begin(), text.end()));
       }
@@ -342,42 +342,6 @@ Variant TypedText(std::string_view value, ValueClass value_class) {
 
 }  // namespace
 
-ValueClass ClassOf(int type) {
-  switch (type) {
-    case adTinyInt:
-    case adSmallInt:
-    case adInteger:
-    case adBigInt:
-    case adUnsignedTinyInt:
-    case adUnsignedSmallInt:
-    case adUnsignedInt:
-    case adUnsignedBigInt:
-      return ValueClass::kWhole;
-    case adSingle:
-    case adDouble:
-      return ValueClass::kReal;
-    case adDecimal:
-    case adNumeric:
-    case adVarNumeric:
-      return ValueClass::kDecimal;
-    case adCurrency:
-      return ValueClass::kCurrency;
-    case adBoolean:
-      return ValueClass::kBoolean;
-    case adDate:
-    case adDBDate:
-    case adDBTime:
-    case adDBTimeStamp:
-      return ValueClass::kDate;
-    case adBinary:
-    case adVarBinary:
-    case adLongVarBinary:
-      return ValueClass::kBinary;
-    default:
-      return ValueClass::kOther;
-  }
-}
-
 Variant DateOrText(std::string_view text) {
   if (const auto date = ParseIsoDate(text)) return Variant(*date);
   return Variant(text);
@@ -415,7 +379,7 @@ long StoredSize(const Variant& stored, int type) { return SizeOf(StoredColumn(st
 
 Variant StoredFor(const Variant& value, int type) {
   if (value.IsEmpty() || value.IsNull()) return Variant::Null();
-  switch (ClassOf(type)) {
+  switch (ValueClassOf(type)) {
     case ValueClass::kWhole:
       return WholeFor(value);
     case ValueClass::kReal:

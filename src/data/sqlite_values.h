@@ -14,23 +14,10 @@
 #include <string_view>
 
 #include "data/iso_date.h"
+#include "data/value_class.h"
 #include "kelvo/variant.h"
 
 namespace kelvo::data {
-
-// What a column's type code asks of its values. The first three read values as stored.
-enum class ValueClass : std::uint8_t {
-  kOther,
-  kWhole,
-  kBinary,
-  kReal,
-  kDecimal,
-  kCurrency,
-  kBoolean,
-  kDate,
-};
-
-ValueClass ClassOf(int type);
 
 // TypedValue for the values that need converting, and for blobs.
 Variant ConvertedValue(sqlite3_value* value, ValueClass value_class);

@@ -15,7 +15,7 @@ using namespace ado;
 
 TEST(PostgresValuesTest, MoneyIsReadByItsDigitsInAnyLocale) {
   const auto money = [](std::string_view text, int decimals = 2) {
-    return PostgresTyped(text, PostgresClass::kCurrency, decimals);
+    return PostgresTyped(text, ValueClass::kCurrency, decimals);
   };
   EXPECT_EQ(money("$1,234.50"), Variant(Currency{12345000}));
   EXPECT_EQ(money("-$0.05"), Variant(Currency{-500}));
@@ -28,7 +28,7 @@ TEST(PostgresValuesTest, MoneyIsReadByItsDigitsInAnyLocale) {
 
 TEST(PostgresValuesTest, DatesDropTheZoneOfTheirText) {
   const auto date = [](std::string_view text) {
-    return PostgresTyped(text, PostgresClass::kDate, 2);
+    return PostgresTyped(text, ValueClass::kDate, 2);
   };
   EXPECT_EQ(date("2024-07-01 10:00:00+02"), Variant(MakeDate({2024, 7, 1, 10, 0, 0})));
   EXPECT_EQ(date("2024-07-01 10:00:00-09:30"), Variant(MakeDate({2024, 7, 1, 10, 0, 0})));
@@ -38,13 +38,13 @@ TEST(PostgresValuesTest, DatesDropTheZoneOfTheirText) {
 }
 
 TEST(PostgresValuesTest, OtherTypesReadAndUnreadableTextStays) {
-  EXPECT_EQ(PostgresTyped("\\x00ff", PostgresClass::kBinary, 2), Variant(Bytes{0, 255}));
-  EXPECT_EQ(PostgresTyped("f", PostgresClass::kBoolean, 2), Variant(false));
-  EXPECT_EQ(PostgresTyped("-2147483649", PostgresClass::kWhole, 2),
+  EXPECT_EQ(PostgresTyped("\\x00ff", ValueClass::kBinary, 2), Variant(Bytes{0, 255}));
+  EXPECT_EQ(PostgresTyped("f", ValueClass::kBoolean, 2), Variant(false));
+  EXPECT_EQ(PostgresTyped("-2147483649", ValueClass::kWhole, 2),
             Variant(std::int64_t{-2147483649}));
-  EXPECT_EQ(PostgresTyped("-Infinity", PostgresClass::kReal, 2),
+  EXPECT_EQ(PostgresTyped("-Infinity", ValueClass::kReal, 2),
             Variant(-std::numeric_limits<double>::infinity()));
-  EXPECT_EQ(PostgresTyped("NaN", PostgresClass::kDecimal, 2), Variant("NaN"));
+  EXPECT_EQ(PostgresTyped("NaN", ValueClass::kDecimal, 2), Variant("NaN"));
 }
 
 TEST(PostgresValuesTest, StoredTextIsWhatTheServerReads) {
