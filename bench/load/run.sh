@@ -29,6 +29,9 @@ KELVO_PROGRAM=$(realpath "$KELVO_PROGRAM")
 work="$KELVO_ROOT/build-load/run"
 mkdir -p "$work"
 cd "$work"
+# Emptied first: the shell opens it only once the server has been forked, and the URL of an
+# earlier run must not be read in between.
+: >serve.out
 "$KELVO_PROGRAM" serve --port 0 >serve.out 2>serve.log &
 server=$!
 trap 'kill "$server" 2>/dev/null || true' EXIT
