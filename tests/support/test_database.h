@@ -47,10 +47,6 @@ class TestDatabase {
 
 }  // namespace kelvo::testing
 
-// Skips the rest of a test on any provider but SQLite; `why` says what makes it SQLite's own.
-#define KELVO_SQLITE_ONLY(why) \
-  if (::kelvo::testing::OnPostgres()) GTEST_SKIP() << "SQLite only: " << (why)
-
 // Skips a test (in SetUp or its body) when its provider cannot be tested here.
 #define KELVO_SKIP_WITHOUT_PROVIDER()                                                    \
   if (const std::string why = ::kelvo::testing::TestProviderUnavailable(); !why.empty()) \
