@@ -2,17 +2,13 @@
 // one, delete with the confirmation accepted and dismissed, leave a required field empty, and
 // pick a value from a lookup list. The page and its SQLite database are made here.
 import assert from 'node:assert/strict';
-import { spawn, spawnSync } from 'node:child_process';
-import { existsSync, mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { spawnSync } from 'node:child_process';
+import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { dirname, join } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 
-const here = dirname(fileURLToPath(import.meta.url));
-const program = process.env.KELVO_PROGRAM;
-const artifacts = process.env.KELVO_ARTIFACTS ?? join(tmpdir(), 'kelvo-browser-artifacts');
-const chromiumPath = '/usr/bin/chromium';
+import { artifacts, launchBrowser, startServer, stopServer } from './harness.mjs';
 
 const schema = `
 CREATE TABLE teams (code VARCHAR(10) PRIMARY KEY, label VARCHAR(40) NOT NULL);
@@ -44,38 +40,22 @@ OrderBy = "label"
 AllowNulls = true
 `;
 
-let chromium;
 let server;
-let serverExit;
 let workDir;
 let base;
 let browser;
 let page;
 
-function startServer() {
+async function startPeopleServer() {
   workDir = mkdtempSync(join(tmpdir(), 'kelvo-editing-'));
   const database = join(workDir, 'people.db');
   const made = spawnSync('sqlite3', [database], { input: schema, encoding: 'utf8' });
   assert.equal(made.status, 0, `sqlite3 could not make the database: ${made.stderr}`);
   mkdirSync(join(workDir, 'pages'));
   writeFileSync(join(workDir, 'pages', 'people.toml'), pageFile);
-  server = spawn(program, ['serve', '--pages', join(workDir, 'pages'), '--db', database, '--port', '0'],
-    { cwd: workDir, stdio: ['ignore', 'pipe', 'pipe'] });
-  serverExit = new Promise((resolve) => server.on('exit', (code, signal) => resolve({ code, signal })));
-  server.stderr.resume();
-  return new Promise((resolve, reject) => {
-    let printed = '';
-    const timer = setTimeout(() => reject(new Error(`kelvo serve printed no URL: ${printed}`)), 120_000);
-    server.stdout.on('data', (chunk) => {
-      printed += chunk;
-      const match = printed.match(/at (http:\/\/127\.0\.0\.1:\d+\/)/);
-      if (match) {
-        clearTimeout(timer);
-        resolve(match[1]);
-      }
-    });
-    server.on('exit', (code) => reject(new Error(`kelvo serve ended (${code}): ${printed}`)));
-  });
+  server = await startServer(['--pages', join(workDir, 'pages'), '--db', database, '--port', '0'],
+    workDir);
+  return server.url;
 }
 
 // What the database holds, read with sqlite3 rather than through the pages.
@@ -105,27 +85,14 @@ async function openEdit(row) {
 }
 
 before(async () => {
-  assert.ok(program, 'KELVO_PROGRAM names the kelvo program');
-  assert.ok(existsSync(chromiumPath), `${chromiumPath} is missing: install Debian's chromium`);
-  assert.ok(existsSync(join(here, 'node_modules', 'playwright-core')),
-    'playwright-core is missing: run `npm ci` in tests/browser');
-  ({ chromium } = await import('playwright-core'));
-  mkdirSync(artifacts, { recursive: true });
-  base = await startServer();
-  browser = await chromium.launch({
-    executablePath: chromiumPath,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  browser = await launchBrowser();
+  base = await startPeopleServer();
   page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
 });
 
 after(async () => {
   await browser?.close();
-  if (server && server.exitCode === null) {
-    server.kill('SIGTERM');
-    await serverExit;
-  }
+  await stopServer(server);
   if (workDir) rmSync(workDir, { recursive: true, force: true });
 });
 

@@ -2,21 +2,15 @@
 // navigation bar gives a file with the grid's whole result, in the page's sort order, checked
 // against the demo database read directly with sqlite3.
 import assert from 'node:assert/strict';
-import { spawn, spawnSync } from 'node:child_process';
-import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { spawnSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { dirname, join } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 
-const here = dirname(fileURLToPath(import.meta.url));
-const program = process.env.KELVO_PROGRAM;
-const artifacts = process.env.KELVO_ARTIFACTS ?? join(tmpdir(), 'kelvo-browser-artifacts');
-const chromiumPath = '/usr/bin/chromium';
+import { artifacts, launchBrowser, startServer, stopServer } from './harness.mjs';
 
-let chromium;
 let server;
-let serverExit;
 let workDir;
 let base;
 let browser;
@@ -25,24 +19,10 @@ const failedRequests = [];
 
 // Starts `kelvo serve` on a free port in a new folder, where it makes the demo database, and
 // resolves with the URL it prints.
-function startServer() {
+async function startDemoServer() {
   workDir = mkdtempSync(join(tmpdir(), 'kelvo-export-'));
-  server = spawn(program, ['serve', '--port', '0'], { cwd: workDir, stdio: ['ignore', 'pipe', 'pipe'] });
-  serverExit = new Promise((resolve) => server.on('exit', (code, signal) => resolve({ code, signal })));
-  server.stderr.resume();
-  return new Promise((resolve, reject) => {
-    let printed = '';
-    const timer = setTimeout(() => reject(new Error(`kelvo serve printed no URL: ${printed}`)), 120_000);
-    server.stdout.on('data', (chunk) => {
-      printed += chunk;
-      const match = printed.match(/at (http:\/\/127\.0\.0\.1:\d+\/)/);
-      if (match) {
-        clearTimeout(timer);
-        resolve(match[1]);
-      }
-    });
-    server.on('exit', (code) => reject(new Error(`kelvo serve ended (${code}): ${printed}`)));
-  });
+  server = await startServer(['--port', '0'], workDir);
+  return server.url;
 }
 
 // One column of the demo database's answer to `sql`, one value a line.
@@ -101,19 +81,9 @@ async function exportGrid(tag, name) {
 }
 
 before(async () => {
-  assert.ok(program, 'KELVO_PROGRAM names the kelvo program');
-  assert.ok(existsSync(chromiumPath), `${chromiumPath} is missing: install Debian's chromium`);
-  assert.ok(existsSync(join(here, 'node_modules', 'playwright-core')),
-    'playwright-core is missing: run `npm ci` in tests/browser');
   assert.equal(spawnSync('sqlite3', ['-version']).status, 0, 'the sqlite3 program is missing');
-  ({ chromium } = await import('playwright-core'));
-  mkdirSync(artifacts, { recursive: true });
-  base = await startServer();
-  browser = await chromium.launch({
-    executablePath: chromiumPath,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  browser = await launchBrowser();
+  base = await startDemoServer();
   page = await browser.newPage({ viewport: { width: 1280, height: 900 }, acceptDownloads: true });
   page.on('response', (response) => {
     if (response.status() >= 400) failedRequests.push(`${response.status()} ${response.url()}`);
@@ -122,11 +92,8 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
-  if (server && server.exitCode === null) {
-    server.kill('SIGTERM');
-    const { code } = await serverExit;
-    assert.equal(code, 0, 'kelvo serve stops cleanly on SIGTERM');
-  }
+  const code = await stopServer(server);
+  if (code !== null) assert.equal(code, 0, 'kelvo serve stops cleanly on SIGTERM');
   if (workDir) rmSync(workDir, { recursive: true, force: true });
 });
 

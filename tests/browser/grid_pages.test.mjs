@@ -1,21 +1,14 @@
 // The demo pages as a person uses them, in headless Chromium: paging, sorting, the page size,
 // the record view and back, keyboard focus, narrow screens and the table browser.
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import { existsSync, mkdirSync, mkdtempSync, rmSync } from 'node:fs';
+import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { dirname, join } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 
-const here = dirname(fileURLToPath(import.meta.url));
-const program = process.env.KELVO_PROGRAM;
-const artifacts = process.env.KELVO_ARTIFACTS ?? join(tmpdir(), 'kelvo-browser-artifacts');
-const chromiumPath = '/usr/bin/chromium';
+import { artifacts, launchBrowser, startServer, stopServer } from './harness.mjs';
 
-let chromium;
 let server;
-let serverExit;
 let workDir;
 let base;
 let browser;
@@ -24,24 +17,10 @@ const failedRequests = [];
 
 // Starts `kelvo serve` on a free port in a new folder, where it makes the demo database, and
 // resolves with the URL it prints.
-function startServer() {
+async function startDemoServer() {
   workDir = mkdtempSync(join(tmpdir(), 'kelvo-browser-'));
-  server = spawn(program, ['serve', '--port', '0'], { cwd: workDir, stdio: ['ignore', 'pipe', 'pipe'] });
-  serverExit = new Promise((resolve) => server.on('exit', (code, signal) => resolve({ code, signal })));
-  server.stderr.resume();
-  return new Promise((resolve, reject) => {
-    let printed = '';
-    const timer = setTimeout(() => reject(new Error(`kelvo serve printed no URL: ${printed}`)), 120_000);
-    server.stdout.on('data', (chunk) => {
-      printed += chunk;
-      const match = printed.match(/at (http:\/\/127\.0\.0\.1:\d+\/)/);
-      if (match) {
-        clearTimeout(timer);
-        resolve(match[1]);
-      }
-    });
-    server.on('exit', (code) => reject(new Error(`kelvo serve ended (${code}): ${printed}`)));
-  });
+  server = await startServer(['--port', '0'], workDir);
+  return server.url;
 }
 
 async function shot(name) {
@@ -65,18 +44,8 @@ async function cell(row, column) {
 }
 
 before(async () => {
-  assert.ok(program, 'KELVO_PROGRAM names the kelvo program');
-  assert.ok(existsSync(chromiumPath), `${chromiumPath} is missing: install Debian's chromium`);
-  assert.ok(existsSync(join(here, 'node_modules', 'playwright-core')),
-    'playwright-core is missing: run `npm ci` in tests/browser');
-  ({ chromium } = await import('playwright-core'));
-  mkdirSync(artifacts, { recursive: true });
-  base = await startServer();
-  browser = await chromium.launch({
-    executablePath: chromiumPath,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  browser = await launchBrowser();
+  base = await startDemoServer();
   page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
   page.on('response', (response) => {
     if (response.status() >= 400) failedRequests.push(`${response.status()} ${response.url()}`);
@@ -85,11 +54,8 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
-  if (server && server.exitCode === null) {
-    server.kill('SIGTERM');
-    const { code } = await serverExit;
-    assert.equal(code, 0, 'kelvo serve stops cleanly on SIGTERM');
-  }
+  const code = await stopServer(server);
+  if (code !== null) assert.equal(code, 0, 'kelvo serve stops cleanly on SIGTERM');
   if (workDir) rmSync(workDir, { recursive: true, force: true });
 });
 

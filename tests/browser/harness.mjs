@@ -1,0 +1,61 @@
+// What the browser tests share: the kelvo program and headless Chromium they drive, and
+// starting and stopping `kelvo serve`.
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { existsSync, mkdirSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const here = dirname(fileURLToPath(import.meta.url));
+const chromiumPath = '/usr/bin/chromium';
+
+export const program = process.env.KELVO_PROGRAM;
+export const artifacts = process.env.KELVO_ARTIFACTS ?? join(tmpdir(), 'kelvo-browser-artifacts');
+
+// Checks that the program, Chromium and playwright-core are there, then launches Chromium.
+export async function launchBrowser() {
+  assert.ok(program, 'KELVO_PROGRAM names the kelvo program');
+  assert.ok(existsSync(chromiumPath), `${chromiumPath} is missing: install Debian's chromium`);
+  assert.ok(existsSync(join(here, 'node_modules', 'playwright-core')),
+    'playwright-core is missing: run `npm ci` in tests/browser');
+  const { chromium } = await import('playwright-core');
+  mkdirSync(artifacts, { recursive: true });
+  return chromium.launch({
+    executablePath: chromiumPath,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+}
+
+// Starts `kelvo serve` with `args` in the folder `cwd` and resolves, once it prints the URL it
+// listens on, with { url, process, exit } (exit: a promise of { code, signal }).
+export function startServer(args, cwd) {
+  const server = spawn(program, ['serve', ...args], { cwd, stdio: ['ignore', 'pipe', 'pipe'] });
+  const exit = new Promise((resolve) => server.on('exit', (code, signal) => resolve({ code, signal })));
+  server.stderr.resume();
+  return new Promise((resolve, reject) => {
+    let printed = '';
+    const timer = setTimeout(() => {
+      server.kill('SIGKILL');
+      reject(new Error(`kelvo serve printed no URL: ${printed}`));
+    }, 120_000);
+    server.stdout.on('data', (chunk) => {
+      printed += chunk;
+      const match = printed.match(/at (http:\/\/127\.0\.0\.1:\d+\/)/);
+      if (match) {
+        clearTimeout(timer);
+        resolve({ url: match[1], process: server, exit });
+      }
+    });
+    server.on('exit', (code) => reject(new Error(`kelvo serve ended (${code}): ${printed}`)));
+  });
+}
+
+// Stops a server that still runs with SIGTERM and resolves with its exit code (null when it
+// had ended already).
+export async function stopServer(server) {
+  if (!server || server.process.exitCode !== null) return null;
+  server.process.kill('SIGTERM');
+  return (await server.exit).code;
+}
