@@ -12,6 +12,7 @@
 #include "format/free_format_cell.h"
 #include "format/std_field_display.h"
 #include "grid/data_grid_header.h"
+#include "grid/page_rows.h"
 #include "kelvo/convert.h"
 #include "render/request_state.h"
 #include "runtime/string_ops.h"
@@ -153,8 +154,8 @@ std::string RowWriter::CellText(Field& field, int column) {
                       GetPKValueList(s_, recordset_);
     if (s_.OrderByDesc) url += "&" + ParameterName(s_, "OrderByDesc=True");
     url += "&" + ParameterName(s_, "BookMark=") + std::to_string(record_);
-    text = "<a" + std::string(s_.UseCSS ? " class=\"KLVOTable\"" : "") + " href=\"" + url +
-           "\">" + text + "</a>";
+    text = "<a" + std::string(s_.UseCSS ? " class=\"KLVOTable\"" : "") + " href=\"" + url + "\">" +
+           text + "</a>";
   }
   return text;
 }
@@ -225,15 +226,7 @@ void MakeDataGrid(DbViewState& s, Recordset& recordset, std::int32_t& rows_shown
   if (s.DisplayHeader) WriteDataGridHeader(s, recordset, rows_shown);
   rows_shown = 0;
   RowWriter writer(s, recordset);
-  for (;;) {
-    // A condition that cannot be evaluated ends the page instead of looping on a broken
-    // recordset.
-    bool more = false;
-    GuardedStep(s, kFailure, [&] {
-      more = !recordset.Eof() && rows_shown < s.RecordsPerPage &&
-             std::int64_t{s.RecordsMaxLimit} >= std::int64_t{s.mvarCurrRecord} + rows_shown;
-    });
-    if (!more) return;
+  while (HasAnotherPageRecord(s, recordset, rows_shown, kFailure)) {
     ++rows_shown;
     writer.WriteRow(rows_shown);
   }

@@ -14,6 +14,7 @@
 #include "format/format_function.h"
 #include "format/free_format_cell.h"
 #include "format/std_field_display.h"
+#include "grid/page_rows.h"
 #include "kelvo/convert.h"
 #include "runtime/string_ops.h"
 
@@ -190,15 +191,7 @@ void MakeFormGrid(DbViewState& s, Recordset& recordset, std::int32_t& rows_shown
   rows_shown = 0;
   RecordViewWriter writer(s, recordset);
   writer.PrepareTexts();
-  for (;;) {
-    // A condition that cannot be evaluated ends the form instead of looping on a broken
-    // recordset.
-    bool more = false;
-    GuardedStep(s, kFailure, [&] {
-      more = !recordset.Eof() && rows_shown < s.RecordsPerPage &&
-             std::int64_t{s.RecordsMaxLimit} >= std::int64_t{s.mvarCurrRecord} + rows_shown;
-    });
-    if (!more) return;
+  while (HasAnotherPageRecord(s, recordset, rows_shown, kFailure)) {
     ++rows_shown;
     if (!writer.WriteRecord(rows_shown)) return;
   }
