@@ -126,6 +126,14 @@ class KELVO_EXPORT Connection final : public Object {
 
   // The identifier quoted for this database's SQL dialect. Throws when not open.
   std::string QuoteIdentifier(std::string_view name) const;
+  // The value a column of `type` (an ado::DataTypeEnum code) holds for `value` on this
+  // database, so that it compares equal to stored values (a date-and-time column stores the
+  // time too). Throws Error(errc::kTypeMismatch) saying why when the value does not convert,
+  // and when not open.
+  Variant StoredValue(const Variant& value, int type) const;
+  // The provider a connection string names, as written ("SQLite"). Throws Error for a
+  // malformed string.
+  static std::string ProviderOf(std::string_view connection_string);
 
   std::string_view ClassName() const override { return "Connection"; }
 

@@ -54,6 +54,14 @@ std::string Connection::QuoteIdentifier(std::string_view name) const {
   return core().provider().QuoteIdentifier(name);
 }
 
+Variant Connection::StoredValue(const Variant& value, int type) const {
+  return core().provider().ToStored(value, type);
+}
+
+std::string Connection::ProviderOf(std::string_view connection_string) {
+  return data::ParseConnectionString(connection_string).provider;
+}
+
 data::ConnectionCore& Connection::core() const {
   if (!core_->is_open()) throw Error(errc::kClosedObject, "The connection is closed");
   return *core_;

@@ -12,16 +12,8 @@ namespace {
 enum class Rule { kWhole, kFraction, kDate, kBoolean, kNever, kText };
 
 Rule RuleOf(int type) {
+  if (IsWholeNumberType(type)) return Rule::kWhole;
   switch (type) {
-    case ado::adSmallInt:
-    case ado::adInteger:
-    case ado::adTinyInt:
-    case ado::adUnsignedTinyInt:
-    case ado::adUnsignedSmallInt:
-    case ado::adUnsignedInt:
-    case ado::adBigInt:
-    case ado::adUnsignedBigInt:
-      return Rule::kWhole;
     case ado::adSingle:
     case ado::adDouble:
     case ado::adCurrency:
@@ -61,6 +53,22 @@ RuleOutcome Number(Rule rule, std::string_view posted, const Locale& locale) {
 }
 
 }  // namespace
+
+bool IsWholeNumberType(int type) {
+  switch (type) {
+    case ado::adSmallInt:
+    case ado::adInteger:
+    case ado::adTinyInt:
+    case ado::adUnsignedTinyInt:
+    case ado::adUnsignedSmallInt:
+    case ado::adUnsignedInt:
+    case ado::adBigInt:
+    case ado::adUnsignedBigInt:
+      return true;
+    default:
+      return false;
+  }
+}
 
 RuleOutcome ApplyFieldRule(int type, std::string_view posted, bool nullable, const Locale& locale) {
   const Rule rule = RuleOf(type);

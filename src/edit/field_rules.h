@@ -21,6 +21,9 @@ struct RuleOutcome {
   Variant value;
 };
 
+// Integer types of every width, signed or not.
+bool IsWholeNumberType(int type);
+
 // By the field's type: whole and fractional numbers must read as numbers of the locale (a
 // fractional number's commas are decimal points when that reads as a number, else the
 // locale's notation decides), dates as dates ("0" counts as empty), Booleans are true for

@@ -1,8 +1,8 @@
 #include "edit/key_condition.h"
 
 #include "component/list_utils.h"
-#include "data/connection_core.h"
 #include "edit/edit_data_access.h"
+#include "edit/field_rules.h"
 #include "kelvo/convert.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/error.h"
@@ -10,22 +10,6 @@
 
 namespace kelvo::detail {
 namespace {
-
-bool IsWholeNumberType(int type) {
-  switch (type) {
-    case ado::adSmallInt:
-    case ado::adInteger:
-    case ado::adTinyInt:
-    case ado::adUnsignedTinyInt:
-    case ado::adUnsignedSmallInt:
-    case ado::adUnsignedInt:
-    case ado::adBigInt:
-    case ado::adUnsignedBigInt:
-      return true;
-    default:
-      return false;
-  }
-}
 
 bool IsDateType(int type) {
   switch (type) {
@@ -82,7 +66,7 @@ std::string QuotedText(std::string_view text) {
 // every type (a date-and-time column stores the time too).
 Variant StoredKeyValue(const DbViewState& s, const KeyTerm& term) {
   if (!term.type) return term.value;
-  return EditConnection(s)->core().provider().ToStored(term.value, *term.type);
+  return EditConnection(s)->StoredValue(term.value, *term.type);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "server/catalog.h"
 
-#include "data/connection_string.h"
 #include "host/ascii_case.h"
 #include "kelvo/data.h"
 
@@ -8,8 +7,7 @@ namespace kelvo::server {
 namespace {
 
 bool IsSqlite(std::string_view connection_string) {
-  return host::EqualsIgnoringAsciiCase(data::ParseConnectionString(connection_string).provider,
-                                       "sqlite");
+  return host::EqualsIgnoringAsciiCase(Connection::ProviderOf(connection_string), "sqlite");
 }
 
 // Runs a catalogue query and gives back its rows as text.
