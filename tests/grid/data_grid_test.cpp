@@ -2,32 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "component/captions.h"
 #include "component/db_view_state.h"
 #include "format/cell_tables.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/host.h"
+#include "support/renderer_test.h"
 #include "support/temp_dir.h"
 #include "support/test_database.h"
 
 namespace kelvo::detail {
 namespace {
 
-class DataGridTest : public ::testing::Test {
+class DataGridTest : public testing::RendererTest {
  protected:
-  DataGridTest() : page_(RequestData::Get("/list.asp")) {
-    s_.mvarScriptingContext = page_.context();
-    SetLanguage(s_, "ENG");
-    s_.VexmoConnection = std::make_shared<DBConnection>();
-    connection_ = s_.VexmoConnection->Connection();
-  }
-
   void SetUp() override {
-    KELVO_SKIP_WITHOUT_PROVIDER();
-    database_.emplace(dir_, "g.db");
-    connection_->Open(database_->ConnectionString());
+    RendererTest::SetUp();
+    if (IsSkipped()) return;
     connection_->Execute("CREATE TABLE G (id " + testing::KeyType() +
                          ", name VARCHAR(20), price DOUBLE PRECISION, notes TEXT)");
   }
@@ -41,21 +32,9 @@ class DataGridTest : public ::testing::Test {
   // Renders the grid of `statement`; returns what it wrote.
   std::string Grid(const std::string& statement = "SELECT id, name, price FROM G") {
     s_.sql = statement;
-    recordset_ = std::make_shared<Recordset>();
-    recordset_->Open(statement, connection_);
-    const std::size_t before = page_.context()->response().Buffered().size();
     rows_ = 0;  // as the driver passes it
-    MakeDataGrid(s_, *recordset_, rows_);
-    return page_.context()->response().Buffered().substr(before);
+    return Rendered(statement, [&](Recordset& recordset) { MakeDataGrid(s_, recordset, rows_); });
   }
-
-  testing::TempDir dir_;
-  std::optional<testing::TestDatabase> database_;  // outlives the connection and recordsets
-  MemoryPage page_;
-  DbViewState s_;
-  std::shared_ptr<Connection> connection_;
-  std::shared_ptr<Recordset> recordset_;
-  std::int32_t rows_ = 0;
 };
 
 constexpr char kSortHref[] =
@@ -161,8 +140,7 @@ TEST_F(DataGridTest, RecordLinkOnAColumnOrPlainNumbers) {
   AddRows(1, "Tea");
   s_.GridLinkIndex = 2;
   std::string html = Grid();
-  EXPECT_NE(html.find("<td id=\"klv1cell_1_0\" class=\"KLVOTableTDodd\">1</td>"),
-            std::string::npos)
+  EXPECT_NE(html.find("<td id=\"klv1cell_1_0\" class=\"KLVOTableTDodd\">1</td>"), std::string::npos)
       << html;
   EXPECT_NE(html.find(">Tea</a></td>"), std::string::npos);
   EXPECT_NE(html.find("Vexmo1OrderByFields=&Vexmo1PK=&Vexmo1BookMark=1\">Tea"), std::string::npos);

@@ -2,44 +2,31 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "component/captions.h"
 #include "component/db_view_state.h"
 #include "component/web_encoding.h"
 #include "format/cell_tables.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/host.h"
+#include "support/renderer_test.h"
 #include "support/temp_dir.h"
 #include "support/test_database.h"
 
 namespace kelvo::detail {
 namespace {
 
-class RecordViewTest : public ::testing::Test {
+class RecordViewTest : public testing::RendererTest {
  protected:
-  RecordViewTest() : page_(RequestData::Get("/list.asp")) {
-    s_.mvarScriptingContext = page_.context();
-    SetLanguage(s_, "ENG");
-    s_.VexmoConnection = std::make_shared<DBConnection>();
-    connection_ = s_.VexmoConnection->Connection();
-  }
-
   void SetUp() override {
-    KELVO_SKIP_WITHOUT_PROVIDER();
-    database_.emplace(dir_, "v.db");
-    connection_->Open(database_->ConnectionString());
+    RendererTest::SetUp();
+    if (IsSkipped()) return;
     connection_->Execute("CREATE TABLE V (id " + testing::KeyType() + ", name VARCHAR(40))");
     connection_->Execute("INSERT INTO V VALUES (7, '<b>Tea</b>'), (8, 'Milk'), (9, 'Water')");
   }
 
   std::string View(const std::string& statement = "SELECT * FROM V ORDER BY id") {
-    recordset_ = std::make_shared<Recordset>();
-    recordset_->Open(statement, connection_);
-    const std::size_t before = page_.context()->response().Buffered().size();
     rows_ = -1;
-    MakeFormGrid(s_, *recordset_, rows_);
-    return page_.context()->response().Buffered().substr(before);
+    return Rendered(statement, [&](Recordset& recordset) { MakeFormGrid(s_, recordset, rows_); });
   }
 
   // The one-record view with Edit and Add allowed.
@@ -48,14 +35,6 @@ class RecordViewTest : public ::testing::Test {
     s_.EditOptions = std::move(options);
     s_.EditPrimaryKeys = "id";
   }
-
-  testing::TempDir dir_;
-  std::optional<testing::TestDatabase> database_;  // outlives the connection and recordsets
-  MemoryPage page_;
-  DbViewState s_;
-  std::shared_ptr<Connection> connection_;
-  std::shared_ptr<Recordset> recordset_;
-  std::int32_t rows_ = 0;
 };
 
 constexpr char kRecordStart[] = "<input type=\"hidden\" name=\"Vexmo1PK\" value=''>\r\n";
