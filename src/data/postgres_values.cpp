@@ -10,6 +10,7 @@
 #include "data/iso_date.h"
 #include "data/number_text.h"
 #include "data/type_width.h"
+#include "data/value_conversion.h"
 #include "kelvo/data.h"
 #include "kelvo/error.h"
 #include "runtime/text.h"
@@ -165,13 +166,9 @@ std::string DateTimeText(Date date) {
   return text;
 }
 
-[[noreturn]] void Mismatch(const std::string& why) { throw Error(errc::kTypeMismatch, why); }
-
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
-
 const std::string& CheckedText(const std::string& text) {
   if (text.find('\0') != std::string::npos) {
-    Mismatch("text holding a NUL character cannot be sent to PostgreSQL");
+    ThrowMismatch("text holding a NUL character cannot be sent to PostgreSQL");
   }
   return text;
 }
@@ -195,42 +192,11 @@ std::optional<bool> ParseBoolean(std::string_view text) {
   return std::nullopt;
 }
 
-Variant WholeFor(const Variant& value) {
-  switch (value.type()) {
-    case VarType::kString:
-      if (auto n = ParseWholeNumber(value.AsString())) return Variant(std::to_string(*n));
-      Mismatch(Quoted(value.AsString()) + " is not a whole number");
-    case VarType::kBoolean:
-      return Variant(value.AsBool() ? "1" : "0");
-    case VarType::kInt32:
-      return Variant(std::to_string(value.AsInt32()));
-    case VarType::kInt64:
-      return Variant(std::to_string(value.AsInt64()));
-    case VarType::kDouble: {
-      const double d = value.AsDouble();
-      if (std::trunc(d) == d && std::fabs(d) < 9.2e18) {
-        return Variant(std::to_string(static_cast<std::int64_t>(d)));
-      }
-      Mismatch(RealText(d) + " is not a whole number");
-    }
-    case VarType::kCurrency:
-      if (value.AsCurrency().scaled % 10000 == 0) {
-        return Variant(std::to_string(value.AsCurrency().scaled / 10000));
-      }
-      Mismatch(CurrencyText(value.AsCurrency()) + " is not a whole number");
-    case VarType::kDecimal:
-      if (auto n = ParseWholeNumber(value.AsDecimal().text)) return Variant(std::to_string(*n));
-      Mismatch(value.AsDecimal().text + " is not a whole number");
-    default:
-      Mismatch("the value is not a number");
-  }
-}
-
 Variant RealFor(const Variant& value) {
   switch (value.type()) {
     case VarType::kString:
       if (auto d = ParseReal(value.AsString())) return Variant(RealText(*d));
-      Mismatch(Quoted(value.AsString()) + " is not a number");
+      ThrowMismatch(QuotedText(value.AsString()) + " is not a number");
     case VarType::kBoolean:
       return Variant(value.AsBool() ? "1" : "0");
     case VarType::kInt32:
@@ -244,7 +210,7 @@ Variant RealFor(const Variant& value) {
     case VarType::kDecimal:
       return Variant(value.AsDecimal().text);
     default:
-      Mismatch("the value is not a number");
+      ThrowMismatch("the value is not a number");
   }
 }
 
@@ -252,10 +218,10 @@ Variant DecimalFor(const Variant& value) {
   switch (value.type()) {
     case VarType::kString:
       if (auto text = ParseDecimalText(value.AsString())) return Variant(std::move(*text));
-      Mismatch(Quoted(value.AsString()) + " is not a number");
+      ThrowMismatch(QuotedText(value.AsString()) + " is not a number");
     case VarType::kDouble:
       if (!std::isfinite(value.AsDouble()))
-        Mismatch(RealText(value.AsDouble()) + " is not a number");
+        ThrowMismatch(RealText(value.AsDouble()) + " is not a number");
       return Variant(DecimalTextOf(value.AsDouble()));
     default:
       return RealFor(value);
@@ -266,7 +232,7 @@ Variant BooleanFor(const Variant& value) {
   switch (value.type()) {
     case VarType::kString:
       if (auto b = ParseBoolean(value.AsString())) return Variant(*b ? "t" : "f");
-      Mismatch(Quoted(value.AsString()) + " is not True or False");
+      ThrowMismatch(QuotedText(value.AsString()) + " is not True or False");
     case VarType::kBoolean:
       return Variant(value.AsBool() ? "t" : "f");
     case VarType::kInt32:
@@ -279,7 +245,7 @@ Variant BooleanFor(const Variant& value) {
       return Variant(number && *number != 0 ? "t" : "f");
     }
     default:
-      Mismatch("the value is not True or False");
+      ThrowMismatch("the value is not True or False");
   }
 }
 
@@ -291,12 +257,12 @@ Variant DateFor(const Variant& value, int type) {
   } else if (value.IsString()) {
     const auto parsed = ParseIsoDate(value.AsString());
     if (!parsed) {
-      Mismatch(Quoted(value.AsString()) +
-               " is not a date (write YYYY-MM-DD, HH:MM:SS or YYYY-MM-DD HH:MM:SS)");
+      ThrowMismatch(QuotedText(value.AsString()) +
+                    " is not a date (write YYYY-MM-DD, HH:MM:SS or YYYY-MM-DD HH:MM:SS)");
     }
     date = *parsed;
   } else {
-    Mismatch("the value is not a date");
+    ThrowMismatch("the value is not a date");
   }
   const std::string text = DateTimeText(date);
   if (type == adDBDate) return Variant(text.substr(0, 10));
@@ -320,7 +286,7 @@ Variant TextFor(const Variant& value, int type) {
       return Variant(CheckedText(std::string(bytes.begin(), bytes.end())));
     }
     case VarType::kObject:
-      Mismatch("an object cannot be stored");
+      ThrowMismatch("an object cannot be stored");
     default:
       return Variant(*PostgresParameterText(value));
   }
@@ -347,7 +313,7 @@ Variant PostgresStoredFor(const Variant& value, int type) {
   if (value.IsEmpty() || value.IsNull()) return Variant::Null();
   switch (ValueClassOf(type)) {
     case ValueClass::kWhole:
-      return WholeFor(value);
+      return Variant(std::to_string(WholeNumberFor(value)));
     case ValueClass::kReal:
       return RealFor(value);
     case ValueClass::kDecimal:

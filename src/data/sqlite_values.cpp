@@ -9,6 +9,7 @@
 #include "data/iso_date.h"
 #include "data/number_text.h"
 #include "data/type_width.h"
+#include "data/value_conversion.h"
 #include "kelvo/data.h"
 #include "kelvo/error.h"
 #include "runtime/text.h"
@@ -132,44 +133,11 @@ std::optional<bool> ParseBoolean(std::string_view text) {
   return std::nullopt;
 }
 
-[[noreturn]] void Mismatch(const std::string& why) { throw Error(errc::kTypeMismatch, why); }
-
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
-
-Variant WholeFor(const Variant& value) {
-  switch (value.type()) {
-    case VarType::kString:
-      if (auto n = ParseWholeNumber(value.AsString())) return Variant(*n);
-      Mismatch(Quoted(value.AsString()) + " is not a whole number");
-    case VarType::kBoolean:
-      return Variant(std::int64_t{value.AsBool() ? 1 : 0});
-    case VarType::kInt32:
-      return Variant(std::int64_t{value.AsInt32()});
-    case VarType::kInt64:
-      return value;
-    case VarType::kDouble: {
-      const double d = value.AsDouble();
-      if (std::trunc(d) == d && std::fabs(d) < 9.2e18) return Variant(static_cast<std::int64_t>(d));
-      Mismatch(DecimalTextOf(d) + " is not a whole number");
-    }
-    case VarType::kCurrency:
-      if (value.AsCurrency().scaled % 10000 == 0) {
-        return Variant(std::int64_t{value.AsCurrency().scaled / 10000});
-      }
-      Mismatch(CurrencyText(value.AsCurrency()) + " is not a whole number");
-    case VarType::kDecimal:
-      if (auto n = ParseWholeNumber(value.AsDecimal().text)) return Variant(*n);
-      Mismatch(value.AsDecimal().text + " is not a whole number");
-    default:
-      Mismatch("the value is not a number");
-  }
-}
-
 Variant RealFor(const Variant& value) {
   switch (value.type()) {
     case VarType::kString:
       if (auto d = ParseReal(value.AsString())) return Variant(*d);
-      Mismatch(Quoted(value.AsString()) + " is not a number");
+      ThrowMismatch(QuotedText(value.AsString()) + " is not a number");
     case VarType::kBoolean:
       return Variant(value.AsBool() ? 1.0 : 0.0);
     case VarType::kInt32:
@@ -182,9 +150,9 @@ Variant RealFor(const Variant& value) {
       return Variant(static_cast<double>(value.AsCurrency().scaled) / 10000);
     case VarType::kDecimal:
       if (auto d = ParseReal(value.AsDecimal().text)) return Variant(*d);
-      Mismatch(value.AsDecimal().text + " is out of range");
+      ThrowMismatch(value.AsDecimal().text + " is out of range");
     default:
-      Mismatch("the value is not a number");
+      ThrowMismatch("the value is not a number");
   }
 }
 
@@ -194,7 +162,7 @@ Variant DecimalFor(const Variant& value, bool currency) {
   switch (value.type()) {
     case VarType::kString:
       text = ParseDecimalText(value.AsString());
-      if (!text) Mismatch(Quoted(value.AsString()) + " is not a number");
+      if (!text) ThrowMismatch(QuotedText(value.AsString()) + " is not a number");
       break;
     case VarType::kBoolean:
       return Variant(std::int64_t{value.AsBool() ? 1 : 0});
@@ -208,11 +176,11 @@ Variant DecimalFor(const Variant& value, bool currency) {
       text = value.AsDecimal().text;
       break;
     default:
-      Mismatch("the value is not a number");
+      ThrowMismatch("the value is not a number");
   }
   if (!currency) return Variant(std::move(*text));
   const auto amount = ParseCurrency(*text);
-  if (!amount) Mismatch(*text + " is out of the currency range");
+  if (!amount) ThrowMismatch(*text + " is out of the currency range");
   return Variant(CurrencyText(*amount));
 }
 
@@ -220,7 +188,7 @@ Variant BooleanFor(const Variant& value) {
   switch (value.type()) {
     case VarType::kString:
       if (auto b = ParseBoolean(value.AsString())) return Variant(std::int64_t{*b ? 1 : 0});
-      Mismatch(Quoted(value.AsString()) + " is not True or False");
+      ThrowMismatch(QuotedText(value.AsString()) + " is not True or False");
     case VarType::kBoolean:
       return Variant(std::int64_t{value.AsBool() ? 1 : 0});
     case VarType::kInt32:
@@ -228,7 +196,7 @@ Variant BooleanFor(const Variant& value) {
     case VarType::kDouble:
       return Variant(std::int64_t{RealFor(value).AsDouble() != 0 ? 1 : 0});
     default:
-      Mismatch("the value is not True or False");
+      ThrowMismatch("the value is not True or False");
   }
 }
 
@@ -240,10 +208,10 @@ Variant DateFor(const Variant& value, int type) {
     if (auto date = ParseIsoDate(value.AsString())) {
       return Variant(IsoDateText(*date, DateColumnOf(type)));
     }
-    Mismatch(Quoted(value.AsString()) +
-             " is not a date (write YYYY-MM-DD, HH:MM:SS or YYYY-MM-DD HH:MM:SS)");
+    ThrowMismatch(QuotedText(value.AsString()) +
+                  " is not a date (write YYYY-MM-DD, HH:MM:SS or YYYY-MM-DD HH:MM:SS)");
   }
-  Mismatch("the value is not a date");
+  ThrowMismatch("the value is not a date");
 }
 
 Variant OtherFor(const Variant& value, int type) {
@@ -265,7 +233,7 @@ Variant OtherFor(const Variant& value, int type) {
       }
       return value;
     case VarType::kObject:
-      Mismatch("an object cannot be stored");
+      ThrowMismatch("an object cannot be stored");
     default:
       return value;
   }
@@ -381,7 +349,7 @@ Variant StoredFor(const Variant& value, int type) {
   if (value.IsEmpty() || value.IsNull()) return Variant::Null();
   switch (ValueClassOf(type)) {
     case ValueClass::kWhole:
-      return WholeFor(value);
+      return Variant(WholeNumberFor(value));
     case ValueClass::kReal:
       return RealFor(value);
     case ValueClass::kDecimal:
