@@ -6,16 +6,14 @@
 //   kelvo_bench_data --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "kelvo/data.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -25,17 +23,7 @@ constexpr const char* kQuery = "SELECT id, qty, big, price, ratio, name, note, a
 // The table, made once per run in a temporary folder that is removed at exit.
 class SampleDatabase {
  public:
-  SampleDatabase() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelvo-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    file_ = (folder_ / "bench.db").string();
-    Fill();
-  }
-  ~SampleDatabase() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
+  SampleDatabase() : file_(folder_.File("bench.db")) { Fill(); }
   const std::string& file() const { return file_; }
 
  private:
@@ -65,7 +53,7 @@ class SampleDatabase {
     connection->CommitTrans();
   }
 
-  std::filesystem::path folder_;
+  kelvo::testing::TempDir folder_;
   std::string file_;
 };
 

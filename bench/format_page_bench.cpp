@@ -4,9 +4,7 @@
 // host. Compare the two medians:
 //   kelvo_bench_format_page --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -14,6 +12,7 @@
 #include "kelvo/data.h"
 #include "kelvo/db_view.h"
 #include "kelvo/host.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -22,17 +21,7 @@ constexpr int kRows = 1000;
 // The table, made once per run in a temporary folder that is removed at exit.
 class SampleDatabase {
  public:
-  SampleDatabase() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelvo-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    connection_string_ = "sqlite:" + (folder_ / "bench.db").string();
-    Fill();
-  }
-  ~SampleDatabase() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
+  SampleDatabase() : connection_string_("sqlite:" + folder_.File("bench.db")) { Fill(); }
   const std::string& connection_string() const { return connection_string_; }
 
  private:
@@ -56,7 +45,7 @@ class SampleDatabase {
     connection->CommitTrans();
   }
 
-  std::filesystem::path folder_;
+  kelvo::testing::TempDir folder_;
   std::string connection_string_;
 };
 

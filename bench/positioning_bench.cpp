@@ -3,17 +3,15 @@
 // the count and SELECT ... LIMIT 20 OFFSET 900000, on the same connection in the same run.
 //   kelvo_bench_positioning --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "kelvo/data.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/db_view.h"
 #include "kelvo/host.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -22,11 +20,7 @@ constexpr const char* kQuery = "SELECT id, name, price, added FROM items";
 
 class LargeDatabase {
  public:
-  LargeDatabase() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelvo-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    file_ = (folder_ / "large.db").string();
+  LargeDatabase() : file_(folder_.File("large.db")) {
     kelvo::Connection connection;
     connection.Open("sqlite:" + file_ + "?mode=create");
     connection.Execute(
@@ -36,14 +30,10 @@ class LargeDatabase {
         "INSERT INTO items SELECT i, 'item ' || i, i * 0.25, date('2020-01-01', '+' || (i % 1000) "
         "|| ' days') FROM n");
   }
-  ~LargeDatabase() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
   const std::string& file() const { return file_; }
 
  private:
-  std::filesystem::path folder_;
+  kelvo::testing::TempDir folder_;
   std::string file_;
 };
 
