@@ -33,7 +33,8 @@ bool GuardedStepWith(DbViewState& s, MakeText&& make_text_after, Step&& step) {
 // Runs `step`; a failure is recorded with `text_after` and swallowed.
 template <class Step>
 bool GuardedStep(DbViewState& s, std::string_view text_after, Step&& step) {
-  return GuardedStepWith(s, [text_after] { return text_after; }, std::forward<Step>(step));
+  return GuardedStepWith(
+      s, [text_after] { return text_after; }, std::forward<Step>(step));
 }
 
 // Evaluates a test; a failure is recorded with `text_after` and the test counts as passed.
@@ -43,6 +44,29 @@ bool GuardedTest(DbViewState& s, std::string_view text_after, Test&& test) {
   GuardedStep(s, text_after, [&] { result = std::forward<Test>(test)(); });
   return result;
 }
+
+// The base of a writer whose steps all follow the convention with one procedure's text:
+// Guarded runs a step, GuardedIf evaluates a test, Put writes markup as a guarded step.
+class GuardedWriter {
+ protected:
+  GuardedWriter(DbViewState& s, std::string failure_text)
+      : s_(s), failure_text_(std::move(failure_text)) {}
+
+  template <class Step>
+  void Guarded(Step&& step) {
+    GuardedStep(s_, failure_text_, std::forward<Step>(step));
+  }
+  template <class Test>
+  bool GuardedIf(Test&& test) {
+    return GuardedTest(s_, failure_text_, std::forward<Test>(test));
+  }
+  void Put(const std::string& html);
+
+  DbViewState& s_;
+
+ private:
+  std::string failure_text_;
+};
 
 // Runs a step of a procedure that never reports: a failure skips the step.
 template <class Step>

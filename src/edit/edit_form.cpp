@@ -27,24 +27,14 @@ std::string HiddenInput(std::string_view name, std::string_view value) {
          HtmlAttributeEncode(value) + "\">" + std::string(kCrLf);
 }
 
-class EditFormWriter {
+class EditFormWriter : GuardedWriter {
  public:
-  EditFormWriter(DbViewState& s, Recordset& recordset) : s_(s), recordset_(recordset) {}
+  EditFormWriter(DbViewState& s, Recordset& recordset)
+      : GuardedWriter(s, std::string(kFailure)), recordset_(recordset) {}
 
   void Write();
 
  private:
-  template <class Step>
-  void Guarded(Step&& step) {
-    GuardedStep(s_, kFailure, std::forward<Step>(step));
-  }
-  template <class Test>
-  bool GuardedIf(Test&& test) {
-    return GuardedTest(s_, kFailure, std::forward<Test>(test));
-  }
-  void Put(const std::string& html) {
-    Guarded([&] { detail::Write(s_, html); });
-  }
   void WriteButtonBar();
   void WriteRecordIdentity();
   std::string Button(std::string_view suffix, std::string_view caption,
@@ -52,7 +42,6 @@ class EditFormWriter {
   void WriteFields(FieldCollection& fields);
   void WriteFieldRow(Field& field, int column);
 
-  DbViewState& s_;
   Recordset& recordset_;
   std::string table_class_;
   std::string button_class_;

@@ -19,34 +19,23 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 
 // One call: the field, its editor's name and the value it shows.
-class EditorWriter {
+class EditorWriter : GuardedWriter {
  public:
   EditorWriter(DbViewState& s, Field& field, int column)
-      : s_(s),
+      : GuardedWriter(s, " in GetFormEditField. oField.Name=" + field.Name() + "<br>"),
         field_(field),
-        column_(column),
-        failure_text_(" in GetFormEditField. oField.Name=" + field.Name() + "<br>") {}
+        column_(column) {}
 
   std::string Write();
 
  private:
-  template <class Step>
-  void Guarded(Step&& step) {
-    GuardedStep(s_, failure_text_, std::forward<Step>(step));
-  }
-  template <class Test>
-  bool GuardedIf(Test&& test) {
-    return GuardedTest(s_, failure_text_, std::forward<Test>(test));
-  }
   // The posted value after a failed save, else the stored one (nothing in add mode when
   // `empty_when_adding`).
   void TakeValue(bool empty_when_adding);
   std::string TextInput();
 
-  DbViewState& s_;
   Field& field_;
   int column_;
-  std::string failure_text_;
   std::string name_;      // HTML-encoded
   std::string disabled_;  // D
   std::string value_;     // V, not encoded

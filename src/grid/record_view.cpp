@@ -25,32 +25,21 @@ constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kFailure = " in MakeFormGrid<br>";
 
 // Writes the records of one page, each as a table of caption and value rows.
-class RecordViewWriter {
+class RecordViewWriter : GuardedWriter {
  public:
-  RecordViewWriter(DbViewState& s, Recordset& recordset) : s_(s), recordset_(recordset) {}
+  RecordViewWriter(DbViewState& s, Recordset& recordset)
+      : GuardedWriter(s, std::string(kFailure)), recordset_(recordset) {}
 
   void PrepareTexts();
   // Writes the record of page row `row`; false when it was the only one to show.
   bool WriteRecord(std::int32_t row);
 
  private:
-  template <class Step>
-  void Guarded(Step&& step) {
-    GuardedStep(s_, kFailure, std::forward<Step>(step));
-  }
-  template <class Test>
-  bool GuardedIf(Test&& test) {
-    return GuardedTest(s_, kFailure, std::forward<Test>(test));
-  }
-  void Put(const std::string& html) {
-    Guarded([&] { Write(s_, html); });
-  }
   void ComputeKeyValues();
   void WriteButtonBar();
   void WriteFieldRow(Field& field, int column, std::int32_t row);
   std::string ValueText(Field& field, int column, std::int32_t row);
 
-  DbViewState& s_;
   Recordset& recordset_;
   std::string form_class_;
   std::string table_attributes_;
