@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "data/conformance_fixture.h"
+#include "data/field_facts.h"
 #include "kelvo/date.h"
 
 namespace kelvo::testing {
@@ -139,24 +140,13 @@ TEST_P(ProviderConformanceTest, FieldTypesSizesAndNullability) {
                Type(ColumnKind::kShortText) + " NOT NULL, t " + Type(ColumnKind::kLongText) +
                ", bin " + Type(ColumnKind::kBinary) + ")");
   auto recordset = Query("SELECT * FROM typed");
-  struct Expected {
-    int type;
-    long defined_size;
-    bool nullable;
-  };
-  const Expected expected[] = {
+  const FieldFacts expected[] = {
       {adInteger, 0, false},   {adBigInt, 0, true},       {adDouble, 0, true},
       {adNumeric, 0, true},    {adCurrency, 0, true},     {adBoolean, 0, true},
       {adDBDate, 0, true},     {adDBTime, 0, true},       {adDBTimeStamp, 0, true},
       {adVarWChar, 40, false}, {adLongVarWChar, 0, true}, {adLongVarBinary, 0, true},
   };
-  ASSERT_EQ(recordset->Fields().Count(), 12);
-  for (int i = 0; i < 12; ++i) {
-    const Field& field = recordset->Fields().Item(i);
-    EXPECT_EQ(field.Type(), expected[i].type) << field.Name();
-    EXPECT_EQ(field.DefinedSize(), expected[i].defined_size) << field.Name();
-    EXPECT_EQ((field.Attributes() & adFldIsNullable) != 0, expected[i].nullable) << field.Name();
-  }
+  ExpectFieldFacts(recordset->Fields(), expected);
 }
 
 TEST_P(ProviderConformanceTest, ValuesRoundTripThroughBoundParameters) {

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "data/conformance_fixture.h"
+#include "data/field_facts.h"
 #include "data/postgres_fixture.h"
 #include "kelvo/date.h"
 
@@ -21,12 +22,7 @@ TEST_F(PostgresTypesTest, EachTypeHasItsCodeSizeAndNullability) {
       "l timestamptz, m char(5), n varchar(40) NOT NULL, o varchar, p text, q bytea, "
       "r uuid)");
   auto recordset = Query("SELECT * FROM typed");
-  struct Expected {
-    int type;
-    long defined_size;
-    bool nullable;
-  };
-  const Expected expected[] = {
+  const FieldFacts expected[] = {
       {adSmallInt, 0, false},    {adInteger, 0, true},       {adBigInt, 0, false},
       {adSingle, 0, true},       {adDouble, 0, true},        {adNumeric, 0, true},
       {adCurrency, 0, true},     {adBoolean, 0, false},      {adDBDate, 0, true},
@@ -34,13 +30,7 @@ TEST_F(PostgresTypesTest, EachTypeHasItsCodeSizeAndNullability) {
       {adVarWChar, 5, true},     {adVarWChar, 40, false},    {adVarWChar, 0, true},
       {adLongVarWChar, 0, true}, {adLongVarBinary, 0, true}, {adVarWChar, 0, true},
   };
-  ASSERT_EQ(recordset->Fields().Count(), 18);
-  for (int i = 0; i < 18; ++i) {
-    const Field& field = recordset->Fields().Item(i);
-    EXPECT_EQ(field.Type(), expected[i].type) << field.Name();
-    EXPECT_EQ(field.DefinedSize(), expected[i].defined_size) << field.Name();
-    EXPECT_EQ((field.Attributes() & adFldIsNullable) != 0, expected[i].nullable) << field.Name();
-  }
+  ExpectFieldFacts(recordset->Fields(), expected);
   // Through a view and an alias the column is still the table's; an expression may be null.
   db_->Execute("CREATE VIEW v AS SELECT n AS renamed FROM typed");
   auto view = Query("SELECT t.n AS x, n || 'y' AS y FROM typed t");
