@@ -8,14 +8,14 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 
-import { artifacts, launchBrowser, startServer, stopServer } from './harness.mjs';
+import { artifacts, failedResponses, launchBrowser, startServer, stopServer } from './harness.mjs';
 
 let server;
 let workDir;
 let base;
 let browser;
 let page;
-const failedRequests = [];
+let failedRequests = [];
 
 // Starts `kelvo serve` on a free port in a new folder, where it makes the demo database, and
 // resolves with the URL it prints.
@@ -85,9 +85,7 @@ before(async () => {
   browser = await launchBrowser();
   base = await startDemoServer();
   page = await browser.newPage({ viewport: { width: 1280, height: 900 }, acceptDownloads: true });
-  page.on('response', (response) => {
-    if (response.status() >= 400) failedRequests.push(`${response.status()} ${response.url()}`);
-  });
+  failedRequests = failedResponses(page);
 });
 
 after(async () => {

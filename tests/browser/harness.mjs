@@ -28,6 +28,16 @@ export async function launchBrowser() {
   });
 }
 
+// The responses of `page` that fail (status 400 and above), as "STATUS URL", collected from now
+// on into the array returned.
+export function failedResponses(page) {
+  const failed = [];
+  page.on('response', (response) => {
+    if (response.status() >= 400) failed.push(`${response.status()} ${response.url()}`);
+  });
+  return failed;
+}
+
 // Starts `kelvo serve` with `args` in the folder `cwd` and resolves, once it prints the URL it
 // listens on, with { url, process, exit } (exit: a promise of { code, signal }).
 export function startServer(args, cwd) {
