@@ -3,7 +3,7 @@
 #include "component/page_access.h"
 #include "edit/editor_values.h"
 #include "edit/key_condition.h"
-#include "render/statement_signature.h"
+#include "state/statement_signature.h"
 
 namespace kelvo::detail {
 namespace {

@@ -5,7 +5,7 @@
 #include "component/page_access.h"
 #include "kelvo/convert.h"
 #include "kelvo/error.h"
-#include "render/request_state.h"
+#include "state/request_state.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo::detail {

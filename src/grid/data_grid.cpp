@@ -14,7 +14,7 @@
 #include "grid/data_grid_header.h"
 #include "grid/page_rows.h"
 #include "kelvo/convert.h"
-#include "render/request_state.h"
+#include "state/request_state.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo::detail {

@@ -7,7 +7,7 @@
 #include "component/list_utils.h"
 #include "component/page_access.h"
 #include "format/cell_tables.h"
-#include "render/request_state.h"
+#include "state/request_state.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo::detail {

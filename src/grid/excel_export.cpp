@@ -14,7 +14,7 @@
 #include "format/std_field_display.h"
 #include "kelvo/components.h"
 #include "kelvo/error.h"
-#include "render/request_state.h"
+#include "state/request_state.h"
 
 namespace kelvo::detail {
 namespace {

@@ -6,7 +6,7 @@
 #include "component/page_access.h"
 #include "component/web_encoding.h"
 #include "grid/nav_bar.h"
-#include "render/request_state.h"
+#include "state/request_state.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo::detail {

@@ -19,8 +19,8 @@
 #include "kelvo/db_view.h"
 #include "kelvo/error.h"
 #include "render/frame.h"
-#include "render/paging.h"
-#include "render/request_state.h"
+#include "state/paging.h"
+#include "state/request_state.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo {

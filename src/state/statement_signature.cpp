@@ -1,4 +1,4 @@
-#include "render/statement_signature.h"
+#include "state/statement_signature.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>

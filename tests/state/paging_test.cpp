@@ -1,4 +1,4 @@
-#include "render/paging.h"
+#include "state/paging.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "render/request_state.h"
+#include "state/request_state.h"
 
 #include <algorithm>
 #include <array>
@@ -9,8 +9,8 @@
 #include "component/page_access.h"
 #include "component/web_encoding.h"
 #include "kelvo/convert.h"
-#include "render/sort_fields.h"
-#include "render/statement_signature.h"
+#include "state/sort_fields.h"
+#include "state/statement_signature.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
 

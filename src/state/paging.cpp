@@ -1,4 +1,4 @@
-#include "render/paging.h"
+#include "state/paging.h"
 
 #include <algorithm>
 #include <limits>
@@ -8,7 +8,7 @@
 #include "kelvo/components.h"
 #include "kelvo/convert.h"
 #include "kelvo/locale.h"
-#include "render/request_state.h"
+#include "state/request_state.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo::detail {

@@ -1,4 +1,4 @@
-#include "render/sort_fields.h"
+#include "state/sort_fields.h"
 
 #include <cstddef>
 

@@ -1,7 +1,7 @@
 // The postback protocol: the grid's position, page size, sort order and display request travel
 // in the page (hidden inputs and link query strings) and are read back on the next request.
-#ifndef KELVO_RENDER_REQUEST_STATE_H_
-#define KELVO_RENDER_REQUEST_STATE_H_
+#ifndef KELVO_STATE_REQUEST_STATE_H_
+#define KELVO_STATE_REQUEST_STATE_H_
 
 #include <cstdint>
 #include <string>
@@ -37,4 +37,4 @@ std::string ScriptPath(const DbViewState& s);
 
 }  // namespace kelvo::detail
 
-#endif  // KELVO_RENDER_REQUEST_STATE_H_
+#endif  // KELVO_STATE_REQUEST_STATE_H_

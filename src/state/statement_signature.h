@@ -1,7 +1,7 @@
 // Keyed signatures of the statements a grid carries in its page, so that a posted statement
 // is run only when this server (or one sharing its secret) wrote it.
-#ifndef KELVO_RENDER_STATEMENT_SIGNATURE_H_
-#define KELVO_RENDER_STATEMENT_SIGNATURE_H_
+#ifndef KELVO_STATE_STATEMENT_SIGNATURE_H_
+#define KELVO_STATE_STATEMENT_SIGNATURE_H_
 
 #include <string>
 #include <string_view>
@@ -16,4 +16,4 @@ bool IsStatementSignatureValid(std::string_view secret, std::string_view stateme
 
 }  // namespace kelvo::detail
 
-#endif  // KELVO_RENDER_STATEMENT_SIGNATURE_H_
+#endif  // KELVO_STATE_STATEMENT_SIGNATURE_H_

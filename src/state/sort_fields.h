@@ -1,6 +1,6 @@
 // The check a posted sort clause must pass before it reaches " ORDER BY ".
-#ifndef KELVO_RENDER_SORT_FIELDS_H_
-#define KELVO_RENDER_SORT_FIELDS_H_
+#ifndef KELVO_STATE_SORT_FIELDS_H_
+#define KELVO_STATE_SORT_FIELDS_H_
 
 #include <string_view>
 
@@ -13,4 +13,4 @@ bool IsSafeSortList(std::string_view list);
 
 }  // namespace kelvo::detail
 
-#endif  // KELVO_RENDER_SORT_FIELDS_H_
+#endif  // KELVO_STATE_SORT_FIELDS_H_

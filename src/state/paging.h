@@ -1,7 +1,7 @@
 // Record counting and the paging window: the total, the fetch limit, the positioning of the
 // recordset on the first record of the page, and the numbers for the navigation bar.
-#ifndef KELVO_RENDER_PAGING_H_
-#define KELVO_RENDER_PAGING_H_
+#ifndef KELVO_STATE_PAGING_H_
+#define KELVO_STATE_PAGING_H_
 
 #include <cstdint>
 #include <memory>
@@ -40,4 +40,4 @@ std::int32_t WindowAfterRendering(DbViewState& s, Recordset& recordset, std::int
 
 }  // namespace kelvo::detail
 
-#endif  // KELVO_RENDER_PAGING_H_
+#endif  // KELVO_STATE_PAGING_H_
