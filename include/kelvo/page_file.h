@@ -23,7 +23,7 @@
 namespace kelvo {
 
 class ScriptingContext;
-namespace server {
+namespace site {
 struct PagePlan;
 }
 
@@ -60,7 +60,7 @@ class KELVO_EXPORT PageFile final {
   // Checks page text; `source_name` stands for the file in messages. Throws PageFileError.
   static std::shared_ptr<const PageFile> Parse(std::string_view text, std::string_view source_name);
 
-  explicit PageFile(std::unique_ptr<server::PagePlan> plan);
+  explicit PageFile(std::unique_ptr<site::PagePlan> plan);
   PageFile(const PageFile&) = delete;
   PageFile& operator=(const PageFile&) = delete;
   ~PageFile();
@@ -80,7 +80,7 @@ class KELVO_EXPORT PageFile final {
   void Render(const std::shared_ptr<ScriptingContext>& context, const PageDefaults& defaults) const;
 
  private:
-  std::unique_ptr<server::PagePlan> plan_;
+  std::unique_ptr<site::PagePlan> plan_;
 };
 
 }  // namespace kelvo

@@ -54,23 +54,6 @@ std::string RawQueryString(const httplib::Request& request) {
   return mark == std::string::npos ? std::string() : request.target.substr(mark + 1);
 }
 
-std::string EncodePathSegment(std::string_view segment) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string encoded;
-  encoded.reserve(segment.size());
-  for (char c : segment) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (std::isalnum(byte) || c == '-' || c == '.' || c == '_' || c == '~') {
-      encoded += c;
-    } else {
-      encoded += '%';
-      encoded += kHex[byte >> 4];
-      encoded += kHex[byte & 0xF];
-    }
-  }
-  return encoded;
-}
-
 RequestData MakeRequestData(const httplib::Request& request, std::string body,
                             std::string script_name, std::string_view server_host) {
   RequestData data;

@@ -19,9 +19,6 @@ RequestData MakeRequestData(const httplib::Request& request, std::string body,
 // The raw query string of the request target, without the "?".
 std::string RawQueryString(const httplib::Request& request);
 
-// Percent-encodes a path segment: letters, digits and "-._~" stay, every other byte is %XX.
-std::string EncodePathSegment(std::string_view segment);
-
 }  // namespace kelvo::server
 
 #endif  // KELVO_SERVER_HTTP_REQUEST_H_

@@ -17,11 +17,15 @@
 #include "server/access_log.h"
 #include "server/http_request.h"
 #include "server/page_exchange.h"
-#include "server/page_registry.h"
-#include "server/static_assets.h"
+#include "site/page_registry.h"
+#include "site/static_assets.h"
 #include "server/status_page.h"
-#include "server/table_browser.h"
+#include "site/table_browser.h"
 #include "server/worker_pool.h"
+#include "site/html_text.h"
+#include "site/page_registry.h"
+#include "site/static_assets.h"
+#include "site/table_browser.h"
 
 namespace kelvo {
 namespace {
@@ -164,7 +168,7 @@ class HttpServer::Impl {
     }
   }
 
-  server::PageRegistry& pages() { return pages_; }
+  site::PageRegistry& pages() { return pages_; }
 
  private:
   static void Log(const httplib::Request& req, const httplib::Response& res) {
@@ -214,8 +218,8 @@ class HttpServer::Impl {
   }
 
   void Answer(const httplib::Request& req, httplib::Response& res, std::string body) {
-    server::StaticAsset asset;
-    if (server::FindStaticAsset(req.path, asset)) {
+    site::StaticAsset asset;
+    if (site::FindStaticAsset(req.path, asset)) {
       if (req.method == "POST") {
         res.set_header("Allow", "GET, HEAD");
         AnswerStatus(res, 405);
@@ -257,12 +261,12 @@ class HttpServer::Impl {
       }
     }
     if (!options_.table_browser && path == "/") return false;
-    const server::BrowserSettings browser{
+    const site::BrowserSettings browser{
         options_.table_browser ? options_.defaults.connection : std::string(),
         options_.defaults.locale, options_.table_editing};
     if (path == "/") {
       route = {[this, browser](const std::shared_ptr<ScriptingContext>& context) {
-                 server::RenderIndex(context, pages_.Links(), browser);
+                 site::RenderIndex(context, pages_.Links(), browser);
                },
                "/", browser.locale};
       return true;
@@ -272,13 +276,13 @@ class HttpServer::Impl {
       const std::string table = path.substr(kTables.size());
       if (table.empty() || table.find('/') != std::string::npos) return false;
       route = {[browser, table](const std::shared_ptr<ScriptingContext>& context) {
-                 server::RenderTablePage(context, table, browser);
+                 site::RenderTablePage(context, table, browser);
                },
-               std::string(kTables) + server::EncodePathSegment(table), browser.locale};
+               std::string(kTables) + site::EncodePathSegment(table), browser.locale};
       return true;
     }
     const std::string_view name = std::string_view(path).substr(1);
-    if (!path.starts_with('/') || !server::PageRegistry::IsPageName(name)) return false;
+    if (!path.starts_with('/') || !site::PageRegistry::IsPageName(name)) return false;
     std::shared_ptr<const PageFile> page = pages_.Find(name);
     if (!page) return false;
     route = {
@@ -372,7 +376,7 @@ class HttpServer::Impl {
   }
 
   ServerOptions options_;
-  server::PageRegistry pages_;
+  site::PageRegistry pages_;
   std::vector<std::pair<std::string, PageHandler>> handlers_;
   httplib::Server http_;
   std::atomic<bool> bound_ = false;

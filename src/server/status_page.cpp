@@ -1,6 +1,6 @@
 #include "server/status_page.h"
 
-#include "server/html_text.h"
+#include "site/html_text.h"
 
 namespace kelvo::server {
 
@@ -41,7 +41,7 @@ std::string StatusPage(int status, std::string_view detail) {
   page += "</h1>\n";
   if (!detail.empty()) {
     page += "<div class=\"KelvoErrorBox\" role=\"alert\">";
-    page += HtmlEscape(detail);
+    page += site::HtmlEscape(detail);
     page += "</div>\n";
   }
   page += "<p><a href=\"/\">Back to the index</a></p>\n</main>\n</body>\n</html>\n";

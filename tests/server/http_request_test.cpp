@@ -7,7 +7,6 @@
 #include <string>
 
 #include "server/access_log.h"
-#include "server/static_assets.h"
 
 namespace kelvo::server {
 namespace {
@@ -55,11 +54,6 @@ TEST(HttpRequestTest, ServerNameFallsBackToTheBoundHost) {
   EXPECT_EQ(request.ServerVariables("QUERY_STRING"), "");
 }
 
-TEST(HttpRequestTest, PathSegmentsAreSafeInsideAttributes) {
-  EXPECT_EQ(EncodePathSegment("orders_2024-v1.x~"), "orders_2024-v1.x~");
-  EXPECT_EQ(EncodePathSegment("we\"ird <t>/é"), "we%22ird%20%3Ct%3E%2F%C3%A9");
-}
-
 TEST(AccessLogTest, OneLineWithStatusBytesAndTime) {
   AccessRecord record;
   record.remote_addr = "127.0.0.1";
@@ -83,20 +77,6 @@ TEST(AccessLogTest, ARequestCannotForgeLines) {
   EXPECT_EQ(line.find('\n'), std::string::npos);
   EXPECT_NE(line.find("/x\\x0D\\x0A127.0.0.1 \\x22forged\\x22"), std::string::npos) << line;
   EXPECT_EQ(line.rfind("- - - [", 0), 0u);
-}
-
-TEST(StaticAssetsTest, ImagesAndStylesheetResolveFromAnyPageDepth) {
-  StaticAsset asset;
-  ASSERT_TRUE(FindStaticAsset("/gfx/firstpg.gif", asset));
-  EXPECT_EQ(asset.content_type, "image/gif");
-  EXPECT_TRUE(FindStaticAsset("/table/gfx/orderasc.gif", asset));
-  ASSERT_TRUE(FindStaticAsset("/kelvo/kelvo.css", asset));
-  EXPECT_EQ(asset.content_type, "text/css; charset=utf-8");
-  EXPECT_NE(asset.bytes.find(".KLVOTableNavBar"), std::string_view::npos);
-  EXPECT_FALSE(FindStaticAsset("/gfx/unknown.gif", asset));
-  EXPECT_FALSE(FindStaticAsset("/xgfx/firstpg.gif", asset));
-  EXPECT_FALSE(FindStaticAsset("/kelvo/other.css", asset));
-  EXPECT_FALSE(FindStaticAsset("/firstpg.gif", asset));
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-#include "server/gif_encoder.h"
+#include "site/gif_encoder.h"
 
 #include <algorithm>
 #include <unordered_map>
 
 #include "kelvo/error.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 namespace {
 
 constexpr int kMaxCode = 4095;
@@ -124,4 +124,4 @@ std::string EncodeGif(const IndexedImage& image) {
   return out;
 }
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site

@@ -1,6 +1,6 @@
 // The HTML5 document around a page's grids.
-#ifndef KELVO_SERVER_PAGE_DOCUMENT_H_
-#define KELVO_SERVER_PAGE_DOCUMENT_H_
+#ifndef KELVO_SITE_PAGE_DOCUMENT_H_
+#define KELVO_SITE_PAGE_DOCUMENT_H_
 
 #include <string_view>
 
@@ -8,7 +8,7 @@ namespace kelvo {
 class Response;
 }
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 // Path of the default stylesheet as pages link it: relative, like the grid's default ImageDir,
 // so that it resolves to /kelvo/kelvo.css from /NAME and from /table/NAME alike.
@@ -26,6 +26,6 @@ void WriteGridEnd(Response& out);
 // its entries with "<br>", which become line breaks.
 void WriteErrorBox(Response& out, std::string_view error_message);
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site
 
-#endif  // KELVO_SERVER_PAGE_DOCUMENT_H_
+#endif  // KELVO_SITE_PAGE_DOCUMENT_H_

@@ -1,9 +1,9 @@
-#include "server/toml_nodes.h"
+#include "site/toml_nodes.h"
 
 #include <algorithm>
 #include <tuple>
 
-namespace kelvo::server {
+namespace kelvo::site {
 namespace {
 
 auto Position(const toml::key& key, const toml::node& node) {
@@ -51,4 +51,4 @@ std::string_view KindName(const toml::node& node) {
   return "nothing";
 }
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site

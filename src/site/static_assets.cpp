@@ -1,8 +1,8 @@
-#include "server/static_assets.h"
+#include "site/static_assets.h"
 
-#include "server/grid_images.h"
+#include "site/grid_images.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 namespace {
 
 // The last segment of `path` when the one before it is `folder`.
@@ -37,4 +37,4 @@ bool FindStaticAsset(std::string_view path, StaticAsset& asset) {
   return false;
 }
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site

@@ -1,6 +1,6 @@
 // The page files a server serves, by name; files from a folder are read again when they change.
-#ifndef KELVO_SERVER_PAGE_REGISTRY_H_
-#define KELVO_SERVER_PAGE_REGISTRY_H_
+#ifndef KELVO_SITE_PAGE_REGISTRY_H_
+#define KELVO_SITE_PAGE_REGISTRY_H_
 
 #include <filesystem>
 #include <map>
@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "kelvo/page_file.h"
-#include "server/table_browser.h"
+#include "site/table_browser.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 // Thread-safe.
 class PageRegistry final {
@@ -49,6 +49,6 @@ class PageRegistry final {
   std::map<std::string, FolderPage, std::less<>> folder_pages_;
 };
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site
 
-#endif  // KELVO_SERVER_PAGE_REGISTRY_H_
+#endif  // KELVO_SITE_PAGE_REGISTRY_H_

@@ -1,16 +1,16 @@
 // The images the grid refers to under ImageDir, drawn by the server at start-up.
-#ifndef KELVO_SERVER_GRID_IMAGES_H_
-#define KELVO_SERVER_GRID_IMAGES_H_
+#ifndef KELVO_SITE_GRID_IMAGES_H_
+#define KELVO_SITE_GRID_IMAGES_H_
 
 #include <string>
 #include <string_view>
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 // The GIF file called `name` ("firstpg.gif", "orderasc.gif", ...), or null for a name the grid
 // does not use. The images are made once; the result may be read from any thread.
 const std::string* FindGridImage(std::string_view name);
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site
 
-#endif  // KELVO_SERVER_GRID_IMAGES_H_
+#endif  // KELVO_SITE_GRID_IMAGES_H_

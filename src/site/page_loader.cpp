@@ -1,4 +1,4 @@
-#include "server/page_loader.h"
+#include "site/page_loader.h"
 
 #include <array>
 #include <string>
@@ -7,10 +7,10 @@
 #include "kelvo/error.h"
 #include "kelvo/locale.h"
 #include "kelvo/page_file.h"
-#include "server/grid_loader.h"
-#include "server/toml_nodes.h"
+#include "site/grid_loader.h"
+#include "site/toml_nodes.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 namespace {
 
 constexpr std::array<std::string_view, 4> kEngines = {"ORACLE", "SQLA", "ACCESS", "MSSQL"};
@@ -111,4 +111,4 @@ PagePlan LoadPagePlan(std::string_view text, std::string_view source_name) {
   return PageChecker(source_name).Load(text);
 }
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site

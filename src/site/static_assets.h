@@ -1,12 +1,12 @@
 // The files the server sends as they are: the grid's images and the default stylesheet.
-#ifndef KELVO_SERVER_STATIC_ASSETS_H_
-#define KELVO_SERVER_STATIC_ASSETS_H_
+#ifndef KELVO_SITE_STATIC_ASSETS_H_
+#define KELVO_SITE_STATIC_ASSETS_H_
 
 #include <span>
 #include <string_view>
 #include <utility>
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 struct StaticAsset {
   std::string_view content_type;
@@ -21,6 +21,6 @@ bool FindStaticAsset(std::string_view path, StaticAsset& asset);
 // The stylesheet and other files compiled in from assets/ (embed_files.cmake).
 std::span<const std::pair<std::string_view, std::string_view>> EmbeddedAssets();
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site
 
-#endif  // KELVO_SERVER_STATIC_ASSETS_H_
+#endif  // KELVO_SITE_STATIC_ASSETS_H_

@@ -1,5 +1,5 @@
 // Page files: what the loader accepts, the order it keeps, and how it names what it refuses.
-#include "server/page_loader.h"
+#include "site/page_loader.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "kelvo/error.h"
 #include "kelvo/page_file.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 namespace {
 
 std::vector<std::string> Keys(const GridPlan& grid) {
@@ -262,4 +262,4 @@ TEST(PageLoaderTest, TitleDefaultsToTheFileName) {
 }
 
 }  // namespace
-}  // namespace kelvo::server
+}  // namespace kelvo::site

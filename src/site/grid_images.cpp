@@ -1,12 +1,12 @@
-#include "server/grid_images.h"
+#include "site/grid_images.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <map>
 
-#include "server/gif_encoder.h"
+#include "site/gif_encoder.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 namespace {
 
 constexpr Rgb kBackground{255, 255, 255};
@@ -128,4 +128,4 @@ const std::string* FindGridImage(std::string_view name) {
   return found == images.end() ? nullptr : &found->second;
 }
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site

@@ -1,4 +1,4 @@
-#include "server/table_browser.h"
+#include "site/table_browser.h"
 
 #include <algorithm>
 
@@ -6,12 +6,12 @@
 #include "kelvo/db_connection.h"
 #include "kelvo/db_view.h"
 #include "kelvo/host.h"
-#include "server/catalog.h"
-#include "server/html_text.h"
+#include "site/catalog.h"
+#include "site/html_text.h"
 #include "server/http_request.h"
-#include "server/page_document.h"
+#include "site/page_document.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 namespace {
 
 std::shared_ptr<DBConnection> OpenDatabase(const std::shared_ptr<ScriptingContext>& context,
@@ -107,4 +107,4 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   WriteDocumentEnd(out);
 }
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site

@@ -1,5 +1,5 @@
 // The GIF writer, checked by decoding what it wrote; and the grid's images.
-#include "server/gif_encoder.h"
+#include "site/gif_encoder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "kelvo/error.h"
-#include "server/grid_images.h"
+#include "site/grid_images.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 namespace {
 
 struct Decoded {
@@ -146,4 +146,4 @@ TEST(GridImagesTest, EveryImageTheGridNamesExistsAndDecodes) {
 }
 
 }  // namespace
-}  // namespace kelvo::server
+}  // namespace kelvo::site

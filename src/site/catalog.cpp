@@ -1,9 +1,9 @@
-#include "server/catalog.h"
+#include "site/catalog.h"
 
 #include "host/ascii_case.h"
 #include "kelvo/data.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 namespace {
 
 bool IsSqlite(std::string_view connection_string) {
@@ -69,4 +69,4 @@ std::vector<std::string> PrimaryKeyColumns(const std::shared_ptr<Connection>& co
   return columns;
 }
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site

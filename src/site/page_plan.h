@@ -1,7 +1,7 @@
 // A page file turned into the steps that build its page: what the loader makes and the
 // renderer replays for each request.
-#ifndef KELVO_SERVER_PAGE_PLAN_H_
-#define KELVO_SERVER_PAGE_PLAN_H_
+#ifndef KELVO_SITE_PAGE_PLAN_H_
+#define KELVO_SITE_PAGE_PLAN_H_
 
 #include <string>
 #include <utility>
@@ -9,7 +9,7 @@
 
 #include "kelvo/variant.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 // One call on a fresh DbView, with the place in the file it came from.
 struct GridStep {
@@ -38,6 +38,6 @@ struct PagePlan {
   std::vector<GridPlan> grids;
 };
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site
 
-#endif  // KELVO_SERVER_PAGE_PLAN_H_
+#endif  // KELVO_SITE_PAGE_PLAN_H_

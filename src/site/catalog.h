@@ -1,6 +1,6 @@
 // What the table browser needs to know of a database: its tables and their primary keys.
-#ifndef KELVO_SERVER_CATALOG_H_
-#define KELVO_SERVER_CATALOG_H_
+#ifndef KELVO_SITE_CATALOG_H_
+#define KELVO_SITE_CATALOG_H_
 
 #include <memory>
 #include <string>
@@ -11,7 +11,7 @@ namespace kelvo {
 class Connection;
 }
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 struct TableEntry {
   std::string name;
@@ -28,6 +28,6 @@ std::vector<std::string> PrimaryKeyColumns(const std::shared_ptr<Connection>& co
                                            std::string_view connection_string,
                                            std::string_view table);
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site
 
-#endif  // KELVO_SERVER_CATALOG_H_
+#endif  // KELVO_SITE_CATALOG_H_

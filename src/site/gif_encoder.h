@@ -1,12 +1,12 @@
 // A small GIF89a writer for the palette images the server draws itself.
-#ifndef KELVO_SERVER_GIF_ENCODER_H_
-#define KELVO_SERVER_GIF_ENCODER_H_
+#ifndef KELVO_SITE_GIF_ENCODER_H_
+#define KELVO_SITE_GIF_ENCODER_H_
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 struct Rgb {
   std::uint8_t r = 0;
@@ -26,6 +26,6 @@ struct IndexedImage {
 // for an empty image, a palette of more than 256 colours or a pixel outside the palette.
 std::string EncodeGif(const IndexedImage& image);
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site
 
-#endif  // KELVO_SERVER_GIF_ENCODER_H_
+#endif  // KELVO_SITE_GIF_ENCODER_H_

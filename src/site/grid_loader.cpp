@@ -1,4 +1,4 @@
-#include "server/grid_loader.h"
+#include "site/grid_loader.h"
 
 #include <array>
 #include <charconv>
@@ -9,9 +9,9 @@
 #include "host/ascii_case.h"
 #include "kelvo/db_view.h"
 #include "kelvo/page_file.h"
-#include "server/toml_nodes.h"
+#include "site/toml_nodes.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 namespace {
 
 // Members the host calls itself around the page's settings.
@@ -206,4 +206,4 @@ GridPlan LoadGridPlan(const toml::table& grid, std::string_view source_name) {
   return GridChecker(source_name).Load(grid);
 }
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site

@@ -1,6 +1,6 @@
 // Helpers over toml++ nodes shared by the page loader's parts.
-#ifndef KELVO_SERVER_TOML_NODES_H_
-#define KELVO_SERVER_TOML_NODES_H_
+#ifndef KELVO_SITE_TOML_NODES_H_
+#define KELVO_SITE_TOML_NODES_H_
 
 #include <toml++/toml.h>
 
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 // A table's entries in the order the file wrote them (toml++ keeps them sorted by name).
 std::vector<std::pair<const toml::key*, const toml::node*>> InFileOrder(const toml::table& table);
@@ -20,6 +20,6 @@ int LineOf(const toml::key& key, const toml::node& node);
 // "a string", "an integer", "a table", ... for messages.
 std::string_view KindName(const toml::node& node);
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site
 
-#endif  // KELVO_SERVER_TOML_NODES_H_
+#endif  // KELVO_SITE_TOML_NODES_H_

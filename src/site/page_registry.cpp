@@ -1,11 +1,11 @@
-#include "server/page_registry.h"
+#include "site/page_registry.h"
 
 #include <algorithm>
 #include <system_error>
 
 #include "kelvo/error.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 bool PageRegistry::IsPageName(std::string_view name) {
   return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
@@ -104,4 +104,4 @@ std::vector<PageLink> PageRegistry::Links() {
   return links;
 }
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site

@@ -1,7 +1,7 @@
 // The server's own pages: the index at "/" (page files and tables) and, for each table of the
 // server's database, a grid of the whole table at /table/NAME.
-#ifndef KELVO_SERVER_TABLE_BROWSER_H_
-#define KELVO_SERVER_TABLE_BROWSER_H_
+#ifndef KELVO_SITE_TABLE_BROWSER_H_
+#define KELVO_SITE_TABLE_BROWSER_H_
 
 #include <memory>
 #include <string>
@@ -12,7 +12,7 @@ namespace kelvo {
 class ScriptingContext;
 }
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 struct BrowserSettings {
   std::string connection;  // empty: no database, so no tables
@@ -32,6 +32,6 @@ void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
 void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::string_view table,
                      const BrowserSettings& browser);
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site
 
-#endif  // KELVO_SERVER_TABLE_BROWSER_H_
+#endif  // KELVO_SITE_TABLE_BROWSER_H_

@@ -9,9 +9,9 @@
 #include "kelvo/db_connection.h"
 #include "kelvo/db_view.h"
 #include "kelvo/host.h"
-#include "server/page_document.h"
-#include "server/page_loader.h"
-#include "server/page_plan.h"
+#include "site/page_document.h"
+#include "site/page_loader.h"
+#include "site/page_plan.h"
 
 namespace kelvo {
 namespace {
@@ -26,7 +26,7 @@ std::string Describe(const std::string& file, int line, const std::string& key,
 }
 
 // The page's own connection, opened for this request only.
-std::shared_ptr<DBConnection> OpenSharedConnection(const server::PagePlan& plan,
+std::shared_ptr<DBConnection> OpenSharedConnection(const site::PagePlan& plan,
                                                    const std::string& connection_string) {
   auto shared = std::make_shared<DBConnection>();
   try {
@@ -40,9 +40,9 @@ std::shared_ptr<DBConnection> OpenSharedConnection(const server::PagePlan& plan,
   return shared;
 }
 
-void Apply(const server::PagePlan& plan, DbView& grid, const server::GridStep& step) {
+void Apply(const site::PagePlan& plan, DbView& grid, const site::GridStep& step) {
   try {
-    if (step.kind == server::GridStep::Kind::kCall) {
+    if (step.kind == site::GridStep::Kind::kCall) {
       grid.Invoke(step.member, CallKind::kMethod, step.arguments);
       return;
     }
@@ -68,7 +68,7 @@ PageFileError::PageFileError(std::string file, int line, std::string key,
       line_(line),
       key_(std::move(key)) {}
 
-PageFile::PageFile(std::unique_ptr<server::PagePlan> plan) : plan_(std::move(plan)) {}
+PageFile::PageFile(std::unique_ptr<site::PagePlan> plan) : plan_(std::move(plan)) {}
 
 PageFile::~PageFile() = default;
 
@@ -83,7 +83,7 @@ std::shared_ptr<const PageFile> PageFile::Load(const std::filesystem::path& path
 
 std::shared_ptr<const PageFile> PageFile::Parse(std::string_view text,
                                                 std::string_view source_name) {
-  auto plan = std::make_unique<server::PagePlan>(server::LoadPagePlan(text, source_name));
+  auto plan = std::make_unique<site::PagePlan>(site::LoadPagePlan(text, source_name));
   if (plan->title.empty()) {
     plan->title = std::filesystem::path(std::string(source_name)).stem().string();
   }
@@ -100,9 +100,9 @@ std::string PageFile::LocaleName(const PageDefaults& defaults) const {
 
 void PageFile::Render(const std::shared_ptr<ScriptingContext>& context,
                       const PageDefaults& defaults) const {
-  const server::PagePlan& plan = *plan_;
+  const site::PagePlan& plan = *plan_;
   Response& out = context->response();
-  server::WriteDocumentStart(out, plan.title, LocaleName(defaults));
+  site::WriteDocumentStart(out, plan.title, LocaleName(defaults));
   out.Write(plan.before);
 
   const std::string& connection_string =
@@ -112,21 +112,21 @@ void PageFile::Render(const std::shared_ptr<ScriptingContext>& context,
     shared = OpenSharedConnection(plan, connection_string);
     shared->OnStartPage(context);
   }
-  for (const server::GridPlan& grid_plan : plan.grids) {
+  for (const site::GridPlan& grid_plan : plan.grids) {
     DbView grid;
     grid.OnStartPage(Variant(context));
     if (shared) grid.SetVexmoConnection(shared);
-    for (const server::GridStep& step : grid_plan.steps) Apply(plan, grid, step);
-    server::WriteGridStart(out);
+    for (const site::GridStep& step : grid_plan.steps) Apply(plan, grid, step);
+    site::WriteGridStart(out);
     grid.WriteHtmlTable();
-    server::WriteGridEnd(out);
-    server::WriteErrorBox(out, grid.ErrorMessage());
+    site::WriteGridEnd(out);
+    site::WriteErrorBox(out, grid.ErrorMessage());
     grid.OnEndPage();
   }
   if (shared) shared->OnEndPage();
 
   out.Write(plan.after);
-  server::WriteDocumentEnd(out);
+  site::WriteDocumentEnd(out);
 }
 
 }  // namespace kelvo

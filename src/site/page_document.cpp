@@ -1,11 +1,11 @@
-#include "server/page_document.h"
+#include "site/page_document.h"
 
 #include <string>
 
 #include "kelvo/host.h"
-#include "server/html_text.h"
+#include "site/html_text.h"
 
-namespace kelvo::server {
+namespace kelvo::site {
 
 void WriteDocumentStart(Response& out, std::string_view title, std::string_view locale) {
   std::string head = "<!DOCTYPE html>\n<html lang=\"";
@@ -48,4 +48,4 @@ void WriteErrorBox(Response& out, std::string_view error_message) {
   out.Write(box);
 }
 
-}  // namespace kelvo::server
+}  // namespace kelvo::site
