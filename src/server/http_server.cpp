@@ -75,6 +75,12 @@ class HttpServer::Impl {
     const auto threads = static_cast<std::size_t>(options_.threads);
     http_.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     http_.set_payload_max_length(options_.max_body_bytes);
+    // The head and the body go out in separate writes; without this the body waits for the
+    // client's delayed acknowledgement of the head (40 ms) on every keep-alive response.
+    http_.set_tcp_nodelay(true);
+    // The library's default closes a keep-alive connection after 5 requests; a browser paging
+    // through a grid would reconnect every few clicks.
+    http_.set_keep_alive_max_count(100);
     http_.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
       t_trace = RequestTrace{Clock::now(), false, nullptr};
       return httplib::Server::HandlerResponse::Unhandled;

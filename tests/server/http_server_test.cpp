@@ -5,6 +5,11 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -53,11 +58,73 @@ class RunningServer {
     return client;
   }
   HttpServer& server() { return *server_; }
+  int port() const { return port_; }
 
  private:
   std::unique_ptr<HttpServer> server_;
   int port_ = 0;
   std::thread thread_;
+};
+
+// One client connection over a plain socket, so the test sees exactly the bytes and the
+// timing the server produces.
+class RawConnection {
+ public:
+  explicit RawConnection(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connected_ = connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  }
+  RawConnection(const RawConnection&) = delete;
+  RawConnection& operator=(const RawConnection&) = delete;
+  ~RawConnection() { close(fd_); }
+
+  bool connected() const { return connected_; }
+
+  bool Send(std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t sent = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+      if (sent <= 0) return false;
+      bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+  }
+
+  // The next response: its head and its body of Content-Length bytes; empty when the
+  // connection ends first.
+  std::string ReadResponse() {
+    std::size_t head_end;
+    while ((head_end = buffer_.find("\r\n\r\n")) == std::string::npos) {
+      if (!Receive()) return {};
+    }
+    head_end += 4;
+    std::size_t length = 0;
+    const std::size_t field = buffer_.find("Content-Length: ");
+    if (field != std::string::npos && field < head_end) {
+      length = std::stoul(buffer_.substr(field + 16));
+    }
+    while (buffer_.size() < head_end + length) {
+      if (!Receive()) return {};
+    }
+    std::string response = buffer_.substr(0, head_end + length);
+    buffer_.erase(0, head_end + length);
+    return response;
+  }
+
+ private:
+  bool Receive() {
+    char chunk[4096];
+    const ssize_t got = recv(fd_, chunk, sizeof chunk, 0);
+    if (got <= 0) return false;
+    buffer_.append(chunk, static_cast<std::size_t>(got));
+    return true;
+  }
+
+  int fd_;
+  bool connected_ = false;
+  std::string buffer_;
 };
 
 ServerOptions Options() {
@@ -68,6 +135,24 @@ ServerOptions Options() {
 
 void Write(const std::shared_ptr<ScriptingContext>& page, std::string_view text) {
   page->response().Write(text);
+}
+
+// A response must not wait for the client's delayed acknowledgement (40 ms) of its head.
+TEST(HttpServerTest, KeepAliveResponsesLeaveWithoutWaitingForTheClient) {
+  RunningServer running(Options(), [](HttpServer& server) {
+    server.AddHandler("/small",
+                      [](const std::shared_ptr<ScriptingContext>& page) { Write(page, "small"); });
+  });
+  RawConnection connection(running.port());
+  ASSERT_TRUE(connection.connected());
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_TRUE(connection.Send("GET /small HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
+    const std::string response = connection.ReadResponse();
+    ASSERT_TRUE(response.starts_with("HTTP/1.1 200")) << i << ": " << response;
+    ASSERT_TRUE(response.ends_with("\r\n\r\nsmall")) << response;
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
 TEST(HttpServerTest, BodiesOverTheLimitAreRefusedWith413) {
