@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: kelvo serve [--pages DIR] [--db CONNECTION] [--host HOST] [--port PORT] [--locale L]\n"
-    "                   [--edit] [--secret-file FILE]\n"
+    "                   [--edit] [--secret-file FILE] [--allowed-host NAME]...\n"
     "       kelvo render PAGE [--get QUERY] [--post FORM] [--method M] [--path SCRIPT_NAME]\n"
     "                    [--headers] [--db CONNECTION] [--locale L]\n"
     "  `kelvo serve --help` and `kelvo render --help` say more.\n";

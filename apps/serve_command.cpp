@@ -9,6 +9,7 @@
 #include <iostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "connection_argument.h"
 #include "demo_database.h"
@@ -25,13 +26,15 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: kelvo serve [--pages DIR] [--db CONNECTION] [--host HOST] [--port PORT]\n"
-    "                   [--locale NAME] [--edit] [--secret-file FILE]\n"
+    "                   [--locale NAME] [--edit] [--secret-file FILE] [--allowed-host NAME]...\n"
     "  Serves the page files NAME.toml of DIR at /NAME, the tables of the database at /, and\n"
     "  /table/NAME. Without --pages and --db it serves the demo pages over kelvo-demo.db in the\n"
     "  working folder, which it creates when missing. --db takes a connection string or an\n"
     "  SQLite file; --port 0 picks a free port; --edit lets the table browser edit, add and\n"
     "  delete rows of tables with a primary key. The statement-signing secret comes from\n"
-    "  --secret-file (mode 600) or KELVO_SECRET, else is made anew for each run.\n";
+    "  --secret-file (mode 600) or KELVO_SECRET, else is made anew for each run. Requests are\n"
+    "  answered only for the Host names localhost, 127.0.0.1, [::1], HOST and each NAME given\n"
+    "  with --allowed-host.\n";
 
 constexpr std::string_view kDemoDatabase = "kelvo-demo.db";
 
@@ -43,6 +46,7 @@ struct ServeArguments {
   std::string locale = "en-US";
   bool edit = false;
   std::string secret_file;
+  std::vector<std::string> allowed_hosts;
 };
 
 bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
@@ -69,6 +73,8 @@ bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
       parsed.locale = value;
     } else if (arg == "--secret-file") {
       parsed.secret_file = value;
+    } else if (arg == "--allowed-host") {
+      parsed.allowed_hosts.push_back(value);
     } else {
       return false;
     }
@@ -149,6 +155,7 @@ int RunServeCommand(std::span<const std::string_view> args) {
   options.defaults.locale = parsed.locale;
   options.signing_secret = SigningSecret(parsed);
   options.table_editing = parsed.edit;
+  options.allowed_hosts = parsed.allowed_hosts;
 
   const bool demo = parsed.pages.empty() && parsed.db.empty();
   if (demo) {

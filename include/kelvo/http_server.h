@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "kelvo/export.h"
 #include "kelvo/page_file.h"
@@ -27,6 +28,11 @@ class ScriptingContext;
 
 struct ServerOptions {
   std::string host = "127.0.0.1";
+  // Requests are answered only when their Host header names this server: localhost,
+  // 127.0.0.1, [::1], `host` unless it is a wildcard, or one of these names (with or without a
+  // port). Others get 421, so another site's pages cannot read the server through DNS
+  // rebinding.
+  std::vector<std::string> allowed_hosts;
   int port = 8080;  // 0 picks a free port; HttpServer::port tells which
   // Request bodies above this size are refused with 413 before any page runs.
   std::size_t max_body_bytes = 1024 * 1024;

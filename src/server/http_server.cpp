@@ -17,6 +17,7 @@
 #include "server/access_log.h"
 #include "server/http_request.h"
 #include "server/page_exchange.h"
+#include "server/request_guard.h"
 #include "site/page_registry.h"
 #include "site/static_assets.h"
 #include "server/status_page.h"
@@ -71,7 +72,10 @@ struct PageRoute {
 
 class HttpServer::Impl {
  public:
-  explicit Impl(ServerOptions options) : options_(std::move(options)), workers_(options_.threads) {
+  explicit Impl(ServerOptions options)
+      : options_(std::move(options)),
+        hosts_(options_.host, options_.allowed_hosts),
+        workers_(options_.threads) {
     const auto threads = static_cast<std::size_t>(options_.threads);
     http_.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     http_.set_payload_max_length(options_.max_body_bytes);
@@ -81,9 +85,10 @@ class HttpServer::Impl {
     // The library's default closes a keep-alive connection after 5 requests; a browser paging
     // through a grid would reconnect every few clicks.
     http_.set_keep_alive_max_count(100);
-    http_.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+    http_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
       t_trace = RequestTrace{Clock::now(), false, nullptr};
-      return httplib::Server::HandlerResponse::Unhandled;
+      return CheckHost(req, res) ? httplib::Server::HandlerResponse::Unhandled
+                                 : httplib::Server::HandlerResponse::Handled;
     });
     http_.set_logger(
         [](const httplib::Request& req, const httplib::Response& res) { Log(req, res); });
@@ -177,6 +182,24 @@ class HttpServer::Impl {
   site::PageRegistry& pages() { return pages_; }
 
  private:
+  // Browsers always send Host; one naming another server is a page of another site that got
+  // its name pointed at this address.
+  bool CheckHost(const httplib::Request& req, httplib::Response& res) const {
+    const std::size_t hosts = req.get_header_value_count("Host");
+    if (hosts != 1) {
+      if (hosts == 0 && req.version == "HTTP/1.0") return true;
+      AnswerStatus(res, 400, "The request must name exactly one host.");
+      return false;
+    }
+    const std::string host = req.get_header_value("Host");
+    if (hosts_.Allows(host)) return true;
+    AnswerStatus(res, 421,
+                 "This server does not answer for the host \"" + host +
+                     "\". A server reached under another name than localhost is started "
+                     "with that name allowed (kelvo serve --allowed-host NAME).");
+    return false;
+  }
+
   static void Log(const httplib::Request& req, const httplib::Response& res) {
     server::AccessRecord record;
     record.remote_addr = req.remote_addr;
@@ -382,6 +405,7 @@ class HttpServer::Impl {
   }
 
   ServerOptions options_;
+  server::HostAllowList hosts_;
   site::PageRegistry pages_;
   std::vector<std::pair<std::string, PageHandler>> handlers_;
   httplib::Server http_;

@@ -18,6 +18,8 @@ std::string_view ReasonPhrase(int status) {
       return "Payload Too Large";
     case 414:
       return "URI Too Long";
+    case 421:
+      return "Misdirected Request";
     case 500:
       return "Internal Server Error";
     case 503:

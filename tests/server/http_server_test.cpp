@@ -127,6 +127,13 @@ class RawConnection {
   std::string buffer_;
 };
 
+// One request on a connection of its own; the response's head and body.
+std::string Exchange(int port, std::string_view request) {
+  RawConnection connection(port);
+  if (!connection.connected() || !connection.Send(request)) return {};
+  return connection.ReadResponse();
+}
+
 ServerOptions Options() {
   ServerOptions options;
   options.threads = 8;
@@ -153,6 +160,42 @@ TEST(HttpServerTest, KeepAliveResponsesLeaveWithoutWaitingForTheClient) {
     ASSERT_TRUE(response.ends_with("\r\n\r\nsmall")) << response;
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+// A page of another site whose name resolves to this server must not read it.
+TEST(HttpServerTest, OnlyRequestsNamingThisServerAreAnswered) {
+  ServerOptions options = Options();
+  options.allowed_hosts = {"Shop.Example", "fixed.example:81"};
+  RunningServer running(options, [](HttpServer& server) {
+    server.AddHandler("/", [](const std::shared_ptr<ScriptingContext>& page) { Write(page, "ok"); });
+  });
+  const std::string port = std::to_string(running.port());
+  const auto status = [&](const std::string& headers, std::string_view version = "1.1") {
+    const std::string response =
+        Exchange(running.port(), "GET / HTTP/" + std::string(version) + "\r\n" + headers +
+                                     "Connection: close\r\n\r\n");
+    return response.substr(0, response.find("\r\n"));
+  };
+  for (const std::string& host : std::vector<std::string>{
+           "localhost", "localhost:" + port, "LocalHost.", "127.0.0.1:" + port, "[::1]:" + port,
+        "[::1]", "shop.example", "SHOP.example:" + port, "fixed.example:81"}) {
+    EXPECT_EQ(status("Host: " + host + "\r\n"), "HTTP/1.1 200 OK") << host;
+  }
+  for (const std::string& host : std::vector<std::string>{
+           "evil.example", "evil.example:" + port, "localhost.evil.example", "127.0.0.1.nip.io",
+        "fixed.example:" + port, "localhost:x", "localhost@evil.example", "[::1"}) {
+    EXPECT_EQ(status("Host: " + host + "\r\n"), "HTTP/1.1 421 Misdirected Request") << host;
+  }
+  const std::string refused = Exchange(
+      running.port(), "GET /gfx/nextpg.gif HTTP/1.1\r\nHost: evil.example:" + port + "\r\n\r\n");
+  EXPECT_NE(refused.find("does not answer for the host &quot;evil.example:" + port),
+            std::string::npos)
+      << refused;
+  EXPECT_EQ(status("Host: localhost\r\nHost: evil.example\r\n"), "HTTP/1.1 400 Bad Request");
+  EXPECT_EQ(status(""), "HTTP/1.1 400 Bad Request");
+  EXPECT_EQ(status("", "1.0"), "HTTP/1.1 200 OK");
+  options.allowed_hosts = {"shop.example/x"};
+  EXPECT_THROW(HttpServer{options}, Error);
 }
 
 TEST(HttpServerTest, BodiesOverTheLimitAreRefusedWith413) {
