@@ -87,11 +87,13 @@ ColumnInfo SqliteStatement::Describe(int column) {
   int not_null = 0;
   int primary_key = 0;
   int autoincrement = 0;
+  // Eponymous virtual tables (pragma_table_info(...), json_each(...)) name an origin that the
+  // schema does not hold; such a column keeps what its declared type or value told.
   if (sqlite3_table_column_metadata(connection_.handle(), info.origin.schema.c_str(),
                                     info.origin.table.c_str(), info.base_column.c_str(),
                                     &column_type, nullptr, &not_null, &primary_key,
                                     &autoincrement) != SQLITE_OK) {
-    connection_.Fail();
+    return info;
   }
   info.nullable = not_null == 0;
   info.auto_increment =
