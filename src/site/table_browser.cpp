@@ -6,9 +6,9 @@
 #include "kelvo/db_connection.h"
 #include "kelvo/db_view.h"
 #include "kelvo/host.h"
+#include "server/http_request.h"
 #include "site/catalog.h"
 #include "site/html_text.h"
-#include "server/http_request.h"
 #include "site/page_document.h"
 
 namespace kelvo::site {
@@ -96,6 +96,8 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
       grid.SetEditOptions("ALL");
       grid.SetEditPrimaryKeys(Join(keys));
       grid.SetFormSQL(sql);
+      // The grid binds the key values into the condition it appends.
+      grid.SetDeleteSQL("DELETE FROM " + connection->QuoteIdentifier(found->name));
     }
   }
   WriteGridStart(out);

@@ -1,0 +1,164 @@
+// The table browser as a user meets it over HTTP: the index, a table's grid and record view
+// and, with editing on, edit, add and delete; on SQLite also grids over virtual tables.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "edit/browser_form.h"
+#include "edit/edit_page.h"
+#include "kelvo/data.h"
+#include "kelvo/http_server.h"
+#include "kelvo/page_file.h"
+#include "support/temp_dir.h"
+#include "support/test_database.h"
+
+namespace kelvo::testing {
+namespace {
+
+// A server on a free loopback port, running on its own thread for one test.
+class RunningServer {
+ public:
+  explicit RunningServer(ServerOptions options,
+                         const std::function<void(HttpServer&)>& setup = nullptr) {
+    options.host = "127.0.0.1";
+    options.port = 0;
+    options.threads = 2;
+    server_ = std::make_unique<HttpServer>(std::move(options));
+    if (setup) setup(*server_);
+    port_ = server_->Bind();
+    thread_ = std::thread([this] { server_->Run(); });
+  }
+  RunningServer(const RunningServer&) = delete;
+  RunningServer& operator=(const RunningServer&) = delete;
+  ~RunningServer() {
+    server_->Stop();
+    thread_.join();
+  }
+
+  // The body of a page that must answer 200 without an error box.
+  std::string Page(const std::string& target, const std::optional<std::string>& form = {}) {
+    httplib::Client client("127.0.0.1", port_);
+    client.set_read_timeout(30, 0);
+    const auto result =
+        form ? client.Post(target, *form, "application/x-www-form-urlencoded") : client.Get(target);
+    if (!result) {
+      ADD_FAILURE() << target << ": no answer";
+      return {};
+    }
+    EXPECT_EQ(result->status, 200) << target << "\n" << result->body;
+    EXPECT_EQ(result->body.find("KelvoErrorBox"), std::string::npos) << target << "\n"
+                                                                     << result->body;
+    return result->body;
+  }
+
+ private:
+  std::unique_ptr<HttpServer> server_;
+  int port_ = 0;
+  std::thread thread_;
+};
+
+class TableBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KELVO_SKIP_WITHOUT_PROVIDER();
+    database_.emplace(dir_, "browser.db");
+    connection_->Open(database_->ConnectionString());
+  }
+  void TearDown() override { connection_->Close(); }
+
+  ServerOptions Options(bool editing) const {
+    ServerOptions options;
+    options.defaults.connection = database_->ConnectionString();
+    options.table_editing = editing;
+    return options;
+  }
+  std::string Rows(const std::string& query) {
+    std::string text;
+    for (const auto& row : QueryRows(connection_, query)) {
+      for (const std::string& value : row) text += value + ' ';
+      text += '|';
+    }
+    return text;
+  }
+
+  TempDir dir_;
+  std::optional<TestDatabase> database_;
+  std::shared_ptr<Connection> connection_ = std::make_shared<Connection>();
+};
+
+// Pressing a button of the page's form after typing, as a browser with script does (the
+// buttons' scripts empty FormEdit).
+std::string Submit(RunningServer& server, const std::string& target, const std::string& page,
+                   const std::string& button,
+                   const std::vector<std::pair<std::string, std::string>>& typed = {}) {
+  BrowserForm form(page);
+  for (const auto& [name, value] : typed) form.Set(name, value);
+  if (button != "Vexmo1FormEdit") form.Set("Vexmo1FormEdit", "");
+  return server.Page(target, form.Body(button));
+}
+
+// The edit form of record number `record`, opened from its record view.
+std::string OpenEdit(RunningServer& server, int record, const std::string& key) {
+  const std::string number = std::to_string(record);
+  const std::string view =
+      server.Page("/table/people?Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=" + number +
+                  "&Vexmo1BookMark=" + number);
+  return Submit(server, "/table/people", view, "Vexmo1FormEdit", {{"Vexmo1PK", key}});
+}
+
+TEST_F(TableBrowserTest, EditingListsViewsEditsAddsAndDeletesRows) {
+  connection_->Execute("CREATE TABLE people (id " + KeyType() +
+                       ", name VARCHAR(20) NOT NULL, note TEXT)");
+  connection_->Execute(
+      "INSERT INTO people (id, name, note) VALUES (1, 'Ann', 'first'), "
+      "(2, 'Bob', NULL), (3, 'Cid', NULL)");
+  if (OnPostgres())
+    connection_->Execute("SELECT setval(pg_get_serial_sequence('people', 'id'), 3)");
+  RunningServer server(Options(true));
+
+  EXPECT_NE(server.Page("/").find("<a href=\"table/people\">people"), std::string::npos);
+  const std::string grid = server.Page("/table/people");
+  EXPECT_NE(grid.find(">Bob<"), std::string::npos) << grid;
+  EXPECT_NE(grid.find("Vexmo1FormAdd=1"), std::string::npos) << grid;
+
+  const std::string doomed = OpenEdit(server, 2, "2");
+  EXPECT_NE(doomed.find("name=\"Vexmo1Key_Form_id\" value=\"2\""), std::string::npos) << doomed;
+  Submit(server, "/table/people", doomed, "Vexmo1FormDelete");
+  EXPECT_EQ(Rows("SELECT id FROM people ORDER BY id"), "1 |3 |");
+
+  const std::string edit = OpenEdit(server, 1, "1");
+  EXPECT_NE(edit.find("name=\"Vexmo1Key_Form_id\" value=\"1\""), std::string::npos) << edit;
+  Submit(server, "/table/people", edit, "Vexmo1FormUpdate", {{"Vexmo1_Form_name", "Anna"}});
+  EXPECT_EQ(Rows("SELECT id, name, note FROM people ORDER BY id"), "1 Anna first |3 Cid NULL |");
+
+  const std::string add = server.Page("/table/people?Vexmo1FormDisplay=formOneRec&Vexmo1FormAdd=1");
+  Submit(server, "/table/people", add, "Vexmo1FormUpdate",
+         {{"Vexmo1_Form_id", "4"}, {"Vexmo1_Form_name", "Dee"}});
+  EXPECT_EQ(Rows("SELECT id, name FROM people WHERE id = 4"), "4 Dee |");
+}
+
+// Eponymous virtual tables name an origin whose columns SQLite cannot describe; the grid runs
+// them like any other statement.
+TEST_F(TableBrowserTest, GridsRunOverTableValuedFunctions) {
+  if (OnPostgres()) GTEST_SKIP() << "SQLite's table-valued functions";
+  connection_->Execute("CREATE TABLE shelf (id INTEGER PRIMARY KEY, label TEXT NOT NULL)");
+  RunningServer server(Options(false), [](HttpServer& http) {
+    http.AddPage("json", PageFile::Parse("[[grid]]\nsql = \"SELECT key, value FROM "
+                                         "json_each('[10, \\\"two\\\"]')\"\n",
+                                         "json.toml"));
+    http.AddPage("columns", PageFile::Parse("[[grid]]\nsql = \"SELECT name, type, pk FROM "
+                                            "pragma_table_info('shelf')\"\n",
+                                            "columns.toml"));
+  });
+  const std::string json = server.Page("/json");
+  EXPECT_NE(json.find(">two<"), std::string::npos) << json;
+  const std::string columns = server.Page("/columns");
+  EXPECT_NE(columns.find(">label<"), std::string::npos) << columns;
+}
+
+}  // namespace
+}  // namespace kelvo::testing
