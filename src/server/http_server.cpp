@@ -85,6 +85,12 @@ class HttpServer::Impl {
     // The library's default closes a keep-alive connection after 5 requests; a browser paging
     // through a grid would reconnect every few clicks.
     http_.set_keep_alive_max_count(100);
+    // The library's default adds SO_REUSEPORT, which lets a second server bind the same port and
+    // take half its connections; a port in use must refuse the second one.
+    http_.set_socket_options([](socket_t sock) {
+      const int yes = 1;
+      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     http_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
       t_trace = RequestTrace{Clock::now(), false, nullptr};
       return CheckHost(req, res) ? httplib::Server::HandlerResponse::Unhandled

@@ -198,6 +198,14 @@ TEST(HttpServerTest, OnlyRequestsNamingThisServerAreAnswered) {
   EXPECT_THROW(HttpServer{options}, Error);
 }
 
+TEST(HttpServerTest, APortInUseRefusesASecondServer) {
+  RunningServer running(Options());
+  ServerOptions options = Options();
+  options.port = running.port();
+  HttpServer second(options);
+  EXPECT_THROW(second.Bind(), Error);
+}
+
 TEST(HttpServerTest, BodiesOverTheLimitAreRefusedWith413) {
   ServerOptions options = Options();
   options.max_body_bytes = 1024;
