@@ -1,8 +1,6 @@
 #include "edit/field_rules.h"
 
-#include <algorithm>
-#include <string>
-
+#include "edit/posted_number.h"
 #include "kelvo/convert.h"
 #include "kelvo/data.h"
 
@@ -39,15 +37,8 @@ Rule RuleOf(int type) {
 
 // Numbers are assigned as exact decimals: the column's own conversion then neither depends on
 // the locale nor rounds.
-RuleOutcome Number(Rule rule, std::string_view posted, const Locale& locale) {
-  if (!IsNumeric(Variant(posted), locale)) return {RuleOutcome::kNotNumber, {}};
-  std::optional<Decimal> number;
-  if (rule == Rule::kFraction) {
-    std::string pointed(posted);
-    std::replace(pointed.begin(), pointed.end(), ',', '.');
-    number = ParseDecimal(pointed, Locale::Default());
-  }
-  if (!number) number = ParseDecimal(posted, locale);
+RuleOutcome Number(std::string_view posted, const Locale& locale) {
+  std::optional<Decimal> number = ReadPostedNumber(posted, locale);
   if (!number) return {RuleOutcome::kNotNumber, {}};
   return {RuleOutcome::kAssign, Variant(std::move(*number))};
 }
@@ -82,7 +73,7 @@ RuleOutcome ApplyFieldRule(int type, std::string_view posted, bool nullable, con
   switch (rule) {
     case Rule::kWhole:
     case Rule::kFraction:
-      return Number(rule, posted, locale);
+      return Number(posted, locale);
     case Rule::kDate:
       if (!IsDate(Variant(posted), locale)) return {RuleOutcome::kNotDate, {}};
       return {RuleOutcome::kAssign, Variant(CDate(Variant(posted), locale))};

@@ -24,11 +24,10 @@ struct RuleOutcome {
 // Integer types of every width, signed or not.
 bool IsWholeNumberType(int type);
 
-// By the field's type: whole and fractional numbers must read as numbers of the locale (a
-// fractional number's commas are decimal points when that reads as a number, else the
-// locale's notation decides), dates as dates ("0" counts as empty), Booleans are true for
-// any posted text, binary data is never written, other text is assigned as posted. An empty
-// value is null where the field accepts it.
+// By the field's type: whole and fractional numbers must read as numbers written the locale's
+// way (ReadPostedNumber), dates as dates ("0" counts as empty), Booleans are true for any
+// posted text, binary data is never written, other text is assigned as posted. An empty value
+// is null where the field accepts it.
 RuleOutcome ApplyFieldRule(int type, std::string_view posted, bool nullable, const Locale& locale);
 
 }  // namespace kelvo::detail

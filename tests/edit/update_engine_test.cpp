@@ -41,7 +41,7 @@ TEST_F(UpdateEngineTest, SaveWritesEveryClassOfField) {
   const RenderedPage page = Edit("2", [](BrowserForm& form) {
     form.Set("Vexmo1_Form_name", "Bo");
     form.Set("Vexmo1_Form_qty", "1,000");
-    form.Set("Vexmo1_Form_price", "3,5");
+    form.Set("Vexmo1_Form_price", "3.5");
     form.Set("Vexmo1_Form_born", "12/24/2001");
     form.Check("Vexmo1_Form_active", true);
     form.Set("Vexmo1_Form_notes", "line 1\nline 2");
@@ -87,6 +87,32 @@ TEST_F(UpdateEngineTest, InvalidValuesAreRefusedAndNothingIsWritten) {
       << page.errors;
   EXPECT_NE(Status(page).find("Record WAS NOT SAVED: "), std::string::npos);
   EXPECT_EQ(Person(1), before);
+}
+
+TEST_F(UpdateEngineTest, NumbersAreReadAsThePagesLocaleWritesThem) {
+  const struct {
+    const char* locale;
+    const char* price;    // 1500.25 as the locale writes it
+    const char* qty;      // 2000
+    const char* misread;  // a text another locale reads as a number
+  } locales[] = {{"en-US", "1,500.25", "2,000", "1,5"},
+                 {"en-GB", "1,500.25", "2,000", "1.500,25"},
+                 {"de-DE", "1.500,25", "2.000", "1.5"},
+                 {"nb-NO", "1\u00A0500,25", "2 000", "1.500"}};
+  for (const auto& l : locales) {
+    options_.locale = l.locale;
+    Execute("UPDATE P SET price = NULL, qty = NULL WHERE id = 2");
+    RenderedPage page = Edit("2", [&](BrowserForm& form) {
+      form.Set("Vexmo1_Form_price", l.price);
+      form.Set("Vexmo1_Form_qty", l.qty);
+    });
+    EXPECT_NE(page.output.find("&nbsp;[Record saved ok]"), std::string::npos) << l.locale;
+    EXPECT_EQ(Person(2)[2], "2000") << l.locale;
+    EXPECT_EQ(Person(2)[3], "1500.25") << l.locale;
+    page = Edit("2", [&](BrowserForm& form) { form.Set("Vexmo1_Form_price", l.misread); });
+    EXPECT_EQ(Status(page), "&nbsp;" + std::string(l.misread) + " is not a number") << l.locale;
+    EXPECT_EQ(Person(2)[3], "1500.25") << l.locale;
+  }
 }
 
 TEST_F(UpdateEngineTest, InsertAssignsKeysByStatementOrByTheDatabase) {
