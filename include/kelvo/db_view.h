@@ -211,6 +211,11 @@ class KELVO_EXPORT DbView final : public Object {
   void SetFormCellWidths(std::string_view value);
   std::int32_t MemoFieldLimit() const;
   void SetMemoFieldLimit(std::int32_t value);
+  // Stored values (and field names shown as captions) are written HTML-encoded wherever the
+  // grid, the record view, the cell templates and the export write them. Default false: values
+  // reach the page as stored, for pages that keep markup in their data.
+  bool HtmlEncodeValues() const;
+  void SetHtmlEncodeValues(bool value);
   const std::string& GridDisplayFieldNames() const;
   void SetGridDisplayFieldNames(std::string_view value);
   const std::string& FormDisplayFieldNames() const;

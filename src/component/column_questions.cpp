@@ -5,6 +5,7 @@
 
 #include "component/error_report.h"
 #include "component/list_utils.h"
+#include "component/web_encoding.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo::detail {
@@ -28,17 +29,21 @@ bool IsShown(std::string_view hide, std::string_view show, std::string_view name
   return true;
 }
 
-std::string Caption(std::string_view names, int column, std::string_view field_name) {
-  if (IsListBlank(names)) return std::string(field_name);
+// The page's caption for the column (its own markup), else the field's name, which comes from
+// the database and is encoded as stored values are.
+std::string Caption(const DbViewState& s, std::string_view names, int column,
+                    std::string_view field_name) {
+  const auto name = [&] { return ShownValue(s.HtmlEncodeValues, std::string(field_name)); };
+  if (IsListBlank(names)) return name();
   std::size_t start = 0;
   for (int i = 1; i < column; ++i) {
     const std::size_t comma = names.find(',', start);
-    if (comma == std::string_view::npos) return std::string(field_name);
+    if (comma == std::string_view::npos) return name();
     start = comma + 1;
   }
-  if (column < 1) return std::string(field_name);
+  if (column < 1) return name();
   const std::string_view item = names.substr(start, names.find(',', start) - start);
-  if (item.empty()) return std::string(field_name);
+  if (item.empty()) return name();
   if (Trim(item).empty()) return "&nbsp;";
   return std::string(item);
 }
@@ -76,11 +81,11 @@ bool IsColumnNoSort(const DbViewState& s, std::string_view name, int column) {
 }
 
 std::string GetGridCaption(const DbViewState& s, int column, std::string_view field_name) {
-  return Caption(s.GridDisplayFieldNames, column, field_name);
+  return Caption(s, s.GridDisplayFieldNames, column, field_name);
 }
 
 std::string GetFormCaption(const DbViewState& s, int column, std::string_view field_name) {
-  return Caption(s.FormDisplayFieldNames, column, field_name);
+  return Caption(s, s.FormDisplayFieldNames, column, field_name);
 }
 
 std::int16_t GetGridColumnSpan(const DbViewState& s, int field_count) {

@@ -216,6 +216,8 @@ const Member kMembers[] = {
      [](DbView& v, std::span<const Variant> a) { v.SetFormCellWidths(AsText(a.back())); }},
     {"MemoFieldLimit", "", [](DbView& v, std::span<const Variant>) { return Variant(v.MemoFieldLimit()); },
      [](DbView& v, std::span<const Variant> a) { v.SetMemoFieldLimit(AsInt32(a.back())); }},
+    {"HtmlEncodeValues", "", [](DbView& v, std::span<const Variant>) { return Variant(v.HtmlEncodeValues()); },
+     [](DbView& v, std::span<const Variant> a) { v.SetHtmlEncodeValues(AsBool(a.back())); }},
     {"GridDisplayFieldNames", "", [](DbView& v, std::span<const Variant>) { return Variant(v.GridDisplayFieldNames()); },
      [](DbView& v, std::span<const Variant> a) { v.SetGridDisplayFieldNames(AsText(a.back())); }},
     {"FormDisplayFieldNames", "", [](DbView& v, std::span<const Variant>) { return Variant(v.FormDisplayFieldNames()); },

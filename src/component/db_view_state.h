@@ -71,6 +71,7 @@ struct DbViewState {
   std::string GridCellWidths = "";
   std::string FormCellWidths = "";
   std::int32_t MemoFieldLimit = -1;
+  bool HtmlEncodeValues = false;
   std::string GridDisplayFieldNames = "";
   std::string FormDisplayFieldNames = "";
   std::string GridFieldsShow = "";

@@ -48,6 +48,11 @@ std::string HtmlAttributeEncode(std::string_view text) {
   return out;
 }
 
+std::string ShownValue(bool encode, std::string text) {
+  if (!encode || text.find_first_of("&<>\"'") == std::string::npos) return text;
+  return HtmlAttributeEncode(text);
+}
+
 std::string JsStringAttributeEncode(std::string_view text) {
   static constexpr std::string_view kEscaped = "'\"\\&<>`";
   static constexpr std::string_view kLineSeparator = "\xE2\x80\xA8";

@@ -11,6 +11,11 @@ namespace kelvo::detail {
 // & < > " ' as character references, for a value inside a quoted attribute.
 std::string HtmlAttributeEncode(std::string_view text);
 
+// A stored value's text as the grid writes it: with `encode` (the grid's HtmlEncodeValues) as
+// HtmlAttributeEncode, which is safe as element text and inside a quoted attribute alike;
+// otherwise unchanged.
+std::string ShownValue(bool encode, std::string text);
+
 // Text for a single-quoted script string inside a double-quoted attribute (onclick="...'x'"):
 // quotes, backslashes, & < > ` and control characters become \xHH, the line and paragraph
 // separators \u2028 and \u2029. Letters, digits, blanks, other punctuation and non-ASCII text

@@ -7,6 +7,7 @@
 #include "component/error_report.h"
 #include "component/list_utils.h"
 #include "component/page_access.h"
+#include "component/web_encoding.h"
 #include "format/cell_tables.h"
 #include "format/format_function_apply.h"
 #include "format/format_function_parse.h"
@@ -23,13 +24,14 @@ namespace {
 constexpr std::string_view kFailure = " Invalid Formatting arguments<br>";
 
 // The function's text, or the description of the failure that stopped it: such a failure is
-// the cell's text, not an error of the grid.
+// the cell's text, not an error of the grid. A description may quote the value, so it is encoded
+// as the value would be.
 template <class Function>
-std::string TextOrFailure(Function&& function) {
+std::string TextOrFailure(bool encode, Function&& function) {
   try {
     return std::forward<Function>(function)();
   } catch (const std::exception& failure) {  // kelvo::Error and the standard library's own
-    return failure.what();
+    return ShownValue(encode, failure.what());
   }
 }
 
@@ -40,23 +42,31 @@ std::string Evaluate(DbViewState& s, const Field& field, int column, std::string
   const FormatFunctionText pieces = SplitFormatFunction(text, s.GridFreeFormatCellColumnDelimiter);
   const FormatFunctionKind kind = FormatFunctionNamed(pieces.name);
   const Locale& locale = PageLocale(s);
+  const bool encode = s.HtmlEncodeValues;
   switch (kind) {
     case FormatFunctionKind::kRegExpReplace:
-      return TextOrFailure([&] { return RegExpReplaceCell(s.mvarRegExpCache, text, value); });
+      // The replacement is the page's markup, like a cell template: the value is encoded before
+      // the pattern sees it, so every piece of it that reaches the result is encoded.
+      return TextOrFailure(encode, [&] {
+        return RegExpReplaceCell(s.mvarRegExpCache, text,
+                                 ShownValue(encode, std::string(value)));
+      });
     case FormatFunctionKind::kUCase:
-      return CStr(UCase(Variant(value), locale), locale);
+      return ShownValue(encode, CStr(UCase(Variant(value), locale), locale));
     case FormatFunctionKind::kLCase:
-      return CStr(LCase(Variant(value), locale), locale);
+      return ShownValue(encode, CStr(LCase(Variant(value), locale), locale));
     case FormatFunctionKind::kInitCaps:
-      return InitCaps(UCase(value), 0);
+      return ShownValue(encode, InitCaps(UCase(value), 0));
     case FormatFunctionKind::kInitCapsAll:
-      return InitCaps(UCase(value), 1);
+      return ShownValue(encode, InitCaps(UCase(value), 1));
     case FormatFunctionKind::kUnknown:
       return "[Unknown function : " + std::string(Trim(pieces.name)) + "] " +
              GetStdDbFieldString(s, field);
     default:
-      return TextOrFailure(
-          [&] { return ApplyValueFunction(kind, TrimmedPieces(pieces), value, locale); });
+      return TextOrFailure(encode, [&] {
+        return ShownValue(encode,
+                          ApplyValueFunction(kind, TrimmedPieces(pieces), value, locale));
+      });
   }
 }
 

@@ -3,6 +3,7 @@
 #include "component/error_report.h"
 #include "component/list_utils.h"
 #include "component/page_access.h"
+#include "component/web_encoding.h"
 #include "kelvo/convert.h"
 #include "kelvo/error.h"
 #include "state/request_state.h"
@@ -32,13 +33,15 @@ void Expand(DbViewState& s, std::string_view text, std::string_view marker, Reco
       out += piece;
     } else {
       const std::string keyword = UCase(Trim(piece));
+      // Templates are the page's markup; the values they take from the record are encoded when
+      // the grid encodes values. The link URLs carry their values URL-encoded already.
       if (keyword == "KELVOPOSTBACKURL") {
         out += GetRecordLinkUrl(s, row, recordset);
       } else if (keyword == "KELVOFORMURL") {
         out += FormLinkUrl(s, recordset, row);
       } else {
         const Variant value = recordset.Fields().Item(piece).Value();
-        if (!value.IsNull()) out += CStr(value, PageLocale(s));
+        if (!value.IsNull()) out += ShownValue(s.HtmlEncodeValues, CStr(value, PageLocale(s)));
       }
     }
     if (at == std::string_view::npos) return;

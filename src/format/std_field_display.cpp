@@ -1,9 +1,11 @@
 #include "format/std_field_display.h"
 
 #include <cstddef>
+#include <utility>
 
 #include "component/error_report.h"
 #include "component/page_access.h"
+#include "component/web_encoding.h"
 #include "kelvo/convert.h"
 #include "runtime/string_ops.h"
 
@@ -53,17 +55,18 @@ std::string MemoText(const DbViewState& s, const Field& field) {
   return memo.IsString() ? memo.AsString() : std::string();
 }
 
-// Long text in a cell: cut to the limit in the grid, padded so that the cell never collapses.
+// Long text in a cell: cut to the limit in the grid (before encoding, so no character reference
+// is cut), padded so that the cell never collapses.
 std::string LimitedMemo(const DbViewState& s, std::string text) {
   const std::int32_t limit = s.MemoFieldLimit;
   if (text.empty()) return kFiller;
-  if (limit < 0) return text;
+  if (limit < 0) return ShownValue(s.HtmlEncodeValues, std::move(text));
   if (limit == 0) return kFiller;
   if (!s.mvarFormMode && CharacterCount(text) > static_cast<std::size_t>(limit)) {
     text.resize(PrefixBytes(text, static_cast<std::size_t>(limit)));
-    return text + "...";
+    return ShownValue(s.HtmlEncodeValues, std::move(text)) + "...";
   }
-  return text + kFiller;
+  return ShownValue(s.HtmlEncodeValues, std::move(text)) + kFiller;
 }
 
 std::string FieldText(DbViewState& s, const Field& field, bool raw) {
@@ -73,6 +76,8 @@ std::string FieldText(DbViewState& s, const Field& field, bool raw) {
            field.Name() + "<br>";
   };
   const std::string_view filler = raw ? "" : kFiller;
+  // The raw form is an argument of format functions, which encode their own results.
+  const bool encode = !raw && s.HtmlEncodeValues;
   std::string text;
   FieldClass field_class = FieldClass::kOther;
   GuardedStepWith(s, failure_text, [&] { field_class = Classify(field.Type()); });
@@ -95,7 +100,7 @@ std::string FieldText(DbViewState& s, const Field& field, bool raw) {
         if (!IsDate(value, locale) || field.ActualSize() == 0) {
           text = filler;
         } else {
-          text = FormatGeneralDate(CDate(value, locale), locale);
+          text = ShownValue(encode, FormatGeneralDate(CDate(value, locale), locale));
         }
       });
       break;
@@ -106,7 +111,11 @@ std::string FieldText(DbViewState& s, const Field& field, bool raw) {
       GuardedStepWith(s, failure_text, [&] {
         const Variant value = field.Value();
         text = value.IsNull() ? std::string(filler) : CStr(value, PageLocale(s));
-        if (IsBlankText(text)) text = filler;
+        if (IsBlankText(text)) {
+          text = filler;
+        } else if (encode) {
+          text = ShownValue(true, std::move(text));
+        }
       });
       break;
   }

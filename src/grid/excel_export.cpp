@@ -85,7 +85,7 @@ void WriteExcelRows(DbViewState& s, Recordset& recordset) {
     rows += kCrLf;
     for (const ExportColumn& column : columns) {
       rows += "<th " + GetGridColHeadAttributes(s, column.number) + s.THTag + " >" +
-              column.field->Name() + "</th>";
+              ShownValue(s.HtmlEncodeValues, column.field->Name()) + "</th>";
       rows += kCrLf;
     }
     rows += "</tr>";

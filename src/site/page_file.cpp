@@ -12,6 +12,7 @@
 #include "site/page_document.h"
 #include "site/page_loader.h"
 #include "site/page_plan.h"
+#include "site/served_defaults.h"
 
 namespace kelvo {
 namespace {
@@ -116,6 +117,7 @@ void PageFile::Render(const std::shared_ptr<ScriptingContext>& context,
     DbView grid;
     grid.OnStartPage(Variant(context));
     if (shared) grid.SetVexmoConnection(shared);
+    site::ApplyServedDefaults(grid);
     for (const site::GridStep& step : grid_plan.steps) Apply(plan, grid, step);
     site::WriteGridStart(out);
     grid.WriteHtmlTable();

@@ -10,6 +10,7 @@
 #include "site/catalog.h"
 #include "site/html_text.h"
 #include "site/page_document.h"
+#include "site/served_defaults.h"
 
 namespace kelvo::site {
 namespace {
@@ -85,6 +86,7 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   DbView grid;
   grid.OnStartPage(Variant(context));
   grid.SetVexmoConnection(database);
+  ApplyServedDefaults(grid);
   const std::string sql = "SELECT * FROM " + connection->QuoteIdentifier(found->name);
   grid.SetSql(sql);
   grid.SetDisplayNavBar("both");

@@ -69,6 +69,15 @@ TEST_F(FormatFunctionTest, NullOrBlankValuesAreNeverEvaluated) {
   EXPECT_EQ(s_.ErrorMessage, "");
 }
 
+TEST_F(FormatFunctionTest, EncodedValuesStayEncodedWhateverTheFunctionDoes) {
+  s_.HtmlEncodeValues = true;
+  EXPECT_EQ(Text("UCASE", "<b>&"), "&lt;B&gt;&amp;");
+  EXPECT_EQ(Text("LEFT,2", "<b>"), "&lt;b");
+  // The replacement is the page's markup: only what it takes from the value is encoded.
+  EXPECT_EQ(Text("REGEXPREPLACE,/^(.*)$/,<i>$1</i>", "<b>"), "<i>&lt;b&gt;</i>");
+  EXPECT_EQ(Text("NOSUCH", "<b>"), "[Unknown function : NOSUCH] &lt;b&gt;");
+}
+
 TEST_F(FormatFunctionTest, NamesIgnoreCaseButNotBlanks) {
   EXPECT_EQ(Number("formatcurrency,2", "1234.5"), "$1,234.50");
   EXPECT_EQ(Number("FormatCurrency,2", "1234.5"), "$1,234.50");

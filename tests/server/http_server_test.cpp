@@ -26,6 +26,7 @@
 #include "kelvo/error.h"
 #include "kelvo/host.h"
 #include "kelvo/page_file.h"
+#include "server/running_server.h"
 #include "support/temp_dir.h"
 
 namespace kelvo {
@@ -33,38 +34,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A server on a free loopback port, running on its own thread for one test.
-class RunningServer {
- public:
-  explicit RunningServer(ServerOptions options,
-                         const std::function<void(HttpServer&)>& setup = nullptr) {
-    options.host = "127.0.0.1";
-    options.port = 0;
-    server_ = std::make_unique<HttpServer>(std::move(options));
-    if (setup) setup(*server_);
-    port_ = server_->Bind();
-    thread_ = std::thread([this] { server_->Run(); });
-  }
-  ~RunningServer() { Stop(); }
-
-  void Stop() {
-    server_->Stop();
-    if (thread_.joinable()) thread_.join();
-  }
-
-  httplib::Client Client() const {
-    httplib::Client client("127.0.0.1", port_);
-    client.set_read_timeout(30, 0);
-    return client;
-  }
-  HttpServer& server() { return *server_; }
-  int port() const { return port_; }
-
- private:
-  std::unique_ptr<HttpServer> server_;
-  int port_ = 0;
-  std::thread thread_;
-};
+using testing::RunningServer;
 
 // One client connection over a plain socket, so the test sees exactly the bytes and the
 // timing the server produces.

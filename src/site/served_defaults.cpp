@@ -1,0 +1,12 @@
+#include "site/served_defaults.h"
+
+#include "kelvo/db_view.h"
+
+namespace kelvo::site {
+
+void ApplyServedDefaults(DbView& grid) {
+  // Stored values may come from anyone who can edit a table; they show as text.
+  grid.SetHtmlEncodeValues(true);
+}
+
+}  // namespace kelvo::site

@@ -1,0 +1,83 @@
+// Grids as the server serves them, over HTTP: page files and the table browser start from the
+// served defaults, and what a request may ask of a grid is checked.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kelvo/data.h"
+#include "kelvo/http_server.h"
+#include "kelvo/page_file.h"
+#include "server/running_server.h"
+#include "support/temp_dir.h"
+
+namespace kelvo {
+namespace {
+
+constexpr char kMarkup[] = "<img src=x onerror=alert(1)>";
+constexpr char kMarkupAsText[] = "&lt;img src=x onerror=alert(1)&gt;";
+
+class ServedGridTest : public ::testing::Test {
+ protected:
+  ServedGridTest() : database_("sqlite:" + dir_.File("notes.db")) {
+    Connection connection;
+    connection.Open(database_ + "?mode=create");
+    connection.Execute("CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT)");
+    connection.Execute("INSERT INTO notes (body) VALUES (?)",
+                       std::vector<Variant>{Variant(kMarkup)});
+    connection.Close();
+  }
+
+  // Serves each page file text at /NAME, and the table browser, over the notes database.
+  void Serve(const std::map<std::string, std::string>& pages) {
+    ServerOptions options;
+    options.threads = 2;
+    options.defaults.connection = database_;
+    server_.emplace(options, [&](HttpServer& server) {
+      for (const auto& [name, text] : pages) server.AddPage(name, PageFile::Parse(text, name));
+    });
+  }
+
+  httplib::Result Get(const std::string& target) {
+    httplib::Result result = server_->Client().Get(target);
+    EXPECT_TRUE(result && result->status == 200) << target;
+    return result;
+  }
+
+  testing::TempDir dir_;
+  std::string database_;
+  std::optional<testing::RunningServer> server_;
+};
+
+TEST_F(ServedGridTest, StoredMarkupShowsAsTextUnlessTheGridAsksForItRaw) {
+  const std::string page =
+      "[[grid]]\n"
+      "sql = \"SELECT id, body, body AS \\\"<u>copy</u>\\\" FROM notes\"\n"
+      "GridFreeFormatCellByCol = { 3 = \"<b>#body#</b>\" }\n";
+  Serve({{"notes", page}, {"raw", page + "HtmlEncodeValues = false\n"}});
+
+  // Grid, template, record view and export of a page file, and the table browser.
+  for (const char* target :
+       {"/notes", "/notes?Vexmo1FormDisplay=formOneRec", "/notes?Vexmo1ToExcel.x=1",
+        "/table/notes", "/table/notes?Vexmo1FormDisplay=formOneRec",
+        "/table/notes?Vexmo1ToExcel.x=1"}) {
+    const auto result = Get(target);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->body.find("<img src=x"), std::string::npos) << target << result->body;
+    EXPECT_NE(result->body.find(kMarkupAsText), std::string::npos) << target << result->body;
+  }
+  const std::string grid = Get("/notes")->body;
+  EXPECT_NE(grid.find(std::string("<b>") + kMarkupAsText + "</b>"), std::string::npos) << grid;
+  EXPECT_NE(grid.find("TH\">&lt;u&gt;copy&lt;/u&gt;</th>"), std::string::npos) << grid;
+  EXPECT_NE(Get("/notes?Vexmo1ToExcel.x=1")->body.find(" >&lt;u&gt;copy&lt;/u&gt;</th>"),
+            std::string::npos);
+
+  const std::string raw = Get("/raw")->body;
+  EXPECT_NE(raw.find(std::string("<b>") + kMarkup + "</b>"), std::string::npos) << raw;
+  EXPECT_NE(raw.find("TH\"><u>copy</u></th>"), std::string::npos) << raw;
+}
+
+}  // namespace
+}  // namespace kelvo
