@@ -6,7 +6,9 @@
 // Response::Clear works) until the page ends, then sent with its length; a page that calls
 // Response::StartStreaming sends from then on as it writes, without holding the output in
 // memory. A failure that leaves a page answers 500 with the failure's description and a line
-// on standard error; every request writes one access-log line on standard error.
+// on standard error; every request writes one access-log line on standard error. A POST from
+// a page of another site (its Origin, or else its Referer, names another host than its Host)
+// is refused with 403 before any page runs.
 #ifndef KELVO_HTTP_SERVER_H_
 #define KELVO_HTTP_SERVER_H_
 

@@ -249,6 +249,14 @@ class HttpServer::Impl {
                        : "The request body could not be read.");
       return;
     }
+    // A form on another site's page must not write through the visitor's browser.
+    if (server::PostedFromAnotherSite(req.get_header_value("Host"),
+                                      req.get_header_value("Origin"),
+                                      req.get_header_value("Referer"))) {
+      AnswerStatus(res, 403,
+                   "The form was posted from a page of another site; nothing was changed.");
+      return;
+    }
     Answer(req, res, std::move(body));
   }
 

@@ -40,6 +40,22 @@ bool ParseAuthority(std::string_view text, Authority& authority) {
   return true;
 }
 
+// "http://name:port/path" → scheme "http" and the authority.
+bool ParseUrlOrigin(std::string_view url, std::string& scheme, Authority& authority) {
+  const std::size_t separator = url.find("://");
+  if (separator == std::string_view::npos || separator == 0) return false;
+  scheme = host::AsciiLowered(url.substr(0, separator));
+  std::string_view rest = url.substr(separator + 3);
+  rest = rest.substr(0, rest.find_first_of("/?#"));
+  return ParseAuthority(rest, authority);
+}
+
+std::string_view DefaultPort(std::string_view scheme) {
+  if (scheme == "http") return "80";
+  if (scheme == "https") return "443";
+  return {};
+}
+
 }  // namespace
 
 HostAllowList::HostAllowList(std::string_view listen_host, std::span<const std::string> names)
@@ -68,6 +84,21 @@ bool HostAllowList::Allows(std::string_view host) const {
   return std::any_of(names_.begin(), names_.end(), [&](const std::string& name) {
     return name == authority.name || (!authority.port.empty() && name == with_port);
   });
+}
+
+bool PostedFromAnotherSite(std::string_view host, std::string_view origin,
+                           std::string_view referer) {
+  const std::string_view source = origin.empty() ? referer : origin;
+  if (source.empty()) return false;
+  std::string scheme;
+  Authority from;
+  Authority to;
+  if (!ParseUrlOrigin(source, scheme, from) || !ParseAuthority(host, to)) return true;
+  // Behind a proxy the Host may leave out the port the page's scheme implies.
+  const std::string_view implied = DefaultPort(scheme);
+  if (from.port.empty()) from.port = implied;
+  if (to.port.empty()) to.port = implied;
+  return from.name != to.name || from.port != to.port;
 }
 
 }  // namespace kelvo::server

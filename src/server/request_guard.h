@@ -1,5 +1,5 @@
 // Checks that keep other sites' pages away from the server through a visitor's browser: the
-// Host a request names (DNS rebinding).
+// Host a request names (DNS rebinding) and the site a form was posted from (cross-site forms).
 #ifndef KELVO_SERVER_REQUEST_GUARD_H_
 #define KELVO_SERVER_REQUEST_GUARD_H_
 
@@ -24,6 +24,12 @@ class HostAllowList {
  private:
   std::vector<std::string> names_;
 };
+
+// Whether a POST comes from a page of another site: its Origin, or without one its Referer,
+// names another host or port than the request's Host. A request carrying neither comes from no
+// browser page and passes; an origin that cannot be read ("null" included) counts as foreign.
+bool PostedFromAnotherSite(std::string_view host, std::string_view origin,
+                           std::string_view referer);
 
 }  // namespace kelvo::server
 

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "edit/browser_form.h"
+#include "edit/edit_page.h"
 #include "kelvo/data.h"
 #include "kelvo/error.h"
 #include "kelvo/host.h"
@@ -484,6 +486,60 @@ TEST(HttpServerTest, StopLetsRequestsInFlightFinish) {
   auto late = running.Client();
   late.set_connection_timeout(1, 0);
   EXPECT_FALSE(late.Get("/slow"));
+}
+
+// A form on another site's page, posted through a visitor's browser, writes nothing; the same
+// form from the server's own page, or from a client that is no browser page, does.
+TEST_F(DatabaseServerTest, FormsPostedFromAnotherSiteChangeNothing) {
+  ServerOptions options = DatabaseOptions();
+  options.table_editing = true;
+  RunningServer running(options);
+  auto client = running.Client();
+  const auto names = [&] {
+    const auto connection = std::make_shared<Connection>();
+    connection->Open(database_);
+    std::string text;
+    for (const auto& row : testing::QueryRows(connection, "SELECT name FROM items WHERE id <= 3"))
+      text += row.at(0) + "|";
+    return text;
+  };
+  const auto post = [&](const std::string& body, const httplib::Headers& headers) {
+    const auto result =
+        client.Post("/table/items", headers, body, "application/x-www-form-urlencoded");
+    return result ? result->status : 0;
+  };
+  const auto edit_form = [&](int record) {
+    const std::string number = std::to_string(record);
+    const auto view = client.Get("/table/items?Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=" +
+                                 number + "&Vexmo1BookMark=" + number);
+    testing::BrowserForm form(view ? view->body : "");
+    form.Set("Vexmo1PK", number);
+    const auto edit = client.Post("/table/items", form.Body("Vexmo1FormEdit"),
+                                  "application/x-www-form-urlencoded");
+    testing::BrowserForm editing(edit ? edit->body : "");
+    editing.Set("Vexmo1FormEdit", "");
+    return editing;
+  };
+  const std::string self = "http://127.0.0.1:" + std::to_string(running.port());
+
+  testing::BrowserForm save = edit_form(1);
+  save.Set("Vexmo1_Form_name", "forged");
+  const std::string forged_save = save.Body("Vexmo1FormUpdate");
+  const std::string forged_delete = edit_form(2).Body("Vexmo1FormDelete");
+  for (const httplib::Headers& foreign : std::vector<httplib::Headers>{
+           {{"Origin", "http://evil.example"}},
+           {{"Origin", "null"}},
+           {{"Origin", self + "0"}},
+           {{"Origin", "http://evil.example"}, {"Referer", self + "/table/items"}},
+           {{"Referer", "http://127.0.0.1.evil.example/table/items"}}}) {
+    EXPECT_EQ(post(forged_save, foreign), 403) << foreign.begin()->second;
+    EXPECT_EQ(post(forged_delete, foreign), 403) << foreign.begin()->second;
+  }
+  EXPECT_EQ(names(), "item 1|item 2|item 3|");
+
+  EXPECT_EQ(post(forged_save, {{"Origin", self}}), 200);
+  EXPECT_EQ(post(forged_delete, {}), 200);
+  EXPECT_EQ(names(), "forged|item 3|");
 }
 
 TEST_F(DatabaseServerTest, TableBrowserListsAndShowsTablesWithSafeLinks) {
