@@ -61,6 +61,21 @@ void AnswerStatus(httplib::Response& res, int status, std::string_view detail = 
   res.set_content(server::StatusPage(status, detail), std::string(kHtml));
 }
 
+// Whether an If-None-Match list ("*", or tags with or without "W/") names `etag`.
+bool AnyTagMatches(std::string_view list, std::string_view etag) {
+  while (!list.empty()) {
+    const std::size_t comma = list.find(',');
+    std::string_view tag = list.substr(0, comma);
+    while (!tag.empty() && (tag.front() == ' ' || tag.front() == '\t')) tag.remove_prefix(1);
+    while (!tag.empty() && (tag.back() == ' ' || tag.back() == '\t')) tag.remove_suffix(1);
+    if (tag.starts_with("W/")) tag.remove_prefix(2);
+    if (tag == "*" || tag == etag) return true;
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  return false;
+}
+
 // A page to run: its handler, the path its links use and its locale.
 struct PageRoute {
   PageHandler handler;
@@ -268,7 +283,14 @@ class HttpServer::Impl {
         AnswerStatus(res, 405);
         return;
       }
-      res.set_header("Cache-Control", "public, max-age=86400");
+      // The paths carry no version, so a changed asset reaches browsers within the lifetime;
+      // after it they revalidate with the tag.
+      res.set_header("Cache-Control", "public, max-age=2592000");
+      res.set_header("ETag", std::string(asset.etag));
+      if (AnyTagMatches(req.get_header_value("If-None-Match"), asset.etag)) {
+        res.status = 304;
+        return;
+      }
       res.set_content(asset.bytes.data(), asset.bytes.size(), std::string(asset.content_type));
       return;
     }

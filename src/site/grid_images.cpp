@@ -122,10 +122,14 @@ std::map<std::string, std::string, std::less<>> MakeImages() {
 
 }  // namespace
 
-const std::string* FindGridImage(std::string_view name) {
+const std::map<std::string, std::string, std::less<>>& GridImages() {
   static const auto images = MakeImages();
-  const auto found = images.find(name);
-  return found == images.end() ? nullptr : &found->second;
+  return images;
+}
+
+const std::string* FindGridImage(std::string_view name) {
+  const auto found = GridImages().find(name);
+  return found == GridImages().end() ? nullptr : &found->second;
 }
 
 }  // namespace kelvo::site

@@ -1,5 +1,10 @@
 #include "site/static_assets.h"
 
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+
 #include "site/grid_images.h"
 
 namespace kelvo::site {
@@ -15,24 +20,52 @@ bool LastSegmentUnder(std::string_view path, std::string_view folder, std::strin
   return true;
 }
 
+// 64-bit FNV-1a of the bytes as a quoted entity tag; the assets only change with the program.
+std::string EntityTag(std::string_view bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325u;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3u;
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string tag = "\"";
+  for (int shift = 60; shift >= 0; shift -= 4) tag += kHex[(hash >> shift) & 0xf];
+  return tag + "\"";
+}
+
+struct Asset {
+  std::string_view content_type;
+  std::string_view bytes;
+  std::string etag;
+};
+
+// By folder ("gfx" or "kelvo") and file name; built on first use.
+const std::map<std::pair<std::string_view, std::string_view>, Asset, std::less<>>& Assets() {
+  static const auto assets = [] {
+    std::map<std::pair<std::string_view, std::string_view>, Asset, std::less<>> made;
+    for (const auto& [name, image] : GridImages()) {
+      made[{"gfx", name}] = {"image/gif", image, EntityTag(image)};
+    }
+    for (const auto& [file, bytes] : EmbeddedAssets()) {
+      if (file.ends_with(".css")) {
+        made[{"kelvo", file}] = {"text/css; charset=utf-8", bytes, EntityTag(bytes)};
+      }
+    }
+    return made;
+  }();
+  return assets;
+}
+
 }  // namespace
 
 bool FindStaticAsset(std::string_view path, StaticAsset& asset) {
-  std::string_view name;
-  if (LastSegmentUnder(path, "gfx", name)) {
-    if (const std::string* image = FindGridImage(name)) {
-      asset = {"image/gif", *image};
-      return true;
-    }
-    return false;
-  }
-  if (LastSegmentUnder(path, "kelvo", name)) {
-    for (const auto& [file, bytes] : EmbeddedAssets()) {
-      if (file == name && name.ends_with(".css")) {
-        asset = {"text/css; charset=utf-8", bytes};
-        return true;
-      }
-    }
+  for (const std::string_view folder : {"gfx", "kelvo"}) {
+    std::string_view name;
+    if (!LastSegmentUnder(path, folder, name)) continue;
+    const auto found = Assets().find(std::pair(folder, name));
+    if (found == Assets().end()) return false;
+    asset = {found->second.content_type, found->second.bytes, found->second.etag};
+    return true;
   }
   return false;
 }

@@ -11,6 +11,7 @@ namespace kelvo::site {
 struct StaticAsset {
   std::string_view content_type;
   std::string_view bytes;
+  std::string_view etag;  // a strong validator (quoted) from the bytes' hash
 };
 
 // The asset a request path names, or nothing. Images are found under any path ending in

@@ -591,6 +591,34 @@ TEST(HttpServerTest, ImagesAndStylesheetAreServedForEveryPageDepth) {
   EXPECT_EQ(client.Put("/anything", "", "text/plain")->status, 405);
 }
 
+// Browsers keep the images and the stylesheet and ask again only with their tag.
+TEST(HttpServerTest, ImagesAndStylesheetCarryTagsAndAreNotSentAgainUnchanged) {
+  RunningServer running(Options());
+  auto client = running.Client();
+  std::vector<std::string> tags;
+  for (const char* path : {"/gfx/nextpg.gif", "/gfx/prevpg.gif", "/kelvo/kelvo.css"}) {
+    const auto first = client.Get(path);
+    ASSERT_TRUE(first);
+    const std::string tag = first->get_header_value("ETag");
+    EXPECT_TRUE(tag.size() > 2 && tag.front() == '"' && tag.back() == '"') << path << tag;
+    EXPECT_EQ(first->get_header_value("Cache-Control"), "public, max-age=2592000");
+    tags.push_back(tag);
+    for (const std::string& ask : {tag, "W/" + tag, "\"other\", " + tag, std::string("*")}) {
+      const auto again = client.Get(path, {{"If-None-Match", ask}});
+      ASSERT_TRUE(again);
+      EXPECT_EQ(again->status, 304) << path << " " << ask;
+      EXPECT_EQ(again->body, "");
+      EXPECT_EQ(again->get_header_value("ETag"), tag);
+    }
+    const auto changed = client.Get(path, {{"If-None-Match", "\"other\""}});
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(changed->status, 200);
+    EXPECT_EQ(changed->body, first->body);
+  }
+  EXPECT_NE(tags[0], tags[1]);
+  EXPECT_EQ(client.Get("/table/gfx/nextpg.gif")->get_header_value("ETag"), tags[0]);
+}
+
 TEST(HttpServerTest, FolderPagesAreReadAgainWhenTheyChange) {
   testing::TempDir folder;
   const auto file = folder.path() / "report.toml";
