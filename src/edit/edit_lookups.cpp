@@ -38,6 +38,10 @@ bool OffersEmptyChoice(std::string_view flag, const Locale& locale) {
   return IsNumeric(text, locale) && CDbl(text, locale) == 1;
 }
 
+bool OffersEmptyChoice(const std::vector<std::string_view>& parts, const Locale& locale) {
+  return parts.size() > 5 && OffersEmptyChoice(parts[5], locale);
+}
+
 std::string Option(bool selected, std::string_view value, std::string_view text) {
   std::string option = selected ? "<option  selected  value=\"" : "<option  value=\"";
   option += HtmlAttributeEncode(value);
@@ -70,6 +74,11 @@ std::string EditLookupAsString(const DbViewState& s, std::string_view field_name
   return {};
 }
 
+bool IsRequiredLookup(const DbViewState& s, std::string_view field_name) {
+  const std::string definition = EditLookupAsString(s, field_name);
+  return !definition.empty() && !OffersEmptyChoice(SplitAtCommas(definition), PageLocale(s));
+}
+
 std::string GetLookupSelect(DbViewState& s, std::string_view name, std::string_view definition,
                             std::string_view value, std::string_view disabled, bool keep_value) {
   const std::vector<std::string_view> parts = SplitAtCommas(definition);
@@ -85,7 +94,7 @@ std::string GetLookupSelect(DbViewState& s, std::string_view name, std::string_v
             std::string(parts[1]);
     if (parts.size() > 4 && !parts[4].empty()) query += " ORDER BY " + std::string(parts[4]);
     const Locale& locale = PageLocale(s);
-    const bool empty_choice = parts.size() > 5 && OffersEmptyChoice(parts[5], locale);
+    const bool empty_choice = OffersEmptyChoice(parts, locale);
 
     const std::shared_ptr<Recordset> rows = NewRecordset();
     rows->Open(query, EditConnection(s), ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
@@ -103,8 +112,15 @@ std::string GetLookupSelect(DbViewState& s, std::string_view name, std::string_v
     const std::string encoded_name = HtmlAttributeEncode(name);
     select = "<select " + std::string(disabled) + "id=\"" + encoded_name + "\" name=\"" +
              encoded_name + "\">" + std::string(kCrLf);
-    if (keep_value && !matched) select += Option(true, value, value);
-    if (empty_choice) select += "<option value=''>" + std::string(kCrLf);
+    const bool kept = keep_value && !matched && !value.empty();
+    // Nothing chosen yet: a selected empty choice, or the browser would pick the first row.
+    const bool unchosen = !matched && !kept;
+    if (kept) select += Option(true, value, value);
+    if (unchosen) {
+      select += Option(true, "", "");
+    } else if (empty_choice) {
+      select += "<option value=''>" + std::string(kCrLf);
+    }
     select += options + "</select>" + std::string(kCrLf);
   });
   if (!failure) return select;

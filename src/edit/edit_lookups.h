@@ -17,11 +17,15 @@ void AddEditLookup(DbViewState& s, std::string_view field_name, std::string_view
 // The first definition for the field (without regard to case), or "". Never reports.
 std::string EditLookupAsString(const DbViewState& s, std::string_view field_name);
 
+// The field has a lookup that offers no empty choice: an empty value is a missing one.
+bool IsRequiredLookup(const DbViewState& s, std::string_view field_name);
+
 // The select element `name` for a definition: one option per row of the lookup table, the one
 // whose link value equals `value` exactly selected; `disabled` goes into the start tag. With
 // `keep_value`, a value the table lacks is offered as a selected first option, so that an
-// untouched form posts the stored value back. Values and texts are HTML-encoded. A failure is
-// reported in ErrorMessage and gives "".
+// untouched form posts the stored value back. When no option is selected, a selected empty
+// choice comes first, so that nothing is chosen for the user. Values and texts are
+// HTML-encoded. A failure is reported in ErrorMessage and gives "".
 std::string GetLookupSelect(DbViewState& s, std::string_view name, std::string_view definition,
                             std::string_view value, std::string_view disabled, bool keep_value);
 

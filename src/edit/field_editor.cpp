@@ -113,9 +113,10 @@ std::string EditorWriter::Write() {
       value_ = "&nbsp;";
       break;
     case EditorKind::kTextInput: {
-      TakeValue(false);
       std::string lookup;
       Guarded([&] { lookup = EditLookupAsString(s_, field_.Name()); });
+      // A new record's list starts on no choice; the current record's value would pass for one.
+      TakeValue(!lookup.empty());
       if (!lookup.empty()) {
         Guarded([&] {
           control_ = GetLookupSelect(s_, EditorName(s_, field_.Name()), lookup, value_, disabled_,

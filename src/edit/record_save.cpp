@@ -8,6 +8,7 @@
 #include "component/error_report.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
+#include "edit/edit_lookups.h"
 #include "edit/edit_names.h"
 #include "edit/editor_values.h"
 #include "edit/failure_of.h"
@@ -168,7 +169,9 @@ bool RecordSave::AssignFields() {
 }
 
 bool RecordSave::AssignField(Field& field, int column, const std::string& posted) {
-  const bool nullable = (field.Attributes() & ado::adFldIsNullable) != 0;
+  // A list without an empty choice asks for one of its rows, whatever the column accepts.
+  const bool nullable =
+      (field.Attributes() & ado::adFldIsNullable) != 0 && !IsRequiredLookup(s_, field.Name());
   RuleOutcome outcome = ApplyFieldRule(field.Type(), posted, nullable, PageLocale(s_));
   switch (outcome.kind) {
     case RuleOutcome::kAssign:

@@ -152,6 +152,34 @@ TEST_F(UpdateEngineTest, FailedInsertStaysAnInsert) {
   EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "3");
 }
 
+TEST_F(UpdateEngineTest, AnAddFormsListsStartUnchosenAndMustBeChosen) {
+  Execute("CREATE TABLE N (v VARCHAR(20))");
+  Execute("INSERT INTO N VALUES ('Ann'), ('Zed')");
+  const Configure lists = Editing([](DbView& v) {
+    v.AddEditLookup("name", "N", "v", "v", "v", false);  // a NOT NULL field
+    v.AddEditLookup("tag", "N", "v", "v", "v", false);   // nullable, but the list offers no null
+  });
+  BrowserForm form(OpenAdd(lists).output);
+  EXPECT_EQ(form.Value("Vexmo1_Form_name"), "");
+  EXPECT_EQ(form.Value("Vexmo1_Form_tag"), "");
+  RenderedPage page = Press(form, "Vexmo1FormUpdate", lists);
+  EXPECT_NE(page.output.find("&nbsp;Record WAS NOT SAVED. Fill out all required fields."),
+            std::string::npos);
+  BrowserForm again(page.output);
+  EXPECT_EQ(again.Value("Vexmo1FormInsert"), "1");
+  again.Set("Vexmo1_Form_name", "Zed");
+  page = Press(again, "Vexmo1FormUpdate", lists);
+  EXPECT_NE(page.output.find("&nbsp;Record WAS NOT SAVED. Fill out all required fields."),
+            std::string::npos);
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "2");
+  BrowserForm last(page.output);
+  EXPECT_EQ(last.Value("Vexmo1_Form_name"), "Zed");
+  last.Set("Vexmo1_Form_tag", "Ann");
+  page = Press(last, "Vexmo1FormUpdate", lists);
+  EXPECT_NE(page.output.find("&nbsp;[New record saved ok]"), std::string::npos) << page.output;
+  EXPECT_EQ(Rows("SELECT name, tag FROM P WHERE id > 2"), (std::vector<Row>{{"Zed", "Ann"}}));
+}
+
 TEST_F(UpdateEngineTest, ReadOnlyFieldsByNameOrPositionAreNotSaved) {
   Edit(
       "1",
