@@ -10,7 +10,6 @@
 #include <mutex>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include "kelvo/error.h"
 #include "kelvo/host.h"
@@ -18,15 +17,10 @@
 #include "server/http_request.h"
 #include "server/page_exchange.h"
 #include "server/request_guard.h"
-#include "site/page_registry.h"
-#include "site/static_assets.h"
 #include "server/status_page.h"
-#include "site/table_browser.h"
 #include "server/worker_pool.h"
-#include "site/html_text.h"
-#include "site/page_registry.h"
+#include "site/page_site.h"
 #include "site/static_assets.h"
-#include "site/table_browser.h"
 
 namespace kelvo {
 namespace {
@@ -76,13 +70,6 @@ bool AnyTagMatches(std::string_view list, std::string_view etag) {
   return false;
 }
 
-// A page to run: its handler, the path its links use and its locale.
-struct PageRoute {
-  PageHandler handler;
-  std::string script_name;
-  std::string locale;
-};
-
 }  // namespace
 
 class HttpServer::Impl {
@@ -90,6 +77,7 @@ class HttpServer::Impl {
   explicit Impl(ServerOptions options)
       : options_(std::move(options)),
         hosts_(options_.host, options_.allowed_hosts),
+        site_({options_.defaults, options_.table_browser, options_.table_editing}),
         workers_(options_.threads) {
     const auto threads = static_cast<std::size_t>(options_.threads);
     http_.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
@@ -151,7 +139,7 @@ class HttpServer::Impl {
 
   void AddHandler(std::string path, PageHandler handler) {
     if (bound_) throw Error(errc::kInvalidCall, "HttpServer: handlers are added before Bind");
-    handlers_.emplace_back(std::move(path), std::move(handler));
+    site_.AddHandler(std::move(path), std::move(handler));
   }
 
   int Bind() {
@@ -200,7 +188,7 @@ class HttpServer::Impl {
     }
   }
 
-  site::PageRegistry& pages() { return pages_; }
+  site::PageRegistry& pages() { return site_.pages(); }
 
  private:
   // Browsers always send Host; one naming another server is a page of another site that got
@@ -294,9 +282,9 @@ class HttpServer::Impl {
       res.set_content(asset.bytes.data(), asset.bytes.size(), std::string(asset.content_type));
       return;
     }
-    PageRoute route;
+    site::PageRoute route;
     try {
-      if (!Route(req.path, route)) {
+      if (!site_.Route(req.path, route)) {
         AnswerStatus(res, 404, "Nothing is served at " + req.path + ".");
         return;
       }
@@ -318,48 +306,8 @@ class HttpServer::Impl {
     RunPage(req, res, std::move(body), std::move(route));
   }
 
-  bool Route(const std::string& path, PageRoute& route) {
-    for (const auto& [handler_path, handler] : handlers_) {
-      if (handler_path == path) {
-        route = {handler, path, options_.defaults.locale};
-        return true;
-      }
-    }
-    if (!options_.table_browser && path == "/") return false;
-    const site::BrowserSettings browser{
-        options_.table_browser ? options_.defaults.connection : std::string(),
-        options_.defaults.locale, options_.table_editing};
-    if (path == "/") {
-      route = {[this, browser](const std::shared_ptr<ScriptingContext>& context) {
-                 site::RenderIndex(context, pages_.Links(), browser);
-               },
-               "/", browser.locale};
-      return true;
-    }
-    constexpr std::string_view kTables = "/table/";
-    if (path.starts_with(kTables) && !browser.connection.empty()) {
-      const std::string table = path.substr(kTables.size());
-      if (table.empty() || table.find('/') != std::string::npos) return false;
-      route = {[browser, table](const std::shared_ptr<ScriptingContext>& context) {
-                 site::RenderTablePage(context, table, browser);
-               },
-               std::string(kTables) + site::EncodePathSegment(table), browser.locale};
-      return true;
-    }
-    const std::string_view name = std::string_view(path).substr(1);
-    if (!path.starts_with('/') || !site::PageRegistry::IsPageName(name)) return false;
-    std::shared_ptr<const PageFile> page = pages_.Find(name);
-    if (!page) return false;
-    route = {
-        [page, defaults = options_.defaults](const std::shared_ptr<ScriptingContext>& context) {
-          page->Render(context, defaults);
-        },
-        path, page->LocaleName(options_.defaults)};
-    return true;
-  }
-
   void RunPage(const httplib::Request& req, httplib::Response& res, std::string body,
-               PageRoute route) {
+               site::PageRoute route) {
     auto exchange = std::make_shared<server::PageExchange>();
     PageOptions page_options{route.locale, options_.signing_secret};
     std::string what = req.method + " " + req.path;
@@ -442,8 +390,7 @@ class HttpServer::Impl {
 
   ServerOptions options_;
   server::HostAllowList hosts_;
-  site::PageRegistry pages_;
-  std::vector<std::pair<std::string, PageHandler>> handlers_;
+  site::PageSite site_;
   httplib::Server http_;
   std::atomic<bool> bound_ = false;
   std::atomic<int> port_ = 0;

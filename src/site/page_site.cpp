@@ -1,0 +1,55 @@
+#include "site/page_site.h"
+
+#include <string_view>
+
+#include "site/html_text.h"
+#include "site/table_browser.h"
+
+namespace kelvo::site {
+
+PageSite::PageSite(SiteSettings settings) : settings_(std::move(settings)) {}
+
+void PageSite::AddHandler(std::string path, PageRun handler) {
+  handlers_.emplace_back(std::move(path), std::move(handler));
+}
+
+bool PageSite::Route(const std::string& path, PageRoute& route) {
+  for (const auto& [handler_path, handler] : handlers_) {
+    if (handler_path == path) {
+      route = {handler, path, settings_.defaults.locale};
+      return true;
+    }
+  }
+  if (!settings_.table_browser && path == "/") return false;
+  const BrowserSettings browser{
+      settings_.table_browser ? settings_.defaults.connection : std::string(),
+      settings_.defaults.locale, settings_.table_editing};
+  if (path == "/") {
+    route = {[this, browser](const std::shared_ptr<ScriptingContext>& context) {
+               RenderIndex(context, pages_.Links(), browser);
+             },
+             "/", browser.locale};
+    return true;
+  }
+  constexpr std::string_view kTables = "/table/";
+  if (path.starts_with(kTables) && !browser.connection.empty()) {
+    const std::string table = path.substr(kTables.size());
+    if (table.empty() || table.find('/') != std::string::npos) return false;
+    route = {[browser, table](const std::shared_ptr<ScriptingContext>& context) {
+               RenderTablePage(context, table, browser);
+             },
+             std::string(kTables) + EncodePathSegment(table), browser.locale};
+    return true;
+  }
+  const std::string_view name = std::string_view(path).substr(1);
+  if (!path.starts_with('/') || !PageRegistry::IsPageName(name)) return false;
+  std::shared_ptr<const PageFile> page = pages_.Find(name);
+  if (!page) return false;
+  route = {[page, defaults = settings_.defaults](const std::shared_ptr<ScriptingContext>& context) {
+             page->Render(context, defaults);
+           },
+           path, page->LocaleName(settings_.defaults)};
+  return true;
+}
+
+}  // namespace kelvo::site
