@@ -89,7 +89,8 @@ class KELVO_EXPORT Connection final : public Object {
   //   "Provider=SQLite;Data Source=FILE" (keys without regard to case; values may be quoted
   //   with ' or "; "Mode=Create" allows a missing file to be created, "Mode=ReadOnly" opens
   //   it read-only, "Busy Timeout=ms" sets how long a write waits for another writer,
-  //   default 5000), or "sqlite:FILE" with the same keys as "?mode=create&busy_timeout=ms";
+  //   default 5000, "Foreign Keys=Off" leaves foreign keys unchecked, which SQLite otherwise
+  //   enforces), or "sqlite:FILE" with the same keys as "?mode=create&busy_timeout=ms";
   //   "Provider=PostgreSQL;Host=...;Port=...;Database=...;User ID=...;Password=..." (other
   //   keys: libpq's own, such as sslmode), or a "postgresql://" URI as libpq reads it.
   // A missing database file is an error unless creation was asked for; so are an unknown

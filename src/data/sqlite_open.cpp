@@ -17,6 +17,7 @@ struct SqliteSettings {
   std::string file;
   bool create = false;
   bool read_only = false;
+  bool foreign_keys = true;
   long busy_timeout_ms = kDefaultBusyTimeoutMs;
 };
 
@@ -46,9 +47,16 @@ SqliteSettings ReadSettings(const ConnectionSettings& connection_string) {
             value + "'");
       }
       settings.busy_timeout_ms = static_cast<long>(*ms);
+    } else if (key == "foreign keys") {
+      if (EqualsIgnoreCase(value, "off") || EqualsIgnoreCase(value, "false")) {
+        settings.foreign_keys = false;
+      } else if (!EqualsIgnoreCase(value, "on") && !EqualsIgnoreCase(value, "true")) {
+        Refuse("SQLite connection string: Foreign Keys must be On or Off, not '" + value + "'");
+      }
     } else {
       Refuse("SQLite connection string: unknown key '" + key +
-             "' (known keys: Provider, Data Source, Mode, Busy Timeout)");
+             "' (known keys: Provider, Data Source, Mode, Busy Timeout, "
+             "Foreign Keys)");
     }
   }
   if (settings.file.empty()) Refuse("SQLite connection string: Data Source is missing");
@@ -96,6 +104,9 @@ std::unique_ptr<ProviderConnection> OpenSqliteConnection(
     } else {
       Check(*connection, "PRAGMA journal_mode=WAL");
     }
+    // SQLite leaves foreign keys unchecked unless each connection asks.
+    Check(*connection,
+          settings.foreign_keys ? "PRAGMA foreign_keys=ON" : "PRAGMA foreign_keys=OFF");
   } catch (const Error& e) {
     Refuse("Cannot open database '" + settings.file + "': " + e.description());
   }

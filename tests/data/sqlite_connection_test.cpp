@@ -91,6 +91,7 @@ TEST_F(SqliteTest, BadConnectionStringsAreClearErrors) {
       {"Provider=SQLite", "Data Source is missing"},
       {"Provider=SQLite;Data Source=x;Mode=Sometimes", "Mode must be"},
       {"sqlite:x?busy_timeout=soon", "Busy Timeout must be"},
+      {"sqlite:x?foreign_keys=maybe", "Foreign Keys must be On or Off"},
   };
   for (const auto& entry : cases) {
     const std::string& text = entry.text;
@@ -115,6 +116,19 @@ TEST_F(SqliteTest, ReadOnlyModeRefusesWrites) {
   EXPECT_EQ(Scalar(reader, "SELECT COUNT(*) FROM t"), Variant(0));
   const Error error = CaughtError([&] { reader->Execute("INSERT INTO t VALUES (1)"); });
   EXPECT_NE(error.description().find("readonly"), std::string::npos) << error.description();
+}
+
+TEST_F(SqliteTest, ForeignKeysAreEnforcedUnlessTurnedOff) {
+  Create()->Execute(
+      "CREATE TABLE p (id INTEGER PRIMARY KEY); CREATE TABLE c (p INTEGER "
+      "REFERENCES p (id))");
+  const Error error =
+      CaughtError([&] { Open("sqlite:" + file_)->Execute("INSERT INTO c VALUES (9)"); });
+  EXPECT_NE(error.description().find("FOREIGN KEY constraint failed"), std::string::npos)
+      << error.description();
+  Open("Provider=SQLite;Data Source=" + file_ + ";Foreign Keys=Off")
+      ->Execute("INSERT INTO c VALUES (9)");
+  EXPECT_EQ(Scalar(Open("sqlite:" + file_), "SELECT COUNT(*) FROM c"), Variant(1));
 }
 
 TEST_F(SqliteTest, InMemoryDatabasesNeedNoFile) {
