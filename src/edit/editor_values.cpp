@@ -104,20 +104,14 @@ PostedForm PostedFormOf(const DbViewState& s, const Field& field, int column) {
   if (IsPrimaryKeyField(s, field.Name()) && !IsFormFieldShown(s, field.Name(), column)) {
     return PostedForm::kLines;
   }
-  if (kind == EditorKind::kTextArea) return PostedForm::kTextArea;
-  if (kind == EditorKind::kTextInput && !EditLookupAsString(s, field.Name()).empty()) {
-    return PostedForm::kLines;
-  }
-  return PostedForm::kTextInput;
+  if (kind == EditorKind::kTextArea) return PostedForm::kLines;
+  const bool list = kind == EditorKind::kTextInput && !EditLookupAsString(s, field.Name()).empty();
+  return list ? PostedForm::kLines : PostedForm::kTextInput;
 }
 
 std::string AsBrowserPosts(PostedForm form, std::string_view shown) {
   std::string parsed = ParsedLineBreaks(shown);
   switch (form) {
-    case PostedForm::kTextArea:
-      // The parser drops a line break that directly follows the text area's start tag.
-      if (!parsed.empty() && parsed.front() == '\n') parsed.erase(0, 1);
-      return WithCrLf(parsed);
     case PostedForm::kTextInput:
       std::erase(parsed, '\n');
       return parsed;

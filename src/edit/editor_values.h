@@ -34,9 +34,8 @@ bool IsSavedField(const DbViewState& s, const Field& field, int column);
 
 // How a browser posts a control's value.
 enum class PostedForm {
-  kTextArea,   // one leading line break dropped; every line break sent as CR LF
   kTextInput,  // line breaks dropped
-  kLines,      // hidden inputs and list options: every line break sent as CR LF
+  kLines,      // text areas, hidden inputs and list options: every line break sent as CR LF
 };
 PostedForm PostedFormOf(const DbViewState& s, const Field& field, int column);
 // What a browser posts for a control of that form showing `shown`.

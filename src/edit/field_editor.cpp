@@ -85,9 +85,12 @@ std::string EditorWriter::Write() {
     case EditorKind::kTextArea:
       TakeValue(true);
       Guarded([&] {
+        // The parser drops a line break right after the start tag, so a value that starts
+        // with one gets another in front.
+        const bool lead = value_.starts_with('\n') || value_.starts_with('\r');
         control_ = "<textarea cols=60 rows=5 " + disabled_ + "class=\"KelvoTextArea\" id=\"" +
-                   name_ + "\" name=\"" + name_ + "\">" + HtmlAttributeEncode(value_) +
-                   "</textarea>" + std::string(kCrLf);
+                   name_ + "\" name=\"" + name_ + "\">" + (lead ? "\r\n" : "") +
+                   HtmlAttributeEncode(value_) + "</textarea>" + std::string(kCrLf);
       });
       break;
     case EditorKind::kCheckBox:

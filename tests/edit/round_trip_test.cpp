@@ -117,5 +117,15 @@ TEST_F(RoundTripTest, EditedValuesAreStoredAsTyped) {
   }
 }
 
+TEST_F(RoundTripTest, EditingKeepsATextAreasLeadingLineBreak) {
+  Execute("UPDATE R SET memo = '\nfirst' WHERE id = 1");
+  BrowserForm form(OpenEdit("1", Editing()).output);
+  ASSERT_EQ(form.Value("Vexmo1_Form_memo"), "\nfirst");
+  form.Set("Vexmo1_Form_memo", *form.Value("Vexmo1_Form_memo") + " second");
+  ASSERT_NE(Press(form, "Vexmo1FormUpdate", Editing()).output.find("[Record saved ok]"),
+            std::string::npos);
+  EXPECT_EQ(Value("SELECT memo FROM R WHERE id = 1"), "\r\nfirst second");
+}
+
 }  // namespace
 }  // namespace kelvo::testing
