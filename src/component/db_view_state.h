@@ -16,6 +16,9 @@
 
 namespace kelvo::detail {
 
+// The page sizes the selector offers when the page names none.
+inline constexpr char kDefaultRecordsPerPageOptions[] = "5,10,20,30,40,50,100,200";
+
 struct DbViewState {
   // Properties, named as the page sees them.
   std::string sql = "";
@@ -41,7 +44,7 @@ struct DbViewState {
   bool DisplayNavBarFirstLastBtn = true;
   bool DisableNavBarLastPageBtn = false;
   bool DisplayRecordsPerPageSelect = false;
-  std::string RecordsPerPageOptions = "5,10,20,30,40,50,100,200";
+  std::string RecordsPerPageOptions = kDefaultRecordsPerPageOptions;
   std::string RecordsPerPageSelectPlacement = "top";
   std::string OrderByFields = "";
   bool OrderByDesc = false;

@@ -8,11 +8,6 @@
 #include "kelvo/convert.h"
 
 namespace kelvo::detail {
-namespace {
-
-constexpr std::string_view kDefaultPageSizes = "5,10,20,30,40,50,100,200";
-
-}  // namespace
 
 void WriteRecordsPerPageSelect(DbViewState& s) {
   Write(s, CaptionText(s, CapRecordsPerPage));
@@ -22,7 +17,7 @@ void WriteRecordsPerPageSelect(DbViewState& s) {
   start += " name=\"" + ParameterName(s, "maxrecords") + "\">\r\n";
   Write(s, start);
 
-  if (IsListBlank(s.RecordsPerPageOptions)) s.RecordsPerPageOptions = kDefaultPageSizes;
+  if (IsListBlank(s.RecordsPerPageOptions)) s.RecordsPerPageOptions = kDefaultRecordsPerPageOptions;
   const Locale& locale = PageLocale(s);
   const std::string_view options = s.RecordsPerPageOptions;
   std::string option;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <limits>
+#include <optional>
 
 #include "component/error_report.h"
 #include "component/list_utils.h"
@@ -91,11 +93,46 @@ void ReadPostedSortOrder(DbViewState& s) {
               " in ReadRequestState<br>");
 }
 
+// A whole number written plainly (blanks around it allowed), else nothing.
+std::optional<std::int32_t> PlainNumber(std::string_view text) {
+  text = Trim(text);
+  std::int32_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return number;
+}
+
+// Whether the page offers `size`: its own page size or one of the selector's options.
+bool IsOfferedPageSize(const DbViewState& s, std::int32_t size) {
+  if (size == (s.RecordsPerPage < 1 ? 20 : s.RecordsPerPage)) return true;
+  std::string_view options = s.RecordsPerPageOptions;
+  if (IsListBlank(options)) options = kDefaultRecordsPerPageOptions;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = options.find(',', start);
+    if (PlainNumber(options.substr(start, comma - start)) == size) return true;
+    if (comma == std::string_view::npos) return false;
+    start = comma + 1;
+  }
+}
+
+// A posted page size is taken only when the page offers it, so that a request cannot make a
+// grid read and write as many rows as it likes.
+void ReadPostedPageSize(DbViewState& s) {
+  if (!IsPresent(s, "maxrecords")) return;
+  const std::optional<std::int32_t> size = PlainNumber(RequestValue(s, "maxrecords"));
+  if (size && *size >= 1 && *size <= std::numeric_limits<std::int16_t>::max() &&
+      IsOfferedPageSize(s, *size)) {
+    s.RecordsPerPage = static_cast<std::int16_t>(*size);
+    return;
+  }
+  AppendError(s, "The posted page size was ignored: the page does not offer it",
+              " in ReadRequestState<br>");
+}
+
 }  // namespace
 
 void ReadRequestState(DbViewState& s) {
-  const Locale& locale = PageLocale(s);
-  if (IsPresent(s, "maxrecords")) s.RecordsPerPage = CInt(RequestValue(s, "maxrecords"), locale);
+  ReadPostedPageSize(s);
   if (s.RecordsPerPage < 1) s.RecordsPerPage = 20;
   if (IsPresent(s, "CountRecords")) s.CountRecords = true;
   s.mvarCurrRecord = 1;

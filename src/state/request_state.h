@@ -11,9 +11,10 @@
 
 namespace kelvo::detail {
 
-// Loads RecordsPerPage, CountRecords, mvarCurrRecord, a signed posted statement,
-// mvarFormDisplay / mvarFormOneRec and a checked sort order from the request. A CurrRecord or
-// maxrecords that is not a number (or maxrecords outside 16 bits) fails the call.
+// Loads a page size the page offers, CountRecords, mvarCurrRecord, a signed posted statement,
+// mvarFormDisplay / mvarFormOneRec and a checked sort order from the request. A posted page
+// size the page does not offer is ignored with an ErrorMessage entry; a CurrRecord that is not
+// a number fails the call.
 void ReadRequestState(DbViewState& s);
 // Moves mvarCurrRecord for a posted navigation button, and applies a posted bookmark.
 void ApplyNavCommand(DbViewState& s);

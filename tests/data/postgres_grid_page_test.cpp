@@ -96,7 +96,7 @@ TEST_F(PostgresGridPageTest, PagingAndSortingAreTheSame) {
   ExpectSamePage(
       [] { return RequestData::Post("/list.asp", "Vexmo1LAST.x=1&Vexmo1CurrRecord=1"); });
   ExpectSamePage(
-      [] { return RequestData::Get("/list.asp", "Vexmo1maxrecords=7&Vexmo1CurrRecord=15"); },
+      [] { return RequestData::Get("/list.asp", "Vexmo1maxrecords=10&Vexmo1CurrRecord=15"); },
       [](DbView& v) {
         v.SetOrderByFields("name");
         v.SetOrderByDesc(true);

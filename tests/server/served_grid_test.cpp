@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kelvo/data.h"
@@ -38,6 +39,13 @@ class ServedGridTest : public ::testing::Test {
     server_.emplace(options, [&](HttpServer& server) {
       for (const auto& [name, text] : pages) server.AddPage(name, PageFile::Parse(text, name));
     });
+  }
+
+  void Execute(const std::string& statement) {
+    Connection connection;
+    connection.Open(database_);
+    connection.Execute(statement);
+    connection.Close();
   }
 
   httplib::Result Get(const std::string& target) {
@@ -77,6 +85,28 @@ TEST_F(ServedGridTest, StoredMarkupShowsAsTextUnlessTheGridAsksForItRaw) {
   const std::string raw = Get("/raw")->body;
   EXPECT_NE(raw.find(std::string("<b>") + kMarkup + "</b>"), std::string::npos) << raw;
   EXPECT_NE(raw.find("TH\"><u>copy</u></th>"), std::string::npos) << raw;
+}
+
+TEST_F(ServedGridTest, APostedPageSizeIsHonouredOnlyWhenThePageOffersIt) {
+  Execute("WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < 60) "
+          "INSERT INTO notes (body) SELECT 'note ' || i FROM n");
+  Serve({{"notes",
+          "[[grid]]\nsql = \"SELECT id FROM notes\"\nRecordsPerPage = 7\n"
+          "RecordsPerPageOptions = \"10,25\"\n"}});
+  const std::string refused = "The posted page size was ignored: the page does not offer it";
+  for (const auto& [size, shown] : {std::pair{"7", "(1..7)"}, std::pair{"25", "(1..25)"},
+                                    std::pair{"10", "(1..10)"}}) {
+    const std::string body = Get(std::string("/notes?Vexmo1maxrecords=") + size)->body;
+    EXPECT_NE(body.find(std::string("Record ") + shown + " of 60"), std::string::npos) << size;
+    EXPECT_EQ(body.find(refused), std::string::npos) << size;
+  }
+  for (const char* size : {"32767", "20", "0", "-5", "abc", "99999999999"}) {
+    const std::string body = Get(std::string("/notes?Vexmo1maxrecords=") + size)->body;
+    EXPECT_NE(body.find("Record (1..7) of 60"), std::string::npos) << size << body;
+    const std::size_t entry = body.find(refused);
+    EXPECT_NE(entry, std::string::npos) << size;
+    EXPECT_EQ(body.find(refused, entry + 1), std::string::npos) << size;
+  }
 }
 
 }  // namespace
