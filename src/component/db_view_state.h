@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,9 @@ struct DbViewState {
   bool mvarSeparateFormSql = false;
   std::int32_t mvarCurrRecord = 1;
   std::int32_t mvarBookmark = 0;
+  // OrderByDesc as the page set it, kept when the request state is first read: a link that sorts
+  // ascending must say so when the page's own order is descending.
+  std::optional<bool> mvarPageOrderByDesc;
   std::string mvarFormDisplay;
   bool mvarFormOneRec = false;
   bool mvarFormMode = false;

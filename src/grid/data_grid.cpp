@@ -111,7 +111,7 @@ void RowWriter::WriteIndexCell() {
     std::string url = RecordUrlStart() + "&" + ParameterName(s_, "PK=") +
                       GetPKValueList(s_, recordset_) + "&" + ParameterName(s_, "OrderByFields=") +
                       UrlEncodeComponent(s_.OrderByFields);
-    if (s_.OrderByDesc) url += "&" + ParameterName(s_, "OrderByDesc=True");
+    url += SortDirectionQuery(s_, s_.OrderByDesc);
     url += "&" + ParameterName(s_, "BookMark=") + number;
     const std::string attributes = GetGridColAttributes(s_, 0);
     if (s_.UseCSS) {
@@ -152,7 +152,7 @@ std::string RowWriter::CellText(Field& field, int column) {
     std::string url = RecordUrlStart() + "&" + ParameterName(s_, "OrderByFields=") +
                       UrlEncodeComponent(s_.OrderByFields) + "&" + ParameterName(s_, "PK=") +
                       GetPKValueList(s_, recordset_);
-    if (s_.OrderByDesc) url += "&" + ParameterName(s_, "OrderByDesc=True");
+    url += SortDirectionQuery(s_, s_.OrderByDesc);
     url += "&" + ParameterName(s_, "BookMark=") + std::to_string(record_);
     text = "<a" + std::string(s_.UseCSS ? " class=\"KLVOTable\"" : "") + " href=\"" + url + "\">" +
            text + "</a>";

@@ -52,11 +52,12 @@ std::string SortLink(DbViewState& s, int column, std::string_view caption,
   const std::string image = "&nbsp;<img border=\"0\" src=\"" + s.ImageDir +
                             (s.OrderByDesc ? "orderdesc.gif\">" : "orderasc.gif\">");
   const std::string label(caption);
+  // A click sorts another column ascending and toggles the direction of the sorted one; an
+  // ascending link says so when the page's own order is descending.
   if (s.OrderByFields != std::to_string(column)) {
-    return start + "\"><nobr>" + label + "</nobr></a>";
+    return start + SortDirectionQuery(s, false) + "\"><nobr>" + label + "</nobr></a>";
   }
-  if (s.OrderByDesc) return start + "\"><nobr>" + label + image + "</nobr></a>";
-  return start + "&" + ParameterName(s, "OrderByDesc=True") + "\"><nobr>" + label + image +
+  return start + SortDirectionQuery(s, !s.OrderByDesc) + "\"><nobr>" + label + image +
          "</nobr></a>";
 }
 

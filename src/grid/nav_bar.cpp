@@ -156,7 +156,7 @@ void AppendListLink(std::string& bar, const DbViewState& s, const BarFacts& fact
   bar += "?";
   bar += GetStateQuery(s, list_start);
   bar += "&" + ParameterName(s, "OrderByFields=") + UrlEncodeComponent(s.OrderByFields);
-  if (s.OrderByDesc) bar += "&" + ParameterName(s, "OrderByDesc=True");
+  bar += SortDirectionQuery(s, s.OrderByDesc);
   bar += "\">";
   bar += CaptionText(s, CapList);
   bar += "</a></td>";

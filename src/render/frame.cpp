@@ -44,7 +44,7 @@ void WriteAddButtonRow(DbViewState& s) {
   std::string url = ScriptPath(s) + "?" + ParameterName(s, "FormDisplay=formOneRec") + "&" +
                     GetStateQuery(s, s.mvarCurrRecord);
   url += "&" + ParameterName(s, "OrderByFields=") + UrlEncodeComponent(s.OrderByFields);
-  if (s.OrderByDesc) url += "&" + ParameterName(s, "OrderByDesc=True");
+  url += SortDirectionQuery(s, s.OrderByDesc);
   // No rows are shown yet, so the bookmark is the record before the page.
   url += "&" + ParameterName(s, "BookMark=") + std::to_string(std::int64_t{s.mvarCurrRecord} - 1);
   url += "&" + ParameterName(s, "FormAdd=1");

@@ -129,6 +129,11 @@ void ReadPostedPageSize(DbViewState& s) {
               " in ReadRequestState<br>");
 }
 
+bool IsFalseWord(std::string_view text) {
+  const std::string word = UCase(Trim(text));
+  return word == "FALSE" || word == "0";
+}
+
 }  // namespace
 
 void ReadRequestState(DbViewState& s) {
@@ -145,7 +150,8 @@ void ReadRequestState(DbViewState& s) {
     s.mvarFormOneRec = UCase(s.mvarFormDisplay) == "FORMONEREC";
   }
   ReadPostedSortOrder(s);
-  if (IsPresent(s, "OrderByDesc")) s.OrderByDesc = true;
+  if (!s.mvarPageOrderByDesc) s.mvarPageOrderByDesc = s.OrderByDesc;
+  if (IsPresent(s, "OrderByDesc")) s.OrderByDesc = !IsFalseWord(RequestValue(s, "OrderByDesc"));
 }
 
 void ApplyNavCommand(DbViewState& s) {
@@ -193,7 +199,11 @@ std::string GetStateHiddenFields(const DbViewState& s) {
   }
   fields += HiddenInput(ParameterName(s, "FormDisplay"), s.mvarFormDisplay);
   fields += HiddenInput(ParameterName(s, "OrderByFields"), s.OrderByFields);
-  if (s.OrderByDesc) fields += HiddenInput(ParameterName(s, "OrderByDesc"), "True");
+  if (s.OrderByDesc) {
+    fields += HiddenInput(ParameterName(s, "OrderByDesc"), "True");
+  } else if (PageSortsDescending(s)) {
+    fields += HiddenInput(ParameterName(s, "OrderByDesc"), "False");
+  }
   fields += GetCarriedHiddenFields(s);
   return fields;
 }
@@ -256,10 +266,20 @@ std::string GetRecordLinkUrl(DbViewState& s, std::int32_t row, Recordset& record
   std::string url = ScriptPath(s) + "?" + GetStateQuery(s, s.mvarCurrRecord);
   url += "&" + ParameterName(s, "PK=") + GetPKValueList(s, recordset);
   url += "&" + ParameterName(s, "OrderByFields=") + UrlEncodeComponent(s.OrderByFields);
-  if (s.OrderByDesc) url += "&" + ParameterName(s, "OrderByDesc=True");
+  url += SortDirectionQuery(s, s.OrderByDesc);
   url += "&" + ParameterName(s, "BookMark=") +
          std::to_string(std::int64_t{s.mvarCurrRecord} + row - 1);
   return url;
+}
+
+bool PageSortsDescending(const DbViewState& s) {
+  return s.mvarPageOrderByDesc.value_or(s.OrderByDesc);
+}
+
+std::string SortDirectionQuery(const DbViewState& s, bool descending) {
+  if (descending) return "&" + ParameterName(s, "OrderByDesc=True");
+  if (PageSortsDescending(s)) return "&" + ParameterName(s, "OrderByDesc=False");
+  return {};
 }
 
 std::string ScriptPath(const DbViewState& s) {

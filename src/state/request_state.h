@@ -12,9 +12,9 @@
 namespace kelvo::detail {
 
 // Loads a page size the page offers, CountRecords, mvarCurrRecord, a signed posted statement,
-// mvarFormDisplay / mvarFormOneRec and a checked sort order from the request. A posted page
-// size the page does not offer is ignored with an ErrorMessage entry; a CurrRecord that is not
-// a number fails the call.
+// mvarFormDisplay / mvarFormOneRec and a checked sort order and direction from the request. A
+// posted page size the page does not offer is ignored with an ErrorMessage entry; a CurrRecord
+// that is not a number fails the call.
 void ReadRequestState(DbViewState& s);
 // Moves mvarCurrRecord for a posted navigation button, and applies a posted bookmark.
 void ApplyNavCommand(DbViewState& s);
@@ -32,6 +32,12 @@ std::string GetCarriedQuery(const DbViewState& s);
 std::string GetPKValueList(DbViewState& s, Recordset& recordset);
 // The URL of the record link of page row `row` (from 1).
 std::string GetRecordLinkUrl(DbViewState& s, std::int32_t row, Recordset& recordset);
+
+// Whether the page itself sorts descending (OrderByDesc before the request's).
+bool PageSortsDescending(const DbViewState& s);
+// What a link carries for a `descending` or an ascending sort: "&Vexmo1OrderByDesc=True"; for
+// an ascending one "&Vexmo1OrderByDesc=False" when the page sorts descending, else nothing.
+std::string SortDirectionQuery(const DbViewState& s, bool descending);
 
 // The page's path, safe to write into an attribute or a script string.
 std::string ScriptPath(const DbViewState& s);

@@ -76,12 +76,19 @@ TEST_F(DataGridTest, SortLinksShowTheCurrentOrder) {
             std::string::npos)
       << html;
   EXPECT_NE(html.find("2&Vexmo1BookMark=0\"><nobr>name</nobr></a>"), std::string::npos);
-  s_.OrderByDesc = true;
+  s_.OrderByDesc = true;  // asked for by the request; the page's own order is ascending
+  s_.mvarPageOrderByDesc = false;
   html = Grid();
   EXPECT_NE(html.find("3&Vexmo1BookMark=0\"><nobr>price&nbsp;<img border=\"0\" "
                       "src=\"../gfx/orderdesc.gif\">"),
             std::string::npos)
       << html;  // shows descending; a click sorts ascending
+  s_.mvarPageOrderByDesc.reset();  // the page's own order: ascending must be asked for
+  html = Grid();
+  EXPECT_NE(html.find("3&Vexmo1BookMark=0&Vexmo1OrderByDesc=False\"><nobr>price&nbsp;<img "
+                      "border=\"0\" src=\"../gfx/orderdesc.gif\">"),
+            std::string::npos)
+      << html;
   s_.OrderByDesc = false;
   s_.OrderByFields = "3,1";
   EXPECT_EQ(Grid().find("<img"), std::string::npos);

@@ -12,6 +12,7 @@
 #include "kelvo/http_server.h"
 #include "kelvo/page_file.h"
 #include "server/running_server.h"
+#include "support/grid_page.h"
 #include "support/temp_dir.h"
 
 namespace kelvo {
@@ -107,6 +108,35 @@ TEST_F(ServedGridTest, APostedPageSizeIsHonouredOnlyWhenThePageOffersIt) {
     EXPECT_NE(entry, std::string::npos) << size;
     EXPECT_EQ(body.find(refused, entry + 1), std::string::npos) << size;
   }
+}
+
+// The text of the first data cell of the first row.
+std::string FirstCell(const std::string& page) {
+  const std::string cell = testing::Between(page, "id=\"klv1cell_1_1\"", "</td>");
+  return cell.substr(cell.rfind('>') + 1);
+}
+
+// The target of the first header sort link.
+std::string SortLink(const std::string& page) {
+  return testing::Between(page, "<a class=\"KLVOTableTH\" href=\"", "\"");
+}
+
+TEST_F(ServedGridTest, TheSortLinkTogglesAPageThatSortsDescending) {
+  Execute("INSERT INTO notes (body) VALUES ('second'), ('third')");
+  Serve({{"notes",
+          "[[grid]]\nsql = \"SELECT id, body FROM notes\"\nOrderByFields = \"1\"\n"
+          "OrderByDesc = true\n"}});
+  const std::string descending = Get("/notes")->body;
+  EXPECT_EQ(FirstCell(descending), "3");
+  EXPECT_NE(descending.find("orderdesc.gif"), std::string::npos);
+
+  const std::string ascending = Get(SortLink(descending))->body;
+  EXPECT_EQ(FirstCell(ascending), "1") << SortLink(descending);
+  EXPECT_NE(ascending.find("orderasc.gif"), std::string::npos);
+  // The form's own posts (paging, page size) keep the order the user chose.
+  EXPECT_NE(ascending.find("name=\"Vexmo1OrderByDesc\" value=\"False\""), std::string::npos);
+
+  EXPECT_EQ(FirstCell(Get(SortLink(ascending))->body), "3") << SortLink(ascending);
 }
 
 }  // namespace
