@@ -20,8 +20,9 @@ std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_recor
                         std::string_view placement);
 
 // Writes the records-per-page selector to the response, piece by piece. A blank
-// RecordsPerPageOptions is replaced by the default list (the property changes). An option that
-// is not a number throws Error after the options before it were written.
+// RecordsPerPageOptions is replaced by the default list (the property changes). RecordsPerPage
+// is always an option, and selected. An option that is not a number throws Error after the
+// options before it were written.
 void WriteRecordsPerPageSelect(DbViewState& s);
 
 }  // namespace kelvo::detail

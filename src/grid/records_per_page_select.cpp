@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -6,8 +7,36 @@
 #include "component/page_access.h"
 #include "grid/nav_bar.h"
 #include "kelvo/convert.h"
+#include "kelvo/error.h"
 
 namespace kelvo::detail {
+namespace {
+
+// Whether an item of the options reads as `size`, read as the loop below reads it. An item that
+// is not a number never does; the loop reports it.
+bool ItemIsSize(std::string_view item, std::int32_t size, const Locale& locale) {
+  try {
+    return CLng(Variant(item), locale) == size;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
+bool ListsSize(std::string_view options, std::int32_t size, const Locale& locale) {
+  for (std::size_t begin = 0;;) {
+    const std::size_t comma = options.find(',', begin);
+    if (ItemIsSize(options.substr(begin, comma - begin), size, locale)) return true;
+    if (comma == std::string_view::npos) return false;
+    begin = comma + 1;
+  }
+}
+
+std::string SelectedOption(std::int32_t size) {
+  const std::string text = std::to_string(size);
+  return "<option selected value=\"" + text + "\">" + text;
+}
+
+}  // namespace
 
 void WriteRecordsPerPageSelect(DbViewState& s) {
   Write(s, CaptionText(s, CapRecordsPerPage));
@@ -20,13 +49,21 @@ void WriteRecordsPerPageSelect(DbViewState& s) {
   if (IsListBlank(s.RecordsPerPageOptions)) s.RecordsPerPageOptions = kDefaultRecordsPerPageOptions;
   const Locale& locale = PageLocale(s);
   const std::string_view options = s.RecordsPerPageOptions;
+  // The page's size is always offered and selected: a size the options lack goes in before the
+  // first larger option, so that the list shows what the page shows and a post keeps it.
+  bool size_written = ListsSize(options, s.RecordsPerPage, locale);
   std::string option;
   std::size_t begin = 0;
   for (;;) {
     const std::size_t comma = options.find(',', begin);
     const std::string_view item = options.substr(begin, comma - begin);
     // Written one by one: an item that is not a number ends the list after those before it.
-    const bool selected = CLng(Variant(item), locale) == s.RecordsPerPage;
+    const std::int32_t value = CLng(Variant(item), locale);
+    if (!size_written && value > s.RecordsPerPage) {
+      Write(s, SelectedOption(s.RecordsPerPage));
+      size_written = true;
+    }
+    const bool selected = value == s.RecordsPerPage;
     option.assign(selected ? "<option selected value=\"" : "<option value=\"");
     option += item;
     option += "\">";
@@ -35,6 +72,7 @@ void WriteRecordsPerPageSelect(DbViewState& s) {
     if (comma == std::string_view::npos) break;
     begin = comma + 1;
   }
+  if (!size_written) Write(s, SelectedOption(s.RecordsPerPage));
   Write(s, "</select>\r\n");
 }
 

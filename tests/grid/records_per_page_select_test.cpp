@@ -65,11 +65,32 @@ TEST_F(RecordsPerPageSelectTest, BlankOptionsFallBackToTheDefaultListAndKeepIt) 
   }
 }
 
-TEST_F(RecordsPerPageSelectTest, PageSizeOffTheListSelectsNothing) {
+TEST_F(RecordsPerPageSelectTest, PageSizeOffTheListIsOfferedAndSelected) {
+  const std::string start =
+      "Records per Page&nbsp;:&nbsp;<select onchange=\"FormKelvoGrid1.submit()\" "
+      "class=\"KLVOTableRecPerPage\" name=\"Vexmo1maxrecords\">\r\n";
+  const auto select = [&] {
+    const std::size_t before = Written().size();
+    WriteRecordsPerPageSelect(s_);
+    return Written().substr(before);
+  };
   s_.RecordsPerPage = 25;
-  const std::string select = Select();
-  EXPECT_EQ(select.find("selected"), std::string::npos);
-  EXPECT_NE(select.find("<option value=\"20\">20<option value=\"30\">30"), std::string::npos);
+  EXPECT_EQ(select(), start +
+                          "<option value=\"5\">5<option value=\"10\">10<option value=\"20\">20"
+                          "<option selected value=\"25\">25<option value=\"30\">30"
+                          "<option value=\"40\">40<option value=\"50\">50<option value=\"100\">100"
+                          "<option value=\"200\">200</select>\r\n");
+  s_.RecordsPerPage = 7;
+  s_.RecordsPerPageOptions = "50, 10";
+  EXPECT_EQ(select(), start +
+                          "<option selected value=\"7\">7<option value=\"50\">50"
+                          "<option value=\" 10\"> 10</select>\r\n");
+  s_.RecordsPerPage = 500;
+  EXPECT_EQ(select(), start + "<option value=\"50\">50<option value=\" 10\"> 10"
+                              "<option selected value=\"500\">500</select>\r\n");
+  s_.RecordsPerPage = 10;
+  EXPECT_EQ(select(), start + "<option value=\"50\">50<option selected value=\" 10\"> 10"
+                              "</select>\r\n");
 }
 
 TEST_F(RecordsPerPageSelectTest, OptionThatIsNotANumberEndsTheListThere) {
