@@ -39,6 +39,7 @@ enum LockTypeEnum : int {
 enum CursorLocationEnum : int { adUseServer = 2, adUseClient = 3 };
 enum CommandTypeEnum : int { adCmdUnspecified = -1, adCmdText = 1, adCmdStoredProc = 4 };
 enum ObjectStateEnum : int { adStateClosed = 0, adStateOpen = 1 };
+enum ConnectModeEnum : int { adModeUnknown = 0, adModeRead = 1, adModeReadWrite = 3 };
 enum EditModeEnum : int { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 };
 enum FieldAttributeEnum : long { adFldIsNullable = 0x20 };
 enum DataTypeEnum : int {
@@ -94,12 +95,19 @@ class KELVO_EXPORT Connection final : public Object {
   //   "Provider=PostgreSQL;Host=...;Port=...;Database=...;User ID=...;Password=..." (other
   //   keys: libpq's own, such as sslmode), or a "postgresql://" URI as libpq reads it.
   // A missing database file is an error unless creation was asked for; so are an unknown
-  // key, a malformed string and an unknown provider. File databases use write-ahead logging,
-  // so readers do not wait for writers. `user`, `password` and `options` are accepted for the
-  // classic signature; providers may use the first two (SQLite does not). Throws Error when
-  // the connection is already open.
+  // key, a malformed string and an unknown provider. A file opened for writing is switched to
+  // write-ahead logging, so readers do not wait for writers. `user`, `password` and `options` are
+  // accepted for the classic signature; providers may use the first two (SQLite does not). Throws
+  // Error when the connection is already open.
   void Open(std::string_view connection_string, std::string_view user = {},
             std::string_view password = {}, int options = -1);
+  // How the next Open opens the database: ado::adModeUnknown (the default) and
+  // ado::adModeReadWrite as the connection string says, ado::adModeRead for reading only.
+  // Read-only, SQLite opens the file read-only and leaves its journal mode as it is;
+  // PostgreSQL sessions start every transaction read-only. Throws Error(errc::kInvalidCall)
+  // for another value or while the connection is open.
+  void SetMode(int mode);
+  int Mode() const { return mode_; }
   // Runs statements (several may be separated by ';') and returns the number of rows they
   // changed. With ado::adCmdStoredProc the text is a procedure call as Command describes.
   // A statement with `?` placeholders needs the overload below.
@@ -142,6 +150,7 @@ class KELVO_EXPORT Connection final : public Object {
 
  private:
   std::unique_ptr<data::ConnectionCore> core_;
+  int mode_ = ado::adModeUnknown;
 };
 
 // A stored-procedure (or parameterised statement) source for Recordset::Open.

@@ -14,7 +14,21 @@ void Connection::Open(std::string_view connection_string, std::string_view user,
   if (core_->is_open()) {
     throw Error(errc::kInvalidCall, "Connection.Open: the connection is already open");
   }
-  core_->Open(data::OpenProvider(data::ParseConnectionString(connection_string), user, password));
+  data::ConnectionSettings settings = data::ParseConnectionString(connection_string);
+  settings.read_only = mode_ == ado::adModeRead;
+  core_->Open(data::OpenProvider(settings, user, password));
+}
+
+void Connection::SetMode(int mode) {
+  if (mode != ado::adModeUnknown && mode != ado::adModeRead && mode != ado::adModeReadWrite) {
+    throw Error(errc::kInvalidCall,
+                "Connection.Mode must be adModeUnknown, adModeRead or adModeReadWrite, not " +
+                    std::to_string(mode));
+  }
+  if (core_->is_open()) {
+    throw Error(errc::kInvalidCall, "Connection.Mode cannot change while the connection is open");
+  }
+  mode_ = mode;
 }
 
 long Connection::Execute(std::string_view statement, int options) {

@@ -25,6 +25,7 @@ struct ConnectionSettings {
 
   // The value of a normalised key, or nothing when it was not given.
   std::optional<std::string_view> Find(std::string_view key) const;
+  bool read_only = false;  // for reading only, whatever the keys say (Connection::SetMode)
 };
 
 // Throws Error(errc::kInvalidCall) naming what is wrong: a pair without '=', an empty key,

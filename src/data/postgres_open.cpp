@@ -141,6 +141,7 @@ std::unique_ptr<ProviderConnection> OpenPostgresConnection(const ConnectionSetti
   PQsetNoticeProcessor(
       handle, [](void*, const char*) {}, nullptr);
   connection->SetUpSession();
+  if (settings.read_only) connection->ExecuteScript("SET default_transaction_read_only = on");
   return connection;
 }
 

@@ -25,6 +25,7 @@ struct SqliteSettings {
 
 SqliteSettings ReadSettings(const ConnectionSettings& connection_string) {
   SqliteSettings settings;
+  settings.read_only = connection_string.read_only;
   for (const auto& [key, value] : connection_string.options) {
     if (key == "provider") continue;
     if (key == "data source") {
@@ -99,6 +100,7 @@ std::unique_ptr<ProviderConnection> OpenSqliteConnection(
   try {
     if (rc != SQLITE_OK) connection->Fail();
     sqlite3_busy_timeout(db, static_cast<int>(settings.busy_timeout_ms));
+    // A file opened for reading only keeps its journal mode: switching to WAL writes to it.
     if (memory || settings.read_only) {
       Check(*connection, "PRAGMA schema_version");
     } else {

@@ -18,6 +18,8 @@ namespace {
 std::shared_ptr<DBConnection> OpenDatabase(const std::shared_ptr<ScriptingContext>& context,
                                            const BrowserSettings& browser) {
   auto database = std::make_shared<DBConnection>();
+  // Browsing leaves the user's database as it found it.
+  if (!browser.editing) database->Connection()->SetMode(ado::adModeRead);
   database->Connection()->Open(browser.connection);
   database->OnStartPage(context);
   return database;

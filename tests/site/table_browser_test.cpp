@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -165,6 +168,33 @@ TEST_F(TableBrowserTest, ChangesThatBreakAForeignKeyAreRefused) {
                                     {{"Vexmo1_Form_parent_id", "9"}}, true);
   EXPECT_NE(orphan.find("WAS NOT SAVED"), std::string::npos) << orphan;
   EXPECT_EQ(Rows("SELECT id, parent_id FROM child"), "1 1 |");
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Browsing without editing opens the file read-only: its bytes and journal mode stay.
+TEST_F(TableBrowserTest, BrowsingLeavesAnSqliteFileAsItWas) {
+  if (OnPostgres()) GTEST_SKIP() << "SQLite files";
+  connection_->Execute("PRAGMA journal_mode=DELETE");
+  connection_->Execute("CREATE TABLE shelf (id INTEGER PRIMARY KEY, label TEXT)");
+  connection_->Execute("INSERT INTO shelf (label) VALUES ('a'), ('b')");
+  connection_->Close();
+  const std::string file = dir_.File("browser.db");
+  const std::string before = FileBytes(file);
+  {
+    RunningServer server(Options(false));
+    EXPECT_NE(server.Page("/").find("table/shelf"), std::string::npos);
+    EXPECT_NE(server.Page("/table/shelf").find(">b<"), std::string::npos);
+    server.Page("/table/shelf?Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=2&Vexmo1BookMark=2");
+  }
+  EXPECT_EQ(FileBytes(file), before);
+  EXPECT_FALSE(std::filesystem::exists(file + "-wal"));
+  connection_->SetMode(ado::adModeRead);
+  connection_->Open(database_->ConnectionString());
+  EXPECT_EQ(Rows("PRAGMA journal_mode"), "delete |");
 }
 
 // Eponymous virtual tables name an origin whose columns SQLite cannot describe; the grid runs
