@@ -2,6 +2,8 @@
 #   STEP=install    installs the build tree into WORK_DIR/prefix
 #   STEP=cmake      builds and runs a project that uses find_package(Kelvo)
 #   STEP=pkg-config compiles and runs one file with the flags `pkg-config kelvo` gives
+#   STEP=program    renders a page with the installed `kelvo`, which must find its library
+#                   through its own run path (no LD_LIBRARY_PATH)
 # Inputs: STEP BUILD_DIR WORK_DIR CONSUMER_DIR LIBDIR VERSION CXX GENERATOR MAKE_PROGRAM
 #         EXTRA_FLAGS (sanitizer flags the library was built with, for compile and link).
 cmake_minimum_required(VERSION 3.25)
@@ -57,6 +59,14 @@ elseif(STEP STREQUAL "pkg-config")
   run_checked(${CXX} ${extra_flags} ${CONSUMER_DIR}/main.cpp ${pc_flags} -o ${program})
   set(ENV{LD_LIBRARY_PATH} ${prefix}/${LIBDIR})
   expect_consumer_output(${program})
+elseif(STEP STREQUAL "program")
+  set(page ${WORK_DIR}/installed.toml)
+  file(WRITE ${page} "[[grid]]\nsql = \"SELECT 'installed' AS word\"\n")
+  unset(ENV{LD_LIBRARY_PATH})
+  run_checked(${prefix}/bin/kelvo render ${page} --db sqlite::memory:)
+  if(NOT last_output MATCHES ">installed<")
+    message(FATAL_ERROR "the installed kelvo rendered no grid:\n${last_output}")
+  endif()
 else()
   message(FATAL_ERROR "unknown STEP '${STEP}'")
 endif()
