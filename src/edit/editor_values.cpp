@@ -7,21 +7,24 @@
 #include "format/std_field_display.h"
 #include "kelvo/convert.h"
 #include "runtime/string_ops.h"
+#include "runtime/utf16_units.h"
 
 namespace kelvo::detail {
 namespace {
 
-// Line breaks as an HTML parser reads them: CR LF and a lone CR become LF.
-std::string ParsedLineBreaks(std::string_view text) {
+// The text as an HTML parser reads it: CR LF and a lone CR become LF, a NUL U+FFFD.
+std::string ParsedText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
+    if (text[i] == '\0') {
+      out += "\uFFFD";
+    } else if (text[i] != '\r') {
       out += text[i];
-      continue;
+    } else {
+      out += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
     }
-    out += '\n';
-    if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
   }
   return out;
 }
@@ -96,7 +99,16 @@ bool HasEditor(const DbViewState& s, std::string_view name, int column) {
 
 bool IsSavedField(const DbViewState& s, const Field& field, int column) {
   return EditorKindOf(field.Type()) != EditorKind::kNone && HasEditor(s, field.Name(), column) &&
-         !IsFieldReadOnly(s, field.Name(), column);
+         !IsFieldReadOnly(s, field.Name(), column) && FormCanCarry(StoredEditorText(s, field));
+}
+
+bool FormCanCarry(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const Utf8Char c = Utf8CharAt(text, i);
+    if (!c.valid || c.code == 0) return false;
+    i += c.bytes;
+  }
+  return true;
 }
 
 PostedForm PostedFormOf(const DbViewState& s, const Field& field, int column) {
@@ -110,7 +122,7 @@ PostedForm PostedFormOf(const DbViewState& s, const Field& field, int column) {
 }
 
 std::string AsBrowserPosts(PostedForm form, std::string_view shown) {
-  std::string parsed = ParsedLineBreaks(shown);
+  std::string parsed = ParsedText(shown);
   switch (form) {
     case PostedForm::kTextInput:
       std::erase(parsed, '\n');

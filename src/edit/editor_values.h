@@ -29,8 +29,13 @@ bool IsStoredTrue(const DbViewState& s, const Field& field);
 
 // The form writes an editor for a field it shows and, as a hidden input, for a key field.
 bool HasEditor(const DbViewState& s, std::string_view name, int column);
-// A save may change the field: it has an editor that is not read-only and not binary.
+// A save may change the field: it has an editor that is not read-only and not binary, and its
+// stored value is one a form can carry.
 bool IsSavedField(const DbViewState& s, const Field& field, int column);
+
+// False when a form cannot carry the text unchanged: a NUL, or bytes that are not UTF-8, which
+// a browser turns into U+FFFD.
+bool FormCanCarry(std::string_view text);
 
 // How a browser posts a control's value.
 enum class PostedForm {
@@ -38,7 +43,7 @@ enum class PostedForm {
   kLines,      // text areas, hidden inputs and list options: every line break sent as CR LF
 };
 PostedForm PostedFormOf(const DbViewState& s, const Field& field, int column);
-// What a browser posts for a control of that form showing `shown`.
+// What a browser posts for a control of that form showing `shown` (a NUL as U+FFFD).
 std::string AsBrowserPosts(PostedForm form, std::string_view shown);
 
 }  // namespace kelvo::detail

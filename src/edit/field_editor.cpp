@@ -17,6 +17,8 @@ namespace kelvo::detail {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kUncarriedNote =
+    " <span class=\"KelvoFieldNote\">Read-only: holds characters a web form cannot send.</span>";
 
 // One call: the field, its editor's name and the value it shows.
 class EditorWriter : GuardedWriter {
@@ -42,6 +44,8 @@ class EditorWriter : GuardedWriter {
   std::string control_;   // E
   bool add_mode_ = false;
   bool show_posted_ = false;
+  bool new_record_ = false;  // an add form, or one shown again after a failed insert
+  bool uncarried_ = false;   // the stored value is one a form cannot carry
 };
 
 void EditorWriter::TakeValue(bool empty_when_adding) {
@@ -51,6 +55,15 @@ void EditorWriter::TakeValue(bool empty_when_adding) {
     } else if (!(add_mode_ && empty_when_adding)) {
       value_ = StoredEditorText(s_, field_);
     }
+    // A stored value that a form cannot carry is shown as it is, read-only, also after a
+    // failed save (it posted nothing): a browser would send it changed. A new record's values
+    // come from the form alone.
+    if (new_record_) return;
+    std::string stored = show_posted_ ? StoredEditorText(s_, field_) : value_;
+    if (FormCanCarry(stored)) return;
+    value_ = std::move(stored);
+    uncarried_ = true;
+    disabled_ = " disabled ";
   });
 }
 
@@ -75,6 +88,7 @@ std::string EditorWriter::Write() {
     add_mode_ = !RequestValue(s_, "FormAdd").empty();
     // After a conflict the form shows the record as it now stands.
     show_posted_ = s_.mvarUpdateFailed && !s_.mvarChangedByOther;
+    new_record_ = add_mode_ || (show_posted_ && IsPresent(s_, "FormInsert"));
   });
   if (GuardedIf([&] { return IsFieldReadOnly(s_, field_.Name(), column_); })) {
     disabled_ = " disabled ";
@@ -143,8 +157,12 @@ std::string EditorWriter::Write() {
       })) {
     return carrier + std::string(kCrLf);
   }
-  // A disabled control posts nothing; the hidden input posts its value under the same name.
-  if (!disabled_.empty()) control_ += carrier;
+  if (uncarried_) {
+    control_ += std::string(kUncarriedNote);  // and no carrier: the save leaves the value alone
+  } else if (!disabled_.empty()) {
+    // A disabled control posts nothing; the hidden input posts its value under the same name.
+    control_ += carrier;
+  }
   if (GuardedIf([&] { return (field_.Attributes() & ado::adFldIsNullable) == 0; })) {
     control_ = "<nobr>" + control_ + s_.RequiredFieldIndicator + "</nobr>";
   }

@@ -14,7 +14,8 @@ namespace kelvo::detail {
 // named "Vexmo" + Tag + "_Form_" + field name; a read-only field's control is disabled and
 // followed by a hidden input posting its value; a key field the form does not show is only a
 // hidden input; a required field ends with RequiredFieldIndicator. After a failed save the
-// editors show the posted values. Values are HTML-encoded. Traps its own failures.
+// editors show the posted values. A stored value that a form cannot carry (FormCanCarry) is
+// shown read-only with a note. Values are HTML-encoded. Traps its own failures.
 std::string GetFormEditField(DbViewState& s, Field& field, int column);
 
 }  // namespace kelvo::detail

@@ -15,10 +15,15 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-// The input stream as an HTML parser reads it: CR LF and lone CR become LF.
+// The input stream as an HTML parser reads it: CR LF and lone CR become LF, and a NUL in an
+// attribute value or a text area U+FFFD.
 std::string ParserText(std::string_view html) {
   std::string out;
   for (std::size_t i = 0; i < html.size(); ++i) {
+    if (html[i] == '\0') {
+      out += "\uFFFD";
+      continue;
+    }
     if (html[i] != '\r') {
       out += html[i];
       continue;

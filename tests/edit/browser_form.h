@@ -1,5 +1,6 @@
 // Submits a rendered page's form the way a browser does: the HTML is parsed (character
-// references decoded, line breaks read as LF, the line break after <textarea> dropped), the
+// references decoded, line breaks read as LF, a NUL as U+FFFD, the line break after <textarea>
+// dropped), the
 // successful controls are collected (enabled inputs, ticked checkboxes, the selected option of
 // each list, the one pressed button) and their values posted url-encoded with line breaks as
 // CR LF, text inputs having lost theirs.

@@ -127,5 +127,27 @@ TEST_F(RoundTripTest, EditingKeepsATextAreasLeadingLineBreak) {
   EXPECT_EQ(Value("SELECT memo FROM R WHERE id = 1"), "\r\nfirst second");
 }
 
+TEST_F(RoundTripTest, ValuesAFormCannotCarryAreShownReadOnlyAndKept) {
+  if (OnPostgres()) GTEST_SKIP() << "PostgreSQL text holds neither a NUL nor bytes beyond UTF-8";
+  Execute("UPDATE R SET memo = 'a' || char(0) || 'b', pick = CAST(X'70E9' AS TEXT) WHERE id = 1");
+  const std::string kept = "SELECT hex(memo), hex(pick) FROM R WHERE id = 1";
+  const auto before = Rows(kept);
+  const RenderedPage page = OpenEdit("1", Editing());
+  const std::string note =
+      "<span class=\"KelvoFieldNote\">Read-only: holds characters a web form cannot send.</span>";
+  EXPECT_NE(page.output.find("<textarea cols=60 rows=5  disabled class=\"KelvoTextArea\" "
+                             "id=\"Vexmo1_Form_memo\" name=\"Vexmo1_Form_memo\">a" +
+                             std::string(1, '\0') + "b</textarea>\r\n " + note),
+            std::string::npos);
+  EXPECT_NE(page.output.find("<select  disabled id=\"Vexmo1_Form_pick\""), std::string::npos);
+  EXPECT_NE(page.output.find("</select>\r\n " + note), std::string::npos);
+  BrowserForm form(page.output);
+  form.Set("Vexmo1_Form_line", "changed");
+  ASSERT_NE(Press(form, "Vexmo1FormUpdate", Editing()).output.find("[Record saved ok]"),
+            std::string::npos);
+  EXPECT_EQ(Value("SELECT line FROM R WHERE id = 1"), "changed");
+  EXPECT_EQ(Rows(kept), before);
+}
+
 }  // namespace
 }  // namespace kelvo::testing
