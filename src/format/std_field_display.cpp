@@ -110,12 +110,8 @@ std::string FieldText(DbViewState& s, const Field& field, bool raw) {
     case FieldClass::kOther:
       GuardedStepWith(s, failure_text, [&] {
         const Variant value = field.Value();
-        text = value.IsNull() ? std::string(filler) : CStr(value, PageLocale(s));
-        if (IsBlankText(text)) {
-          text = filler;
-        } else if (encode) {
-          text = ShownValue(true, std::move(text));
-        }
+        text = value.IsNull() ? std::string() : CStr(value, PageLocale(s));
+        text = IsBlankText(text) ? std::string(filler) : ShownValue(encode, std::move(text));
       });
       break;
   }

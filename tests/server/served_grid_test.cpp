@@ -63,7 +63,8 @@ class ServedGridTest : public ::testing::Test {
 TEST_F(ServedGridTest, StoredMarkupShowsAsTextUnlessTheGridAsksForItRaw) {
   const std::string page =
       "[[grid]]\n"
-      "sql = \"SELECT id, body, body AS \\\"<u>copy</u>\\\" FROM notes\"\n"
+      "sql = \"SELECT id, body, body AS \\\"<u>copy</u>\\\", CAST(NULL AS INTEGER) AS none "
+      "FROM notes\"\n"
       "GridFreeFormatCellByCol = { 3 = \"<b>#body#</b>\" }\n";
   Serve({{"notes", page}, {"raw", page + "HtmlEncodeValues = false\n"}});
 
@@ -76,6 +77,7 @@ TEST_F(ServedGridTest, StoredMarkupShowsAsTextUnlessTheGridAsksForItRaw) {
     ASSERT_TRUE(result);
     EXPECT_EQ(result->body.find("<img src=x"), std::string::npos) << target << result->body;
     EXPECT_NE(result->body.find(kMarkupAsText), std::string::npos) << target << result->body;
+    EXPECT_EQ(result->body.find("&amp;nbsp;"), std::string::npos) << target;  // an empty cell
   }
   const std::string grid = Get("/notes")->body;
   EXPECT_NE(grid.find(std::string("<b>") + kMarkupAsText + "</b>"), std::string::npos) << grid;
