@@ -216,6 +216,11 @@ class KELVO_EXPORT DbView final : public Object {
   // reach the page as stored, for pages that keep markup in their data.
   bool HtmlEncodeValues() const;
   void SetHtmlEncodeValues(bool value);
+  // A long-binary column's value is shown as its size, "(blob, 1,234 bytes)". Default false:
+  // such a column shows blank. A binary value in a column of another type (SQLite lets any
+  // column hold one) shows its size either way.
+  bool ShowBinarySize() const;
+  void SetShowBinarySize(bool value);
   const std::string& GridDisplayFieldNames() const;
   void SetGridDisplayFieldNames(std::string_view value);
   const std::string& FormDisplayFieldNames() const;

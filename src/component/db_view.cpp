@@ -139,6 +139,8 @@ std::int32_t DbView::MemoFieldLimit() const { return s_->MemoFieldLimit; }
 void DbView::SetMemoFieldLimit(std::int32_t value) { s_->MemoFieldLimit = value; }
 bool DbView::HtmlEncodeValues() const { return s_->HtmlEncodeValues; }
 void DbView::SetHtmlEncodeValues(bool value) { s_->HtmlEncodeValues = value; }
+bool DbView::ShowBinarySize() const { return s_->ShowBinarySize; }
+void DbView::SetShowBinarySize(bool value) { s_->ShowBinarySize = value; }
 const std::string& DbView::GridDisplayFieldNames() const { return s_->GridDisplayFieldNames; }
 const std::string& DbView::FormDisplayFieldNames() const { return s_->FormDisplayFieldNames; }
 void DbView::SetFormDisplayFieldNames(std::string_view value) { s_->FormDisplayFieldNames = std::string(value); }

@@ -218,6 +218,8 @@ const Member kMembers[] = {
      [](DbView& v, std::span<const Variant> a) { v.SetMemoFieldLimit(AsInt32(a.back())); }},
     {"HtmlEncodeValues", "", [](DbView& v, std::span<const Variant>) { return Variant(v.HtmlEncodeValues()); },
      [](DbView& v, std::span<const Variant> a) { v.SetHtmlEncodeValues(AsBool(a.back())); }},
+    {"ShowBinarySize", "", [](DbView& v, std::span<const Variant>) { return Variant(v.ShowBinarySize()); },
+     [](DbView& v, std::span<const Variant> a) { v.SetShowBinarySize(AsBool(a.back())); }},
     {"GridDisplayFieldNames", "", [](DbView& v, std::span<const Variant>) { return Variant(v.GridDisplayFieldNames()); },
      [](DbView& v, std::span<const Variant> a) { v.SetGridDisplayFieldNames(AsText(a.back())); }},
     {"FormDisplayFieldNames", "", [](DbView& v, std::span<const Variant>) { return Variant(v.FormDisplayFieldNames()); },

@@ -76,6 +76,7 @@ struct DbViewState {
   std::string FormCellWidths = "";
   std::int32_t MemoFieldLimit = -1;
   bool HtmlEncodeValues = false;
+  bool ShowBinarySize = false;
   std::string GridDisplayFieldNames = "";
   std::string FormDisplayFieldNames = "";
   std::string GridFieldsShow = "";

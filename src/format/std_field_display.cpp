@@ -7,6 +7,7 @@
 #include "component/page_access.h"
 #include "component/web_encoding.h"
 #include "kelvo/convert.h"
+#include "kelvo/format.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo::detail {
@@ -50,8 +51,19 @@ std::size_t CharacterCount(std::string_view text) {
   return count;
 }
 
-std::string MemoText(const DbViewState& s, const Field& field) {
-  const Variant memo = GetMemoText(s, field);
+// GetMemoText of a value already read.
+Variant MemoTextOf(const DbViewState& s, const Variant& value) {
+  try {
+    return Variant(CStr(value, PageLocale(s)));
+  } catch (const std::exception&) {  // falls back to the trimmed value below
+  }
+  if (value.IsNull()) return value;
+  if (value.IsString()) return Variant(Trim(value.AsString()));
+  return Variant("");
+}
+
+std::string MemoText(const DbViewState& s, const Variant& value) {
+  const Variant memo = MemoTextOf(s, value);
   return memo.IsString() ? memo.AsString() : std::string();
 }
 
@@ -69,6 +81,15 @@ std::string LimitedMemo(const DbViewState& s, std::string text) {
   return ShownValue(s.HtmlEncodeValues, std::move(text)) + kFiller;
 }
 
+// A binary value cannot be shown; its size tells it apart from no value.
+std::string BinaryText(const Variant& value, const Locale& locale) {
+  const std::size_t size = value.AsBinary().size();
+  return "(blob, " + FormatNumber(Variant(static_cast<std::int64_t>(size)), locale, Variant(0)) +
+         (size == 1 ? " byte)" : " bytes)");
+}
+
+bool IsBinary(const Variant& value) { return value.type() == VarType::kBinary; }
+
 std::string FieldText(DbViewState& s, const Field& field, bool raw) {
   const auto failure_text = [&] {
     return std::string(raw ? " in GetStdDbFieldStringRaw. oField.Name="
@@ -81,15 +102,27 @@ std::string FieldText(DbViewState& s, const Field& field, bool raw) {
   std::string text;
   FieldClass field_class = FieldClass::kOther;
   GuardedStepWith(s, failure_text, [&] { field_class = Classify(field.Type()); });
+  // Any value that is not of its column's class (SQLite lets a column hold values of any type)
+  // is shown by its own type, so that it neither fails the cell nor looks like no value.
+  const auto other_text = [&](const Variant& value) {
+    if (value.IsNull()) return std::string(filler);
+    if (IsBinary(value)) return BinaryText(value, PageLocale(s));
+    std::string shown = CStr(value, PageLocale(s));
+    if (IsBlankText(shown)) return std::string(filler);
+    return ShownValue(encode, std::move(shown));
+  };
   switch (field_class) {
     case FieldClass::kLongText:
       GuardedStepWith(s, failure_text, [&] {
         if (field.ActualSize() == 0) {
           text = filler;
-        } else if (raw) {
-          text = MemoText(s, field);
+          return;
+        }
+        const Variant value = field.Value();
+        if (IsBinary(value)) {
+          text = BinaryText(value, PageLocale(s));
         } else {
-          text = LimitedMemo(s, MemoText(s, field));
+          text = raw ? MemoText(s, value) : LimitedMemo(s, MemoText(s, value));
         }
       });
       break;
@@ -97,7 +130,9 @@ std::string FieldText(DbViewState& s, const Field& field, bool raw) {
       GuardedStepWith(s, failure_text, [&] {
         const Locale& locale = PageLocale(s);
         const Variant value = field.Value();
-        if (!IsDate(value, locale) || field.ActualSize() == 0) {
+        if (!IsDate(value, locale)) {
+          text = other_text(value);
+        } else if (field.ActualSize() == 0) {
           text = filler;
         } else {
           text = ShownValue(encode, FormatGeneralDate(CDate(value, locale), locale));
@@ -105,14 +140,13 @@ std::string FieldText(DbViewState& s, const Field& field, bool raw) {
       });
       break;
     case FieldClass::kLongBinary:
-      text = filler;
-      break;
-    case FieldClass::kOther:
       GuardedStepWith(s, failure_text, [&] {
         const Variant value = field.Value();
-        text = value.IsNull() ? std::string() : CStr(value, PageLocale(s));
-        text = IsBlankText(text) ? std::string(filler) : ShownValue(encode, std::move(text));
+        text = IsBinary(value) && !s.ShowBinarySize ? std::string(filler) : other_text(value);
       });
+      break;
+    case FieldClass::kOther:
+      GuardedStepWith(s, failure_text, [&] { text = other_text(field.Value()); });
       break;
   }
   if (!raw && IsBlankText(text)) return kFiller;
@@ -133,12 +167,10 @@ Variant GetMemoText(const DbViewState& s, const Field& field) {
   Variant value;
   try {
     value = field.Value();
-    return Variant(CStr(value, PageLocale(s)));
-  } catch (const std::exception&) {  // falls back to the trimmed value below
+  } catch (const std::exception&) {
+    return Variant("");
   }
-  if (value.IsNull()) return value;
-  if (value.IsString()) return Variant(Trim(value.AsString()));
-  return Variant("");
+  return MemoTextOf(s, value);
 }
 
 }  // namespace kelvo::detail

@@ -40,7 +40,10 @@ std::vector<TableEntry> ListTables(const std::shared_ptr<Connection>& connection
                                    std::string_view connection_string) {
   const std::string_view sql =
       IsSqlite(connection_string)
-          ? "SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') "
+          // Shadow tables (an FTS index's _data, _idx, _content, ...) belong to their virtual
+          // table, which is listed.
+          ? "SELECT name, type FROM pragma_table_list WHERE schema = 'main' "
+            "AND type IN ('table', 'view', 'virtual') "
             "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"
           : "SELECT table_name, table_type FROM information_schema.tables "
             "WHERE table_schema NOT IN ('pg_catalog', 'information_schema') ORDER BY table_name";

@@ -7,6 +7,8 @@ namespace kelvo::site {
 void ApplyServedDefaults(DbView& grid) {
   // Stored values may come from anyone who can edit a table; they show as text.
   grid.SetHtmlEncodeValues(true);
+  // A blob shows that something is stored, unlike NULL.
+  grid.SetShowBinarySize(true);
 }
 
 }  // namespace kelvo::site

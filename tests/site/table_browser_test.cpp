@@ -16,6 +16,7 @@
 #include "kelvo/data.h"
 #include "kelvo/http_server.h"
 #include "kelvo/page_file.h"
+#include "support/grid_page.h"
 #include "support/temp_dir.h"
 #include "support/test_database.h"
 
@@ -195,6 +196,48 @@ TEST_F(TableBrowserTest, BrowsingLeavesAnSqliteFileAsItWas) {
   connection_->SetMode(ado::adModeRead);
   connection_->Open(database_->ConnectionString());
   EXPECT_EQ(Rows("PRAGMA journal_mode"), "delete |");
+}
+
+// SQLite lets a column hold values of any type: each is shown by its own type, a blob by its
+// size. Full-text indexes are listed without the tables that store them.
+TEST_F(TableBrowserTest, MixedTypesShowByTheirOwnTypeAndShadowTablesStayOut) {
+  if (OnPostgres()) GTEST_SKIP() << "SQLite's typing by value";
+  connection_->Execute(
+      "CREATE TABLE mixed (id INTEGER PRIMARY KEY, label VARCHAR(20), notes TEXT, born DATE, "
+      "photo BLOB)");
+  connection_->Execute(
+      "INSERT INTO mixed VALUES (1, 'text', 'memo', '2020-01-02', x'00FF'), "
+      "(2, x'01020304', x'" +
+      std::string(2468, 'a') + "', 'not a date', 'text in a blob'), (3, 42, 7, 7, NULL)");
+  connection_->Execute("CREATE VIRTUAL TABLE words USING fts5 (body)");
+  connection_->Execute("CREATE VIRTUAL TABLE older USING fts4 (body)");
+  RunningServer server(Options(false));
+
+  const std::string index = server.Page("/");
+  EXPECT_NE(index.find("table/words\""), std::string::npos) << index;
+  EXPECT_NE(index.find("table/older\""), std::string::npos) << index;
+  for (const char* shadow :
+       {"words_data", "words_idx", "words_content", "words_docsize", "words_config",
+        "older_segments", "older_segdir", "older_stat", "older_content", "older_docsize"}) {
+    EXPECT_EQ(index.find(shadow), std::string::npos) << shadow << "\n" << index;
+  }
+
+  const std::string grid = server.Page("/table/mixed");
+  const auto cell = [&](int row, int column) {
+    return Between(grid,
+                   "id=\"klv1cell_" + std::to_string(row) + "_" + std::to_string(column) +
+                       "\" class=\"KLVOTableTD" + (row % 2 == 1 ? "odd" : "even") + "\"",
+                   "</td>");
+  };
+  EXPECT_EQ(cell(1, 5), ">(blob, 2 bytes)");
+  EXPECT_EQ(cell(2, 2), ">(blob, 4 bytes)");
+  EXPECT_EQ(cell(2, 3), ">(blob, 1,234 bytes)");
+  EXPECT_EQ(cell(2, 4), " align=\"right\">not a date");
+  EXPECT_EQ(cell(2, 5), ">text in a blob");
+  EXPECT_EQ(cell(3, 2), ">42");
+  EXPECT_EQ(cell(3, 4), " align=\"right\">7");
+  EXPECT_EQ(cell(3, 5), ">&nbsp;");
+  EXPECT_NE(server.Page("/table/words").find("KLVOTable"), std::string::npos);
 }
 
 // Eponymous virtual tables name an origin whose columns SQLite cannot describe; the grid runs
