@@ -20,7 +20,10 @@ struct FinalizeOnExit {
 
 }  // namespace
 
-SqliteConnection::~SqliteConnection() { sqlite3_close_v2(db_); }
+SqliteConnection::~SqliteConnection() {
+  sqlite3_finalize(schema_version_);
+  sqlite3_close_v2(db_);
+}
 
 void SqliteConnection::Fail() const { throw Error(errc::kDatabase, sqlite3_errmsg(db_)); }
 
@@ -102,20 +105,77 @@ SqliteConnection::KeyFacts SqliteConnection::ReadKeyFacts(const TableName& table
   return facts;
 }
 
+SqliteConnection::ColumnFacts SqliteConnection::ReadColumnFacts(const TableName& table,
+                                                                const std::string& column) {
+  const char* declared_type = nullptr;
+  int not_null = 0;
+  int primary_key = 0;
+  int autoincrement = 0;
+  // Table-valued functions (pragma_table_info(...), json_each(...)) name an origin that the
+  // schema does not hold.
+  if (sqlite3_table_column_metadata(db_, table.schema.c_str(), table.table.c_str(), column.c_str(),
+                                    &declared_type, nullptr, &not_null, &primary_key,
+                                    &autoincrement) != SQLITE_OK) {
+    return {};
+  }
+  ColumnFacts facts{.known = true, .not_null = not_null != 0};
+  if (primary_key == 0) return facts;
+  if (autoincrement != 0) {
+    facts.assigned = true;
+  } else if (declared_type != nullptr && EqualsIgnoreCase(declared_type, "INTEGER")) {
+    const KeyFacts keys = KeyFactsOf(table);
+    facts.assigned = keys.rowid_table && keys.declared.size() <= 1;
+  }
+  return facts;
+}
+
+bool SqliteConnection::KeepsFactsOf(const TableName& table) {
+  if (table.schema != "main") return false;  // attached and temporary schemas change unseen
+  if (schema_checked_) return true;
+  if (schema_version_ == nullptr &&
+      sqlite3_prepare_v3(db_, "PRAGMA main.schema_version", -1, SQLITE_PREPARE_PERSISTENT,
+                         &schema_version_, nullptr) != SQLITE_OK) {
+    Fail();
+  }
+  const int rc = sqlite3_step(schema_version_);
+  const std::int64_t version = rc == SQLITE_ROW ? sqlite3_column_int64(schema_version_, 0) : -1;
+  sqlite3_reset(schema_version_);
+  if (rc != SQLITE_ROW) Fail();
+  if (version != kept_version_) {
+    kept_keys_.clear();
+    kept_columns_.clear();
+    kept_version_ = version;
+  }
+  schema_checked_ = true;
+  return true;
+}
+
+SqliteConnection::ColumnFacts SqliteConnection::ColumnFactsOf(const TableName& table,
+                                                              const std::string& column) {
+  if (!KeepsFactsOf(table)) return ReadColumnFacts(table, column);
+  // A NUL cannot occur in either name.
+  const std::string key = table.table + '\0' + column;
+  if (const auto kept = kept_columns_.find(key); kept != kept_columns_.end()) {
+    return kept->second;
+  }
+  return kept_columns_.emplace(key, ReadColumnFacts(table, column)).first->second;
+}
+
+SqliteConnection::KeyFacts SqliteConnection::KeyFactsOf(const TableName& table) {
+  if (!KeepsFactsOf(table)) return ReadKeyFacts(table);
+  if (const auto kept = kept_keys_.find(table.table); kept != kept_keys_.end()) {
+    return kept->second;
+  }
+  return kept_keys_.emplace(table.table, ReadKeyFacts(table)).first->second;
+}
+
 std::vector<std::string> SqliteConnection::PrimaryKey(const TableName& table) {
-  KeyFacts facts = ReadKeyFacts(table);
+  StartSchemaQuestions();
+  KeyFacts facts = KeyFactsOf(table);
   if (!facts.declared.empty()) return std::move(facts.declared);
   // A rowid table without a declared key is keyed by its rowid, unless a column hides it.
   if (facts.rowid_table && !facts.has_rowid_column) return {"rowid"};
   return {};
-}
-
-bool SqliteConnection::IsAssignedKey(const TableName& table, std::string_view declared_type,
-                                     bool autoincrement) {
-  if (autoincrement) return true;
-  if (!EqualsIgnoreCase(declared_type, "INTEGER")) return false;
-  const KeyFacts facts = ReadKeyFacts(table);
-  return facts.rowid_table && facts.declared.size() <= 1;
 }
 
 std::string SqliteConnection::WithSkippedRows(std::string_view sql, long skip) const {

@@ -2,15 +2,18 @@
 //
 // Connection string keys: Provider=SQLite; Data Source=FILE (":memory:" for a private
 // in-memory database); Mode=ReadWrite (the default: the file must exist), Create (a missing
-// file is created) or ReadOnly; Busy Timeout=milliseconds (default 5000). The URL form is
-// "sqlite:FILE?mode=create&busy_timeout=2000". Any other key is an error, so that a misspelt
-// key is not silently ignored. File databases use write-ahead logging, so readers never wait
-// for a writer, and wait up to the busy timeout for another connection's write lock.
+// file is created) or ReadOnly; Busy Timeout=milliseconds (default 5000); Foreign Keys=On (the
+// default) or Off. The URL form is "sqlite:FILE?mode=create&busy_timeout=2000". Any other key
+// is an error, so that a misspelt key is not silently ignored. File databases opened for
+// writing use write-ahead logging, so readers never wait for a writer, and wait up to the busy
+// timeout for another connection's write lock.
 #ifndef KELVO_DATA_SQLITE_CONNECTION_H_
 #define KELVO_DATA_SQLITE_CONNECTION_H_
 
 #include <sqlite3.h>
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,9 +47,20 @@ class SqliteConnection final : public ProviderConnection {
   Variant ToStored(const Variant& value, int type) const override;
   long StoredSize(const Variant& stored, int type) const override;
 
-  // Whether a key column is assigned by the database on insert: declared AUTOINCREMENT, or
-  // the single INTEGER PRIMARY KEY of a rowid table (which aliases the rowid), or the rowid.
-  bool IsAssignedKey(const TableName& table, std::string_view declared_type, bool autoincrement);
+  // What the schema declares of a table's column.
+  struct ColumnFacts {
+    bool known = false;  // false when SQLite cannot say (table-valued functions: json_each)
+    bool not_null = false;
+    // A key column that the database assigns on insert: declared AUTOINCREMENT, or the single
+    // INTEGER PRIMARY KEY of a rowid table (which aliases the rowid), or the rowid.
+    bool assigned = false;
+  };
+  // The facts of `column` of `table`. Facts of the main database are read once and kept until
+  // its schema version changes, which is checked once per StartSchemaQuestions.
+  ColumnFacts ColumnFactsOf(const TableName& table, const std::string& column);
+  // Begins a run of schema questions (one statement's description): the next answer first
+  // makes sure that the kept facts are still the schema's.
+  void StartSchemaQuestions() { schema_checked_ = false; }
 
   sqlite3* handle() const { return db_; }
   [[noreturn]] void Fail() const;  // throws Error(errc::kDatabase) with SQLite's last message
@@ -58,8 +72,17 @@ class SqliteConnection final : public ProviderConnection {
     bool rowid_table = true;
   };
   KeyFacts ReadKeyFacts(const TableName& table);
+  KeyFacts KeyFactsOf(const TableName& table);  // kept or read
+  ColumnFacts ReadColumnFacts(const TableName& table, const std::string& column);
+  // Whether facts of `table` may be kept; drops the kept ones when the schema changed.
+  bool KeepsFactsOf(const TableName& table);
 
   sqlite3* db_;
+  sqlite3_stmt* schema_version_ = nullptr;  // prepared on first use
+  bool schema_checked_ = false;
+  std::int64_t kept_version_ = -1;
+  std::map<std::string, KeyFacts> kept_keys_;        // by table
+  std::map<std::string, ColumnFacts> kept_columns_;  // by table and column
 };
 
 }  // namespace kelvo::data

@@ -55,6 +55,7 @@ long SqliteStatement::Execute() {
 }
 
 std::vector<ColumnInfo> SqliteStatement::DescribeColumns() {
+  connection_.StartSchemaQuestions();
   std::vector<ColumnInfo> columns;
   columns.reserve(types_.size());
   for (int i = 0; i < ColumnCount(); ++i) {
@@ -83,22 +84,11 @@ ColumnInfo SqliteStatement::Describe(int column) {
   if (table == nullptr) return info;  // an expression
   info.origin = {TextOrEmpty(sqlite3_column_database_name(statement_, column)), table};
   info.base_column = TextOrEmpty(sqlite3_column_origin_name(statement_, column));
-  const char* column_type = nullptr;
-  int not_null = 0;
-  int primary_key = 0;
-  int autoincrement = 0;
-  // Eponymous virtual tables (pragma_table_info(...), json_each(...)) name an origin that the
-  // schema does not hold; such a column keeps what its declared type or value told.
-  if (sqlite3_table_column_metadata(connection_.handle(), info.origin.schema.c_str(),
-                                    info.origin.table.c_str(), info.base_column.c_str(),
-                                    &column_type, nullptr, &not_null, &primary_key,
-                                    &autoincrement) != SQLITE_OK) {
-    return info;
-  }
-  info.nullable = not_null == 0;
-  info.auto_increment =
-      primary_key != 0 &&
-      connection_.IsAssignedKey(info.origin, TextOrEmpty(column_type), autoincrement != 0);
+  const SqliteConnection::ColumnFacts facts =
+      connection_.ColumnFactsOf(info.origin, info.base_column);
+  if (!facts.known) return info;  // described by its declared type or value alone
+  info.nullable = !facts.not_null;
+  info.auto_increment = facts.assigned;
   return info;
 }
 

@@ -131,6 +131,24 @@ TEST_F(SqliteTest, ForeignKeysAreEnforcedUnlessTurnedOff) {
   EXPECT_EQ(Scalar(Open("sqlite:" + file_), "SELECT COUNT(*) FROM c"), Variant(1));
 }
 
+// A connection keeps what the schema says of columns until the schema changes, whoever
+// changes it.
+TEST_F(SqliteTest, ColumnFactsFollowSchemaChanges) {
+  auto connection = Create();
+  connection->Execute("CREATE TABLE t (a INTEGER, b TEXT)");
+  const auto nullable = [&](const char* column) {
+    Recordset recordset;
+    recordset.Open("SELECT a, b FROM t", connection);
+    return (recordset.Fields().Item(column).Attributes() & adFldIsNullable) != 0;
+  };
+  EXPECT_TRUE(nullable("b"));
+  Open("sqlite:" + file_)
+      ->Execute("DROP TABLE t; CREATE TABLE t (a INTEGER PRIMARY KEY, b TEXT NOT NULL)");
+  EXPECT_FALSE(nullable("b"));
+  connection->Execute("DROP TABLE t; CREATE TABLE t (a INTEGER, b TEXT)");
+  EXPECT_TRUE(nullable("b"));
+}
+
 TEST_F(SqliteTest, InMemoryDatabasesNeedNoFile) {
   auto memory = Open("Provider=SQLite;Data Source=:memory:");
   memory->Execute("CREATE TABLE t (x); INSERT INTO t VALUES (1), (2)");
