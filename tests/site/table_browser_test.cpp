@@ -9,13 +9,13 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "edit/browser_form.h"
 #include "edit/edit_page.h"
 #include "kelvo/data.h"
 #include "kelvo/http_server.h"
 #include "kelvo/page_file.h"
+#include "server/running_server.h"
 #include "support/grid_page.h"
 #include "support/temp_dir.h"
 #include "support/test_database.h"
@@ -23,31 +23,15 @@
 namespace kelvo::testing {
 namespace {
 
-// A server on a free loopback port, running on its own thread for one test.
-class RunningServer {
+// A test server asked for pages as a browser asks.
+class BrowserServer : public RunningServer {
  public:
-  explicit RunningServer(ServerOptions options,
-                         const std::function<void(HttpServer&)>& setup = nullptr) {
-    options.host = "127.0.0.1";
-    options.port = 0;
-    options.threads = 2;
-    server_ = std::make_unique<HttpServer>(std::move(options));
-    if (setup) setup(*server_);
-    port_ = server_->Bind();
-    thread_ = std::thread([this] { server_->Run(); });
-  }
-  RunningServer(const RunningServer&) = delete;
-  RunningServer& operator=(const RunningServer&) = delete;
-  ~RunningServer() {
-    server_->Stop();
-    thread_.join();
-  }
+  using RunningServer::RunningServer;
 
   // The body of a page that must answer 200, without an error box unless a change is `refused`.
   std::string Page(const std::string& target, const std::optional<std::string>& form = {},
                    bool refused = false) {
-    httplib::Client client("127.0.0.1", port_);
-    client.set_read_timeout(30, 0);
+    httplib::Client client = Client();
     const auto result =
         form ? client.Post(target, *form, "application/x-www-form-urlencoded") : client.Get(target);
     if (!result) {
@@ -60,11 +44,6 @@ class RunningServer {
     }
     return result->body;
   }
-
- private:
-  std::unique_ptr<HttpServer> server_;
-  int port_ = 0;
-  std::thread thread_;
 };
 
 class TableBrowserTest : public ::testing::Test {
@@ -78,6 +57,7 @@ class TableBrowserTest : public ::testing::Test {
 
   ServerOptions Options(bool editing) const {
     ServerOptions options;
+    options.threads = 2;
     options.defaults.connection = database_->ConnectionString();
     options.table_editing = editing;
     return options;
@@ -98,7 +78,7 @@ class TableBrowserTest : public ::testing::Test {
 
 // Pressing a button of the page's form after typing, as a browser with script does (the
 // buttons' scripts empty FormEdit).
-std::string Submit(RunningServer& server, const std::string& target, const std::string& page,
+std::string Submit(BrowserServer& server, const std::string& target, const std::string& page,
                    const std::string& button,
                    const std::vector<std::pair<std::string, std::string>>& typed = {},
                    bool refused = false) {
@@ -109,7 +89,7 @@ std::string Submit(RunningServer& server, const std::string& target, const std::
 }
 
 // The edit form of record number `record`, opened from its record view.
-std::string OpenEdit(RunningServer& server, const std::string& table, int record,
+std::string OpenEdit(BrowserServer& server, const std::string& table, int record,
                      const std::string& key) {
   const std::string number = std::to_string(record);
   const std::string view =
@@ -126,7 +106,7 @@ TEST_F(TableBrowserTest, EditingListsViewsEditsAddsAndDeletesRows) {
       "(2, 'Bob', NULL), (3, 'Cid', NULL)");
   if (OnPostgres())
     connection_->Execute("SELECT setval(pg_get_serial_sequence('people', 'id'), 3)");
-  RunningServer server(Options(true));
+  BrowserServer server(Options(true));
 
   EXPECT_NE(server.Page("/").find("<a href=\"table/people\">people"), std::string::npos);
   const std::string grid = server.Page("/table/people");
@@ -157,7 +137,7 @@ TEST_F(TableBrowserTest, ChangesThatBreakAForeignKeyAreRefused) {
                        ", parent_id INTEGER REFERENCES parent (id), name VARCHAR(20))");
   connection_->Execute("INSERT INTO parent (id, name) VALUES (1, 'Pat')");
   connection_->Execute("INSERT INTO child (id, parent_id, name) VALUES (1, 1, 'Kim')");
-  RunningServer server(Options(true));
+  BrowserServer server(Options(true));
 
   const std::string parent = OpenEdit(server, "parent", 1, "1");
   const std::string refused = Submit(server, "/table/parent", parent, "Vexmo1FormDelete", {}, true);
@@ -186,7 +166,7 @@ TEST_F(TableBrowserTest, BrowsingLeavesAnSqliteFileAsItWas) {
   const std::string file = dir_.File("browser.db");
   const std::string before = FileBytes(file);
   {
-    RunningServer server(Options(false));
+    BrowserServer server(Options(false));
     EXPECT_NE(server.Page("/").find("table/shelf"), std::string::npos);
     EXPECT_NE(server.Page("/table/shelf").find(">b<"), std::string::npos);
     server.Page("/table/shelf?Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=2&Vexmo1BookMark=2");
@@ -211,7 +191,7 @@ TEST_F(TableBrowserTest, MixedTypesShowByTheirOwnTypeAndShadowTablesStayOut) {
       std::string(2468, 'a') + "', 'not a date', 'text in a blob'), (3, 42, 7, 7, NULL)");
   connection_->Execute("CREATE VIRTUAL TABLE words USING fts5 (body)");
   connection_->Execute("CREATE VIRTUAL TABLE older USING fts4 (body)");
-  RunningServer server(Options(false));
+  BrowserServer server(Options(false));
 
   const std::string index = server.Page("/");
   EXPECT_NE(index.find("table/words\""), std::string::npos) << index;
@@ -245,7 +225,7 @@ TEST_F(TableBrowserTest, MixedTypesShowByTheirOwnTypeAndShadowTablesStayOut) {
 TEST_F(TableBrowserTest, GridsRunOverTableValuedFunctions) {
   if (OnPostgres()) GTEST_SKIP() << "SQLite's table-valued functions";
   connection_->Execute("CREATE TABLE shelf (id INTEGER PRIMARY KEY, label TEXT NOT NULL)");
-  RunningServer server(Options(false), [](HttpServer& http) {
+  BrowserServer server(Options(false), [](HttpServer& http) {
     http.AddPage("json", PageFile::Parse("[[grid]]\nsql = \"SELECT key, value FROM "
                                          "json_each('[10, \\\"two\\\"]')\"\n",
                                          "json.toml"));
