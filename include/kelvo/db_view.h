@@ -171,6 +171,10 @@ class KELVO_EXPORT DbView final : public Object {
   void SetDisplayDebug(bool value);
   bool DisplayExcelIcon() const;
   void SetDisplayExcelIcon(bool value);
+  // The spreadsheet download says that its text is UTF-8, in its content type and in a meta
+  // element before its table. Default false: the download's bytes stay as they were.
+  bool ExcelDeclareUtf8() const;
+  void SetExcelDeclareUtf8(bool value);
   const std::string& ImageDir() const;
   void SetImageDir(std::string_view value);
   const std::string& FooterText() const;

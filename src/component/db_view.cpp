@@ -100,6 +100,8 @@ bool DbView::DisplayDebug() const { return s_->DisplayDebug; }
 void DbView::SetDisplayDebug(bool value) { s_->DisplayDebug = value; }
 bool DbView::DisplayExcelIcon() const { return s_->DisplayExcelIcon; }
 void DbView::SetDisplayExcelIcon(bool value) { s_->DisplayExcelIcon = value; }
+bool DbView::ExcelDeclareUtf8() const { return s_->ExcelDeclareUtf8; }
+void DbView::SetExcelDeclareUtf8(bool value) { s_->ExcelDeclareUtf8 = value; }
 const std::string& DbView::ImageDir() const { return s_->ImageDir; }
 void DbView::SetImageDir(std::string_view value) { s_->ImageDir = std::string(value); }
 const std::string& DbView::FooterText() const { return s_->FooterText; }

@@ -176,6 +176,8 @@ const Member kMembers[] = {
      [](DbView& v, std::span<const Variant> a) { v.SetDisplayDebug(AsBool(a.back())); }},
     {"DisplayExcelIcon", "", [](DbView& v, std::span<const Variant>) { return Variant(v.DisplayExcelIcon()); },
      [](DbView& v, std::span<const Variant> a) { v.SetDisplayExcelIcon(AsBool(a.back())); }},
+    {"ExcelDeclareUtf8", "", [](DbView& v, std::span<const Variant>) { return Variant(v.ExcelDeclareUtf8()); },
+     [](DbView& v, std::span<const Variant> a) { v.SetExcelDeclareUtf8(AsBool(a.back())); }},
     {"ImageDir", "", [](DbView& v, std::span<const Variant>) { return Variant(v.ImageDir()); },
      [](DbView& v, std::span<const Variant> a) { v.SetImageDir(AsText(a.back())); }},
     {"FooterText", "", [](DbView& v, std::span<const Variant>) { return Variant(v.FooterText()); },

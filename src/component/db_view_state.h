@@ -55,6 +55,7 @@ struct DbViewState {
   bool DisplayHeader = true;
   bool DisplayDebug = false;
   bool DisplayExcelIcon = true;
+  bool ExcelDeclareUtf8 = false;
   std::string ImageDir = "../gfx/";
   std::string FooterText = "";
   std::string TableTag = "border=\"0\" cellspacing=\"0\"";

@@ -20,6 +20,8 @@ namespace kelvo::detail {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kUtf8Meta =
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">";
 // Output is held back until this much is ready, so that a failure in opening the result or in
 // its first rows can still replace the download with an error page.
 constexpr std::size_t kHoldBackBytes = 64 * 1024;
@@ -132,7 +134,10 @@ void WriteExcelTable(DbViewState& s) {
   try {
     ReadRequestState(s);
     Response& response = PageResponse(s);
-    response.SetContentType("application/vnd.ms-excel");
+    // The text is UTF-8; when the grid declares it, the response says so for programs that read
+    // the header, and the document for those that open the saved file.
+    response.SetContentType(s.ExcelDeclareUtf8 ? "application/vnd.ms-excel; charset=utf-8"
+                                               : "application/vnd.ms-excel");
     response.AddHeader("content-disposition", "attachment; filename=KelvoExcelExport.xls");
     std::shared_ptr<Recordset> recordset = s.ADORecordset;
     if (!s.mvarRecordsetSupplied) {
@@ -151,6 +156,10 @@ void WriteExcelTable(DbViewState& s) {
       recordset = opened;
     }
     if (!recordset) throw Error(errc::kObjectRequired, "Object required: no recordset was given");
+    if (s.ExcelDeclareUtf8) {
+      response.Write(kUtf8Meta);
+      response.Write(kCrLf);
+    }
     response.Write("<table border=1>");
     response.Write(kCrLf);
     WriteExcelRows(s, *recordset);

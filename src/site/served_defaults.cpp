@@ -9,6 +9,8 @@ void ApplyServedDefaults(DbView& grid) {
   grid.SetHtmlEncodeValues(true);
   // A blob shows that something is stored, unlike NULL.
   grid.SetShowBinarySize(true);
+  // Spreadsheet programs read an undeclared download in a legacy code page.
+  grid.SetExcelDeclareUtf8(true);
 }
 
 }  // namespace kelvo::site

@@ -61,7 +61,7 @@ async function exportGrid(tag, name) {
   // A download leaves the page where it was.
   assert.equal(page.url(), urlBefore);
   const html = readFileSync(file, 'utf8');
-  assert.match(html, /^<table border=1>/);
+  assert.match(html, /^<meta http-equiv="Content-Type" content="text\/html; charset=utf-8">\r\n<table border=1>/);
   assert.match(html, /<\/table>$/, 'the export ends with its table closed');
   assert.doesNotMatch(html, /export is incomplete/);
   const reader = await browser.newPage();

@@ -141,5 +141,29 @@ TEST_F(ServedGridTest, TheSortLinkTogglesAPageThatSortsDescending) {
   EXPECT_EQ(FirstCell(Get(SortLink(ascending))->body), "3") << SortLink(ascending);
 }
 
+TEST_F(ServedGridTest, TheSpreadsheetDownloadDeclaresUtf8) {
+  const std::string text = "Blåbær café €5";
+  Execute("UPDATE notes SET body = '" + text + "'");
+  const std::string page = "[[grid]]\nsql = \"SELECT body FROM notes\"\n";
+  Serve({{"notes", page}, {"plain", page + "ExcelDeclareUtf8 = false\n"}});
+  for (const char* target : {"/notes?Vexmo1ToExcel.x=1", "/table/notes?Vexmo1ToExcel.x=1"}) {
+    const auto download = Get(target);
+    ASSERT_TRUE(download);
+    EXPECT_EQ(download->get_header_value("Content-Type"), "application/vnd.ms-excel; charset=utf-8")
+        << target;
+    EXPECT_EQ(download->body.rfind("<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                                   "charset=utf-8\">\r\n<table border=1>\r\n",
+                                   0),
+              0u)
+        << target << download->body;
+    EXPECT_NE(download->body.find(">" + text + "</td>"), std::string::npos) << download->body;
+  }
+  // The library's download, as a grid may ask for it.
+  const auto plain = Get("/plain?Vexmo1ToExcel.x=1");
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->get_header_value("Content-Type"), "application/vnd.ms-excel");
+  EXPECT_EQ(plain->body.rfind("<table border=1>\r\n", 0), 0u) << plain->body;
+}
+
 }  // namespace
 }  // namespace kelvo
