@@ -17,7 +17,8 @@ KELVO_PACKAGES=(
   libgtest-dev
   libgmock-dev
   libbenchmark-dev
-  libcpp-httplib-dev # the HTTP server of `kelvo serve`
+  libboost-dev # Boost.Beast and Asio (headers only): the event-driven HTTP server of `kelvo serve`
+  libcpp-httplib-dev # the HTTP client of the server tests
   libtomlplusplus-dev # page files
   chromium # browser tests, driven headless
 )

@@ -1,8 +1,9 @@
 // An HTTP server that hosts Kelvo pages: page files, pages written in C++, and a browser of the
 // tables of one database.
 //
-// Each request runs on a worker thread with its own grids and connections; nothing is shared
-// between requests but the immutable page files. A page's output is buffered (so
+// Connections are served by one event loop, so an idle or slow one costs no thread; each page
+// runs on a worker thread with its own grids and connections; nothing is shared between
+// requests but the immutable page files. A page's output is buffered (so
 // Response::Clear works) until the page ends, then sent with its length; a page that calls
 // Response::StartStreaming sends from then on as it writes, without holding the output in
 // memory. A failure that leaves a page answers 500 with the failure's description and a line
@@ -36,9 +37,22 @@ struct ServerOptions {
   // rebinding.
   std::vector<std::string> allowed_hosts;
   int port = 8080;  // 0 picks a free port; HttpServer::port tells which
-  // Request bodies above this size are refused with 413 before any page runs.
+  // Request bodies above this size are refused with 413 before any page runs; a Content-Length
+  // above it is refused before any of the body is read.
   std::size_t max_body_bytes = 1024 * 1024;
-  int threads = 8;  // requests served at once
+  int threads = 8;  // pages run at once; waiting and idle connections take no thread
+  // Limits that keep idle, slow and oversized requests from starving the others. A request
+  // line and header fields above max_header_bytes are refused with 431; a client address with
+  // max_connections_per_address connections open has further ones answered 503 and closed.
+  std::size_t max_header_bytes = 64 * 1024;
+  int max_connections_per_address = 64;
+  // Deadlines, each closing the connection when it passes: for the next request on a
+  // keep-alive connection, for a request's head once its first byte came, for its body, and
+  // for each piece of a response the client is slow to take.
+  std::chrono::seconds idle_timeout{60};
+  std::chrono::seconds header_timeout{10};
+  std::chrono::seconds body_timeout{60};
+  std::chrono::seconds send_timeout{60};
   // The connection and locale of pages that name none. The connection is also the database
   // of the table browser.
   PageDefaults defaults;

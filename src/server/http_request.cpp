@@ -39,6 +39,13 @@ std::string HeaderVariable(std::string_view name) {
   return variable;
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 std::string HostWithoutPort(std::string_view host) {
   if (host.starts_with('[')) {
     const std::size_t close = host.find(']');
@@ -49,22 +56,54 @@ std::string HostWithoutPort(std::string_view host) {
 
 }  // namespace
 
-std::string RawQueryString(const httplib::Request& request) {
-  const std::size_t mark = request.target.find('?');
-  return mark == std::string::npos ? std::string() : request.target.substr(mark + 1);
+std::string HttpRequest::Header(std::string_view name) const {
+  for (const auto& [field, value] : headers) {
+    if (host::EqualsIgnoringAsciiCase(field, name)) return value;
+  }
+  return {};
 }
 
-RequestData MakeRequestData(const httplib::Request& request, std::string body,
+std::size_t HttpRequest::HeaderCount(std::string_view name) const {
+  std::size_t count = 0;
+  for (const auto& header : headers) {
+    if (host::EqualsIgnoringAsciiCase(header.first, name)) ++count;
+  }
+  return count;
+}
+
+std::string DecodeTargetPath(std::string_view target) {
+  target = target.substr(0, target.find('?'));
+  std::string path;
+  path.reserve(target.size());
+  for (std::size_t i = 0; i < target.size(); ++i) {
+    const int high = i + 2 < target.size() && target[i] == '%' ? HexDigit(target[i + 1]) : -1;
+    const int low = high >= 0 ? HexDigit(target[i + 2]) : -1;
+    if (low >= 0) {
+      path += static_cast<char>(high * 16 + low);
+      i += 2;
+    } else {
+      path += target[i];
+    }
+  }
+  return path;
+}
+
+std::string RawQueryString(std::string_view target) {
+  const std::size_t mark = target.find('?');
+  return mark == std::string_view::npos ? std::string() : std::string(target.substr(mark + 1));
+}
+
+RequestData MakeRequestData(const HttpRequest& request, std::string body,
                             std::string script_name, std::string_view server_host) {
   RequestData data;
-  data.query_string = RawQueryString(request);
+  data.query_string = RawQueryString(request.target);
   data.body = std::move(body);
   NameValueList& variables = data.server_variables;
-  const std::string host = request.get_header_value("Host");
+  const std::string host = request.Header("Host");
   variables.emplace_back("SCRIPT_NAME", std::move(script_name));
   variables.emplace_back("REQUEST_METHOD", request.method);
   variables.emplace_back("QUERY_STRING", data.query_string);
-  variables.emplace_back("CONTENT_TYPE", request.get_header_value("Content-Type"));
+  variables.emplace_back("CONTENT_TYPE", request.Header("Content-Type"));
   variables.emplace_back("CONTENT_LENGTH", std::to_string(data.body.size()));
   variables.emplace_back("REMOTE_ADDR", request.remote_addr);
   variables.emplace_back("REMOTE_PORT", std::to_string(request.remote_port));

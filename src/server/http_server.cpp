@@ -1,19 +1,25 @@
 #include "kelvo/http_server.h"
 
-#include <httplib.h>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
 
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
 #include <csignal>
-#include <cstring>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
+#include <vector>
 
+#include "host/ascii_case.h"
 #include "kelvo/error.h"
 #include "kelvo/host.h"
 #include "server/access_log.h"
+#include "server/http_connection.h"
 #include "server/http_request.h"
 #include "server/page_exchange.h"
 #include "server/request_guard.h"
@@ -25,16 +31,8 @@
 namespace kelvo {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// What the access log and the error handler need to know of the request a connection thread is
-// answering. Reset after each request is logged.
-struct RequestTrace {
-  Clock::time_point start{};
-  bool page_answered = false;  // the response is a page's own, not one of the library's
-  std::shared_ptr<server::PageExchange> streamed;
-};
-thread_local RequestTrace t_trace;
+namespace asio = boost::asio;
+using tcp = asio::ip::tcp;
 
 constexpr std::string_view kHtml = "text/html; charset=utf-8";
 
@@ -48,11 +46,6 @@ std::string DescribeCurrentFailure() {
   } catch (...) {
     return "an unknown failure";
   }
-}
-
-void AnswerStatus(httplib::Response& res, int status, std::string_view detail = {}) {
-  res.status = status;
-  res.set_content(server::StatusPage(status, detail), std::string(kHtml));
 }
 
 // Whether an If-None-Match list ("*", or tags with or without "W/") names `etag`.
@@ -70,70 +63,31 @@ bool AnyTagMatches(std::string_view list, std::string_view etag) {
   return false;
 }
 
+server::Reply MethodNotAllowed(std::string allow) {
+  server::Reply reply = server::StatusReply(405);
+  reply.headers.emplace_back("Allow", std::move(allow));
+  return reply;
+}
+
 }  // namespace
 
-class HttpServer::Impl {
+class HttpServer::Impl final : public server::ConnectionServer {
  public:
   explicit Impl(ServerOptions options)
       : options_(std::move(options)),
         hosts_(options_.host, options_.allowed_hosts),
         site_({options_.defaults, options_.table_browser, options_.table_editing}),
-        workers_(options_.threads) {
-    const auto threads = static_cast<std::size_t>(options_.threads);
-    http_.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    http_.set_payload_max_length(options_.max_body_bytes);
-    // The head and the body go out in separate writes; without this the body waits for the
-    // client's delayed acknowledgement of the head (40 ms) on every keep-alive response.
-    http_.set_tcp_nodelay(true);
-    // The library's default closes a keep-alive connection after 5 requests; a browser paging
-    // through a grid would reconnect every few clicks.
-    http_.set_keep_alive_max_count(100);
-    // The library's default adds SO_REUSEPORT, which lets a second server bind the same port and
-    // take half its connections; a port in use must refuse the second one.
-    http_.set_socket_options([](socket_t sock) {
-      const int yes = 1;
-      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
-    http_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-      t_trace = RequestTrace{Clock::now(), false, nullptr};
-      return CheckHost(req, res) ? httplib::Server::HandlerResponse::Unhandled
-                                 : httplib::Server::HandlerResponse::Handled;
-    });
-    http_.set_logger(
-        [](const httplib::Request& req, const httplib::Response& res) { Log(req, res); });
-    http_.set_error_handler(
-        httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
-          if (t_trace.page_answered || !res.body.empty()) {
-            return httplib::Server::HandlerResponse::Unhandled;
-          }
-          res.set_content(server::StatusPage(res.status), std::string(kHtml));
-          return httplib::Server::HandlerResponse::Handled;
-        }));
-    http_.set_exception_handler(
-        [](const httplib::Request& req, httplib::Response& res, std::exception_ptr failure) {
-          std::string description;
-          try {
-            std::rethrow_exception(failure);
-          } catch (...) {
-            description = DescribeCurrentFailure();
-          }
-          server::WriteLogLine("kelvo: " + req.method + " " + req.path + " failed: " + description);
-          AnswerStatus(res, 500, description);
-        });
-    http_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-      Answer(req, res, {});
-    });
-    http_.Post(".*", [this](const httplib::Request& req, httplib::Response& res,
-                            const httplib::ContentReader& reader) { Post(req, res, reader); });
-    const auto refuse = [](const httplib::Request&, httplib::Response& res) {
-      res.set_header("Allow", "GET, HEAD, POST");
-      AnswerStatus(res, 405);
-    };
-    http_.Put(".*", refuse);
-    http_.Patch(".*", refuse);
-    http_.Delete(".*", refuse);
-    http_.Options(".*", refuse);
-  }
+        limits_{options_.max_header_bytes,
+                options_.max_body_bytes,
+                options_.idle_timeout,
+                options_.header_timeout,
+                options_.body_timeout,
+                options_.send_timeout,
+                // A browser paging through a grid keeps its connection for many clicks.
+                100},
+        acceptor_(io_),
+        pause_(io_),
+        workers_(options_.threads) {}
 
   ~Impl() { Stop(); }
 
@@ -144,21 +98,32 @@ class HttpServer::Impl {
 
   int Bind() {
     if (bound_) return port_;
-    errno = 0;
-    int port = options_.port;
-    if (port == 0) {
-      port = http_.bind_to_any_port(options_.host);
-    } else if (!http_.bind_to_port(options_.host, port)) {
-      port = -1;
+    boost::system::error_code error;
+    tcp::resolver resolver(io_);
+    const auto found = resolver.resolve(options_.host, std::to_string(options_.port),
+                                        tcp::resolver::passive | tcp::resolver::numeric_service,
+                                        error);
+    if (!error && found.empty()) error = asio::error::host_not_found;
+    if (!error) {
+      const tcp::endpoint endpoint = found.begin()->endpoint();
+      // Without SO_REUSEPORT: a port in use must refuse a second server, not share its
+      // connections with it.
+      if (!acceptor_.open(endpoint.protocol(), error) &&
+          !acceptor_.set_option(tcp::acceptor::reuse_address(true), error) &&
+          !acceptor_.bind(endpoint, error)) {
+        acceptor_.listen(asio::socket_base::max_listen_connections, error);
+      }
     }
-    if (port < 0) {
-      const std::string reason = errno != 0 ? std::string(": ") + std::strerror(errno) : "";
+    if (error) {
+      boost::system::error_code ignored;
+      acceptor_.close(ignored);
       throw Error(errc::kInvalidCall, "Cannot listen on " + options_.host + ":" +
-                                          std::to_string(options_.port) + reason);
+                                          std::to_string(options_.port) + ": " +
+                                          error.message());
     }
-    port_ = port;
+    port_ = acceptor_.local_endpoint().port();
     bound_ = true;
-    return port;
+    return port_;
   }
 
   int port() const { return port_; }
@@ -170,7 +135,10 @@ class HttpServer::Impl {
     }
     Bind();
     running_ = true;
-    if (!stop_requested_) http_.listen_after_bind();
+    if (!stop_requested_) {
+      Accept();
+      io_.run();
+    }
     running_ = false;
   }
 
@@ -180,176 +148,156 @@ class HttpServer::Impl {
       draining_ = true;
       idle_.wait_for(lock, options_.drain_timeout, [this] { return in_flight_ == 0; });
     }
-    stop_requested_ = true;
-    // Run may be between its check and the start of listening; ask until it is out.
-    while (running_) {
-      http_.stop();
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    if (stop_requested_.exchange(true)) return;
+    asio::post(io_, [this] {
+      boost::system::error_code ignored;
+      acceptor_.close(ignored);
+      pause_.cancel();
+      const std::vector<server::HttpConnection*> open(connections_.begin(), connections_.end());
+      for (server::HttpConnection* connection : open) connection->Close();
+      io_.stop();
+    });
+    // Run may be between its check and the start of the loop; wait until it is out.
+    while (running_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 
   site::PageRegistry& pages() { return site_.pages(); }
 
- private:
+  const server::ConnectionLimits& limits() const override { return limits_; }
+
   // Browsers always send Host; one naming another server is a page of another site that got
   // its name pointed at this address.
-  bool CheckHost(const httplib::Request& req, httplib::Response& res) const {
-    const std::size_t hosts = req.get_header_value_count("Host");
+  bool Admit(const server::HttpRequest& request, server::Reply& refusal) override {
+    const std::size_t hosts = request.HeaderCount("Host");
     if (hosts != 1) {
-      if (hosts == 0 && req.version == "HTTP/1.0") return true;
-      AnswerStatus(res, 400, "The request must name exactly one host.");
+      if (hosts == 0 && request.version == "HTTP/1.0") return true;
+      refusal = server::StatusReply(400, "The request must name exactly one host.");
       return false;
     }
-    const std::string host = req.get_header_value("Host");
+    const std::string host = request.Header("Host");
     if (hosts_.Allows(host)) return true;
-    AnswerStatus(res, 421,
-                 "This server does not answer for the host \"" + host +
-                     "\". A server reached under another name than localhost is started "
-                     "with that name allowed (kelvo serve --allowed-host NAME).");
+    refusal = server::StatusReply(
+        421, "This server does not answer for the host \"" + host +
+                 "\". A server reached under another name than localhost is started "
+                 "with that name allowed (kelvo serve --allowed-host NAME).");
     return false;
   }
 
-  static void Log(const httplib::Request& req, const httplib::Response& res) {
-    server::AccessRecord record;
-    record.remote_addr = req.remote_addr;
-    record.method = req.method;
-    record.target = req.target.empty() ? req.path : req.target;
-    record.version = req.version;
-    record.status = res.status;
-    record.bytes = t_trace.streamed ? t_trace.streamed->streamed_bytes() : res.body.size();
-    if (t_trace.start != Clock::time_point{}) record.elapsed = Clock::now() - t_trace.start;
-    server::WriteLogLine(server::FormatAccessLine(record, std::chrono::system_clock::now()));
-    t_trace = RequestTrace{};
-  }
-
-  void Post(const httplib::Request& req, httplib::Response& res,
-            const httplib::ContentReader& reader) {
-    std::string body;
-    bool too_large = false;
-    const auto receive = [&](const char* data, std::size_t size) {
-      if (body.size() + size > options_.max_body_bytes) {
-        too_large = true;
-        return false;
-      }
-      body.append(data, size);
-      return true;
-    };
-    bool complete;
-    if (req.is_multipart_form_data()) {
-      // Pages read url-encoded forms only; the parts are counted against the limit and dropped.
-      complete = reader([](const httplib::MultipartFormData&) { return true; }, receive);
-      body.clear();
-    } else {
-      complete = reader(receive);
-    }
-    if (!complete) {
-      // The rest of the body is still on the connection, so it cannot carry another request.
-      res.set_header("Connection", "close");
-      AnswerStatus(res, too_large || res.status == 413 ? 413 : 400,
-                   too_large || res.status == 413
-                       ? "The request body is larger than " +
-                             std::to_string(options_.max_body_bytes) + " bytes."
-                       : "The request body could not be read.");
-      return;
-    }
-    // A form on another site's page must not write through the visitor's browser.
-    if (server::PostedFromAnotherSite(req.get_header_value("Host"),
-                                      req.get_header_value("Origin"),
-                                      req.get_header_value("Referer"))) {
-      AnswerStatus(res, 403,
-                   "The form was posted from a page of another site; nothing was changed.");
-      return;
-    }
-    Answer(req, res, std::move(body));
-  }
-
-  void Answer(const httplib::Request& req, httplib::Response& res, std::string body) {
-    site::StaticAsset asset;
-    if (site::FindStaticAsset(req.path, asset)) {
-      if (req.method == "POST") {
-        res.set_header("Allow", "GET, HEAD");
-        AnswerStatus(res, 405);
-        return;
-      }
-      // The paths carry no version, so a changed asset reaches browsers within the lifetime;
-      // after it they revalidate with the tag.
-      res.set_header("Cache-Control", "public, max-age=2592000");
-      res.set_header("ETag", std::string(asset.etag));
-      if (AnyTagMatches(req.get_header_value("If-None-Match"), asset.etag)) {
-        res.status = 304;
-        return;
-      }
-      res.set_content(asset.bytes.data(), asset.bytes.size(), std::string(asset.content_type));
-      return;
-    }
-    site::PageRoute route;
+  server::Reply Handle(const server::HttpRequest& request, std::string body) override {
     try {
-      if (!site_.Route(req.path, route)) {
-        AnswerStatus(res, 404, "Nothing is served at " + req.path + ".");
-        return;
-      }
+      if (request.method == "POST") return Post(request, std::move(body));
+      if (request.method == "GET" || request.method == "HEAD") return Answer(request, {});
+      return MethodNotAllowed("GET, HEAD, POST");
     } catch (...) {
       const std::string description = DescribeCurrentFailure();
-      server::WriteLogLine("kelvo: " + req.method + " " + req.path + " failed: " + description);
-      AnswerStatus(res, 500, description);
+      server::WriteLogLine("kelvo: " + request.method + " " + request.path +
+                           " failed: " + description);
+      return server::StatusReply(500, description);
+    }
+  }
+
+  void Closed(server::HttpConnection& connection) override {
+    if (connections_.erase(&connection) == 0) return;
+    const auto counted = per_address_.find(connection.remote_addr());
+    if (counted != per_address_.end() && --counted->second == 0) per_address_.erase(counted);
+  }
+
+ private:
+  void Accept() {
+    acceptor_.async_accept([this](boost::system::error_code error, tcp::socket socket) {
+      if (!acceptor_.is_open()) return;
+      if (error) {
+        // Out of descriptors, most likely: wait for connections to close instead of spinning.
+        pause_.expires_after(std::chrono::milliseconds(100));
+        pause_.async_wait([this](boost::system::error_code cancelled) {
+          if (!cancelled) Accept();
+        });
+        return;
+      }
+      Open(std::move(socket));
+      Accept();
+    });
+  }
+
+  void Open(tcp::socket socket) {
+    boost::system::error_code ignored;
+    // The head and the body of a streamed response go out in separate writes; without this
+    // each would wait for the client's delayed acknowledgement (40 ms).
+    socket.set_option(tcp::no_delay(true), ignored);
+    const auto connection = std::make_shared<server::HttpConnection>(std::move(socket), *this);
+    int& open = per_address_[connection->remote_addr()];
+    if (open >= options_.max_connections_per_address) {
+      if (open == 0) per_address_.erase(connection->remote_addr());
+      connection->Refuse(server::StatusReply(
+          503, "Too many connections are open from this address; try again after one closes."));
       return;
+    }
+    ++open;
+    connections_.insert(connection.get());
+    connection->Start();
+  }
+
+  server::Reply Post(const server::HttpRequest& request, std::string body) {
+    // Pages read url-encoded forms only; the parts of a multipart form are dropped.
+    if (host::AsciiLowered(request.Header("Content-Type")).starts_with("multipart/form-data")) {
+      body.clear();
+    }
+    // A form on another site's page must not write through the visitor's browser.
+    if (server::PostedFromAnotherSite(request.Header("Host"), request.Header("Origin"),
+                                      request.Header("Referer"))) {
+      return server::StatusReply(
+          403, "The form was posted from a page of another site; nothing was changed.");
+    }
+    return Answer(request, std::move(body));
+  }
+
+  server::Reply Answer(const server::HttpRequest& request, std::string body) {
+    site::StaticAsset asset;
+    if (site::FindStaticAsset(request.path, asset)) {
+      if (request.method == "POST") return MethodNotAllowed("GET, HEAD");
+      server::Reply reply;
+      // The paths carry no version, so a changed asset reaches browsers within the lifetime;
+      // after it they revalidate with the tag.
+      reply.headers.emplace_back("Cache-Control", "public, max-age=2592000");
+      reply.headers.emplace_back("ETag", std::string(asset.etag));
+      if (AnyTagMatches(request.Header("If-None-Match"), asset.etag)) {
+        reply.status = 304;
+        return reply;
+      }
+      reply.headers.emplace_back("Content-Type", std::string(asset.content_type));
+      reply.body.assign(asset.bytes.data(), asset.bytes.size());
+      return reply;
+    }
+    site::PageRoute route;
+    if (!site_.Route(request.path, route)) {
+      return server::StatusReply(404, "Nothing is served at " + request.path + ".");
     }
     {
       std::lock_guard lock(mutex_);
       if (draining_) {
-        res.set_header("Connection", "close");
-        AnswerStatus(res, 503, "The server is shutting down.");
-        return;
+        server::Reply reply = server::StatusReply(503, "The server is shutting down.");
+        reply.close = true;
+        return reply;
       }
       ++in_flight_;
     }
-    RunPage(req, res, std::move(body), std::move(route));
+    return RunPage(request, std::move(body), std::move(route));
   }
 
-  void RunPage(const httplib::Request& req, httplib::Response& res, std::string body,
-               site::PageRoute route) {
-    auto exchange = std::make_shared<server::PageExchange>();
+  server::Reply RunPage(const server::HttpRequest& request, std::string body,
+                        site::PageRoute route) {
+    server::Reply reply;
+    reply.in_flight = std::shared_ptr<void>(nullptr, [this](void*) { FinishRequest(); });
+    reply.page = std::make_shared<server::PageExchange>();
     PageOptions page_options{route.locale, options_.signing_secret};
-    std::string what = req.method + " " + req.path;
-    workers_.Submit([exchange, page_options = std::move(page_options), what = std::move(what),
-                     handler = std::move(route.handler),
-                     data = server::MakeRequestData(req, std::move(body), route.script_name,
+    std::string what = request.method + " " + request.path;
+    workers_.Submit([exchange = reply.page, page_options = std::move(page_options),
+                     what = std::move(what), handler = std::move(route.handler),
+                     data = server::MakeRequestData(request, std::move(body), route.script_name,
                                                     options_.host)]() mutable {
       RunOnWorker(*exchange, std::move(data), std::move(page_options), handler, what);
     });
-
-    server::PageExchange::Head head = exchange->WaitForHead();
-    t_trace.page_answered = true;
-    res.status = head.status;
-    std::string content_type;
-    for (auto& [name, value] : head.headers) {
-      if (name == "Content-Type") {
-        content_type = std::move(value);
-      } else {
-        res.headers.emplace(std::move(name), std::move(value));
-      }
-    }
-    if (!head.streaming) {
-      res.body = std::move(head.body);
-      if (!content_type.empty()) res.set_header("Content-Type", content_type);
-      FinishRequest();
-      return;
-    }
-    t_trace.streamed = exchange;
-    res.set_chunked_content_provider(
-        content_type.empty() ? "application/octet-stream" : content_type,
-        [exchange](std::size_t, httplib::DataSink& sink) {
-          bool finished = false;
-          const bool going = exchange->Pump(
-              [&sink](const char* data, std::size_t size) { return sink.write(data, size); },
-              finished);
-          if (going && finished) sink.done();
-          return going;
-        },
-        [this, exchange](bool) {
-          exchange->Release();
-          FinishRequest();
-        });
+    return reply;
   }
 
   static void RunOnWorker(server::PageExchange& exchange, RequestData data,
@@ -391,7 +339,7 @@ class HttpServer::Impl {
   ServerOptions options_;
   server::HostAllowList hosts_;
   site::PageSite site_;
-  httplib::Server http_;
+  server::ConnectionLimits limits_;
   std::atomic<bool> bound_ = false;
   std::atomic<int> port_ = 0;
   std::atomic<bool> running_ = false;
@@ -400,6 +348,12 @@ class HttpServer::Impl {
   std::condition_variable idle_;
   int in_flight_ = 0;
   bool draining_ = false;
+  // Touched on the event loop only; they outlive it, as connections end when it is destroyed.
+  std::unordered_map<std::string, int> per_address_;
+  std::unordered_set<server::HttpConnection*> connections_;
+  asio::io_context io_{1};
+  tcp::acceptor acceptor_;
+  asio::steady_timer pause_;
   // Last member: destroyed first, so no page is still running when the rest goes.
   server::WorkerPool workers_;
 };

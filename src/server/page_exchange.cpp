@@ -5,14 +5,12 @@
 namespace kelvo::server {
 
 void PageExchange::SendHead(int status, const NameValueList& headers) {
-  {
-    std::lock_guard lock(mutex_);
-    head_.status = status;
-    head_.headers = headers;
-    head_.streaming = !finishing_;
-    head_sent_ = true;
-  }
-  changed_.notify_all();
+  std::unique_lock lock(mutex_);
+  head_.status = status;
+  head_.headers = headers;
+  head_.streaming = !finishing_;
+  head_sent_ = true;
+  if (head_.streaming) WakeConnection(lock);
 }
 
 bool PageExchange::SendBody(std::string_view bytes) {
@@ -25,8 +23,7 @@ bool PageExchange::SendBody(std::string_view bytes) {
   changed_.wait(lock, [this] { return released_ || queue_.size() < kQueueLimit; });
   if (released_) return false;
   queue_.append(bytes);
-  lock.unlock();
-  changed_.notify_all();
+  WakeConnection(lock);
   return true;
 }
 
@@ -41,45 +38,51 @@ void PageExchange::BeginFinishing() {
 }
 
 void PageExchange::Done(bool failed) {
-  {
-    std::lock_guard lock(mutex_);
-    done_ = true;
-    failed_ = failed;
-  }
-  changed_.notify_all();
+  std::unique_lock lock(mutex_);
+  done_ = true;
+  failed_ = failed;
+  WakeConnection(lock);
 }
 
-PageExchange::Head PageExchange::WaitForHead() {
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return done_ || (head_sent_ && head_.streaming); });
-  Head head;
+void PageExchange::SetWake(std::function<void()> wake) {
+  std::lock_guard lock(mutex_);
+  wake_ = std::move(wake);
+}
+
+void PageExchange::WakeConnection(std::unique_lock<std::mutex>& lock) {
+  if (!waiting_) return;
+  waiting_ = false;
+  const std::function<void()> wake = wake_;
+  lock.unlock();
+  if (wake) wake();
+}
+
+bool PageExchange::TakeHead(Head& head) {
+  std::lock_guard lock(mutex_);
+  if (!done_ && !(head_sent_ && head_.streaming)) {
+    waiting_ = true;
+    return false;
+  }
   head.status = head_.status;
   head.headers = head_.headers;
   head.streaming = head_.streaming;
   head.body = std::move(head_.body);
-  return head;
+  return true;
 }
 
-bool PageExchange::Pump(const std::function<bool(const char*, std::size_t)>& write,
-                        bool& finished) {
+PageExchange::Flow PageExchange::TakeBytes(std::string& bytes) {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return done_ || !queue_.empty(); });
   if (queue_.empty()) {
-    finished = true;
-    return !failed_;
+    if (done_) return failed_ ? Flow::kFailed : Flow::kFinished;
+    waiting_ = true;
+    return Flow::kWait;
   }
   // The two buffers trade places, so neither is allocated anew for every chunk.
-  outgoing_.clear();
-  outgoing_.swap(queue_);
+  bytes.clear();
+  bytes.swap(queue_);
   lock.unlock();
   changed_.notify_all();
-  if (!write(outgoing_.data(), outgoing_.size())) {
-    Release();
-    return false;
-  }
-  lock.lock();
-  streamed_bytes_ += outgoing_.size();
-  return true;
+  return Flow::kBytes;
 }
 
 void PageExchange::Release() {
@@ -87,13 +90,9 @@ void PageExchange::Release() {
     std::lock_guard lock(mutex_);
     released_ = true;
     queue_.clear();
+    wake_ = nullptr;
   }
   changed_.notify_all();
-}
-
-std::uint64_t PageExchange::streamed_bytes() const {
-  std::lock_guard lock(mutex_);
-  return streamed_bytes_;
 }
 
 }  // namespace kelvo::server

@@ -1,17 +1,19 @@
-// The meeting point of a page running on a worker thread and the HTTP connection thread that
-// answers its request.
+// The meeting point of a page running on a worker thread and the HTTP connection that answers
+// its request.
 //
-// The page's Response is buffered until the page ends; the connection thread then sends it
-// whole, with its length. When the page starts streaming (Response::StartStreaming, End) before
-// it ends, the head goes out at once and body bytes pass through a small bounded queue to the
-// socket as chunked transfer coding, so a long page is never held in memory: a page that writes
-// faster than the client reads waits. Once the client has gone, SendBody returns false.
+// The page's Response is buffered until the page ends; the connection then sends it whole, with
+// its length. When the page starts streaming (Response::StartStreaming, End) before it ends, the
+// head goes out at once and body bytes pass through a small bounded queue to the socket as
+// chunked transfer coding, so a long page is never held in memory: a page that writes faster
+// than the client reads waits. Once the client has gone, SendBody returns false.
+//
+// The connection side never blocks: it polls, and a poll that finds nothing arms the wake
+// function, which the page's thread calls once there is something to find.
 #ifndef KELVO_SERVER_PAGE_EXCHANGE_H_
 #define KELVO_SERVER_PAGE_EXCHANGE_H_
 
 #include <condition_variable>
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -23,7 +25,7 @@ namespace kelvo::server {
 
 class PageExchange final : public ResponseSink {
  public:
-  // How the connection thread is to answer.
+  // How the connection is to answer.
   struct Head {
     int status = 0;
     NameValueList headers;
@@ -41,19 +43,23 @@ class PageExchange final : public ResponseSink {
   // response cut short.
   void Done(bool failed);
 
-  // Connection side. Blocks until the head is known: at once when the page starts streaming,
-  // else when it is done.
-  Head WaitForHead();
-  // Moves all queued bytes to `write` at once. Returns false when the stream must stop (client
-  // gone or page failed); sets `finished` when the page is done and nothing is left.
-  bool Pump(const std::function<bool(const char*, std::size_t)>& write, bool& finished);
+  // Connection side. `wake` must not block; set it before the page starts.
+  void SetWake(std::function<void()> wake);
+  // The head once known (at once when the page starts streaming, else when it is done); false
+  // before that.
+  bool TakeHead(Head& head);
+  enum class Flow { kWait, kBytes, kFinished, kFailed };
+  // kBytes: `bytes` now holds all queued bytes (its old content is dropped). kFinished: the page
+  // is done and nothing is left; kFailed: the stream must end cut short.
+  Flow TakeBytes(std::string& bytes);
   // The connection is finished with the response: a page still writing gets false from now on.
   void Release();
 
-  std::uint64_t streamed_bytes() const;
-
  private:
   static constexpr std::size_t kQueueLimit = 256 * 1024;
+
+  // Calls the wake function, outside the lock, when the connection waits for news.
+  void WakeConnection(std::unique_lock<std::mutex>& lock);
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
@@ -63,9 +69,9 @@ class PageExchange final : public ResponseSink {
   bool done_ = false;
   bool failed_ = false;
   bool released_ = false;
-  std::string queue_;     // streamed bytes not yet taken by the connection
-  std::string outgoing_;  // the bytes the connection is writing; touched by the connection only
-  std::uint64_t streamed_bytes_ = 0;
+  bool waiting_ = false;  // the connection's last poll found nothing
+  std::function<void()> wake_;
+  std::string queue_;  // streamed bytes not yet taken by the connection
 };
 
 }  // namespace kelvo::server

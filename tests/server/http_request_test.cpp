@@ -12,20 +12,23 @@ namespace kelvo::server {
 namespace {
 
 TEST(HttpRequestTest, ServerVariablesCookiesAndQueryComeFromTheRequest) {
-  httplib::Request http;
+  HttpRequest http;
   http.method = "POST";
   http.target = "/orders?Vexmo1CurrRecord=21&x=%41";
-  http.path = "/orders";
+  http.path = DecodeTargetPath(http.target);
   http.version = "HTTP/1.1";
   http.remote_addr = "127.0.0.5";
   http.remote_port = 4321;
   http.local_port = 8081;
-  http.headers.emplace("Host", "example.test:8081");
-  http.headers.emplace("User-Agent", "Probe/1.0");
-  http.headers.emplace("Content-Type", "application/x-www-form-urlencoded");
-  http.headers.emplace("Cookie", "theme=dark; who=J%C3%B8rn+B; flag");
+  http.headers.emplace_back("Host", "example.test:8081");
+  http.headers.emplace_back("User-Agent", "Probe/1.0");
+  http.headers.emplace_back("Content-Type", "application/x-www-form-urlencoded");
+  http.headers.emplace_back("Cookie", "theme=dark; who=J%C3%B8rn+B; flag");
 
   Request request(MakeRequestData(http, "a=1&b=2", "/orders", "127.0.0.1"));
+  EXPECT_EQ(http.path, "/orders");
+  EXPECT_EQ(DecodeTargetPath("/table/we%22ird%20%3Ct%3E?x=%41"), "/table/we\"ird <t>");
+  EXPECT_EQ(DecodeTargetPath("/a%2/b%zz+c"), "/a%2/b%zz+c");
   EXPECT_EQ(request.ServerVariables("SCRIPT_NAME"), "/orders");
   EXPECT_EQ(request.ServerVariables("REQUEST_METHOD"), "POST");
   EXPECT_EQ(request.ServerVariables("QUERY_STRING"), "Vexmo1CurrRecord=21&x=%41");
@@ -46,7 +49,7 @@ TEST(HttpRequestTest, ServerVariablesCookiesAndQueryComeFromTheRequest) {
 }
 
 TEST(HttpRequestTest, ServerNameFallsBackToTheBoundHost) {
-  httplib::Request http;
+  HttpRequest http;
   http.method = "GET";
   http.target = "/";
   Request request(MakeRequestData(http, "", "/", "127.0.0.1"));

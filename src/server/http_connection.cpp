@@ -1,0 +1,427 @@
+#include "server/http_connection.h"
+
+#include <boost/asio/post.hpp>
+#include <boost/asio/write.hpp>
+#include <boost/beast/http/error.hpp>
+#include <boost/beast/http/read.hpp>
+#include <boost/beast/http/status.hpp>
+
+#include <array>
+#include <cstdio>
+#include <utility>
+
+#include "host/ascii_case.h"
+#include "server/access_log.h"
+#include "server/status_page.h"
+
+namespace kelvo::server {
+namespace {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kReadSize = 16 * 1024;
+constexpr auto kLinger = std::chrono::seconds(2);
+constexpr std::string_view kCrLf = "\r\n";
+
+std::string_view StatusText(int status) {
+  const std::string_view known = ReasonPhrase(status);
+  if (known != "Error" && known != "Server Error") return known;
+  const beast::string_view text = http::obsolete_reason(http::int_to_status(static_cast<unsigned>(status)));
+  return text == "<unknown-status>" ? known : std::string_view(text.data(), text.size());
+}
+
+bool IsToken(std::string_view name) {
+  if (name.empty()) return false;
+  for (const char c : name) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letter && std::string_view("!#$%&'*+-.^_`|~").find(c) == std::string_view::npos) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A page's header may not split the response or contradict the framing the connection writes.
+bool MayPass(const std::pair<std::string, std::string>& header) {
+  const auto& [name, value] = header;
+  if (!IsToken(name) || value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+    return false;
+  }
+  return !host::EqualsIgnoringAsciiCase(name, "Content-Length") &&
+         !host::EqualsIgnoringAsciiCase(name, "Transfer-Encoding") &&
+         !host::EqualsIgnoringAsciiCase(name, "Connection");
+}
+
+bool HasHeader(const NameValueList& headers, std::string_view name) {
+  for (const auto& header : headers) {
+    if (host::EqualsIgnoringAsciiCase(header.first, name)) return true;
+  }
+  return false;
+}
+
+// Parse errors are the client's fault and answered; the rest (end of stream, deadlines, resets)
+// mean the client is gone or too slow, and the connection just closes.
+bool IsMalformed(beast::error_code error) {
+  return error.category() == http::make_error_code(http::error::bad_method).category() &&
+         error != http::error::end_of_stream && error != http::error::partial_message;
+}
+
+}  // namespace
+
+Reply StatusReply(int status, std::string_view detail) {
+  Reply reply;
+  reply.status = status;
+  reply.headers.emplace_back("Content-Type", "text/html; charset=utf-8");
+  reply.body = StatusPage(status, detail);
+  return reply;
+}
+
+HttpConnection::HttpConnection(asio::ip::tcp::socket socket, ConnectionServer& server)
+    : server_(server), stream_(std::move(socket)) {
+  beast::error_code error;
+  const auto remote = stream_.socket().remote_endpoint(error);
+  if (!error) {
+    remote_addr_ = remote.address().to_string();
+    remote_port_ = remote.port();
+  }
+  const auto local = stream_.socket().local_endpoint(error);
+  if (!error) local_port_ = local.port();
+}
+
+HttpConnection::~HttpConnection() {
+  if (reply_.page) reply_.page->Release();
+  server_.Closed(*this);
+}
+
+void HttpConnection::Start() {
+  if (buffer_.size() > 0) {
+    ReadHeader();
+    return;
+  }
+  // An idle connection holds no more than its socket and this read.
+  stream_.expires_after(server_.limits().idle_timeout);
+  stream_.async_read_some(buffer_.prepare(kReadSize),
+                          [self = shared_from_this()](beast::error_code error, std::size_t size) {
+                            if (error) {
+                              self->Close();
+                              return;
+                            }
+                            self->buffer_.commit(size);
+                            self->ReadHeader();
+                          });
+}
+
+void HttpConnection::ReadHeader() {
+  const ConnectionLimits& limits = server_.limits();
+  parser_.emplace();
+  parser_->header_limit(static_cast<std::uint32_t>(limits.max_header_bytes));
+  parser_->body_limit(limits.max_body_bytes);
+  request_ = HttpRequest{};
+  head_written_ = false;
+  chunked_ = false;
+  body_bytes_ = 0;
+  // One deadline for the whole head, so a client sending a byte at a time cannot keep it open.
+  stream_.expires_after(limits.header_timeout);
+  http::async_read_header(stream_, buffer_, *parser_,
+                          [self = shared_from_this()](beast::error_code error, std::size_t) {
+                            self->OnHeader(error);
+                          });
+}
+
+void HttpConnection::OnHeader(beast::error_code error) {
+  start_ = Clock::now();
+  if (error == http::error::header_limit) {
+    RefuseUnread(431, "The request's header fields are larger than " +
+                          std::to_string(server_.limits().max_header_bytes) + " bytes.");
+    return;
+  }
+  if (error == http::error::body_limit) {
+    // The head is whole; its Content-Length alone is too large, so nothing of the body is read.
+    TakeHead();
+    RefuseUnread(413, "The request body is larger than " +
+                          std::to_string(server_.limits().max_body_bytes) + " bytes.");
+    return;
+  }
+  if (error == http::error::bad_content_length || error == http::error::bad_transfer_encoding) {
+    RefuseUnread(400, "The request's Content-Length or Transfer-Encoding is malformed or "
+                      "conflicting.");
+    return;
+  }
+  if (IsMalformed(error)) {
+    RefuseUnread(400, "The request could not be read.");
+    return;
+  }
+  if (error) {
+    Close();
+    return;
+  }
+  TakeHead();
+  keep_alive_ = parser_->get().keep_alive() && ++requests_ < server_.limits().max_requests;
+  Reply refusal;
+  if (!server_.Admit(request_, refusal)) {
+    Respond(std::move(refusal));
+    return;
+  }
+  if (parser_->is_done()) {
+    Respond(server_.Handle(request_, {}));
+    return;
+  }
+  if (!host::EqualsIgnoringAsciiCase(request_.Header("Expect"), "100-continue")) {
+    ReadBody();
+    return;
+  }
+  out_ = "HTTP/1.1 100 Continue\r\n\r\n";
+  stream_.expires_after(server_.limits().send_timeout);
+  asio::async_write(stream_, asio::buffer(out_),
+                    [self = shared_from_this()](beast::error_code failed, std::size_t) {
+                      if (failed) {
+                        self->Close();
+                        return;
+                      }
+                      self->ReadBody();
+                    });
+}
+
+void HttpConnection::ReadBody() {
+  stream_.expires_after(server_.limits().body_timeout);
+  http::async_read(stream_, buffer_, *parser_,
+                   [self = shared_from_this()](beast::error_code error, std::size_t) {
+                     self->OnBody(error);
+                   });
+}
+
+void HttpConnection::OnBody(beast::error_code error) {
+  if (error == http::error::body_limit) {
+    RefuseUnread(413, "The request body is larger than " +
+                          std::to_string(server_.limits().max_body_bytes) + " bytes.");
+    return;
+  }
+  if (IsMalformed(error)) {
+    RefuseUnread(400, "The request body could not be read.");
+    return;
+  }
+  if (error) {
+    Close();
+    return;
+  }
+  Respond(server_.Handle(request_, std::move(parser_->get().body())));
+}
+
+void HttpConnection::RefuseUnread(int status, std::string_view detail) {
+  parser_.reset();
+  Reply reply = StatusReply(status, detail);
+  reply.close = true;
+  Respond(std::move(reply));
+}
+
+void HttpConnection::TakeHead() {
+  const auto& head = parser_->get();
+  request_.method = std::string(head.method_string());
+  request_.target = std::string(head.target());
+  request_.path = DecodeTargetPath(request_.target);
+  request_.version = head.version() == 10 ? "HTTP/1.0" : "HTTP/1.1";
+  for (const auto& field : head) {
+    request_.headers.emplace_back(std::string(field.name_string()), std::string(field.value()));
+  }
+  request_.remote_addr = remote_addr_;
+  request_.remote_port = remote_port_;
+  request_.local_port = local_port_;
+  head_only_ = request_.method == "HEAD";
+}
+
+void HttpConnection::Refuse(Reply reply) {
+  reply.close = true;
+  Respond(std::move(reply));
+}
+
+void HttpConnection::Respond(Reply reply) {
+  reply_ = std::move(reply);
+  // A body left unread on the connection cannot be told from the next request.
+  if (reply_.close || !parser_ || !parser_->is_done()) keep_alive_ = false;
+  if (!reply_.page) {
+    WriteWhole(reply_.status, reply_.headers, reply_.body);
+    return;
+  }
+  // The exchange keeps the connection while the page runs; releasing it breaks the cycle.
+  reply_.page->SetWake([self = shared_from_this()] {
+    asio::post(self->stream_.get_executor(), [self] { self->PollPage(); });
+  });
+  PollPage();
+}
+
+void HttpConnection::PollPage() {
+  if (closed_ || !reply_.page) return;
+  if (!head_written_) {
+    PageExchange::Head head;
+    if (!reply_.page->TakeHead(head)) return;
+    if (!head.streaming) {
+      WriteWhole(head.status, head.headers, head.body);
+      return;
+    }
+    // A client of HTTP/1.0 knows no chunks: the stream's end is the connection's end.
+    chunked_ = request_.version == "HTTP/1.1";
+    if (!chunked_) keep_alive_ = false;
+    if (!HasHeader(head.headers, "Content-Type")) {
+      head.headers.emplace_back("Content-Type", "application/octet-stream");
+    }
+    out_ = FormatHead(head.status, head.headers,
+                      chunked_ ? "Transfer-Encoding: chunked\r\n" : std::string_view());
+    head_written_ = true;
+    Send(false);
+    return;
+  }
+  for (;;) {
+    switch (reply_.page->TakeBytes(chunk_)) {
+      case PageExchange::Flow::kWait:
+        return;
+      case PageExchange::Flow::kBytes:
+        if (head_only_) continue;
+        body_bytes_ += chunk_.size();
+        if (chunked_) {
+          char size[24];
+          std::snprintf(size, sizeof size, "%zx\r\n", chunk_.size());
+          out_ = size;
+        } else {
+          out_.clear();
+        }
+        Send(true);
+        return;
+      case PageExchange::Flow::kFinished:
+        reply_.page->Release();
+        reply_.page.reset();
+        if (chunked_ && !head_only_) {
+          out_ = "0\r\n\r\n";
+          Send(false);
+        } else {
+          Finished();
+        }
+        return;
+      case PageExchange::Flow::kFailed:
+        // The client sees the stream end without its last chunk: cut short.
+        Log();
+        Close();
+        return;
+    }
+  }
+}
+
+void HttpConnection::WriteWhole(int status, const NameValueList& headers,
+                                const std::string& body) {
+  const bool bodiless = status == 204 || status == 304 || (status >= 100 && status < 200);
+  out_ = FormatHead(status, headers,
+                    bodiless ? std::string()
+                             : "Content-Length: " + std::to_string(body.size()) + "\r\n");
+  if (!head_only_ && !bodiless) {
+    out_ += body;
+    body_bytes_ = body.size();
+  }
+  reply_.status = status;
+  if (reply_.page) {
+    reply_.page->Release();
+    reply_.page.reset();
+  }
+  head_written_ = true;
+  Send(false);
+}
+
+std::string HttpConnection::FormatHead(int status, const NameValueList& headers,
+                                       std::string_view framing) {
+  reply_.status = status;
+  std::string head = "HTTP/1.1 " + std::to_string(status) + " ";
+  head += StatusText(status);
+  head += kCrLf;
+  for (const auto& header : headers) {
+    if (!MayPass(header)) continue;
+    head += header.first;
+    head += ": ";
+    head += header.second;
+    head += kCrLf;
+  }
+  head += framing;
+  if (!keep_alive_) head += "Connection: close\r\n";
+  head += kCrLf;
+  return head;
+}
+
+void HttpConnection::Send(bool with_chunk) {
+  // Done when the response is whole: no page left to poll.
+  const bool last = !reply_.page;
+  const auto sent = [self = shared_from_this(), last](beast::error_code error, std::size_t) {
+    if (error) {
+      self->Close();
+    } else if (last) {
+      self->Finished();
+    } else {
+      self->PollPage();
+    }
+  };
+  stream_.expires_after(server_.limits().send_timeout);
+  if (!with_chunk) {
+    asio::async_write(stream_, asio::buffer(out_), sent);
+    return;
+  }
+  const std::array<asio::const_buffer, 3> pieces{
+      asio::buffer(out_), asio::buffer(chunk_),
+      chunked_ ? asio::buffer(kCrLf.data(), kCrLf.size()) : asio::const_buffer()};
+  asio::async_write(stream_, pieces, sent);
+}
+
+void HttpConnection::Finished() {
+  Log();
+  reply_ = Reply{};
+  if (keep_alive_) {
+    Start();
+  } else {
+    Linger();
+  }
+}
+
+void HttpConnection::Log() const {
+  AccessRecord record;
+  record.remote_addr = remote_addr_;
+  record.method = request_.method;
+  record.target = request_.target;
+  record.version = request_.version;
+  record.status = reply_.status;
+  record.bytes = body_bytes_;
+  if (start_ != Clock::time_point{}) record.elapsed = Clock::now() - start_;
+  WriteLogLine(FormatAccessLine(record, std::chrono::system_clock::now()));
+}
+
+void HttpConnection::Linger() {
+  beast::error_code error;
+  stream_.socket().shutdown(asio::ip::tcp::socket::shutdown_send, error);
+  if (error) {
+    Close();
+    return;
+  }
+  stream_.expires_after(kLinger);
+  Discard();
+}
+
+void HttpConnection::Discard() {
+  buffer_.clear();
+  stream_.async_read_some(buffer_.prepare(kReadSize),
+                          [self = shared_from_this()](beast::error_code error, std::size_t) {
+                            if (error) {
+                              self->Close();
+                            } else {
+                              self->Discard();
+                            }
+                          });
+}
+
+void HttpConnection::Close() {
+  if (closed_) return;
+  closed_ = true;
+  if (reply_.page) reply_.page->Release();
+  reply_ = Reply{};
+  beast::error_code error;
+  stream_.socket().shutdown(asio::ip::tcp::socket::shutdown_both, error);
+  stream_.close();
+}
+
+}  // namespace kelvo::server

@@ -1,0 +1,127 @@
+// One client connection of the HTTP host, served without a thread of its own: it waits for
+// requests, reads them within limits and deadlines, hands each to the server and writes the
+// answer, on the server's event loop.
+#ifndef KELVO_SERVER_HTTP_CONNECTION_H_
+#define KELVO_SERVER_HTTP_CONNECTION_H_
+
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/core/tcp_stream.hpp>
+#include <boost/beast/http/parser.hpp>
+#include <boost/beast/http/string_body.hpp>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "kelvo/host.h"
+#include "server/http_request.h"
+#include "server/page_exchange.h"
+
+namespace kelvo::server {
+
+struct ConnectionLimits {
+  std::size_t max_header_bytes = 0;  // the request line and the header fields
+  std::size_t max_body_bytes = 0;
+  std::chrono::steady_clock::duration idle_timeout{};    // waiting for the next request
+  std::chrono::steady_clock::duration header_timeout{};  // from its first byte to its last field
+  std::chrono::steady_clock::duration body_timeout{};
+  std::chrono::steady_clock::duration send_timeout{};  // for each piece of a response
+  int max_requests = 0;                                 // on one keep-alive connection
+};
+
+// An answer: whole, or the exchange of a page that produces it.
+struct Reply {
+  int status = 200;
+  NameValueList headers;
+  std::string body;
+  bool close = false;  // the connection closes after it
+  std::shared_ptr<PageExchange> page;
+  // Held until the response is sent or given up.
+  std::shared_ptr<void> in_flight;
+};
+
+// A status page as the answer.
+Reply StatusReply(int status, std::string_view detail = {});
+
+class HttpConnection;
+
+// What a connection asks of the server. Called on the event loop only.
+class ConnectionServer {
+ public:
+  virtual const ConnectionLimits& limits() const = 0;
+  // The request's head is read. False refuses it with `refusal` before its body is read.
+  virtual bool Admit(const HttpRequest& request, Reply& refusal) = 0;
+  // The whole request is read.
+  virtual Reply Handle(const HttpRequest& request, std::string body) = 0;
+  virtual void Closed(HttpConnection& connection) = 0;
+
+ protected:
+  ~ConnectionServer() = default;
+};
+
+class HttpConnection final : public std::enable_shared_from_this<HttpConnection> {
+ public:
+  HttpConnection(boost::asio::ip::tcp::socket socket, ConnectionServer& server);
+  HttpConnection(const HttpConnection&) = delete;
+  HttpConnection& operator=(const HttpConnection&) = delete;
+  ~HttpConnection();
+
+  // Serves requests until the client leaves, a deadline passes or a limit is reached.
+  void Start();
+  // Answers `reply` without reading a request, then closes.
+  void Refuse(Reply reply);
+  // Closes at once; a page still writing to it gets false from then on.
+  void Close();
+
+  const std::string& remote_addr() const { return remote_addr_; }
+
+ private:
+  void ReadHeader();
+  void OnHeader(boost::beast::error_code error);
+  void ReadBody();
+  void OnBody(boost::beast::error_code error);
+  // Answers a request that could not be read whole; the connection closes after it.
+  void RefuseUnread(int status, std::string_view detail);
+  void TakeHead();
+  void Respond(Reply reply);
+  void PollPage();
+  void WriteWhole(int status, const NameValueList& headers, const std::string& body);
+  std::string FormatHead(int status, const NameValueList& headers, std::string_view framing);
+  void Send(bool with_chunk);
+  void Finished();
+  void Log() const;
+  // Closes after the response: no more sending, and the client's late bytes are read and
+  // dropped for a moment, so that its unread bytes do not reset the connection before it has
+  // read the response.
+  void Linger();
+  void Discard();
+
+  ConnectionServer& server_;
+  boost::beast::tcp_stream stream_;
+  boost::beast::flat_buffer buffer_;
+  std::optional<boost::beast::http::request_parser<boost::beast::http::string_body>> parser_;
+  std::string remote_addr_;
+  int remote_port_ = 0;
+  int local_port_ = 0;
+
+  HttpRequest request_;
+  std::chrono::steady_clock::time_point start_{};
+  Reply reply_;
+  int requests_ = 0;
+  bool keep_alive_ = false;
+  bool head_only_ = false;  // a HEAD request: the head is sent, the body is not
+  bool head_written_ = false;
+  bool chunked_ = false;
+  bool closed_ = false;
+  std::string out_;    // the head, or the whole response, being written
+  std::string chunk_;  // the streamed bytes being written
+  std::uint64_t body_bytes_ = 0;
+};
+
+}  // namespace kelvo::server
+
+#endif  // KELVO_SERVER_HTTP_CONNECTION_H_
