@@ -119,15 +119,46 @@ void HttpConnection::ReadHeader() {
   parser_.emplace();
   parser_->header_limit(static_cast<std::uint32_t>(limits.max_header_bytes));
   parser_->body_limit(limits.max_body_bytes);
+  header_bytes_ = 0;
   request_ = HttpRequest{};
   head_written_ = false;
   chunked_ = false;
   body_bytes_ = 0;
   // One deadline for the whole head, so a client sending a byte at a time cannot keep it open.
   stream_.expires_after(limits.header_timeout);
-  http::async_read_header(stream_, buffer_, *parser_,
-                          [self = shared_from_this()](beast::error_code error, std::size_t) {
-                            self->OnHeader(error);
+  ParseHeader();
+}
+
+// The parser's own header limit counts only the fields not yet parsed, so the bytes of the
+// whole head are counted here.
+void HttpConnection::ParseHeader() {
+  beast::error_code error;
+  while (buffer_.size() > 0 && !parser_->is_header_done()) {
+    const std::size_t used = parser_->put(buffer_.data(), error);
+    buffer_.consume(used);
+    header_bytes_ += used;
+    if (error == http::error::need_more) {
+      error = {};
+      break;
+    }
+    if (error) break;
+  }
+  if (!error && !parser_->is_header_done() &&
+      header_bytes_ + buffer_.size() >= server_.limits().max_header_bytes) {
+    error = http::error::header_limit;
+  }
+  if (error || parser_->is_header_done()) {
+    OnHeader(error);
+    return;
+  }
+  stream_.async_read_some(buffer_.prepare(kReadSize),
+                          [self = shared_from_this()](beast::error_code failed, std::size_t size) {
+                            if (failed) {
+                              self->OnHeader(failed);
+                              return;
+                            }
+                            self->buffer_.commit(size);
+                            self->ParseHeader();
                           });
 }
 

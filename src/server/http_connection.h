@@ -81,6 +81,7 @@ class HttpConnection final : public std::enable_shared_from_this<HttpConnection>
 
  private:
   void ReadHeader();
+  void ParseHeader();
   void OnHeader(boost::beast::error_code error);
   void ReadBody();
   void OnBody(boost::beast::error_code error);
@@ -108,6 +109,7 @@ class HttpConnection final : public std::enable_shared_from_this<HttpConnection>
   int remote_port_ = 0;
   int local_port_ = 0;
 
+  std::size_t header_bytes_ = 0;  // of the request being read
   HttpRequest request_;
   std::chrono::steady_clock::time_point start_{};
   Reply reply_;

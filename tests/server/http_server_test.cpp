@@ -7,15 +7,19 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <iostream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -42,12 +46,21 @@ using testing::RunningServer;
 // timing the server produces.
 class RawConnection {
  public:
-  explicit RawConnection(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+  // `from` is the loopback address (127.0.0.X) the connection comes from.
+  explicit RawConnection(int port, int from = 1) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    source.sin_addr.s_addr = htonl(INADDR_LOOPBACK - 1 + static_cast<std::uint32_t>(from));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    // A server that never answers fails the test instead of hanging it.
+    const timeval patience{10, 0};
+    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    connected_ =
+        bind(fd_, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0 &&
+        connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   }
   RawConnection(const RawConnection&) = delete;
   RawConnection& operator=(const RawConnection&) = delete;
@@ -63,6 +76,9 @@ class RawConnection {
     }
     return true;
   }
+
+  // Sends nothing more; the connection stays open for the answer.
+  void ShutdownWrite() { shutdown(fd_, SHUT_WR); }
 
   // The next response: its head and its body of Content-Length bytes; empty when the
   // connection ends first.
@@ -132,6 +148,163 @@ TEST(HttpServerTest, KeepAliveResponsesLeaveWithoutWaitingForTheClient) {
     ASSERT_TRUE(response.ends_with("\r\n\r\nsmall")) << response;
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+// Waiting and idle connections hold no thread: with two workers, a thousand idle connections
+// and fifty clients sending their request a byte a second, a normal client is answered at once.
+TEST(HttpServerTest, IdleAndSlowClientsDoNotStarveTheServer) {
+  // The test holds both ends of each connection, so it needs two descriptors for each.
+  int idle_count = 1000;
+  rlimit files{};
+  getrlimit(RLIMIT_NOFILE, &files);
+  if (files.rlim_cur < 2400) {
+    files.rlim_cur = std::min<rlim_t>(files.rlim_max, 2400);
+    setrlimit(RLIMIT_NOFILE, &files);
+    getrlimit(RLIMIT_NOFILE, &files);
+  }
+  if (files.rlim_cur < 2400) {
+    idle_count = static_cast<int>(files.rlim_cur / 2) - 200;
+    std::cerr << "open files are limited to " << files.rlim_cur << "; testing " << idle_count
+              << " idle connections\n";
+  }
+  ServerOptions options = Options();
+  options.threads = 2;
+  RunningServer running(options, [](HttpServer& server) {
+    server.AddHandler("/small",
+                      [](const std::shared_ptr<ScriptingContext>& page) { Write(page, "small"); });
+  });
+  // Fifty to an address, below the limit per address; the normal client comes from 127.0.0.1.
+  std::vector<std::unique_ptr<RawConnection>> idle;
+  for (int i = 0; i < idle_count; ++i) {
+    idle.push_back(std::make_unique<RawConnection>(running.port(), 2 + i / 50));
+    ASSERT_TRUE(idle.back()->connected()) << i;
+  }
+  std::vector<std::unique_ptr<RawConnection>> slow;
+  for (int i = 0; i < 50; ++i) {
+    slow.push_back(std::make_unique<RawConnection>(running.port(), 100 + i / 10));
+    ASSERT_TRUE(slow.back()->connected()) << i;
+  }
+  const std::string dribbled = "GET /small HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+  std::atomic<bool> done = false;
+  std::thread dribble([&] {
+    for (std::size_t sent = 0; sent < dribbled.size() && !done; ++sent) {
+      for (auto& connection : slow) connection->Send(dribbled.substr(sent, 1));
+      std::this_thread::sleep_for(1s);
+    }
+  });
+  RawConnection normal(running.port());
+  ASSERT_TRUE(normal.connected());
+  auto slowest = std::chrono::steady_clock::duration::zero();
+  const auto until = std::chrono::steady_clock::now() + 4s;
+  int answered = 0;
+  while (std::chrono::steady_clock::now() < until) {
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(normal.Send("GET /small HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
+    const std::string response = normal.ReadResponse();
+    slowest = std::max(slowest, std::chrono::steady_clock::now() - start);
+    ASSERT_TRUE(response.ends_with("\r\n\r\nsmall")) << answered << ": " << response;
+    ++answered;
+    std::this_thread::sleep_for(50ms);
+  }
+  done = true;
+  dribble.join();
+  EXPECT_LT(slowest, 500ms) << "after " << answered << " answers";
+  // The idle connections were kept, not dropped to make room.
+  ASSERT_TRUE(idle.back()->Send("GET /small HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
+  EXPECT_TRUE(idle.back()->ReadResponse().ends_with("small"));
+}
+
+// Requests past a limit are answered at once, and a client that has finished sending still
+// gets its answer.
+TEST(HttpServerTest, RequestsPastTheLimitsAreRefusedAtOnce) {
+  ServerOptions options = Options();
+  options.max_body_bytes = 1024;
+  options.max_connections_per_address = 4;
+  options.header_timeout = 1s;
+  RunningServer running(options, [](HttpServer& server) {
+    server.AddHandler("/echo", [](const std::shared_ptr<ScriptingContext>& page) {
+      Write(page, "got " + std::to_string(page->request().Form().Get("a").size()));
+    });
+  });
+  const auto status = [](const std::string& response) {
+    return response.substr(0, response.find("\r\n"));
+  };
+  const auto get = [](const std::string& fields) {
+    return "GET /echo HTTP/1.1\r\nHost: 127.0.0.1\r\n" + fields + "\r\n";
+  };
+  const auto post = [](const std::string& length, const std::string& body = "a=xyz") {
+    return "POST /echo HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
+           "application/x-www-form-urlencoded\r\nContent-Length: " +
+           length + "\r\n\r\n" + body;
+  };
+
+  EXPECT_EQ(status(Exchange(running.port(), get("X-Big: " + std::string(60'000, 'x') + "\r\n"))),
+            "HTTP/1.1 200 OK");
+  EXPECT_EQ(status(Exchange(running.port(), get("X-Big: " + std::string(70'000, 'x') + "\r\n"))),
+            "HTTP/1.1 431 Request Header Fields Too Large");
+  std::string many_fields;
+  for (int i = 0; i < 3000; ++i) many_fields += "X-Field-" + std::to_string(i) + ": 0123456789\r\n";
+  EXPECT_EQ(status(Exchange(running.port(), get(many_fields))),
+            "HTTP/1.1 431 Request Header Fields Too Large");
+
+  EXPECT_EQ(Exchange(running.port(), post("5")).substr(0, 15), "HTTP/1.1 200 OK");
+  for (const char* length : {"5\r\nContent-Length: 6", "5x", "-5", "0x5", "5, 6", ""}) {
+    EXPECT_EQ(status(Exchange(running.port(), post(length))), "HTTP/1.1 400 Bad Request")
+        << length;
+  }
+
+  // Only the head is sent: the 413 comes without waiting for ten gigabytes.
+  {
+    RawConnection connection(running.port());
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(connection.Send(post("10000000000", "")));
+    EXPECT_EQ(status(connection.ReadResponse()), "HTTP/1.1 413 Payload Too Large");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+  }
+
+  // The client shuts its sending side after the request and waits for the answer.
+  {
+    RawConnection connection(running.port());
+    ASSERT_TRUE(connection.Send(post("5")));
+    connection.ShutdownWrite();
+    const std::string response = connection.ReadResponse();
+    EXPECT_EQ(status(response), "HTTP/1.1 200 OK");
+    EXPECT_TRUE(response.ends_with("got 3")) << response;
+  }
+
+  // A head that does not arrive whole within its deadline closes the connection.
+  {
+    RawConnection connection(running.port());
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(connection.Send("GET /echo HTTP/1.1\r\nHost: 127"));
+    EXPECT_EQ(connection.ReadResponse(), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  }
+
+  // Four connections from one address; a fifth is refused, another address is not.
+  {
+    std::vector<std::unique_ptr<RawConnection>> held;
+    for (int i = 0; i < 4; ++i) {
+      held.push_back(std::make_unique<RawConnection>(running.port(), 9));
+      ASSERT_TRUE(held.back()->Send(get("")));
+      EXPECT_EQ(status(held.back()->ReadResponse()), "HTTP/1.1 200 OK");
+    }
+    RawConnection fifth(running.port(), 9);
+    fifth.Send(get(""));
+    EXPECT_EQ(status(fifth.ReadResponse()), "HTTP/1.1 503 Service Unavailable");
+    RawConnection other(running.port(), 10);
+    other.Send(get(""));
+    EXPECT_EQ(status(other.ReadResponse()), "HTTP/1.1 200 OK");
+    held.pop_back();
+    std::string again;
+    for (int attempt = 0; attempt < 50 && !again.starts_with("HTTP/1.1 200"); ++attempt) {
+      std::this_thread::sleep_for(20ms);
+      RawConnection next(running.port(), 9);
+      next.Send(get(""));
+      again = next.ReadResponse();
+    }
+    EXPECT_EQ(status(again), "HTTP/1.1 200 OK");
+  }
 }
 
 // A page of another site whose name resolves to this server must not read it.
