@@ -372,7 +372,11 @@ std::string HttpConnection::FormatHead(int status, const NameValueList& headers,
     head += kCrLf;
   }
   head += framing;
-  if (!keep_alive_) head += "Connection: close\r\n";
+  if (!keep_alive_) {
+    head += "Connection: close\r\n";
+  } else if (request_.version == "HTTP/1.0") {
+    head += "Connection: keep-alive\r\n";
+  }
   head += kCrLf;
   return head;
 }
