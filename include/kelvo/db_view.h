@@ -129,6 +129,22 @@ class KELVO_EXPORT DbView final : public Object {
   void SetEditFieldsReadOnly(std::string_view value);
   bool EditPerformUpdates() const;
   void SetEditPerformUpdates(bool value);
+  // A delete must be confirmed by a posted field (default false; page files and the table
+  // browser set it): the Delete button's dialog asks with EditConfirmDeleteString, or the
+  // language's question when that is empty, and sets the field; a delete posted without it
+  // shows a confirmation form instead, so that nothing is deleted unconfirmed without script.
+  bool EditConfirmDelete() const;
+  void SetEditConfirmDelete(bool value);
+  // In the edit and add forms, paging, List, the export and the other buttons ask before
+  // leaving changes unsaved, by a small script written into the page (default false; page
+  // files and the table browser set it).
+  bool EditConfirmLeave() const;
+  void SetEditConfirmLeave(bool value);
+  // Enter in an editor of the edit or add form saves (default false; page files and the table
+  // browser set it): a hidden Save button is written first in the form, ahead of the
+  // navigation bar, so that it is the form's default button.
+  bool EditEnterSaves() const;
+  void SetEditEnterSaves(bool value);
   const std::string& RequiredFieldIndicator() const;
   void SetRequiredFieldIndicator(std::string_view value);
   std::int32_t RecordsPerPage() const;

@@ -42,6 +42,44 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
       "Dataposten ble IKKE LAGRET. Den ble endret av en annen bruker."}},
 }};
 
+constexpr std::size_t kFormTexts = TxtLeaveUnsaved + 1;
+
+struct LanguageFormTexts {
+  std::string_view code;
+  std::array<std::string_view, kFormTexts> texts;
+};
+
+constexpr std::array<LanguageFormTexts, 3> kFormTextTables = {{
+    {"ENG",
+     {"Nothing was changed: this form could not be verified. It may come from another server, an "
+      "earlier run of this one or another site. The record is shown as it is now stored.",
+      "Another user changed this record after you opened it. For each marked field, keep your "
+      "value or take the stored one, then save.",
+      "Changed by another user", "Yours", "Stored now", "You started from", "(empty)", "Yes",
+      "No", "Delete this record?", "Cancel",
+      "You have unsaved changes. Leave this form without saving them?"}},
+    {"GER",
+     {"Nichts wurde ge\u00e4ndert: Dieses Formular lie\u00df sich nicht pr\u00fcfen. Es stammt "
+      "vielleicht von einem anderen Server, einem fr\u00fcheren Lauf dieses Servers oder einer "
+      "anderen Website. Der Datensatz wird so gezeigt, wie er jetzt gespeichert ist.",
+      "Ein anderer Benutzer hat diesen Datensatz ge\u00e4ndert, nachdem Sie ihn ge\u00f6ffnet "
+      "haben. Behalten Sie bei jedem markierten Feld Ihren Wert oder \u00fcbernehmen Sie den "
+      "gespeicherten, und speichern Sie dann.",
+      "Von einem anderen Benutzer ge\u00e4ndert", "Ihr Wert", "Jetzt gespeichert",
+      "Ihr Ausgangswert", "(leer)", "Ja", "Nein", "Diesen Datensatz l\u00f6schen?", "Abbrechen",
+      "Sie haben ungespeicherte \u00c4nderungen. Das Formular verlassen, ohne sie zu "
+      "speichern?"}},
+    {"NOR",
+     {"Ingenting ble endret: dette skjemaet kunne ikke bekreftes. Det kan komme fra en annen "
+      "server, en tidligere kj\u00f8ring av denne eller et annet nettsted. Posten vises slik den "
+      "er lagret n\u00e5.",
+      "En annen bruker endret denne posten etter at du \u00e5pnet den. Behold din verdi eller ta "
+      "den lagrede for hvert merket felt, og lagre deretter.",
+      "Endret av en annen bruker", "Din verdi", "Lagret n\u00e5", "Du startet med", "(tom)",
+      "Ja", "Nei", "Slette denne posten?", "Avbryt",
+      "Du har endringer som ikke er lagret. Forlate skjemaet uten \u00e5 lagre dem?"}},
+}};
+
 template <std::size_t N>
 std::vector<std::string> ToTable(const std::array<std::string_view, N>& texts) {
   return std::vector<std::string>(texts.begin(), texts.end());
@@ -117,6 +155,13 @@ const std::string& ButtonText(const DbViewState& s, ButtonSlot slot) {
 
 const std::string& MessageText(const DbViewState& s, MessageSlot slot) {
   return Slot(s.marrMessages, slot);
+}
+
+std::string_view FormText(const DbViewState& s, FormTextSlot slot) {
+  for (const LanguageFormTexts& language : kFormTextTables) {
+    if (language.code == s.Language) return language.texts[slot];
+  }
+  return kFormTextTables[0].texts[slot];
 }
 
 }  // namespace kelvo::detail

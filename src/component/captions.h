@@ -17,6 +17,14 @@ enum CaptionSlot {
 enum ButtonSlot { BtnEdit, BtnSave, BtnClose, BtnAdd, BtnDelete };
 enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved, MsgChangedByOther };
 
+// The edit form's own texts beyond the page-replaceable tables: the record check refusal, the
+// screen that resolves another user's change, the delete confirmation and the question
+// before leaving unsaved changes. They follow Language (English for any other code).
+enum FormTextSlot {
+  TxtNotVerified, TxtConflictHelp, TxtConflictLegend, TxtYours, TxtStoredNow, TxtStartedFrom,
+  TxtEmpty, TxtYes, TxtNo, TxtDeleteQuestion, TxtCancel, TxtLeaveUnsaved,
+};
+
 // "ENG", "GER" or "NOR" (exact case) fills all three tables; any other code changes nothing.
 void SetLanguage(DbViewState& s, std::string_view code);
 // Replace one table from a comma list; too few items leave it unchanged and are reported in
@@ -29,6 +37,7 @@ void SetLangUpdString(DbViewState& s, std::string_view list);
 const std::string& CaptionText(const DbViewState& s, CaptionSlot slot);
 const std::string& ButtonText(const DbViewState& s, ButtonSlot slot);
 const std::string& MessageText(const DbViewState& s, MessageSlot slot);
+std::string_view FormText(const DbViewState& s, FormTextSlot slot);
 
 }  // namespace kelvo::detail
 

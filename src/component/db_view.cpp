@@ -63,6 +63,12 @@ const std::string& DbView::EditFieldsReadOnly() const { return s_->EditFieldsRea
 void DbView::SetEditFieldsReadOnly(std::string_view value) { s_->EditFieldsReadOnly = std::string(value); }
 bool DbView::EditPerformUpdates() const { return s_->EditPerformUpdates; }
 void DbView::SetEditPerformUpdates(bool value) { s_->EditPerformUpdates = value; }
+bool DbView::EditConfirmDelete() const { return s_->EditConfirmDelete; }
+void DbView::SetEditConfirmDelete(bool value) { s_->EditConfirmDelete = value; }
+bool DbView::EditConfirmLeave() const { return s_->EditConfirmLeave; }
+void DbView::SetEditConfirmLeave(bool value) { s_->EditConfirmLeave = value; }
+bool DbView::EditEnterSaves() const { return s_->EditEnterSaves; }
+void DbView::SetEditEnterSaves(bool value) { s_->EditEnterSaves = value; }
 const std::string& DbView::RequiredFieldIndicator() const { return s_->RequiredFieldIndicator; }
 void DbView::SetRequiredFieldIndicator(std::string_view value) { s_->RequiredFieldIndicator = std::string(value); }
 std::int32_t DbView::RecordsMaxLimit() const { return s_->RecordsMaxLimit; }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kelvo/data.h"
@@ -33,6 +34,9 @@ struct DbViewState {
   std::string EditConfirmDeleteString = "";
   std::string EditFieldsReadOnly = "";
   bool EditPerformUpdates = true;
+  bool EditConfirmDelete = false;
+  bool EditConfirmLeave = false;
+  bool EditEnterSaves = false;
   std::string RequiredFieldIndicator = "&nbsp;*&nbsp;";
   std::int16_t RecordsPerPage = 20;
   std::int32_t RecordsMaxLimit = 1000000;
@@ -143,8 +147,16 @@ struct DbViewState {
   std::vector<Variant> mvarCurrentRowValues;  // first record shown, one value per field
   std::string mvarStatusText;
   // The posted save was refused because another user changed the record after the form showed
-  // it: the form is shown again with the record as it now stands.
+  // it: the form is shown again with the user's values, the record as it now stands and, by
+  // field name, the shown text each saved field started from.
   bool mvarChangedByOther = false;
+  std::vector<std::pair<std::string, std::string>> mvarStartedFrom;
+  // The form shows the record as it now stands and none of the posted values: after a change
+  // refused for a record check this server did not sign for the record, or a delete refused
+  // because the record changed.
+  bool mvarShowStored = false;
+  // A delete was posted without its confirmation: the edit form asks for it.
+  bool mvarDeleteUnconfirmed = false;
 };
 
 }  // namespace kelvo::detail

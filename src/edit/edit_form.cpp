@@ -9,9 +9,11 @@
 #include "component/list_utils.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
+#include "edit/edit_conflict.h"
 #include "edit/edit_names.h"
 #include "edit/field_editor.h"
 #include "edit/key_condition.h"
+#include "edit/posted_change.h"
 #include "edit/record_hash.h"
 #include "kelvo/convert.h"
 #include "runtime/string_ops.h"
@@ -36,6 +38,10 @@ class EditFormWriter : GuardedWriter {
 
  private:
   void WriteButtonBar();
+  void WriteButtons();
+  void WriteDeleteQuestion();
+  std::string DeleteQuestion() const;
+  std::string LeaveScript() const;
   void WriteRecordIdentity();
   std::string Button(std::string_view suffix, std::string_view caption,
                      std::string_view confirm = {}) const;
@@ -47,6 +53,7 @@ class EditFormWriter : GuardedWriter {
   std::string button_class_;
   bool add_mode_ = false;
   bool insert_marker_ = false;
+  bool conflict_shown_ = false;
 };
 
 std::string EditFormWriter::Button(std::string_view suffix, std::string_view caption,
@@ -56,9 +63,12 @@ std::string EditFormWriter::Button(std::string_view suffix, std::string_view cap
          std::string(suffix) + "\" value=\"" + std::string(caption) + "\">" + std::string(kCrLf);
 }
 
-// The key values and the hash of the record as shown; after a failed save, as first shown.
+// The key values and the record check of the record as shown. After a save refused for
+// another reason the check is the posted one, so that a change made meanwhile is still found;
+// after a change by another user, and whenever the form shows the stored record, it is the
+// version now stored.
 void EditFormWriter::WriteRecordIdentity() {
-  const bool show_posted = s_.mvarUpdateFailed && !s_.mvarChangedByOther;
+  const bool show_posted = s_.mvarUpdateFailed && !s_.mvarShowStored;
   if (!s_.EditPrimaryKeys.empty()) {
     for (const std::string& key : KeyList(s_)) {
       Guarded([&] {
@@ -73,9 +83,14 @@ void EditFormWriter::WriteRecordIdentity() {
     }
   }
   Guarded([&] {
-    const std::optional<std::string> hash =
-        show_posted ? PostedValue(s_, RecordHashName(s_)) : RecordHash(s_, recordset_);
-    if (hash) detail::Write(s_, HiddenInput(RecordHashName(s_), *hash));
+    if (show_posted && !s_.mvarChangedByOther) {
+      for (const std::string& name : {RecordVersionName(s_), RecordHashName(s_)}) {
+        if (const auto posted = PostedValue(s_, name))
+          detail::Write(s_, HiddenInput(name, *posted));
+      }
+    } else {
+      detail::Write(s_, RecordCheckInputs(s_, VersionOf(s_, recordset_)));
+    }
   });
 }
 
@@ -88,31 +103,70 @@ void EditFormWriter::WriteButtonBar() {
       std::string(kCrLf));
   Put("<input type=\"hidden\" name=\"Vexmo" + s_.Tag + "FormInsert\" value=\"" +
       (insert_marker_ ? "1" : "") + "\">" + std::string(kCrLf));
-  if (!insert_marker_) WriteRecordIdentity();
+  if (insert_marker_) {
+    Guarded([&] { detail::Write(s_, InsertCheckInput(s_)); });
+  } else {
+    WriteRecordIdentity();
+  }
+  if (s_.mvarDeleteUnconfirmed) {
+    WriteDeleteQuestion();
+  } else {
+    WriteButtons();
+  }
+  Put(s_.mvarStatusText);
+  if (s_.mvarChangedByOther && !s_.mvarStartedFrom.empty()) {
+    Put("<div class=\"KelvoConflictHelp\">" + std::string(FormText(s_, TxtConflictHelp)) +
+        "</div>");
+  }
+  Put("</td></tr>" + std::string(kCrLf) + std::string(kCrLf));
+  Put("</table></td></tr>" + std::string(kCrLf));
+}
+
+void EditFormWriter::WriteButtons() {
   Guarded([&] { detail::Write(s_, Button("FormUpdate", ButtonText(s_, BtnSave))); });
   if (GuardedIf([&] { return s_.EditOptions.find("NOVIEW") == std::string::npos; })) {
     Guarded([&] { detail::Write(s_, "&nbsp;" + Button("FormView", ButtonText(s_, BtnClose))); });
   }
-  if (!add_mode_) {
-    if (GuardedIf([&] { return s_.EditOptions.find("ADD") != std::string::npos; })) {
-      Guarded([&] { detail::Write(s_, "&nbsp;" + Button("FormAdd", ButtonText(s_, BtnAdd))); });
-    }
-    if (GuardedIf([&] {
-          return s_.EditOptions.find("DELETE") != std::string::npos && !s_.DeleteSQL.empty();
-        })) {
-      Guarded([&] {
-        std::string confirm = ";";
-        if (!s_.EditConfirmDeleteString.empty()) {
-          confirm +=
-              "return confirm('" + JsStringAttributeEncode(s_.EditConfirmDeleteString) + "');";
-        }
-        detail::Write(s_, "&nbsp;" + Button("FormDelete", ButtonText(s_, BtnDelete), confirm));
-      });
-    }
+  if (add_mode_) return;
+  if (GuardedIf([&] { return s_.EditOptions.find("ADD") != std::string::npos; })) {
+    Guarded([&] { detail::Write(s_, "&nbsp;" + Button("FormAdd", ButtonText(s_, BtnAdd))); });
   }
-  Put(s_.mvarStatusText);
-  Put("</td></tr>" + std::string(kCrLf) + std::string(kCrLf));
-  Put("</table></td></tr>" + std::string(kCrLf));
+  if (GuardedIf([&] {
+        return s_.EditOptions.find("DELETE") != std::string::npos && !s_.DeleteSQL.empty();
+      })) {
+    Guarded([&] {
+      std::string confirm = ";";
+      if (DeleteNeedsConfirmation(s_)) {
+        // The dialog's yes is what the engine takes as the confirmation; without script the
+        // engine asks by a form of its own.
+        const std::string form = "FormKelvoGrid" + s_.Tag + ".";
+        detail::Write(s_, HiddenInput(DeleteConfirmName(s_), ""));
+        confirm += "if(!confirm('" + JsStringAttributeEncode(DeleteQuestion()) +
+                   "'))return false;" + form + DeleteConfirmName(s_) + ".value='1';";
+      } else if (!s_.EditConfirmDeleteString.empty()) {
+        confirm += "return confirm('" + JsStringAttributeEncode(s_.EditConfirmDeleteString) + "');";
+      }
+      detail::Write(s_, "&nbsp;" + Button("FormDelete", ButtonText(s_, BtnDelete), confirm));
+    });
+  }
+}
+
+// A delete posted without its confirmation: the question, and the buttons that confirm it or
+// go back to the record.
+void EditFormWriter::WriteDeleteQuestion() {
+  Put("<input type=\"hidden\" name=\"" + DeleteConfirmName(s_) + "\" value=\"1\">" +
+      std::string(kCrLf));
+  Put("<strong class=\"KelvoDeleteQuestion\">" + HtmlAttributeEncode(DeleteQuestion()) +
+      "</strong>&nbsp;" + std::string(kCrLf));
+  Guarded([&] { detail::Write(s_, Button("FormDelete", ButtonText(s_, BtnDelete))); });
+  Guarded([&] {
+    detail::Write(s_, "&nbsp;" + Button("FormView", std::string(FormText(s_, TxtCancel))));
+  });
+}
+
+std::string EditFormWriter::DeleteQuestion() const {
+  return s_.EditConfirmDeleteString.empty() ? std::string(FormText(s_, TxtDeleteQuestion))
+                                            : s_.EditConfirmDeleteString;
 }
 
 void EditFormWriter::WriteFieldRow(Field& field, int column) {
@@ -136,6 +190,13 @@ void EditFormWriter::WriteFieldRow(Field& field, int column) {
   if (!s_.FormTDTag.empty()) cell_tags = " " + s_.FormTDTag + cell_tags;
   Put("<td" + table_class_ + cell_tags + width + ">");
   Put(GetFormEditField(s_, field, column));
+  if (s_.mvarChangedByOther) {
+    Guarded([&] {
+      const std::string block = ConflictBlock(s_, field, column, !conflict_shown_);
+      conflict_shown_ = conflict_shown_ || !block.empty();
+      detail::Write(s_, block);
+    });
+  }
   Put("</td>" + std::string(kCrLf) + "</tr>" + std::string(kCrLf));
 }
 
@@ -169,9 +230,46 @@ void EditFormWriter::Write() {
   if (fields) WriteFields(*fields);
   if (!add_mode_) Guarded([&] { s_.mvarCurrentRowValues = recordset_.GetRows(); });
   Put("</table></td></tr>" + std::string(kCrLf));
+  if (conflict_shown_) Guarded([&] { detail::Write(s_, ConflictScript(s_)); });
+  if (s_.EditConfirmLeave) Guarded([&] { detail::Write(s_, LeaveScript()); });
+}
+
+// Asks before a post or a link leaves the form with changes unsaved: after a change, or
+// from the start when the form shows values of a save that failed. Save and Delete (which
+// asks its own question) go on. The form element opens inside a table, where the parser
+// leaves it empty: its controls belong to it without being inside it, so events are heard
+// on the document.
+std::string EditFormWriter::LeaveScript() const {
+  const std::string form = JsStringAttributeEncode("FormKelvoGrid" + s_.Tag);
+  const std::string save = JsStringAttributeEncode(ParameterName(s_, "FormUpdate"));
+  const std::string remove = JsStringAttributeEncode(ParameterName(s_, "FormDelete"));
+  return "<script>(function(){var f=document.getElementById('" + form +
+         "'),d=" + (s_.mvarUpdateFailed ? "true" : "false") + ",q='" +
+         JsStringAttributeEncode(FormText(s_, TxtLeaveUnsaved)) +
+         "';if(!f)return;function m(e){if(e.target.form===f)d=true;}"
+         "document.addEventListener('input',m);document.addEventListener('change',m);"
+         "f.addEventListener('submit',function(e){var b=e.submitter,n=b?b.name:'';"
+         "if(!d||n==='" +
+         save + "'||n==='" + remove +
+         "')return;if(!confirm(q))e.preventDefault();});"
+         "document.addEventListener('click',function(e){"
+         "var a=e.target.closest?e.target.closest('a[href]'):null;"
+         "if(a&&d&&!confirm(q))e.preventDefault();});"
+         "})();</script>\r\n";
 }
 
 }  // namespace
+
+std::string EditFormDefaultButton(const DbViewState& s) {
+  const bool asking = s.mvarDeleteUnconfirmed;
+  return "<input type=\"submit\" class=\"KelvoDefaultBtn\" tabindex=\"-1\" aria-hidden=\"true\" "
+         "style=\"position:absolute;left:-10000px;width:1px;height:1px;overflow:hidden\" "
+         "onclick=\"FormKelvoGrid" +
+         s.Tag + ".Vexmo" + s.Tag + "FormEdit.value=''\" name=\"" +
+         ParameterName(s, asking ? "FormView" : "FormUpdate") + "\" value=\"" +
+         (asking ? std::string(FormText(s, TxtCancel)) : ButtonText(s, BtnSave)) + "\">" +
+         std::string(kCrLf);
+}
 
 void RenderEditForm(DbViewState& s, Recordset& recordset, std::int32_t& rows_shown) {
   rows_shown = 1;

@@ -13,10 +13,18 @@ namespace kelvo::detail {
 // record as two rows of the driver's form cell: the button bar with the status line, then one
 // row per shown field with its caption and editor. Key fields the form does not show are
 // posted through hidden inputs; the edit form also carries each key's value as shown, so that
-// a changed key still saves its own record, and the keyed hash of the shown values that lets
-// the save detect a change made by another user meanwhile. `rows_shown` is set to 1; nothing
-// is written at the end of the recordset. Traps its own failures.
+// a changed key still saves its own record, and the signed version of the shown values that
+// lets the save refuse a forged post and detect a change made by another user meanwhile (the
+// add form: the signature of the grid's add form). After such a change each field that differs
+// shows the user's value, the stored one and the one the form started from. `rows_shown` is
+// set to 1; nothing is written at the end of the recordset. Traps its own failures.
 void RenderEditForm(DbViewState& s, Recordset& recordset, std::int32_t& rows_shown);
+
+// A submit control that does what Enter in an editor should: save (or, while a delete waits
+// for its confirmation, go back). Written first in the page's form, ahead of the navigation
+// bar's buttons, it is the form's default button; it is kept out of sight and out of the tab
+// order.
+std::string EditFormDefaultButton(const DbViewState& s);
 
 }  // namespace kelvo::detail
 

@@ -14,6 +14,14 @@ std::string OriginalKeyName(const DbViewState& s, std::string_view key_name) {
 
 std::string RecordHashName(const DbViewState& s) { return ParameterName(s, "Hash_Form_"); }
 
+std::string RecordVersionName(const DbViewState& s) { return ParameterName(s, "Was_Form_"); }
+
+std::string ChoiceName(const DbViewState& s, std::string_view field_name) {
+  return ParameterName(s, "Choice_Form_") + std::string(field_name);
+}
+
+std::string DeleteConfirmName(const DbViewState& s) { return ParameterName(s, "Confirm_Form_"); }
+
 std::optional<std::string> PostedValue(const DbViewState& s, std::string_view name) {
   const RequestCollection::Entry* entry = PageRequest(s).Form().Find(name);
   if (!entry || entry->values.empty()) return std::nullopt;

@@ -17,8 +17,14 @@ std::string EditorName(const DbViewState& s, std::string_view field_name);
 // The hidden input holding a key field's value as the form showed it, so that a changed key
 // still finds its record: "Vexmo" + Tag + "Key_Form_" + key name.
 std::string OriginalKeyName(const DbViewState& s, std::string_view key_name);
-// The hidden input holding the keyed hash of the values the form showed.
+// The hidden inputs of the record check: the keyed hash, and the version the form showed.
 std::string RecordHashName(const DbViewState& s);
+std::string RecordVersionName(const DbViewState& s);
+// The choice, after another user's change, between the user's value of a field and the stored
+// one: "Vexmo" + Tag + "Choice_Form_" + field name.
+std::string ChoiceName(const DbViewState& s, std::string_view field_name);
+// The field that a confirmed delete posts.
+std::string DeleteConfirmName(const DbViewState& s);
 
 // The first value posted under `name` in the form collection (names without regard to case);
 // nothing when the form did not post it. Throws Error(errc::kNoPageContext) without a page.

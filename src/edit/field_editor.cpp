@@ -86,8 +86,10 @@ std::string EditorWriter::Write() {
   Guarded([&] {
     name_ = HtmlAttributeEncode(EditorName(s_, field_.Name()));
     add_mode_ = !RequestValue(s_, "FormAdd").empty();
-    // After a conflict the form shows the record as it now stands.
-    show_posted_ = s_.mvarUpdateFailed && !s_.mvarChangedByOther;
+    // A refused post that this server cannot vouch for shows the record as it now stands, and
+    // so does a field for which the user took the stored value over their own.
+    show_posted_ = s_.mvarUpdateFailed && !s_.mvarShowStored &&
+                   PostedValue(s_, ChoiceName(s_, field_.Name())) != "stored";
     new_record_ = add_mode_ || (show_posted_ && IsPresent(s_, "FormInsert"));
   });
   if (GuardedIf([&] { return IsFieldReadOnly(s_, field_.Name(), column_); })) {

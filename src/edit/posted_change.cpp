@@ -1,5 +1,6 @@
 #include "edit/posted_change.h"
 
+#include "component/captions.h"
 #include "component/error_report.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
@@ -26,6 +27,18 @@ std::string NotSavedStatus(std::string_view description) {
 
 std::string DeleteFailedStatus(std::string_view description) {
   return "Delete failed: " + HtmlAttributeEncode(description) + "<br>";
+}
+
+void RefuseUnverifiedChange(DbViewState& s) {
+  s.mvarStatusText = "&nbsp;" + std::string(FormText(s, TxtNotVerified));
+  s.mvarShowStored = true;
+  // A page that already streams has sent its status.
+  IgnoreFailure([&] { PageResponse(s).SetStatus(403); });
+}
+
+void RefuseChangedRecord(DbViewState& s) {
+  s.mvarStatusText = "&nbsp;" + MessageText(s, MsgChangedByOther);
+  s.mvarChangedByOther = true;
 }
 
 WriteTransaction::WriteTransaction(Connection& connection) : connection_(connection) {

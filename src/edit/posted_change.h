@@ -30,6 +30,16 @@ std::string NotSavedStatus(std::string_view description);
 // "Delete failed: " + the HTML-encoded description + "<br>".
 std::string DeleteFailedStatus(std::string_view description);
 
+// A delete is taken only with its posted confirmation (EditConfirmDelete).
+bool DeleteNeedsConfirmation(const DbViewState& s);
+
+// Refuses a change whose post lacks a record check this server signed for the record (a
+// forged post, or a form from another server or an earlier run): says so, answers 403 and
+// makes the form show the record as it now stands.
+void RefuseUnverifiedChange(DbViewState& s);
+// Refuses a change of a record that another user changed after the form showed it.
+void RefuseChangedRecord(DbViewState& s);
+
 // A transaction on the grid's connection, rolled back unless committed.
 class WriteTransaction final {
  public:

@@ -38,7 +38,7 @@ class RecordSave {
   std::optional<std::size_t> KeyPosition(std::string_view name) const;
   bool Write();
   bool KeptFieldsUnchanged();
-  void RefuseChangedRecord();
+  void RefuseChangedRecord(const RecordVersion& shown);
 
   DbViewState& s_;
   PostedChange& change_;
@@ -47,6 +47,7 @@ class RecordSave {
   // The column and shown text, as read, of each field the posted hash covers and this save
   // has not written.
   std::vector<std::pair<int, std::string>> kept_;
+  RecordVersion shown_;  // the version the form showed, checked on reading
 };
 
 bool RecordSave::Run() {
@@ -60,6 +61,10 @@ bool RecordSave::Run() {
     statement = KeyCondition(s_, base, PostedKeyTerms(s_, change_.fields));
   }
   change_.statement = statement.display;
+  if (change_.inserting && !IsInsertCheckValid(s_)) {
+    RefuseUnverifiedChange(s_);
+    return false;
+  }
   WriteTransaction transaction(*EditConnection(s_));
   if (!Open(statement)) return false;
   if (!(change_.inserting ? AddNew() : CheckRecord())) return false;
@@ -104,12 +109,16 @@ bool RecordSave::CheckRecord() {
   if (recordset_->RecordCount() > 1) {
     throw Error(errc::kInvalidCall, "The key matches more than one record; nothing was saved");
   }
-  const std::optional<std::string> posted_hash = PostedValue(s_, RecordHashName(s_));
-  if (!posted_hash) return true;
-  if (!IsRecordHashCurrent(s_, *recordset_, *posted_hash)) {
-    RefuseChangedRecord();
+  const PostedCheck check = CheckPostedVersion(s_, *recordset_);
+  if (check.outcome == PostedCheck::kRefused) {
+    RefuseUnverifiedChange(s_);
     return false;
   }
+  if (check.outcome == PostedCheck::kChanged) {
+    RefuseChangedRecord(check.shown);
+    return false;
+  }
+  shown_ = check.shown;
   int column = 0;
   for (Field& field : recordset_->Fields()) {
     ++column;
@@ -151,6 +160,8 @@ bool RecordSave::AssignFields() {
     if (!generated) {
       // Only what the form showed is written: a field without an editor posts nothing.
       if (!IsSavedField(s_, field, column)) continue;
+      // After another user's change the user took the stored value: it stays as it is.
+      if (!change_.inserting && PostedValue(s_, ChoiceName(s_, field.Name())) == "stored") continue;
       posted = PostedValue(s_, EditorName(s_, field.Name()));
       if (EditorKindOf(field.Type()) == EditorKind::kCheckBox) {
         posted = posted.value_or("");  // an unticked box posts nothing
@@ -198,7 +209,7 @@ bool RecordSave::Write() {
   const auto failure = FailureOf([&] { recordset_->Update(); });
   if (!failure) return true;
   if (failure->number() == errc::kConflict) {
-    RefuseChangedRecord();
+    RefuseChangedRecord(shown_);
     return false;
   }
   AppendError(s_, "Update failed: " + failure->description(), "<br>");
@@ -212,16 +223,16 @@ bool RecordSave::Write() {
 bool RecordSave::KeptFieldsUnchanged() {
   for (const auto& [column, shown] : kept_) {
     if (ShownFieldText(s_, recordset_->Fields().Item(column - 1)) != shown) {
-      RefuseChangedRecord();
+      RefuseChangedRecord(shown_);
       return false;
     }
   }
   return true;
 }
 
-void RecordSave::RefuseChangedRecord() {
-  s_.mvarStatusText = "&nbsp;" + MessageText(s_, MsgChangedByOther);
-  s_.mvarChangedByOther = true;
+void RecordSave::RefuseChangedRecord(const RecordVersion& shown) {
+  detail::RefuseChangedRecord(s_);
+  s_.mvarStartedFrom = shown.fields;
 }
 
 }  // namespace

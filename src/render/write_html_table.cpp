@@ -249,6 +249,9 @@ bool RenderPass::RenderBody() {
   Position();
   // A posted key's values are request text: encoded where the debug row shows them.
   WriteFrameHead(s_, s_.mvarFormMode, pk_posted_ ? HtmlAttributeEncode(statement_) : statement_);
+  if (s_.mvarFormMode && (s_.mvarUpdateFailed || edit_wanted_) && s_.EditEnterSaves) {
+    Write(s_, EditFormDefaultButton(s_));
+  }
   if (s_.mvarFormMode) {
     RenderForm();
   } else {
@@ -300,6 +303,9 @@ void DbView::WriteHtmlTable() {
   }
   s.mvarUpdateFailed = false;
   s.mvarChangedByOther = false;
+  s.mvarStartedFrom.clear();
+  s.mvarShowStored = false;
+  s.mvarDeleteUnconfirmed = false;
   if ((!detail::RequestValue(s, "FormUpdate").empty() ||
        !detail::RequestValue(s, "FormDelete").empty()) &&
       s.EditPerformUpdates) {

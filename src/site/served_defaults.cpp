@@ -11,6 +11,11 @@ void ApplyServedDefaults(DbView& grid) {
   grid.SetShowBinarySize(true);
   // Spreadsheet programs read an undeclared download in a legacy code page.
   grid.SetExcelDeclareUtf8(true);
+  // Enter in an edit form saves, leaving it with changes unsaved asks first, and a delete
+  // needs a posted confirmation, also without script.
+  grid.SetEditEnterSaves(true);
+  grid.SetEditConfirmLeave(true);
+  grid.SetEditConfirmDelete(true);
 }
 
 }  // namespace kelvo::site

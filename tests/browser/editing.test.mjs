@@ -1,6 +1,7 @@
 // Editing records as a person does, in headless Chromium: open a record, edit and save, add
-// one, delete with the confirmation accepted and dismissed, leave a required field empty, and
-// pick a value from a lookup list. The page and its SQLite database are made here.
+// one, save with Enter from the keyboard, be asked before leaving unsaved changes, delete with
+// the confirmation accepted and dismissed and with script off, leave a required field empty,
+// and pick a value from a lookup list. The page and its SQLite database are made here.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
@@ -30,6 +31,7 @@ EditNewPKStatement = "autoincrement"
 EditFieldsReadOnly = "id"
 DeleteSQL = "DELETE FROM people"
 EditConfirmDeleteString = "Delete this person for good?"
+DisplayNavBar = "both"
 
 [[grid.AddEditLookup]]
 FieldName = "team"
@@ -75,6 +77,8 @@ async function go(locator) {
 
 const rows = () => page.locator('table.KLVOTable tr.KLVOTableTRodd, table.KLVOTable tr.KLVOTableTReven');
 const statusBar = () => page.locator('.KelvoEditBtnBar').first();
+// A button of the edit form's bar (the form also holds a hidden default Save for Enter).
+const barButton = (name, on = page) => on.locator(`.KelvoEditBtnBar input[name="${name}"]`);
 
 // The record view of grid row `row` (from 0), then its edit form.
 async function openEdit(row) {
@@ -102,7 +106,7 @@ test('open a record, edit and save', async () => {
   assert.ok(await page.locator('#Vexmo1_Form_id').isDisabled(), 'the read-only key is disabled');
   await page.locator('#Vexmo1_Form_name').fill('Ann Smith');
   await page.locator('#Vexmo1_Form_score').fill('11');
-  await go(page.locator('input[name="Vexmo1FormUpdate"]'));
+  await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /\[Record saved ok\]/);
   await shot('editing-saved');
   await go(page.locator('a.KLVOTableNavBar', { hasText: 'List' }).first());
@@ -113,7 +117,7 @@ test('open a record, edit and save', async () => {
 test('an untouched form saves nothing new', async () => {
   await openEdit(2);
   assert.equal(await page.locator('#Vexmo1_Form_note').inputValue(), 'Tom & Jerry <3');
-  await go(page.locator('input[name="Vexmo1FormUpdate"]'));
+  await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /\[Record saved ok\]/);
   assert.equal(query('SELECT name, team, score, note FROM people WHERE id = 3'),
     'Cy|green|30|Tom & Jerry <3');
@@ -125,7 +129,7 @@ test('add a record', async () => {
   await page.locator('#Vexmo1_Form_name').fill('Dee');
   await page.locator('#Vexmo1_Form_team').selectOption('blue');
   await page.locator('#Vexmo1_Form_score').fill('40');
-  await go(page.locator('input[name="Vexmo1FormUpdate"]'));
+  await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /\[New record saved ok\]/);
   assert.equal(query("SELECT team, score FROM people WHERE name = 'Dee'"), 'blue|40');
   await shot('editing-added');
@@ -135,7 +139,7 @@ test('a required field left empty is refused', async () => {
   await openEdit(1);
   await page.locator('#Vexmo1_Form_name').fill('');
   await page.locator('#Vexmo1_Form_score').fill('99');
-  await go(page.locator('input[name="Vexmo1FormUpdate"]'));
+  await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /Record WAS NOT SAVED\. Fill out all required fields\./);
   // The form is shown again with what was typed.
   assert.equal(await page.locator('#Vexmo1_Form_score').inputValue(), '99');
@@ -150,7 +154,7 @@ test('a lookup list shows the labels and saves the code', async () => {
   const labels = (await team.locator('option').allInnerTexts()).map((text) => text.trim());
   assert.deepEqual(labels, ['', 'Blue team', 'Green team', 'Red team']);
   await team.selectOption({ label: 'Green team' });
-  await go(page.locator('input[name="Vexmo1FormUpdate"]'));
+  await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /\[Record saved ok\]/);
   assert.equal(query('SELECT team FROM people WHERE id = 2'), 'green');
 });
@@ -162,14 +166,89 @@ test('delete asks first: dismissed keeps the record, accepted deletes it', async
     asked = dialog.message();
     await dialog.dismiss();
   });
-  await page.locator('input[name="Vexmo1FormDelete"]').click();
+  await barButton('Vexmo1FormDelete').click();
   assert.equal(asked, 'Delete this person for good?');
   assert.equal(query('SELECT COUNT(*) FROM people WHERE id = 2'), '1');
   assert.ok(await page.locator('table.KLVOTableFormDataEdit').first().isVisible());
 
   page.once('dialog', (dialog) => dialog.accept());
-  await go(page.locator('input[name="Vexmo1FormDelete"]'));
+  await go(barButton('Vexmo1FormDelete'));
   assert.match(await statusBar().innerText(), /\[Record deleted\]/);
   assert.equal(query('SELECT COUNT(*) FROM people WHERE id = 2'), '0');
   await shot('editing-deleted');
+});
+
+test('Enter in an editor saves the edit and the new record', async () => {
+  await openEdit(0);
+  await page.locator('#Vexmo1_Form_score').focus();
+  await page.keyboard.press('Control+A');
+  await page.keyboard.type('12');
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+  assert.match(await statusBar().innerText(), /\[Record saved ok\]/);
+  assert.equal(query('SELECT score FROM people WHERE id = 1'), '12');
+
+  await page.goto(`${base}people`);
+  await go(page.locator('input[value="Add"]').first());
+  await page.locator('#Vexmo1_Form_name').focus();
+  await page.keyboard.press('Control+A');
+  await page.keyboard.type('Eve');
+  await page.keyboard.press('Tab');
+  await page.keyboard.press('Tab');
+  await page.keyboard.press('Control+A');
+  await page.keyboard.type('50');
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+  assert.match(await statusBar().innerText(), /\[New record saved ok\]/);
+  assert.equal(query("SELECT score FROM people WHERE name = 'Eve'"), '50');
+  await shot('editing-enter-saved');
+});
+
+test('paging or List with unsaved changes asks first', async () => {
+  await openEdit(0);
+  const next = page.locator('input[name="Vexmo1NEXT"]').first();
+  await page.locator('#Vexmo1_Form_score').fill('77');
+  let asked = '';
+  page.once('dialog', async (dialog) => {
+    asked = dialog.message();
+    await dialog.dismiss();
+  });
+  await next.click();
+  assert.match(asked, /unsaved changes/);
+  assert.equal(await page.locator('#Vexmo1_Form_score').inputValue(), '77');
+
+  asked = '';
+  page.once('dialog', async (dialog) => {
+    asked = dialog.message();
+    await dialog.accept();
+  });
+  await go(page.locator('a.KLVOTableNavBar', { hasText: 'List' }).first());
+  assert.match(asked, /unsaved changes/);
+  assert.equal(await rows().count() > 0, true);
+  assert.notEqual(query('SELECT score FROM people WHERE id = 1'), '77');
+
+  // An untouched form leaves without a question.
+  await openEdit(0);
+  page.once('dialog', () => assert.fail('asked without changes'));
+  await go(next);
+  page.removeAllListeners('dialog');
+});
+
+test('with script off a delete is confirmed by a second form', async () => {
+  const context = await browser.newContext({ javaScriptEnabled: false });
+  const plain = await context.newPage();
+  try {
+    const id = query("SELECT id FROM people WHERE name = 'Eve'");
+    await plain.goto(`${base}people`);
+    const submit = async (locator) => Promise.all([plain.waitForNavigation(), locator.click()]);
+    const row = plain.locator('table.KLVOTable tr').filter({ hasText: 'Eve' }).first();
+    await submit(row.locator('td').first().locator('a'));
+    await submit(plain.locator('input[name="Vexmo1FormEdit"]'));
+    await submit(barButton('Vexmo1FormDelete', plain));
+    assert.match(await plain.locator('.KelvoDeleteQuestion').innerText(), /Delete this person for good\?/);
+    assert.equal(query(`SELECT COUNT(*) FROM people WHERE id = ${id}`), '1');
+    await plain.screenshot({ path: join(artifacts, 'editing-delete-question.png'), fullPage: true });
+    await submit(barButton('Vexmo1FormDelete', plain));
+    assert.equal(query(`SELECT COUNT(*) FROM people WHERE id = ${id}`), '0');
+  } finally {
+    await context.close();
+  }
 });

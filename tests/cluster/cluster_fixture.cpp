@@ -86,7 +86,8 @@ bool SaysSaved(const std::string& page) {
 }
 
 bool SaysNotSaved(const std::string& page) {
-  return page.find("Record WAS NOT SAVED") != std::string::npos;
+  return page.find("Record WAS NOT SAVED") != std::string::npos ||
+         page.find("Nothing was changed") != std::string::npos;
 }
 
 std::string Pressed(BrowserForm form, const std::string& button) {

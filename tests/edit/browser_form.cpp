@@ -158,7 +158,8 @@ BrowserForm::BrowserForm(std::string_view raw_html) {
       control.tag = name;
       control.type = Lower(Attribute(attributes, "type", name == "input" ? "text" : ""));
       control.name = Attribute(attributes, "name");
-      control.value = Attribute(attributes, "value", control.type == "checkbox" ? "on" : "");
+      const bool box = control.type == "checkbox" || control.type == "radio";
+      control.value = Attribute(attributes, "value", box ? "on" : "");
       control.checked = attributes.count("checked") > 0;
       control.disabled = attributes.count("disabled") > 0;
       if (name == "textarea") {
@@ -220,6 +221,16 @@ void BrowserForm::Check(std::string_view name, bool ticked) {
   control->checked = ticked;
 }
 
+void BrowserForm::Choose(std::string_view name, std::string_view value) {
+  bool found = false;
+  for (Control& control : controls_) {
+    if (control.type != "radio" || control.name != name) continue;
+    control.checked = control.value == value;
+    found = found || control.checked;
+  }
+  EXPECT_TRUE(found) << "no choice " << value << " of " << name;
+}
+
 std::optional<std::string> BrowserForm::Posted(const Control& control) const {
   if (control.disabled || control.name.empty()) return std::nullopt;
   if (control.tag == "select") {
@@ -231,7 +242,7 @@ std::optional<std::string> BrowserForm::Posted(const Control& control) const {
     if (!chosen) return std::nullopt;
     return chosen->value;
   }
-  if (control.type == "checkbox")
+  if (control.type == "checkbox" || control.type == "radio")
     return control.checked ? std::optional(control.value) : std::nullopt;
   if (control.type == "submit" || control.type == "button" || control.type == "image" ||
       control.type == "reset") {
@@ -241,8 +252,13 @@ std::optional<std::string> BrowserForm::Posted(const Control& control) const {
 }
 
 std::optional<std::string> BrowserForm::Value(std::string_view name) const {
-  const Control* control = Find(name);
-  return control ? Posted(*control) : std::nullopt;
+  // Of a group of radio buttons, the ticked one posts.
+  for (const Control& control : controls_) {
+    if (control.name != name || control.disabled) continue;
+    std::optional<std::string> posted = Posted(control);
+    if (posted || control.type != "radio") return posted;
+  }
+  return std::nullopt;
 }
 
 std::string BrowserForm::Body(std::string_view button) const {
@@ -250,7 +266,7 @@ std::string BrowserForm::Body(std::string_view button) const {
   bool pressed = false;
   for (const Control& control : controls_) {
     std::optional<std::string> value = Posted(control);
-    if (control.type == "submit" && control.name == button && !control.disabled) {
+    if (control.type == "submit" && control.name == button && !control.disabled && !pressed) {
       value = control.value;
       pressed = true;
     }

@@ -1,9 +1,8 @@
 // Submits a rendered page's form the way a browser does: the HTML is parsed (character
 // references decoded, line breaks read as LF, a NUL as U+FFFD, the line break after <textarea>
-// dropped), the
-// successful controls are collected (enabled inputs, ticked checkboxes, the selected option of
-// each list, the one pressed button) and their values posted url-encoded with line breaks as
-// CR LF, text inputs having lost theirs.
+// dropped), the successful controls are collected (enabled inputs, ticked checkboxes and radio
+// buttons, the selected option of each list, the one pressed button) and their values posted
+// url-encoded with line breaks as CR LF, text inputs having lost theirs.
 #ifndef KELVO_TESTS_EDIT_BROWSER_FORM_H_
 #define KELVO_TESTS_EDIT_BROWSER_FORM_H_
 
@@ -24,6 +23,8 @@ class BrowserForm {
   void Set(std::string_view name, std::string_view value);
   // Ticks or clears the checkbox `name`.
   void Check(std::string_view name, bool ticked);
+  // Ticks the radio button `value` of the group `name`, clearing the others.
+  void Choose(std::string_view name, std::string_view value);
   // The value the control `name` would post; nothing when it posts none.
   std::optional<std::string> Value(std::string_view name) const;
   bool Has(std::string_view name) const;

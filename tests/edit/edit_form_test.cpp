@@ -26,9 +26,10 @@ class EditFormTest : public EditStateTest {
     return Written();
   }
 
-  std::string HashOf(int id) {
+  // The hidden inputs of the record check of record `id` as it is stored.
+  std::string CheckOf(int id) {
     auto recordset = Open("SELECT * FROM P WHERE id = " + std::to_string(id));
-    return detail::RecordHash(s_, *recordset);
+    return detail::RecordCheckInputs(s_, detail::VersionOf(s_, *recordset));
   }
 
   std::int32_t rows_ = -1;
@@ -52,8 +53,7 @@ TEST_F(EditFormTest, ButtonBarAndRequiredFieldRowWithEveryOption) {
   const std::string button_bar =
       std::string(kButtonBarStart) +
       "<input type=\"hidden\" name=\"Vexmo1FormInsert\" value=\"\">\r\n" +
-      "<input type=\"hidden\" name=\"Vexmo1Key_Form_id\" value=\"1\">\r\n" +
-      "<input type=\"hidden\" name=\"Vexmo1Hash_Form_\" value=\"" + HashOf(1) + "\">\r\n" +
+      "<input type=\"hidden\" name=\"Vexmo1Key_Form_id\" value=\"1\">\r\n" + CheckOf(1) +
       SubmitButton("", "FormUpdate", "Save") + SubmitButton("&nbsp;", "FormView", "Close") +
       SubmitButton("&nbsp;", "FormAdd", "Add") +
       SubmitButton("&nbsp;", "FormDelete", "Delete", ";") +
@@ -82,7 +82,8 @@ TEST_F(EditFormTest, AddModeHasNoAddNoDeleteAndMarksTheInsert) {
   EXPECT_EQ(html.find("Vexmo1FormAdd"), std::string::npos);
   EXPECT_EQ(html.find("Vexmo1FormDelete"), std::string::npos);
   EXPECT_EQ(html.find("Key_Form_"), std::string::npos);  // nothing to find yet
-  EXPECT_EQ(html.find("Hash_Form_"), std::string::npos);
+  EXPECT_EQ(html.find("Was_Form_"), std::string::npos);
+  EXPECT_NE(html.find("Hash_Form_"), std::string::npos);  // the add form's signature
   EXPECT_TRUE(s_.mvarCurrentRowValues.empty());
 }
 
@@ -92,7 +93,7 @@ TEST_F(EditFormTest, FailedInsertStaysAnInsert) {
   s_.mvarUpdateFailed = true;
   const std::string html = Form();
   EXPECT_NE(html.find("name=\"Vexmo1FormInsert\" value=\"1\">"), std::string::npos);
-  EXPECT_EQ(html.find("Hash_Form_"), std::string::npos);
+  EXPECT_EQ(html.find("Was_Form_"), std::string::npos);
 }
 
 TEST_F(EditFormTest, OptionsDecideTheButtons) {
@@ -168,11 +169,12 @@ TEST_F(EditFormTest, AfterAFailedSaveTheIdentityIsTheOnePosted) {
   const std::string html = Form(1);
   EXPECT_NE(html.find("name=\"Vexmo1Key_Form_id\" value=\"2\">"), std::string::npos);
   EXPECT_NE(html.find("name=\"Vexmo1Hash_Form_\" value=\"abc&quot;\">"), std::string::npos);
-  // After a conflict the record as it now stands is shown, with its own identity.
-  s_.mvarChangedByOther = true;
+  // After a post this server cannot vouch for, the record as it now stands is shown, with its
+  // own identity.
+  s_.mvarShowStored = true;
   const std::string current = Form(1);
   EXPECT_NE(current.find("name=\"Vexmo1Key_Form_id\" value=\"1\">"), std::string::npos);
-  EXPECT_NE(current.find("value=\"" + HashOf(1) + "\""), std::string::npos);
+  EXPECT_NE(current.find(CheckOf(1)), std::string::npos);
 }
 
 TEST(IsPrimaryKeyField, ComparesTrimmedNamesIgnoringCase) {

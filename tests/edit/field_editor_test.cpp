@@ -101,8 +101,8 @@ TEST_F(FieldEditorTest, AfterAFailedSaveEditorsShowWhatWasPosted) {
   EXPECT_EQ(Editor("active", 6).find("checked"), std::string::npos);
   UseRequest(RequestData::Post("/list.asp", "Vexmo1_Form_active=on"));
   EXPECT_NE(Editor("active", 6, 2).find(" checked "), std::string::npos);
-  // After a conflict the stored values are shown.
-  s_.mvarChangedByOther = true;
+  // After a post this server cannot vouch for, the stored values are shown.
+  s_.mvarShowStored = true;
   EXPECT_NE(Editor("name", 2).find("value=\"Ann\""), std::string::npos);
   EXPECT_EQ(Editor("active", 6, 2).find("checked"), std::string::npos);
 }

@@ -99,11 +99,12 @@ TEST_F(ForgeryTest, OnlyFieldsTheFormShowsAreWritten) {
 
 TEST_F(ForgeryTest, PostedMarkupIsEncodedWhereverItIsShown) {
   const std::string script = "%3Cscript%3Ealert(1)%3C%2Fscript%3E";
-  RenderedPage page = PostForm(
-      "Vexmo1FormUpdate=Save&Vexmo1FormDisplay=formOneRec&"
-      "Vexmo1Key_Form_id=1&Vexmo1_Form_id=1&Vexmo1_Form_name=" +
-      script + "&Vexmo1_Form_qty=" + script + "&Vexmo1_Form_born=" + script +
-      "&Vexmo1_Form_notes=" + script + "&Vexmo1_Form_tag=%3Cimg+src%3Dx%3E");
+  BrowserForm form(OpenEdit("1", Editing()).output);
+  for (const char* field : {"name", "qty", "born", "notes"}) {
+    form.Set(std::string("Vexmo1_Form_") + field, "<script>alert(1)</script>");
+  }
+  form.Set("Vexmo1_Form_tag", "<img src=x>");
+  RenderedPage page = Press(form, "Vexmo1FormUpdate", Editing());
   EXPECT_NE(page.output.find("&lt;script&gt;alert(1)&lt;/script&gt; is not a number"),
             std::string::npos);
   ExpectNoMarkup(page);

@@ -1,0 +1,155 @@
+// Editing through `kelvo serve` as a browser without script meets it: a page file over P, its
+// edit forms fetched and posted over HTTP.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <tuple>
+
+#include "edit_page.h"
+#include "kelvo/page_file.h"
+#include "server/running_server.h"
+
+namespace kelvo::testing {
+namespace {
+
+constexpr char kPage[] = R"([[grid]]
+sql = "SELECT id, name FROM P"
+FormSQL = "SELECT * FROM P"
+EditSQL = "SELECT * FROM P"
+EditPrimaryKeys = "id"
+EditOptions = "ALL"
+DeleteSQL = "DELETE FROM P"
+OrderByFields = "id"
+)";
+
+struct Reply {
+  int status = 0;
+  std::string body;
+};
+
+class ServedEditTest : public EditPageTest {
+ protected:
+  void SetUp() override {
+    EditPageTest::SetUp();
+    if (IsSkipped()) return;
+    ServerOptions options;
+    options.defaults.connection = ConnectionString();
+    server_.emplace(options, [](HttpServer& server) {
+      server.AddPage("people", PageFile::Parse(kPage, "people.toml"));
+    });
+  }
+
+  Reply Post(const std::string& body) {
+    const auto result =
+        server_->Client().Post("/people", body, "application/x-www-form-urlencoded");
+    EXPECT_TRUE(result);
+    if (!result) return {};
+    return {result->status, result->body};
+  }
+  BrowserForm EditForm(int id) {
+    return BrowserForm(
+        Post("Vexmo1FormDisplay=formOneRec&Vexmo1FormEdit=Edit&Vexmo1PK=" + std::to_string(id))
+            .body);
+  }
+  // Presses `button`, whose script would first empty the FormEdit field.
+  Reply Press(BrowserForm form, const std::string& button) {
+    form.Set("Vexmo1FormEdit", "");
+    return Post(form.Body(button));
+  }
+
+  std::optional<RunningServer> server_;
+};
+
+bool Says(const Reply& reply, std::string_view text) {
+  return reply.body.find(text) != std::string::npos;
+}
+
+TEST_F(ServedEditTest, PostsWithoutThisServersRecordCheckWriteNothing) {
+  const auto before = Rows("SELECT * FROM P ORDER BY id");
+  for (const std::string body : {"Vexmo1FormUpdate=Save&Vexmo1_Form_id=1&Vexmo1_Form_name=Eve",
+                                 "Vexmo1FormDelete=Delete&Vexmo1_Form_id=1&Vexmo1Confirm_Form_=1",
+                                 "Vexmo1FormUpdate=Save&Vexmo1FormInsert=1&Vexmo1_Form_name=Eve"}) {
+    const Reply reply = Post(body + "&Vexmo1FormDisplay=formOneRec");
+    EXPECT_EQ(reply.status, 403) << body;
+    EXPECT_TRUE(Says(reply, "Nothing was changed: this form could not be verified.")) << body;
+  }
+  EXPECT_EQ(Rows("SELECT * FROM P ORDER BY id"), before);
+}
+
+TEST_F(ServedEditTest, ADeleteIsConfirmedBeforeAnythingIsDeleted) {
+  // Without script the confirmation field stays empty: a form of its own asks.
+  const Reply asked = Press(EditForm(2), "Vexmo1FormDelete");
+  EXPECT_TRUE(Says(asked, "<strong class=\"KelvoDeleteQuestion\">Delete this record?</strong>"))
+      << asked.body;
+  EXPECT_FALSE(Says(asked, "[Record deleted]"));
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "2");
+  // Going back deletes nothing; confirming deletes the record.
+  EXPECT_EQ(Press(BrowserForm(asked.body), "Vexmo1FormView").status, 200);
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "2");
+  EXPECT_TRUE(Says(Press(BrowserForm(asked.body), "Vexmo1FormDelete"), "[Record deleted]"));
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P WHERE id = 2"), "0");
+
+  // The dialog's yes sets the field, and the delete runs at once.
+  BrowserForm form = EditForm(1);
+  form.Set("Vexmo1Confirm_Form_", "1");
+  EXPECT_EQ(Press(form, "Vexmo1FormDelete").status, 200);
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "0");
+}
+
+TEST_F(ServedEditTest, AConflictShowsAllThreeValuesAndSavesOverTheCurrentVersion) {
+  BrowserForm first = EditForm(1);
+  BrowserForm second = EditForm(1);
+  first.Set("Vexmo1_Form_name", "Annie");
+  first.Set("Vexmo1_Form_tag", "x");
+  first.Set("Vexmo1_Form_notes", "first's");
+  ASSERT_TRUE(Says(Press(first, "Vexmo1FormUpdate"), "[Record saved ok]"));
+
+  second.Set("Vexmo1_Form_qty", "8");
+  second.Set("Vexmo1_Form_tag", "y");
+  second.Set("Vexmo1_Form_notes", "second's");
+  const Reply refused = Press(second, "Vexmo1FormUpdate");
+  EXPECT_TRUE(Says(refused, "It was changed by another user.")) << refused.body;
+  for (const auto& [yours, stored, started] :
+       {std::tuple{"y", "x", "a"}, std::tuple{"second&#39;s", "first&#39;s", "note"}}) {
+    EXPECT_TRUE(Says(refused, std::string("<span class=\"KelvoConflictCaption\">Yours</span>"
+                                          "<span class=\"KelvoConflictValue\">") +
+                                  yours + "</span>"))
+        << yours;
+    EXPECT_TRUE(Says(refused, std::string("<span class=\"KelvoConflictCaption\">Stored now"
+                                          "</span><span class=\"KelvoConflictValue\">") +
+                                  stored + "</span>"))
+        << stored;
+    EXPECT_TRUE(Says(refused, std::string("<span class=\"KelvoConflictCaption\">You started "
+                                          "from</span><span class=\"KelvoConflictValue\">") +
+                                  started + "</span>"))
+        << started;
+  }
+  EXPECT_EQ(Rows("SELECT name, qty, tag, notes FROM P WHERE id = 1"),
+            (std::vector<std::vector<std::string>>{{"Annie", "3", "x", "first's"}}));
+
+  // The user keeps their tag and takes the stored notes, but a third save lands first: the
+  // resolved form is refused in turn and keeps those choices.
+  BrowserForm resolved(refused.body);
+  EXPECT_EQ(resolved.Value("Vexmo1Choice_Form_name"), "stored");  // only the other changed it
+  EXPECT_EQ(resolved.Value("Vexmo1Choice_Form_tag"), "mine");
+  resolved.Choose("Vexmo1Choice_Form_notes", "stored");
+  BrowserForm third = EditForm(1);
+  third.Set("Vexmo1_Form_price", "9.5");
+  ASSERT_TRUE(Says(Press(third, "Vexmo1FormUpdate"), "[Record saved ok]"));
+  const Reply again = Press(resolved, "Vexmo1FormUpdate");
+  EXPECT_TRUE(Says(again, "It was changed by another user.")) << again.body;
+  EXPECT_EQ(Value("SELECT qty FROM P WHERE id = 1"), "3");
+
+  BrowserForm last(again.body);
+  EXPECT_EQ(last.Value("Vexmo1Choice_Form_price"), "stored");
+  for (const char* settled : {"name", "tag", "notes"}) {
+    EXPECT_FALSE(last.Has(std::string("Vexmo1Choice_Form_") + settled)) << settled;
+  }
+  EXPECT_EQ(last.Value("Vexmo1_Form_notes"), "first's");
+  EXPECT_TRUE(Says(Press(last, "Vexmo1FormUpdate"), "[Record saved ok]"));
+  EXPECT_EQ(Rows("SELECT name, qty, price, tag, notes FROM P WHERE id = 1"),
+            (std::vector<std::vector<std::string>>{{"Annie", "8", "9.5", "y", "first's"}}));
+}
+
+}  // namespace
+}  // namespace kelvo::testing
