@@ -698,7 +698,9 @@ TEST_F(DatabaseServerTest, FormsPostedFromAnotherSiteChangeNothing) {
   testing::BrowserForm save = edit_form(1);
   save.Set("Vexmo1_Form_name", "forged");
   const std::string forged_save = save.Body("Vexmo1FormUpdate");
-  const std::string forged_delete = edit_form(2).Body("Vexmo1FormDelete");
+  testing::BrowserForm remove = edit_form(2);
+  remove.Set("Vexmo1Confirm_Form_", "1");  // as the Delete button's dialog does
+  const std::string forged_delete = remove.Body("Vexmo1FormDelete");
   for (const httplib::Headers& foreign : std::vector<httplib::Headers>{
            {{"Origin", "http://evil.example"}},
            {{"Origin", "null"}},

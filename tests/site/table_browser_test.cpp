@@ -115,7 +115,8 @@ TEST_F(TableBrowserTest, EditingListsViewsEditsAddsAndDeletesRows) {
 
   const std::string doomed = OpenEdit(server, "people", 2, "2");
   EXPECT_NE(doomed.find("name=\"Vexmo1Key_Form_id\" value=\"2\""), std::string::npos) << doomed;
-  Submit(server, "/table/people", doomed, "Vexmo1FormDelete");
+  // As the Delete button's confirmation dialog does.
+  Submit(server, "/table/people", doomed, "Vexmo1FormDelete", {{"Vexmo1Confirm_Form_", "1"}});
   EXPECT_EQ(Rows("SELECT id FROM people ORDER BY id"), "1 |3 |");
 
   const std::string edit = OpenEdit(server, "people", 1, "1");
