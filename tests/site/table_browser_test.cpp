@@ -141,7 +141,8 @@ TEST_F(TableBrowserTest, ChangesThatBreakAForeignKeyAreRefused) {
   BrowserServer server(Options(true));
 
   const std::string parent = OpenEdit(server, "parent", 1, "1");
-  const std::string refused = Submit(server, "/table/parent", parent, "Vexmo1FormDelete", {}, true);
+  const std::string refused = Submit(server, "/table/parent", parent, "Vexmo1FormDelete",
+                                     {{"Vexmo1Confirm_Form_", "1"}}, true);
   EXPECT_NE(refused.find("Delete failed: "), std::string::npos) << refused;
   EXPECT_EQ(Rows("SELECT id FROM parent"), "1 |");
 
