@@ -252,3 +252,36 @@ test('with script off a delete is confirmed by a second form', async () => {
     await context.close();
   }
 });
+
+test('a save refused as changed by another user shows the conflict screen', async () => {
+  await openEdit(0);
+  const other = await browser.newPage({ viewport: { width: 1280, height: 900 } });
+  try {
+    // The other user opens the same record and saves first.
+    await other.goto(`${base}people`);
+    await Promise.all([other.waitForNavigation(),
+      other.locator('table.KLVOTable tr.KLVOTableTRodd td a').first().click()]);
+    await Promise.all([other.waitForNavigation(), other.locator('input[name="Vexmo1FormEdit"]').click()]);
+    await other.locator('#Vexmo1_Form_note').fill('their note');
+    await other.locator('#Vexmo1_Form_score').fill('13');
+    await Promise.all([other.waitForNavigation(), barButton('Vexmo1FormUpdate', other).click()]);
+  } finally {
+    await other.close();
+  }
+
+  await page.locator('#Vexmo1_Form_note').fill('my note');
+  await go(barButton('Vexmo1FormUpdate'));
+  assert.match(await statusBar().innerText(), /It was changed by another user\./);
+  const note = page.locator('fieldset.KelvoConflict').filter({ has: page.locator('input[name="Vexmo1Choice_Form_note"]') });
+  assert.match(await note.innerText(), /Yours\s*my note[\s\S]*Stored now\s*their note[\s\S]*You started from\s*first/);
+  assert.equal(await page.locator('#Vexmo1_Form_note').inputValue(), 'my note');
+  assert.equal(await page.locator('#Vexmo1_Form_score').inputValue(), '13', 'untouched: the stored value');
+  await shot('editing-conflict');
+  // Taking the stored note puts it in the editor; typing again makes it the user's.
+  await note.locator('input[value="stored"]').check();
+  assert.equal(await page.locator('#Vexmo1_Form_note').inputValue(), 'their note');
+  await note.locator('input[value="mine"]').check();
+  await go(barButton('Vexmo1FormUpdate'));
+  assert.match(await statusBar().innerText(), /\[Record saved ok\]/);
+  assert.equal(query('SELECT score, note FROM people WHERE id = 1'), '13|my note');
+});
