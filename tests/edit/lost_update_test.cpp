@@ -37,6 +37,21 @@ TEST_F(LostUpdateTest, TheSecondOfTwoSavesIsRefusedAndTheFirstStands) {
             (std::vector<std::vector<std::string>>{{"Annie", "8"}}));
 }
 
+// A delete, too, takes only the record the user saw: changed since, it is refused, and the form
+// shows the record as it now stands, from which it may be deleted.
+TEST_F(LostUpdateTest, ADeleteOfARecordChangedMeanwhileIsRefused) {
+  const Configure ordered = Editing([](DbView& v) { v.SetOrderByFields("id"); });
+  BrowserForm form(OpenEdit("1", ordered).output);
+  Execute("UPDATE P SET tag = 'z' WHERE id = 1");
+  const RenderedPage refused = Press(form, "Vexmo1FormDelete", ordered);
+  EXPECT_NE(refused.output.find("It was changed by another user."), std::string::npos);
+  EXPECT_EQ(Value("SELECT tag FROM P WHERE id = 1"), "z");
+  BrowserForm current(refused.output);
+  EXPECT_EQ(current.Value("Vexmo1_Form_tag"), "z");
+  Press(current, "Vexmo1FormDelete", ordered);
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P WHERE id = 1"), "0");
+}
+
 TEST_F(LostUpdateTest, AFailedSaveKeepsTheHashOfWhatWasFirstShown) {
   BrowserForm form(OpenEdit("1", Editing()).output);
   form.Set("Vexmo1_Form_qty", "many");
