@@ -11,6 +11,7 @@
 #include "site/html_text.h"
 #include "site/page_document.h"
 #include "site/served_defaults.h"
+#include "state/sort_fields.h"
 
 namespace kelvo::site {
 namespace {
@@ -32,6 +33,17 @@ std::string Join(const std::vector<std::string>& names) {
     joined += name;
   }
   return joined;
+}
+
+// The key columns as a sort list, or nothing when a name is not one a posted sort may carry
+// back: the grid refuses such a list when the page's own form returns it.
+std::string DefaultOrder(const Connection& connection, const std::vector<std::string>& keys) {
+  std::string order;
+  for (const std::string& key : keys) {
+    if (!order.empty()) order += ',';
+    order += connection.QuoteIdentifier(key);
+  }
+  return detail::IsSafeSortList(order) ? order : std::string();
 }
 
 }  // namespace
@@ -93,16 +105,20 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   grid.SetSql(sql);
   grid.SetDisplayNavBar("both");
   grid.SetDisplayRecordsPerPageSelect(true);
-  if (browser.editing && !found->is_view) {
-    const std::vector<std::string> keys =
-        PrimaryKeyColumns(connection, browser.connection, found->name);
-    if (!keys.empty()) {
-      grid.SetEditOptions("ALL");
-      grid.SetEditPrimaryKeys(Join(keys));
-      grid.SetFormSQL(sql);
-      // The grid binds the key values into the condition it appends.
-      grid.SetDeleteSQL("DELETE FROM " + connection->QuoteIdentifier(found->name));
-    }
+  const std::vector<std::string> keys =
+      found->is_view ? std::vector<std::string>()
+                     : PrimaryKeyColumns(connection, browser.connection, found->name);
+  if (!keys.empty()) {
+    // Records open by their key, and the pages keep one order whatever the database does
+    // with rows it updated.
+    grid.SetEditPrimaryKeys(Join(keys));
+    grid.SetOrderByFields(DefaultOrder(*connection, keys));
+  }
+  if (browser.editing && !keys.empty()) {
+    grid.SetEditOptions("ALL");
+    grid.SetFormSQL(sql);
+    // The grid binds the key values into the condition it appends.
+    grid.SetDeleteSQL("DELETE FROM " + connection->QuoteIdentifier(found->name));
   }
   WriteGridStart(out);
   grid.WriteHtmlTable();
