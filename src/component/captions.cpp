@@ -14,7 +14,7 @@ struct LanguageTexts {
   std::string_view code;
   std::array<std::string_view, 12> captions;
   std::array<std::string_view, 5> buttons;
-  std::array<std::string_view, 5> messages;
+  std::array<std::string_view, 6> messages;
 };
 
 constexpr std::array<LanguageTexts, 3> kLanguages = {{
@@ -24,7 +24,8 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
      {"Edit", "Save", "Close", "Add", "Delete"},
      {"[New record saved ok]", "[Record saved ok]", "[Record deleted]",
       "Record WAS NOT SAVED. Fill out all required fields.",
-      "Record WAS NOT SAVED. It was changed by another user."}},
+      "Record WAS NOT SAVED. It was changed by another user.",
+      "[The record no longer exists]"}},
     {"GER",
      {"N\u00e4chster", "N\u00e4chste", "Vorheriger", "Vorherige", "Datensatz",
       "Datens\u00e4tze", "Liste", "von", "Erste", "Letzter", "Datens\u00e4tze pro Seite",
@@ -32,14 +33,16 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
      {"Edit", "Save", "Close", "Add", "Delete"},
      {"[New record saved ok]", "[Record saved ok]", "[Record deleted]",
       "Record WAS NOT SAVED. Fill out all required fields.",
-      "Record WAS NOT SAVED. It was changed by another user."}},
+      "Record WAS NOT SAVED. It was changed by another user.",
+      "[Der Datensatz existiert nicht mehr]"}},
     {"NOR",
      {"Neste", "Neste", "Forrige", "Forrige", "post", "poster", "Liste", "av", "F\u00f8rste",
       "Siste", "Poster per side", "side"},
      {"Rediger", "Lagre", "Lukk", "Ny", "Slett"},
      {"[Ny datapost lagret]", "[Dataposten ble lagret]", "[Dataposten ble slettet]",
       "Dataposten ble IKKE LAGRET. Fyll ut p\u00e5krevde verdier.",
-      "Dataposten ble IKKE LAGRET. Den ble endret av en annen bruker."}},
+      "Dataposten ble IKKE LAGRET. Den ble endret av en annen bruker.",
+      "[Dataposten finnes ikke lenger]"}},
 }};
 
 constexpr std::size_t kFormTexts = TxtLeaveUnsaved + 1;

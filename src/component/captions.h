@@ -15,7 +15,8 @@ enum CaptionSlot {
   CapList, CapOf, CapFirst, CapLast, CapRecordsPerPage, CapPage,
 };
 enum ButtonSlot { BtnEdit, BtnSave, BtnClose, BtnAdd, BtnDelete };
-enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved, MsgChangedByOther };
+enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved, MsgChangedByOther,
+                   MsgNoLongerExists };
 
 // The edit form's own texts beyond the page-replaceable tables: the record check refusal, the
 // screen that resolves another user's change, the delete confirmation and the question

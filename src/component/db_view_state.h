@@ -157,6 +157,9 @@ struct DbViewState {
   bool mvarShowStored = false;
   // A delete was posted without its confirmation: the edit form asks for it.
   bool mvarDeleteUnconfirmed = false;
+  // The key values, in EditPrimaryKeys order, of the record a save of this request wrote; the
+  // form after the save shows that record.
+  std::vector<Variant> mvarSavedKey;
 };
 
 }  // namespace kelvo::detail

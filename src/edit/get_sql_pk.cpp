@@ -4,7 +4,10 @@
 #include "component/error_report.h"
 #include "component/page_access.h"
 #include "edit/edit_data_access.h"
+#include "edit/edit_names.h"
+#include "edit/posted_change.h"
 #include "edit/update_engine.h"
+#include "kelvo/convert.h"
 #include "kelvo/error.h"
 #include "runtime/string_ops.h"
 
@@ -41,7 +44,44 @@ std::vector<std::string_view> SplitRecordKey(std::string_view text, std::size_t 
   return values;
 }
 
+// The edit form was posted for a record it showed, and that record is still there: not an
+// insert, and not a delete that went through.
+bool PostsShownRecord(const DbViewState& s) {
+  if (s.EditPrimaryKeys.empty() || !PageRequest(s).IsPost()) return false;
+  if (!Trim(PostedValue(s, ParameterName(s, "FormInsert")).value_or("")).empty()) return false;
+  if (!s.mvarUpdateFailed && !PostedValue(s, ParameterName(s, "FormDelete")).value_or("").empty()) {
+    return false;
+  }
+  return !Trim(PostedValue(s, OriginalKeyName(s, KeyList(s).front())).value_or("")).empty();
+}
+
+// The key of the record the request names, read for the fields of the statement it narrows.
+std::vector<KeyTerm> RequestedKeyTerms(const DbViewState& s, const std::vector<FieldInfo>& fields) {
+  const std::vector<std::string> keys = KeyList(s);
+  const Locale& locale = PageLocale(s);
+  std::vector<KeyTerm> terms;
+  if (s.mvarSavedKey.size() == keys.size()) {
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      terms.push_back({keys[i], FieldTypeOf(fields, keys[i]), s.mvarSavedKey[i],
+                       CStr(s.mvarSavedKey[i], locale)});
+    }
+    return terms;
+  }
+  if (PostsShownRecord(s)) return PostedKeyTerms(s, fields);
+  const std::string posted = PostedRecordKey(s);
+  const std::vector<std::string_view> values = SplitRecordKey(posted, keys.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    terms.push_back(KeyTermFromText(keys[i], FieldTypeOf(fields, keys[i]), values[i], locale));
+  }
+  return terms;
+}
+
 }  // namespace
+
+bool RequestNamesRecord(const DbViewState& s) {
+  if (s.EditPrimaryKeys.empty()) return false;
+  return !s.mvarSavedKey.empty() || PostsShownRecord(s) || !PostedRecordKey(s).empty();
+}
 
 KeyedStatement GetSqlPK(DbViewState& s, std::string_view form_sql, bool use_recordset,
                         Recordset* recordset) {
@@ -52,27 +92,31 @@ KeyedStatement GetSqlPK(DbViewState& s, std::string_view form_sql, bool use_reco
   KeyedStatement statement;
   GuardedStep(s, " in GetSqlPK.<br>", [&] {
     if (use_recordset && recordset->Eof()) return;
-    const std::vector<std::string> keys = KeyList(s);
     const ProbeResult probe = ProbeStatement(s, form_sql);
     if (!probe.has_rows) return;
-    const Locale& locale = PageLocale(s);
     std::vector<KeyTerm> terms;
     if (use_recordset) {
-      for (const std::string& key : keys) {
+      const Locale& locale = PageLocale(s);
+      for (const std::string& key : KeyList(s)) {
         terms.push_back(KeyTermFromField(key, recordset->Fields().Item(key), locale));
         if (auto type = FieldTypeOf(probe.fields, key)) terms.back().type = type;
       }
     } else {
-      const std::string posted = PostedRecordKey(s);
-      const std::vector<std::string_view> values = SplitRecordKey(posted, keys.size());
-      for (std::size_t i = 0; i < keys.size(); ++i) {
-        terms.push_back(
-            KeyTermFromText(keys[i], FieldTypeOf(probe.fields, keys[i]), values[i], locale));
-      }
+      terms = RequestedKeyTerms(s, probe.fields);
     }
     statement = KeyCondition(s, BaseStatement(form_sql), terms);
   });
   return statement;
+}
+
+KeyedStatement GetRequestedRecordSql(DbViewState& s, std::string_view statement) {
+  KeyedStatement keyed;
+  GuardedStep(s, " in GetSqlPK.<br>", [&] {
+    const ProbeResult probe = ProbeStatement(s, statement);
+    keyed = KeyCondition(s, "SELECT * FROM (" + std::string(statement) + ") KELVOALIAS",
+                         RequestedKeyTerms(s, probe.fields));
+  });
+  return keyed;
 }
 
 }  // namespace kelvo::detail

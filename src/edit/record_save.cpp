@@ -39,6 +39,7 @@ class RecordSave {
   bool Write();
   bool KeptFieldsUnchanged();
   void RefuseChangedRecord(const RecordVersion& shown);
+  void RememberSavedKey();
 
   DbViewState& s_;
   PostedChange& change_;
@@ -70,6 +71,7 @@ bool RecordSave::Run() {
   if (!(change_.inserting ? AddNew() : CheckRecord())) return false;
   if (!AssignFields() || !Write() || !KeptFieldsUnchanged()) return false;
   transaction.Commit();
+  RememberSavedKey();
   recordset_->Close();
   s_.mvarStatusText = "&nbsp;" + MessageText(s_, change_.inserting ? MsgNewSaved : MsgSaved);
   return true;
@@ -233,6 +235,19 @@ bool RecordSave::KeptFieldsUnchanged() {
 void RecordSave::RefuseChangedRecord(const RecordVersion& shown) {
   detail::RefuseChangedRecord(s_);
   s_.mvarStartedFrom = shown.fields;
+}
+
+// The record as written, a new one's assigned key included: the form after the save shows it.
+void RecordSave::RememberSavedKey() {
+  std::vector<Variant> key;
+  IgnoreFailure([&] {
+    for (const std::string& name : keys_) {
+      Variant value = recordset_->Fields().Item(name).Value();
+      if (value.IsNull() || value.IsEmpty()) return;
+      key.push_back(std::move(value));
+    }
+  });
+  if (key.size() == keys_.size()) s_.mvarSavedKey = std::move(key);
 }
 
 }  // namespace

@@ -21,13 +21,21 @@ namespace kelvo::detail {
 // mvarStatusText; traps its own failures into ErrorMessage.
 bool UpdateRecord(DbViewState& s);
 
-// `form_sql` narrowed to one record: by the posted PK parameter (`use_recordset` false; with
-// several keys it holds one comma-separated value per key) or by the key fields of the
+// Whether the request names by key the record a form shows: a save of this request wrote it,
+// the posted edit form showed it (and it was not deleted), or the PK parameter carries its key.
+bool RequestNamesRecord(const DbViewState& s);
+
+// `form_sql` narrowed to one record: by the record the request names (`use_recordset` false;
+// a PK parameter holds one comma-separated value per key) or by the key fields of the
 // recordset's current record. The key values are checked against their fields' types and bound.
 // Empty when no restriction is possible (no key set, no current record, an empty result, a
 // refused key value); failures are reported in ErrorMessage.
 KeyedStatement GetSqlPK(DbViewState& s, std::string_view form_sql, bool use_recordset,
                         Recordset* recordset);
+// The grid's `statement`, wrapped as a derived table so that its conditions still hold,
+// narrowed to the record the request names, its key values bound. Empty, with an ErrorMessage
+// entry, when the key is refused (a value unlike its field's type, too few or too many values).
+KeyedStatement GetRequestedRecordSql(DbViewState& s, std::string_view statement);
 
 }  // namespace kelvo::detail
 

@@ -83,6 +83,13 @@ void WriteGridCellStart(DbViewState& s, std::int16_t column_count) {
   Write(s, kCrLf);
 }
 
+void WriteStatusRow(DbViewState& s, std::string_view status) {
+  Write(s, s.UseCSS ? "<tr><td class=\"KelvoEditBtnBar\">" : "<tr><td>");
+  Write(s, status);
+  Write(s, "</td></tr>");
+  Write(s, kCrLf);
+}
+
 void WriteBodyCellEnd(DbViewState& s) {
   Write(s, "</table></td></tr>");
   Write(s, kCrLf);

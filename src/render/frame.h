@@ -24,6 +24,8 @@ void WriteAddButtonRow(DbViewState& s);
 // `column_count` columns.
 void WriteFormCellStart(DbViewState& s);
 void WriteGridCellStart(DbViewState& s, std::int16_t column_count);
+// A row holding only `status`, where a form has no record to show.
+void WriteStatusRow(DbViewState& s, std::string_view status);
 // Closes the cell opened by either of the above.
 void WriteBodyCellEnd(DbViewState& s);
 // The selector row below the body, the footer row, and the end of form and table.

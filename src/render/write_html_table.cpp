@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "component/captions.h"
 #include "component/column_questions.h"
 #include "component/db_view_state.h"
 #include "component/error_report.h"
@@ -19,6 +20,7 @@
 #include "kelvo/db_view.h"
 #include "kelvo/error.h"
 #include "render/frame.h"
+#include "render/record_position.h"
 #include "state/paging.h"
 #include "state/request_state.h"
 #include "runtime/string_ops.h"
@@ -65,7 +67,9 @@ class RenderPass {
   void ChooseStatement();
   void OpenMainRecordset();
   void OpenDisplayStatement();
+  std::string OrderedGridStatement() const;
   void Position();
+  void LocateKeyedRecord();
   void RenderForm();
   void RenderGrid();
   void WriteStateAndBottomBar();
@@ -75,7 +79,8 @@ class RenderPass {
   DbViewState& s_;
   bool edit_wanted_ = false;
   bool add_wanted_ = false;
-  bool pk_posted_ = false;
+  bool by_key_ = false;          // the form's record is the one the request names by key
+  bool record_missing_ = false;  // ... and no record has that key
   bool pk_recordset_used_ = false;
   bool positioned_at_open_ = false;  // the display recordset opened on the page's first record
   bool nav_top_ = false;
@@ -84,7 +89,7 @@ class RenderPass {
   bool selector_top_ = false;
   bool selector_bottom_ = false;
   std::string statement_;
-  KeyedStatement keyed_statement_;  // the record of a posted key, its values bound
+  KeyedStatement keyed_statement_;  // the record the request names, its key values bound
   std::string form_statement_;
   std::string ordered_statement_;
   std::shared_ptr<Recordset> recordset_;
@@ -106,7 +111,12 @@ void RenderPass::DecideMode() {
       Contains(s_.EditOptions, "UPDATE");
   // A new record is made only for the add form; the record view would have to move off it.
   add_wanted_ = add_requested && edit_wanted_ && s_.mvarFormMode;
-  pk_posted_ = IsPresent(s_, "PK") && s_.mvarFormMode && s_.mvarSeparateFormSql;
+  // A navigation button moves by position, and a page of forms shows its records by position;
+  // a procedure or a supplied recordset cannot be narrowed.
+  const bool navigating = IsPresent(s_, "NEXT.x") || IsPresent(s_, "PREV.x") ||
+                          IsPresent(s_, "FIRST.x") || IsPresent(s_, "LAST.x");
+  by_key_ = s_.mvarFormMode && !multi_record_form_ && !add_wanted_ && !navigating &&
+            !s_.mvarStoredProc && !s_.mvarRecordsetSupplied && RequestNamesRecord(s_);
   nav_top_ = !Contains(nav_bar, "NONE") && (Contains(nav_bar, "TOP") || Contains(nav_bar, "BOTH"));
   nav_bottom_ =
       !Contains(nav_bar, "NONE") && (Contains(nav_bar, "BOTTOM") || Contains(nav_bar, "BOTH"));
@@ -128,10 +138,15 @@ void RenderPass::ChooseStatement() {
   if (!s_.mvarFormMode) return;
   // After a failed save the edit form shows again, built on the statement it saves through.
   form_statement_ = edit_wanted_ || s_.mvarUpdateFailed ? s_.EditSQL : s_.FormSQL;
-  if (pk_posted_) {
-    keyed_statement_ = GetSqlPK(s_, form_statement_, false, pk_recordset_.get());
-    statement_ = keyed_statement_.display;
+  if (!by_key_) return;
+  keyed_statement_ = s_.mvarSeparateFormSql ? GetSqlPK(s_, form_statement_, false, nullptr)
+                                            : GetRequestedRecordSql(s_, s_.sql);
+  // A refused key has its ErrorMessage entry; the record is then found by position.
+  if (keyed_statement_.empty()) {
+    by_key_ = false;
+    return;
   }
+  statement_ = keyed_statement_.display;
 }
 
 void RenderPass::OpenMainRecordset() {
@@ -168,31 +183,39 @@ void RenderPass::OpenDisplayStatement() {
   if (Trim(RequestValue(s_, "LAST.x")).empty() && s_.CountRecords) {
     recordset_->SetMaxRecords(PageFetchLimit(s_));
   }
-  ordered_statement_ = statement_;
-  if (!s_.OrderByFields.empty() && !pk_posted_) {
-    ordered_statement_ += " ORDER BY " + s_.OrderByFields;
-    if (s_.OrderByDesc) ordered_statement_ += " DESC ";
-  }
-  if (pk_posted_ && !keyed_statement_.empty()) {
+  if (by_key_) {
+    ordered_statement_ = statement_;
     OpenBound(s_, *recordset_, keyed_statement_.text, keyed_statement_.parameters,
               ado::adOpenForwardOnly, ado::adLockReadOnly);
     return;
   }
-  if (!pk_posted_) {
-    // The page's first record is known before reading: let the database skip to it.
-    CapToRecordLimit(s_);
-    recordset_->SetFirstRecord(FirstRecordToShow(s_));
-    positioned_at_open_ = true;
-  }
+  ordered_statement_ = OrderedGridStatement();
+  // The page's first record is known before reading: let the database skip to it.
+  CapToRecordLimit(s_);
+  recordset_->SetFirstRecord(FirstRecordToShow(s_));
+  positioned_at_open_ = true;
   recordset_->Open(ordered_statement_, GridConnection(s_), ado::adOpenForwardOnly,
                    ado::adLockReadOnly, -1);
 }
 
+std::string RenderPass::OrderedGridStatement() const {
+  std::string ordered = s_.sql;
+  if (!s_.OrderByFields.empty()) {
+    ordered += " ORDER BY " + s_.OrderByFields;
+    if (s_.OrderByDesc) ordered += " DESC ";
+  }
+  return ordered;
+}
+
 void RenderPass::Position() {
   if (add_wanted_) return;
+  if (by_key_) {
+    CapToRecordLimit(s_);
+    LocateKeyedRecord();
+    return;
+  }
   if (!positioned_at_open_) {
     CapToRecordLimit(s_);
-    if (pk_posted_) return;
     PositionOnFirstRecord(s_, *recordset_);
   }
   if (!s_.mvarFormMode || !s_.mvarSeparateFormSql) return;
@@ -205,6 +228,20 @@ void RenderPass::Position() {
   pk_recordset_used_ = true;
 }
 
+// The record's place in the grid's order, for the record texts and the navigation from it; a
+// record deleted since it was named is said to be gone, never replaced by a neighbour.
+void RenderPass::LocateKeyedRecord() {
+  if (recordset_->Eof()) {
+    record_missing_ = true;
+    const std::string gone = "&nbsp;" + MessageText(s_, MsgNoLongerExists);
+    s_.mvarStatusText = s_.mvarStatusText.empty() ? gone : s_.mvarStatusText + gone;
+    return;
+  }
+  const std::optional<std::int32_t> position =
+      RecordPosition(s_, OrderedGridStatement(), *recordset_, s_.mvarCurrRecord);
+  if (position) s_.mvarCurrRecord = *position;
+}
+
 void RenderPass::RenderForm() {
   if (multi_record_form_ && selector_top_) WriteTopSelectorRow(s_);
   if (nav_top_ && s_.CountRecords) {
@@ -213,7 +250,9 @@ void RenderPass::RenderForm() {
   }
   WriteFormCellStart(s_);
   Recordset& shown = pk_recordset_used_ ? *pk_recordset_ : *recordset_;
-  if (s_.mvarUpdateFailed || edit_wanted_) {
+  if (record_missing_) {
+    WriteStatusRow(s_, s_.mvarStatusText);
+  } else if (s_.mvarUpdateFailed || edit_wanted_) {
     RenderEditForm(s_, shown, rows_shown_);
   } else {
     MakeFormGrid(s_, shown, rows_shown_);
@@ -248,7 +287,7 @@ bool RenderPass::RenderBody() {
   OpenMainRecordset();
   Position();
   // A posted key's values are request text: encoded where the debug row shows them.
-  WriteFrameHead(s_, s_.mvarFormMode, pk_posted_ ? HtmlAttributeEncode(statement_) : statement_);
+  WriteFrameHead(s_, s_.mvarFormMode, by_key_ ? HtmlAttributeEncode(statement_) : statement_);
   if (s_.mvarFormMode && (s_.mvarUpdateFailed || edit_wanted_) && s_.EditEnterSaves) {
     Write(s_, EditFormDefaultButton(s_));
   }
@@ -306,6 +345,7 @@ void DbView::WriteHtmlTable() {
   s.mvarStartedFrom.clear();
   s.mvarShowStored = false;
   s.mvarDeleteUnconfirmed = false;
+  s.mvarSavedKey.clear();
   if ((!detail::RequestValue(s, "FormUpdate").empty() ||
        !detail::RequestValue(s, "FormDelete").empty()) &&
       s.EditPerformUpdates) {

@@ -242,7 +242,7 @@ std::string GetCarriedQuery(const DbViewState& s) {
 }
 
 std::string GetPKValueList(DbViewState& s, Recordset& recordset) {
-  if (s.EditPrimaryKeys.empty() || !s.mvarSeparateFormSql) return {};
+  if (s.EditPrimaryKeys.empty()) return {};
   std::string list;
   const bool ok = GuardedStep(s, ", when trying to construct a Primary Key URL link<br>", [&] {
     const Server& server = PageServer(s);

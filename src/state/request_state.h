@@ -27,8 +27,8 @@ std::string GetCarriedHiddenFields(const DbViewState& s);
 std::string GetStateQuery(const DbViewState& s, std::int64_t record);
 // The page's own parameters as "&key=value" pieces.
 std::string GetCarriedQuery(const DbViewState& s);
-// The current record's key values, URL-encoded and comma-separated; empty without a separate
-// form statement. A failure is reported in ErrorMessage and gives the empty text.
+// The current record's key values, URL-encoded and comma-separated; empty without
+// EditPrimaryKeys. A failure is reported in ErrorMessage and gives the empty text.
 std::string GetPKValueList(DbViewState& s, Recordset& recordset);
 // The URL of the record link of page row `row` (from 1).
 std::string GetRecordLinkUrl(DbViewState& s, std::int32_t row, Recordset& recordset);

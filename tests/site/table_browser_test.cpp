@@ -153,6 +153,84 @@ TEST_F(TableBrowserTest, ChangesThatBreakAForeignKeyAreRefused) {
   EXPECT_EQ(Rows("SELECT id, parent_id FROM child"), "1 1 |");
 }
 
+// The href of the grid's record link for the record with key `id`, as the browser follows it.
+std::string RecordLink(const std::string& grid, const std::string& id) {
+  const std::size_t key = grid.find("Vexmo1PK=" + id + "&");
+  const std::size_t start = grid.rfind("href=\"", key);
+  if (key == std::string::npos || start == std::string::npos) {
+    ADD_FAILURE() << "no record link for " << id << "\n" << grid;
+    return "/";
+  }
+  return grid.substr(start + 6, grid.find('"', key) - start - 6);
+}
+
+// Rows come and go before a record between drawing its link and following it: the link, the
+// edit form, the form after a refused save and after an insert all show the record they name,
+// at its place in the grid's order. A deleted record's link says so instead of showing a
+// neighbour, and a forged key is refused and read by position.
+TEST_F(TableBrowserTest, RecordsOpenByKeyWhileRowsComeAndGo) {
+  connection_->Execute("CREATE TABLE items (id " + KeyType() + ", name VARCHAR(20) NOT NULL)");
+  connection_->Execute(
+      "INSERT INTO items (id, name) VALUES (1, 'a'), (2, 'b'), (3, 'c'), (4, 'd'), (5, 'e'), "
+      "(6, 'f')");
+  // On PostgreSQL an updated row moves to the end of the table: only an order keeps pages put.
+  connection_->Execute("UPDATE items SET name = 'a' WHERE id = 1");
+  BrowserServer server(Options(true));
+  const std::string grid = server.Page("/table/items");
+  EXPECT_LT(grid.find(">a<"), grid.find(">b<")) << grid;
+  const std::string link = RecordLink(grid, "4");
+  const std::string gone_link = RecordLink(grid, "5");
+
+  connection_->Execute("DELETE FROM items WHERE id IN (1, 2)");
+  connection_->Execute("INSERT INTO items (id, name) VALUES (0, 'z')");
+  const std::string view = server.Page(link);
+  EXPECT_NE(view.find(">d<"), std::string::npos) << view;
+  EXPECT_NE(view.find("Record 3 of 5"), std::string::npos) << view;
+
+  connection_->Execute("DELETE FROM items WHERE id = 3");
+  const std::string edit = Submit(server, "/table/items", view, "Vexmo1FormEdit", {{"Vexmo1PK", "4"}});
+  EXPECT_NE(edit.find("name=\"Vexmo1_Form_name\""), std::string::npos) << edit;
+  EXPECT_NE(edit.find("value=\"d\""), std::string::npos) << edit;
+  EXPECT_NE(edit.find("Record 2 of 4"), std::string::npos) << edit;
+
+  connection_->Execute("DELETE FROM items WHERE id = 0");
+  const std::string refused =
+      Submit(server, "/table/items", edit, "Vexmo1FormUpdate", {{"Vexmo1_Form_name", ""}}, true);
+  EXPECT_NE(refused.find("Fill out all required fields"), std::string::npos) << refused;
+  EXPECT_NE(refused.find("name=\"Vexmo1Key_Form_id\" value=\"4\""), std::string::npos) << refused;
+  EXPECT_NE(refused.find("Record 1 of 3"), std::string::npos) << refused;
+  const std::string saved =
+      Submit(server, "/table/items", refused, "Vexmo1FormUpdate", {{"Vexmo1_Form_name", "dd"}});
+  EXPECT_NE(saved.find(">dd<"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("Record 1 of 3"), std::string::npos) << saved;
+
+  const std::string add =
+      server.Page("/table/items?Vexmo1FormDisplay=formOneRec&Vexmo1FormAdd=1&Vexmo1CurrRecord=1");
+  const std::string added = Submit(server, "/table/items", add, "Vexmo1FormUpdate",
+                                   {{"Vexmo1_Form_id", "-1"}, {"Vexmo1_Form_name", "new"}});
+  EXPECT_NE(added.find("[New record saved ok]"), std::string::npos) << added;
+  EXPECT_NE(added.find(">new<"), std::string::npos) << added;
+  EXPECT_NE(added.find("Record 1 of 4"), std::string::npos) << added;
+
+  connection_->Execute("DELETE FROM items WHERE id = 5");
+  const std::string gone = server.Page(gone_link);
+  EXPECT_NE(gone.find("[The record no longer exists]"), std::string::npos) << gone;
+  EXPECT_EQ(gone.find(">f<"), std::string::npos) << gone;
+  EXPECT_EQ(gone.find(">dd<"), std::string::npos) << gone;
+
+  for (const char* forged : {"abc", "4)%20OR%20(1=1"}) {
+    std::string target = link;
+    target.replace(target.find("PK=4") + 3, 1, forged);
+    const std::string page = server.Page(target, {}, true);
+    // One entry, and the value never reached the statement.
+    const std::string box = Between(page, "errors</strong>\n", "</div>");
+    EXPECT_EQ(box.find("\n"), box.size() - 1) << page;
+    EXPECT_NE(box.find("of id is not a number in GetSqlPK."), std::string::npos) << page;
+    EXPECT_NE(page.find("Record 3 of 3"), std::string::npos) << page;
+    EXPECT_NE(page.find(">f<"), std::string::npos) << page;
+  }
+}
+
 std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -1,0 +1,61 @@
+#include "render/record_position.h"
+
+#include <memory>
+#include <vector>
+
+#include "component/error_report.h"
+#include "component/page_access.h"
+#include "edit/edit_data_access.h"
+#include "edit/key_condition.h"
+#include "kelvo/convert.h"
+
+namespace kelvo::detail {
+namespace {
+
+// The key of a record as its fields read, the form a link writes it in.
+std::vector<std::string> KeyTexts(const DbViewState& s, const std::vector<std::string>& keys,
+                                  Recordset& recordset) {
+  std::vector<std::string> texts;
+  for (const std::string& key : keys) {
+    texts.push_back(CStr(recordset.Fields().Item(key).Value(), PageLocale(s)));
+  }
+  return texts;
+}
+
+std::shared_ptr<Recordset> OpenFrom(const DbViewState& s, const std::string& statement,
+                                     std::int32_t first, std::int32_t last) {
+  std::shared_ptr<Recordset> recordset = NewRecordset();
+  recordset->SetFirstRecord(first);
+  recordset->SetMaxRecords(last);
+  recordset->Open(statement, EditConnection(s), ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
+  return recordset;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> RecordPosition(const DbViewState& s, const std::string& ordered_statement,
+                                           Recordset& record, std::int32_t hint) {
+  std::optional<std::int32_t> position;
+  // The place only names the record: when it cannot be read the link's number stands.
+  IgnoreFailure([&] {
+    const std::vector<std::string> keys = KeyList(s);
+    const std::vector<std::string> wanted = KeyTexts(s, keys, record);
+    if (hint >= 1 && hint <= s.RecordsMaxLimit) {
+      auto at_hint = OpenFrom(s, ordered_statement, hint, hint);
+      if (!at_hint->Eof() && KeyTexts(s, keys, *at_hint) == wanted) {
+        position = hint;
+        return;
+      }
+    }
+    auto all = OpenFrom(s, ordered_statement, 1, s.RecordsMaxLimit);
+    for (std::int32_t number = 1; !all->Eof(); ++number, all->MoveNext()) {
+      if (KeyTexts(s, keys, *all) == wanted) {
+        position = number;
+        return;
+      }
+    }
+  });
+  return position;
+}
+
+}  // namespace kelvo::detail

@@ -1,0 +1,25 @@
+// Where a record found by key stands in the grid's order: the number the record texts show and
+// the navigation moves from.
+#ifndef KELVO_RENDER_RECORD_POSITION_H_
+#define KELVO_RENDER_RECORD_POSITION_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "component/db_view_state.h"
+#include "kelvo/data.h"
+
+namespace kelvo::detail {
+
+// The number (from 1) of the record of `ordered_statement` whose key fields (EditPrimaryKeys)
+// read as those of the current record of `record`. Record `hint` is tried first, the usual case
+// where no row before it came or went; then the records are read from the first, up to
+// RecordsMaxLimit. Nothing when no record within the limit matches (the statement that found
+// the record is not the grid's), or when either statement lacks a key field or cannot be read.
+std::optional<std::int32_t> RecordPosition(const DbViewState& s, const std::string& ordered_statement,
+                                           Recordset& record, std::int32_t hint);
+
+}  // namespace kelvo::detail
+
+#endif  // KELVO_RENDER_RECORD_POSITION_H_
