@@ -1,5 +1,7 @@
 #include "edit/key_condition.h"
 
+#include <algorithm>
+
 #include "component/list_utils.h"
 #include "edit/edit_data_access.h"
 #include "edit/field_rules.h"
@@ -69,6 +71,19 @@ Variant StoredKeyValue(const DbViewState& s, const KeyTerm& term) {
   return EditConnection(s)->StoredValue(term.value, *term.type);
 }
 
+// A key name as the condition writes it: in brackets for the engines that take them, plain when
+// a database reads it the same unquoted, else quoted as the connection quotes names (a database
+// may fold capitals, and blanks or signs would end the name).
+std::string ConditionName(const DbViewState& s, const std::string& name, bool bracketed) {
+  if (bracketed) return "[" + name + "]";
+  const bool plain = !name.empty() && !(name[0] >= '0' && name[0] <= '9') &&
+                     std::all_of(name.begin(), name.end(), [](char c) {
+                       return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+                     });
+  if (plain || !s.VexmoConnection) return name;
+  return s.VexmoConnection->Connection()->QuoteIdentifier(name);
+}
+
 }  // namespace
 
 std::vector<std::string> KeyList(const DbViewState& s) {
@@ -122,7 +137,7 @@ KeyedStatement KeyCondition(const DbViewState& s, std::string_view head,
   std::string condition;
   std::string display;
   for (const KeyTerm& term : terms) {
-    const std::string name = bracketed ? "[" + term.name + "]" : term.name;
+    const std::string name = ConditionName(s, term.name, bracketed);
     if (!condition.empty()) {
       condition += " AND ";
       display += " AND ";

@@ -47,8 +47,9 @@ KeyTerm KeyTermFromText(std::string_view name, std::optional<int> type, std::str
 // The key value of the current record. Throws Error(errc::kInvalidUseOfNull) for a Null key.
 KeyTerm KeyTermFromField(std::string_view name, const Field& field, const Locale& locale);
 
-// `head` + " WHERE " + the condition of `terms`: "(Id=?) AND (Code=?)", key names in brackets
-// for the "MSSQL" and "ACCESS" engines only. The display form writes numbers, dates and
+// `head` + " WHERE " + the condition of `terms`: "(id=?) AND (code=?)", key names in brackets
+// for the "MSSQL" and "ACCESS" engines only, and otherwise quoted as the connection quotes names
+// when they hold more than lower-case letters, digits and underscores. The display form writes numbers, dates and
 // Booleans as given and text in quotes with each quote doubled: "(Id=7) AND (Code='O''Hara')".
 KeyedStatement KeyCondition(const DbViewState& s, std::string_view head,
                             const std::vector<KeyTerm>& terms);

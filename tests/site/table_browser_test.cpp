@@ -231,6 +231,24 @@ TEST_F(TableBrowserTest, RecordsOpenByKeyWhileRowsComeAndGo) {
   }
 }
 
+// A key column named with capitals (which PostgreSQL folds unless quoted) opens its records by
+// key and saves them.
+TEST_F(TableBrowserTest, AKeyNamedWithCapitalsOpensAndSavesItsRecords) {
+  connection_->Execute("CREATE TABLE \"Shelf\" (\"ShelfID\" INTEGER PRIMARY KEY, \"Label\" " +
+                       std::string("VARCHAR(20) NOT NULL)"));
+  connection_->Execute("INSERT INTO \"Shelf\" VALUES (1, 'top'), (2, 'middle'), (3, 'low')");
+  BrowserServer server(Options(true));
+  const std::string view = server.Page(RecordLink(server.Page("/table/Shelf"), "2"));
+  EXPECT_NE(view.find(">middle<"), std::string::npos) << view;
+  EXPECT_NE(view.find("Record 2 of 3"), std::string::npos) << view;
+  const std::string edit =
+      Submit(server, "/table/Shelf", view, "Vexmo1FormEdit", {{"Vexmo1PK", "2"}});
+  const std::string saved =
+      Submit(server, "/table/Shelf", edit, "Vexmo1FormUpdate", {{"Vexmo1_Form_Label", "mid"}});
+  EXPECT_NE(saved.find(">mid<"), std::string::npos) << saved;
+  EXPECT_EQ(Rows("SELECT \"Label\" FROM \"Shelf\" ORDER BY \"ShelfID\""), "top |mid |low |");
+}
+
 std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
