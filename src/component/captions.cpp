@@ -56,6 +56,9 @@ constexpr std::array<LanguageFormTexts, 3> kFormTextTables = {{
     {"ENG",
      {"Nothing was changed: this form could not be verified. It may come from another server, an "
       "earlier run of this one or another site. The record is shown as it is now stored.",
+      "Nothing was changed: this form was made by another server or an earlier run of this one, "
+      "which signs its forms with another secret. The record is shown as it is now stored; make "
+      "your change again.",
       "Another user changed this record after you opened it. For each marked field, keep your "
       "value or take the stored one, then save.",
       "Changed by another user", "Yours", "Stored now", "You started from", "(empty)", "Yes",
@@ -65,6 +68,10 @@ constexpr std::array<LanguageFormTexts, 3> kFormTextTables = {{
      {"Nichts wurde ge\u00e4ndert: Dieses Formular lie\u00df sich nicht pr\u00fcfen. Es stammt "
       "vielleicht von einem anderen Server, einem fr\u00fcheren Lauf dieses Servers oder einer "
       "anderen Website. Der Datensatz wird so gezeigt, wie er jetzt gespeichert ist.",
+      "Nichts wurde ge\u00e4ndert: Dieses Formular stammt von einem anderen Server oder einem "
+      "fr\u00fcheren Lauf dieses Servers, der seine Formulare mit einem anderen Schl\u00fcssel "
+      "signiert. Der Datensatz wird so gezeigt, wie er jetzt gespeichert ist; nehmen Sie Ihre "
+      "\u00c4nderung erneut vor.",
       "Ein anderer Benutzer hat diesen Datensatz ge\u00e4ndert, nachdem Sie ihn ge\u00f6ffnet "
       "haben. Behalten Sie bei jedem markierten Feld Ihren Wert oder \u00fcbernehmen Sie den "
       "gespeicherten, und speichern Sie dann.",
@@ -76,6 +83,9 @@ constexpr std::array<LanguageFormTexts, 3> kFormTextTables = {{
      {"Ingenting ble endret: dette skjemaet kunne ikke bekreftes. Det kan komme fra en annen "
       "server, en tidligere kj\u00f8ring av denne eller et annet nettsted. Posten vises slik den "
       "er lagret n\u00e5.",
+      "Ingenting ble endret: dette skjemaet ble laget av en annen server eller en tidligere "
+      "kj\u00f8ring av denne, som signerer skjemaene sine med en annen n\u00f8kkel. Posten vises "
+      "slik den er lagret n\u00e5; gj\u00f8r endringen p\u00e5 nytt.",
       "En annen bruker endret denne posten etter at du \u00e5pnet den. Behold din verdi eller ta "
       "den lagrede for hvert merket felt, og lagre deretter.",
       "Endret av en annen bruker", "Din verdi", "Lagret n\u00e5", "Du startet med", "(tom)",

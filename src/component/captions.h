@@ -22,7 +22,7 @@ enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved, MsgChangedByO
 // screen that resolves another user's change, the delete confirmation and the question
 // before leaving unsaved changes. They follow Language (English for any other code).
 enum FormTextSlot {
-  TxtNotVerified, TxtConflictHelp, TxtConflictLegend, TxtYours, TxtStoredNow, TxtStartedFrom,
+  TxtNotVerified, TxtSignedElsewhere, TxtConflictHelp, TxtConflictLegend, TxtYours, TxtStoredNow, TxtStartedFrom,
   TxtEmpty, TxtYes, TxtNo, TxtDeleteQuestion, TxtCancel, TxtLeaveUnsaved,
 };
 

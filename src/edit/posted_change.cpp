@@ -29,8 +29,9 @@ std::string DeleteFailedStatus(std::string_view description) {
   return "Delete failed: " + HtmlAttributeEncode(description) + "<br>";
 }
 
-void RefuseUnverifiedChange(DbViewState& s) {
-  s.mvarStatusText = "&nbsp;" + std::string(FormText(s, TxtNotVerified));
+void RefuseUnverifiedChange(DbViewState& s, bool signed_elsewhere) {
+  s.mvarStatusText =
+      "&nbsp;" + std::string(FormText(s, signed_elsewhere ? TxtSignedElsewhere : TxtNotVerified));
   s.mvarShowStored = true;
   // A page that already streams has sent its status.
   IgnoreFailure([&] { PageResponse(s).SetStatus(403); });

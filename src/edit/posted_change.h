@@ -34,9 +34,9 @@ std::string DeleteFailedStatus(std::string_view description);
 bool DeleteNeedsConfirmation(const DbViewState& s);
 
 // Refuses a change whose post lacks a record check this server signed for the record (a
-// forged post, or a form from another server or an earlier run): says so, answers 403 and
-// makes the form show the record as it now stands.
-void RefuseUnverifiedChange(DbViewState& s);
+// forged post, or a form from another server or an earlier run, `signed_elsewhere` when the
+// check shows that): says so, answers 403 and makes the form show the record as it now stands.
+void RefuseUnverifiedChange(DbViewState& s, bool signed_elsewhere);
 // Refuses a change of a record that another user changed after the form showed it.
 void RefuseChangedRecord(DbViewState& s);
 

@@ -36,7 +36,7 @@ bool DeletePostedRecord(DbViewState& s, PostedChange& change) {
     const PostedCheck check = CheckPostedVersion(s, *record);
     record->Close();
     if (check.outcome == PostedCheck::kRefused) {
-      RefuseUnverifiedChange(s);
+      RefuseUnverifiedChange(s, check.signed_elsewhere);
       return false;
     }
     if (check.outcome == PostedCheck::kChanged) {

@@ -100,6 +100,11 @@ std::optional<std::string> FromBase64(std::string_view text) {
   return out;
 }
 
+// What SignStatement writes: 64 lower-case hex digits.
+bool IsSignatureShaped(std::string_view hash) {
+  return hash.size() == 64 && hash.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
 std::string HiddenInput(std::string_view name, std::string_view value) {
   return "<input type=\"hidden\" name=\"" + HtmlAttributeEncode(name) + "\" value=\"" +
          HtmlAttributeEncode(value) + "\">\r\n";
@@ -146,11 +151,12 @@ PostedCheck CheckPostedVersion(const DbViewState& s, Recordset& recordset) {
   const std::optional<std::string> posted = PostedValue(s, RecordVersionName(s));
   if (!hash || !posted) return check;
   const std::optional<std::string> text = FromBase64(*posted);
-  if (!text ||
-      !IsStatementSignatureValid(PageSigningSecret(s), SignedHead(s, "edit") + *text, *hash)) {
+  if (!text) return check;
+  std::optional<RecordVersion> shown = ParseVersion(*text);
+  if (!IsStatementSignatureValid(PageSigningSecret(s), SignedHead(s, "edit") + *text, *hash)) {
+    check.signed_elsewhere = shown && IsSignatureShaped(*hash);
     return check;
   }
-  std::optional<RecordVersion> shown = ParseVersion(*text);
   if (!shown) return check;
   const RecordVersion current = VersionOf(s, recordset);
   if (shown->keys != current.keys) return check;
@@ -159,9 +165,16 @@ PostedCheck CheckPostedVersion(const DbViewState& s, Recordset& recordset) {
   return check;
 }
 
-bool IsInsertCheckValid(const DbViewState& s) {
+PostedCheck CheckPostedInsert(const DbViewState& s) {
+  PostedCheck check;
   const std::optional<std::string> hash = PostedValue(s, RecordHashName(s));
-  return hash && IsStatementSignatureValid(PageSigningSecret(s), SignedHead(s, "add"), *hash);
+  if (!hash) return check;
+  if (IsStatementSignatureValid(PageSigningSecret(s), SignedHead(s, "add"), *hash)) {
+    check.outcome = PostedCheck::kCurrent;
+  } else {
+    check.signed_elsewhere = IsSignatureShaped(*hash);
+  }
+  return check;
 }
 
 }  // namespace kelvo::detail

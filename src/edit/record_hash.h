@@ -46,11 +46,14 @@ struct PostedCheck {
     kRefused,  // missing, not signed by this server, or signed for another record
   };
   Outcome outcome = kRefused;
+  // kRefused: a well-formed check under another secret, so the form came from another server
+  // or an earlier run of this one.
+  bool signed_elsewhere = false;
   RecordVersion shown;  // the version the form showed, for kCurrent and kChanged
 };
 PostedCheck CheckPostedVersion(const DbViewState& s, Recordset& recordset);
-// True when the post carries this server's signature of the grid's add form.
-bool IsInsertCheckValid(const DbViewState& s);
+// kCurrent when the post carries this server's signature of the grid's add form.
+PostedCheck CheckPostedInsert(const DbViewState& s);
 
 }  // namespace kelvo::detail
 

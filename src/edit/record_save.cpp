@@ -62,9 +62,12 @@ bool RecordSave::Run() {
     statement = KeyCondition(s_, base, PostedKeyTerms(s_, change_.fields));
   }
   change_.statement = statement.display;
-  if (change_.inserting && !IsInsertCheckValid(s_)) {
-    RefuseUnverifiedChange(s_);
-    return false;
+  if (change_.inserting) {
+    const PostedCheck check = CheckPostedInsert(s_);
+    if (check.outcome == PostedCheck::kRefused) {
+      RefuseUnverifiedChange(s_, check.signed_elsewhere);
+      return false;
+    }
   }
   WriteTransaction transaction(*EditConnection(s_));
   if (!Open(statement)) return false;
@@ -113,7 +116,7 @@ bool RecordSave::CheckRecord() {
   }
   const PostedCheck check = CheckPostedVersion(s_, *recordset_);
   if (check.outcome == PostedCheck::kRefused) {
-    RefuseUnverifiedChange(s_);
+    RefuseUnverifiedChange(s_, check.signed_elsewhere);
     return false;
   }
   if (check.outcome == PostedCheck::kChanged) {

@@ -104,6 +104,8 @@ TEST_F(SharedStateTest, AServerWithAnotherSecretRefusesTheOthersStateAndWritesNo
   from_a.Set("Vexmo1_Form_name", "forged on other");
   const Reply saved_elsewhere = Post(other->port(), "/items", Pressed(from_a, "Vexmo1FormUpdate"));
   EXPECT_TRUE(SaysNotSaved(saved_elsewhere.body)) << saved_elsewhere.body;
+  EXPECT_NE(saved_elsewhere.body.find("made by another server or an earlier run"),
+            std::string::npos);
   EXPECT_FALSE(SaysSaved(saved_elsewhere.body));
 
   BrowserForm from_other(EditForm(other->port(), 8));

@@ -103,6 +103,35 @@ TEST_F(LostUpdateTest, APostWithoutTheRecordCheckWritesNothing) {
   EXPECT_EQ(Rows("SELECT * FROM P ORDER BY id"), before);
 }
 
+// A form that another server or an earlier run signed under another secret says so, in the
+// page's language, and writes nothing.
+TEST_F(LostUpdateTest, AFormSignedUnderAnotherSecretSaysWhereItCameFrom) {
+  const auto before = Rows("SELECT * FROM P ORDER BY id");
+  const struct {
+    const char* language;
+    const char* says;
+  } languages[] = {
+      {"ENG", "this form was made by another server or an earlier run of this one"},
+      {"GER", "Dieses Formular stammt von einem anderen Server oder einem fr\u00fcheren Lauf"},
+      {"NOR", "dette skjemaet ble laget av en annen server eller en tidligere kj\u00f8ring"}};
+  for (const auto& l : languages) {
+    const Configure configure = Editing([&](DbView& v) { v.SetLanguage(l.language); });
+    options_.signing_secret = "the secret of an earlier run";
+    BrowserForm edit(OpenEdit("1", configure).output);
+    BrowserForm add(OpenAdd(configure).output);
+    options_.signing_secret = "test secret";
+    edit.Set("Vexmo1_Form_name", "Eve");
+    add.Set("Vexmo1_Form_name", "Eve");
+    for (const RenderedPage& page :
+         {Press(edit, "Vexmo1FormUpdate", configure), Press(edit, "Vexmo1FormDelete", configure),
+          Press(add, "Vexmo1FormUpdate", configure)}) {
+      EXPECT_EQ(page.status, 403) << l.language;
+      EXPECT_NE(page.output.find(l.says), std::string::npos) << l.language << page.output;
+    }
+  }
+  EXPECT_EQ(Rows("SELECT * FROM P ORDER BY id"), before);
+}
+
 TEST_F(LostUpdateTest, TheMessageHasItsOwnSlotInEveryLanguage) {
   detail::DbViewState s;
   detail::SetLanguage(s, "NOR");
