@@ -1,4 +1,5 @@
 #include "data/connection_core.h"
+#include "data/connection_pool.h"
 #include "data/connection_string.h"
 #include "kelvo/data.h"
 #include "kelvo/error.h"
@@ -14,9 +15,7 @@ void Connection::Open(std::string_view connection_string, std::string_view user,
   if (core_->is_open()) {
     throw Error(errc::kInvalidCall, "Connection.Open: the connection is already open");
   }
-  data::ConnectionSettings settings = data::ParseConnectionString(connection_string);
-  settings.read_only = mode_ == ado::adModeRead;
-  core_->Open(data::OpenProvider(settings, user, password));
+  core_->Open(data::OpenLease(connection_string, mode_ == ado::adModeRead, user, password));
 }
 
 void Connection::SetMode(int mode) {

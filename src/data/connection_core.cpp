@@ -1,6 +1,7 @@
 #include "data/connection_core.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "data/cursor_core.h"
 #include "data/procedure_call.h"
@@ -18,19 +19,17 @@ std::string Count(size_t n, std::string_view noun) {
 
 ConnectionCore::~ConnectionCore() { Close(); }
 
-void ConnectionCore::Open(std::unique_ptr<ProviderConnection> provider) {
-  provider_ = std::move(provider);
-}
+void ConnectionCore::Open(Lease lease) { lease_ = std::move(lease); }
 
 void ConnectionCore::Close() {
   // Closing a cursor detaches it, which changes the list.
   while (!cursors_.empty()) cursors_.back()->Close();
-  provider_.reset();
+  ReturnLease(std::exchange(lease_, {}));
 }
 
 ProviderConnection& ConnectionCore::provider() const {
-  if (!provider_) throw Error(errc::kClosedObject, "The connection is closed");
-  return *provider_;
+  if (!lease_.connection) throw Error(errc::kClosedObject, "The connection is closed");
+  return *lease_.connection;
 }
 
 void ConnectionCore::DefineProcedure(std::string name, std::string sql) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/connection_pool.h"
 #include "data/provider.h"
 
 namespace kelvo::data {
@@ -23,10 +24,10 @@ class ConnectionCore final {
   ConnectionCore& operator=(const ConnectionCore&) = delete;
   ~ConnectionCore();
 
-  bool is_open() const { return provider_ != nullptr; }
-  void Open(std::unique_ptr<ProviderConnection> provider);
-  // Closes every cursor still open on the connection, then the connection. Closing a closed
-  // connection does nothing.
+  bool is_open() const { return lease_.connection != nullptr; }
+  void Open(Lease lease);
+  // Closes every cursor still open on the connection, then the connection, which a pooled one
+  // returns to its pool. Closing a closed connection does nothing.
   void Close();
   // Throws Error(errc::kClosedObject) when the connection is closed.
   ProviderConnection& provider() const;
@@ -54,7 +55,7 @@ class ConnectionCore final {
                                            std::span<const Variant> values, std::string_view what);
   const std::string* FindProcedure(std::string_view name) const;
 
-  std::unique_ptr<ProviderConnection> provider_;
+  Lease lease_;
   std::vector<std::pair<std::string, std::string>> procedures_;
   std::vector<CursorCore*> cursors_;
 };

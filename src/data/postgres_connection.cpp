@@ -1,5 +1,7 @@
 #include "data/postgres_connection.h"
 
+#include <poll.h>
+
 #include <array>
 #include <cstdlib>
 
@@ -105,6 +107,29 @@ void PostgresConnection::CommitTransaction() {
 }
 
 void PostgresConnection::RollbackTransaction() { ExecuteScript("ROLLBACK"); }
+
+bool PostgresConnection::Usable() {
+  if (PQstatus(connection_) != CONNECTION_OK || streaming_ != nullptr) return false;
+  // An idle session hears nothing from its server unless the server is ending it (a restart,
+  // pg_terminate_backend): then its last notice and the socket's close wait to be read.
+  pollfd socket{PQsocket(connection_), POLLIN, 0};
+  return poll(&socket, 1, 0) == 0;
+}
+
+void PostgresConnection::ResetForReuse() {
+  Claim();
+  if (PQstatus(connection_) != CONNECTION_OK) Fail();
+  switch (PQtransactionStatus(connection_)) {
+    case PQTRANS_IDLE:
+      return;
+    case PQTRANS_INTRANS:
+    case PQTRANS_INERROR:
+      RollbackTransaction();
+      return;
+    default:
+      throw Error(errc::kDatabase, "The connection is busy or lost");
+  }
+}
 
 std::optional<std::string> PostgresConnection::NativeProcedure(std::string_view name,
                                                                int argument_count) {

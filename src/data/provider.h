@@ -92,6 +92,13 @@ class ProviderConnection {
   virtual void CommitTransaction() = 0;
   virtual void RollbackTransaction() = 0;
 
+  // Whether the connection still reaches its database, as far as can be told without a
+  // round trip (a server that ended the session has said so). For a pooled connection.
+  virtual bool Usable() = 0;
+  // Makes a connection whose statements have all ended fit for the next user: an open
+  // transaction is rolled back. Throws when it cannot, and the connection is then closed.
+  virtual void ResetForReuse() = 0;
+
   // The statement that calls a procedure of the database itself with `argument_count`
   // placeholders, or nothing when the database has no procedure of that name.
   virtual std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) = 0;

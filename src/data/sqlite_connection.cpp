@@ -83,6 +83,10 @@ void SqliteConnection::CommitTransaction() { ExecuteScript("COMMIT"); }
 
 void SqliteConnection::RollbackTransaction() { ExecuteScript("ROLLBACK"); }
 
+void SqliteConnection::ResetForReuse() {
+  if (sqlite3_get_autocommit(db_) == 0) RollbackTransaction();
+}
+
 std::optional<std::string> SqliteConnection::NativeProcedure(std::string_view /*name*/,
                                                              int /*argument_count*/) {
   return std::nullopt;  // SQLite has no procedures of its own

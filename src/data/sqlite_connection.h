@@ -38,6 +38,8 @@ class SqliteConnection final : public ProviderConnection {
   void BeginTransaction() override;
   void CommitTransaction() override;
   void RollbackTransaction() override;
+  bool Usable() override { return true; }
+  void ResetForReuse() override;
   std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) override;
   std::vector<std::string> PrimaryKey(const TableName& table) override;
   std::string QuoteIdentifier(std::string_view name) const override;

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/connection_pool.h"
 #include "host/ascii_case.h"
 #include "kelvo/error.h"
 #include "kelvo/host.h"
@@ -75,6 +76,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
  public:
   explicit Impl(ServerOptions options)
       : options_(std::move(options)),
+        pooling_(options_.threads),
         hosts_(options_.host, options_.allowed_hosts),
         site_({options_.defaults, options_.table_browser, options_.table_editing}),
         limits_{options_.max_header_bytes,
@@ -337,6 +339,8 @@ class HttpServer::Impl final : public server::ConnectionServer {
   }
 
   ServerOptions options_;
+  // Pages' connections are pooled, one per worker, for as long as the server exists.
+  data::PoolingByDefault pooling_;
   server::HostAllowList hosts_;
   site::PageSite site_;
   server::ConnectionLimits limits_;

@@ -1,0 +1,177 @@
+// Pooled connections as requests meet them: one taken back is reused, reset after a request
+// that failed, closed when its link broke, and a busy pool answers with an error in bounded
+// time instead of hanging or sharing a connection.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "kelvo/convert.h"
+#include "kelvo/data.h"
+#include "kelvo/error.h"
+#include "support/temp_dir.h"
+#include "support/test_database.h"
+
+namespace kelvo::testing {
+namespace {
+
+std::string WithOption(const std::string& connection_string, const std::string& key,
+                       const std::string& value) {
+  const bool url = connection_string.find(':') < connection_string.find('=');
+  if (!url) return connection_string + ";" + key + "=" + value;
+  const char separator = connection_string.find('?') == std::string::npos ? '?' : '&';
+  std::string url_key = key;
+  for (char& c : url_key) {
+    if (c == ' ') c = '_';
+  }
+  return connection_string + separator + url_key + "=" + value;
+}
+
+std::shared_ptr<Connection> Open(const std::string& connection_string) {
+  auto connection = std::make_shared<Connection>();
+  connection->Open(connection_string);
+  return connection;
+}
+
+// The first value of a query's first row, as a whole number.
+long Scalar(const std::shared_ptr<Connection>& connection, const std::string& sql) {
+  Recordset rows;
+  rows.Open(sql, connection, ado::adOpenForwardOnly, ado::adLockReadOnly);
+  return CLng(rows.Fields().Item(0).Value(), Locale::Find("en-US"));
+}
+
+class ConnectionPoolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KELVO_SKIP_WITHOUT_PROVIDER();
+    database_ = std::make_unique<TestDatabase>(dir_, "pool.db");
+    Open(database_->ConnectionString())->Execute("CREATE TABLE items (name VARCHAR(20))");
+  }
+
+  // The test database, pooled with `size` connections that a waiting Open gives up on after
+  // `wait_ms`.
+  std::string Pooled(int size, int wait_ms = 10000) const {
+    return WithOption(WithOption(database_->ConnectionString(), "Pool Size", std::to_string(size)),
+                      "Pool Timeout", std::to_string(wait_ms));
+  }
+
+  TempDir dir_;
+  std::unique_ptr<TestDatabase> database_;
+};
+
+TEST_F(ConnectionPoolTest, ReusesAConnectionAndResetsItAfterAFailedRequest) {
+  const std::string pooled = Pooled(1);
+  {
+    // A session's temporary table tells the session apart.
+    auto first = Open(pooled);
+    first->Execute("CREATE TEMPORARY TABLE session_mark (x INTEGER)");
+    // A request that fails inside its transaction and never ends it.
+    first->BeginTrans();
+    first->Execute("INSERT INTO items (name) VALUES ('lost')");
+    Recordset left_open;
+    left_open.Open("SELECT name FROM items", first, ado::adOpenForwardOnly, ado::adLockReadOnly);
+    EXPECT_THROW(first->Execute("INSERT INTO no_such_table VALUES (1)"), Error);
+  }
+  auto again = Open(pooled);
+  EXPECT_EQ(Scalar(again, "SELECT COUNT(*) FROM session_mark"), 0);
+  EXPECT_EQ(Scalar(again, "SELECT COUNT(*) FROM items"), 0);
+  // No transaction is left open: a new one begins and commits.
+  again->BeginTrans();
+  again->Execute("INSERT INTO items (name) VALUES ('kept')");
+  again->CommitTrans();
+  again->Close();
+  // Another connection sees the commit, and an unpooled one is a session of its own.
+  auto unpooled = Open(WithOption(database_->ConnectionString(), "Pool", "False"));
+  EXPECT_EQ(Scalar(unpooled, "SELECT COUNT(*) FROM items"), 1);
+  EXPECT_THROW(Scalar(unpooled, "SELECT COUNT(*) FROM session_mark"), Error);
+}
+
+TEST_F(ConnectionPoolTest, ABusyPoolFailsInBoundedTimeAndNeverSharesAConnection) {
+  const std::string pooled = Pooled(2, 300);
+  {
+    auto first = Open(pooled);
+    auto second = Open(pooled);
+    const auto start = std::chrono::steady_clock::now();
+    try {
+      Open(pooled);
+      ADD_FAILURE() << "a third connection was handed out";
+    } catch (const Error& e) {
+      EXPECT_NE(e.description().find("stayed busy for 300 ms"), std::string::npos)
+          << e.description();
+    }
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(250));
+    EXPECT_LT(waited, std::chrono::seconds(5));
+  }
+  // Six threads share two connections; each marks its session and reads its own mark back, which
+  // a connection handed to two at once would mix up.
+  const std::string waiting = Pooled(2);
+  std::atomic<int> mixed = 0;
+  std::atomic<int> failed = 0;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 6; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 30; ++i) {
+        try {
+          auto connection = Open(waiting);
+          connection->Execute("CREATE TEMPORARY TABLE IF NOT EXISTS mine (owner INTEGER)");
+          connection->Execute("DELETE FROM mine");
+          const Variant owner[] = {Variant(t)};
+          connection->Execute("INSERT INTO mine (owner) VALUES (?)", owner);
+          std::this_thread::sleep_for(std::chrono::microseconds(200));
+          if (Scalar(connection, "SELECT MIN(owner) + MAX(owner) FROM mine") != 2 * t) {
+            ++mixed;
+          }
+        } catch (const Error&) {
+          ++failed;
+        }
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(mixed, 0);
+  EXPECT_EQ(failed, 0);
+}
+
+TEST_F(ConnectionPoolTest, ABrokenConnectionIsClosedAndTheNextRequestReconnects) {
+  if (!OnPostgres()) GTEST_SKIP() << "an SQLite connection has no link to a server to lose";
+  const std::string pooled = Pooled(2);
+  auto admin = Open(WithOption(database_->ConnectionString(), "Pool", "False"));
+  const auto terminate = [&](long pid) {
+    const Variant values[] = {Variant(static_cast<std::int32_t>(pid))};
+    admin->Execute("SELECT pg_terminate_backend(CAST(? AS INTEGER))", values);
+    // The server ends the session a moment later.
+    for (int i = 0; i < 200; ++i) {
+      if (Scalar(admin, "SELECT COUNT(*) FROM pg_stat_activity WHERE pid = " +
+                            std::to_string(pid)) == 0) {
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    FAIL() << "the session did not end";
+  };
+
+  // A session that ended while idle in the pool is never handed out.
+  auto first = Open(pooled);
+  const long idle_pid = Scalar(first, "SELECT pg_backend_pid()");
+  first->Close();
+  terminate(idle_pid);
+  auto second = Open(pooled);
+  const long second_pid = Scalar(second, "SELECT pg_backend_pid()");
+  EXPECT_NE(second_pid, idle_pid);
+
+  // A session that ends under a request fails that request only.
+  terminate(second_pid);
+  EXPECT_THROW(Scalar(second, "SELECT COUNT(*) FROM items"), Error);
+  second->Close();
+  auto third = Open(pooled);
+  EXPECT_EQ(Scalar(third, "SELECT COUNT(*) FROM items"), 0);
+  EXPECT_NE(Scalar(third, "SELECT pg_backend_pid()"), second_pid);
+}
+
+}  // namespace
+}  // namespace kelvo::testing
