@@ -22,6 +22,7 @@ struct FinalizeOnExit {
 
 SqliteConnection::~SqliteConnection() {
   sqlite3_finalize(schema_version_);
+  sqlite3_finalize(schema_check_);
   sqlite3_close_v2(db_);
 }
 
@@ -82,6 +83,21 @@ void SqliteConnection::BeginTransaction() {
 void SqliteConnection::CommitTransaction() { ExecuteScript("COMMIT"); }
 
 void SqliteConnection::RollbackTransaction() { ExecuteScript("ROLLBACK"); }
+
+bool SqliteConnection::Usable() {
+  // A statement is prepared from the schema the connection last read, and only notices that
+  // another connection changed it when it runs, with the columns it was prepared with; a read
+  // of the schema table, which checks, makes the next statements see the change.
+  if (schema_check_ == nullptr &&
+      sqlite3_prepare_v3(db_, "SELECT 1 FROM sqlite_schema LIMIT 1", -1,
+                         SQLITE_PREPARE_PERSISTENT, &schema_check_, nullptr) != SQLITE_OK) {
+    return false;
+  }
+  int rc = sqlite3_step(schema_check_);
+  while (rc == SQLITE_ROW) rc = sqlite3_step(schema_check_);
+  sqlite3_reset(schema_check_);
+  return rc == SQLITE_DONE;
+}
 
 void SqliteConnection::ResetForReuse() {
   if (sqlite3_get_autocommit(db_) == 0) RollbackTransaction();

@@ -38,7 +38,7 @@ class SqliteConnection final : public ProviderConnection {
   void BeginTransaction() override;
   void CommitTransaction() override;
   void RollbackTransaction() override;
-  bool Usable() override { return true; }
+  bool Usable() override;
   void ResetForReuse() override;
   std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) override;
   std::vector<std::string> PrimaryKey(const TableName& table) override;
@@ -85,6 +85,7 @@ class SqliteConnection final : public ProviderConnection {
   std::int64_t kept_version_ = -1;
   std::map<std::string, KeyFacts> kept_keys_;        // by table
   std::map<std::string, ColumnFacts> kept_columns_;  // by table and column
+  sqlite3_stmt* schema_check_ = nullptr;
 };
 
 }  // namespace kelvo::data

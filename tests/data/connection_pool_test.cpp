@@ -173,5 +173,27 @@ TEST_F(ConnectionPoolTest, ABrokenConnectionIsClosedAndTheNextRequestReconnects)
   EXPECT_NE(Scalar(third, "SELECT pg_backend_pid()"), second_pid);
 }
 
+TEST_F(ConnectionPoolTest, APooledSessionSeesAnotherSessionsSchemaChange) {
+  const std::string pooled = Pooled(1);
+  const auto columns = [&](const std::string& sql) {
+    Recordset rows;
+    rows.Open(sql, Open(pooled), ado::adOpenKeyset, ado::adLockOptimistic);
+    return rows.Fields().Count();
+  };
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(columns("SELECT * FROM items"), 1);
+  // Another session replaces the table with a wider one; the pooled session's next page shows
+  // and writes its columns.
+  auto other = Open(WithOption(database_->ConnectionString(), "Pool", "False"));
+  other->Execute("DROP TABLE items");
+  other->Execute("CREATE TABLE items (id INTEGER PRIMARY KEY, name VARCHAR(20), qty INTEGER)");
+  other->Execute("INSERT INTO items (id, name, qty) VALUES (1, 'a', 2)");
+  EXPECT_EQ(columns("SELECT * FROM items"), 3);
+  Recordset rows;
+  rows.Open("SELECT * FROM items", Open(pooled), ado::adOpenKeyset, ado::adLockOptimistic);
+  rows.Fields().Item("qty").SetValue(Variant(5));
+  rows.Update();
+  EXPECT_EQ(Scalar(other, "SELECT qty FROM items WHERE id = 1"), 5);
+}
+
 }  // namespace
 }  // namespace kelvo::testing
