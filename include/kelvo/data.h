@@ -94,6 +94,9 @@ class KELVO_EXPORT Connection final : public Object {
   //   enforces), or "sqlite:FILE" with the same keys as "?mode=create&busy_timeout=ms";
   //   "Provider=PostgreSQL;Host=...;Port=...;Database=...;User ID=...;Password=..." (other
   //   keys: libpq's own, such as sslmode), or a "postgresql://" URI as libpq reads it.
+  // Any provider also takes "Pool=True|False", "Pool Size=N" and "Pool Timeout=ms": a pooled
+  // Open takes an idle connection of the same string, mode and user, and Close gives it back
+  // with its transaction rolled back; a server pools by default, one connection per worker.
   // A missing database file is an error unless creation was asked for; so are an unknown
   // key, a malformed string and an unknown provider. A file opened for writing is switched to
   // write-ahead logging, so readers do not wait for writers. `user`, `password` and `options` are
