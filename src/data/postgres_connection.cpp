@@ -118,6 +118,9 @@ bool PostgresConnection::Usable() {
 
 void PostgresConnection::ResetForReuse() {
   Claim();
+  // The catalogue's facts hold for one user of the session: another session may alter a table
+  // before the next.
+  column_facts_.Clear();
   if (PQstatus(connection_) != CONNECTION_OK) Fail();
   switch (PQtransactionStatus(connection_)) {
     case PQTRANS_IDLE:
