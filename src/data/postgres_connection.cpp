@@ -15,6 +15,9 @@
 namespace kelvo::data {
 namespace {
 
+// Statements kept prepared per session.
+constexpr size_t kKeptStatements = 128;
+
 bool IsCLocale(std::string_view locale) {
   return locale == "C" || locale == "POSIX" || StartsWithIgnoreCase(locale, "C.");
 }
@@ -83,6 +86,23 @@ std::unique_ptr<ProviderStatement> PostgresConnection::Prepare(std::string_view 
   PostgresSql translated = TranslateSql(sql);
   if (translated.text.empty()) throw Error(errc::kDatabase, "The statement is empty");
   return std::make_unique<PostgresStatement>(*this, std::move(translated));
+}
+
+const std::string* PostgresConnection::PreparedName(const std::string& sql) {
+  if (const auto found = prepared_.find(sql); found != prepared_.end()) return &found->second;
+  if (seen_.insert(sql).second) {
+    if (seen_.size() > 4 * kKeptStatements) seen_ = {sql};
+    return nullptr;
+  }
+  Claim();
+  if (prepared_.size() >= kKeptStatements) {
+    ExecuteScript("DEALLOCATE ALL");
+    prepared_.clear();
+  }
+  std::string name = "kelvo_" + std::to_string(++prepared_count_);
+  const PostgresResult result(PQprepare(connection_, name.c_str(), sql.c_str(), 0, nullptr));
+  if (!IsSuccess(result.get())) Fail(result.get());
+  return &prepared_.emplace(sql, std::move(name)).first->second;
 }
 
 long PostgresConnection::ExecuteScript(std::string_view sql) {

@@ -18,8 +18,10 @@
 
 #include <libpq-fe.h>
 
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -60,6 +62,13 @@ class PostgresConnection final : public ProviderConnection {
 
   PGconn* handle() const { return connection_; }
   ColumnFactsCache& column_facts() { return column_facts_; }
+  // The name of the statement prepared on the server from `sql`, or null the first time a text
+  // is run: a text run once is parsed with its execution, in one round trip, and only one seen
+  // again is prepared, once per session.
+  const std::string* PreparedName(const std::string& sql);
+  // Forgets the statement prepared from `sql`, whose run failed: the server may have dropped
+  // it, or its plan may no longer fit the tables.
+  void ForgetPrepared(const std::string& sql) { prepared_.erase(sql); }
   int money_decimals() const { return money_decimals_; }
 
   // Makes the connection free for a new command: a statement still streaming reads the rest
@@ -84,6 +93,9 @@ class PostgresConnection final : public ProviderConnection {
   PGconn* connection_;
   PostgresStatement* streaming_ = nullptr;
   ColumnFactsCache column_facts_;
+  std::set<std::string> seen_;                   // texts run once
+  std::map<std::string, std::string> prepared_;  // text to name
+  long prepared_count_ = 0;
   int money_decimals_ = 2;
 };
 

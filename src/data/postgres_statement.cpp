@@ -5,6 +5,16 @@
 #include "kelvo/error.h"
 
 namespace kelvo::data {
+namespace {
+
+// A prepared statement whose result columns changed under it ("cached plan must not change
+// result type").
+bool IsStalePlan(const PGresult* result) {
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  return state != nullptr && std::string_view(state) == "0A000";
+}
+
+}  // namespace
 
 PostgresStatement::PostgresStatement(PostgresConnection& connection, PostgresSql sql)
     : connection_(connection),
@@ -94,16 +104,21 @@ std::vector<ColumnInfo> PostgresStatement::DescribeColumns() {
 void PostgresStatement::Start() {
   connection_.Claim();
   const bool limited = row_limit_ > 0 && sql_.limitable;
-  const std::string& text = limited ? LimitedSql(sql_.text, row_limit_) : sql_.text;
+  sent_ = limited ? LimitedSql(sql_.text, row_limit_) : sql_.text;
   PGconn* handle = connection_.handle();
-  if (!PQsendQueryParams(handle, text.c_str(), sql_.parameter_count, nullptr,
-                         ParameterValues().data(), nullptr, nullptr, 0)) {
-    connection_.Fail();
-  }
+  const std::string* prepared = connection_.PreparedName(sent_);
+  const int sent =
+      prepared != nullptr
+          ? PQsendQueryPrepared(handle, prepared->c_str(), sql_.parameter_count,
+                                ParameterValues().data(), nullptr, nullptr, 0)
+          : PQsendQueryParams(handle, sent_.c_str(), sql_.parameter_count, nullptr,
+                              ParameterValues().data(), nullptr, nullptr, 0);
+  if (!sent) connection_.Fail();
   // Without single-row mode the rows arrive as one result, which is read the same way.
   PQsetSingleRowMode(handle);
   connection_.StreamFrom(*this);
   phase_ = Phase::kStreaming;
+  replanned_ = prepared == nullptr;
 }
 
 bool PostgresStatement::Step() {
@@ -141,8 +156,16 @@ bool PostgresStatement::TakeStreamed() {
     PostgresResult result(raw);
     if (!IsSuccess(raw)) {
       const Error error(errc::kDatabase, ServerMessage(raw, handle));
+      const bool replan = !replanned_ && IsStalePlan(raw);
       Abandon();
-      throw error;
+      connection_.ForgetPrepared(sent_);
+      // Another session altered a table the prepared statement reads; no row has arrived, so
+      // outside a transaction (which the failure ended) running it again, prepared anew, is
+      // what the caller asked for.
+      if (!replan || PQtransactionStatus(handle) != PQTRANS_IDLE) throw error;
+      Start();
+      replanned_ = true;
+      continue;
     }
     if (PQntuples(raw) > 0) {
       block_ = std::move(result);
@@ -163,6 +186,7 @@ void PostgresStatement::Spill() {
     const PostgresResult result(raw);
     if (!IsSuccess(raw)) {
       if (!spilled_failure_) spilled_failure_ = ServerMessage(raw, handle);
+      connection_.ForgetPrepared(sent_);
       continue;
     }
     const int rows = PQntuples(raw);
@@ -205,9 +229,23 @@ long PostgresStatement::Execute() {
   Reset();
   connection_.column_facts().Clear();  // the statement may change a table
   connection_.Claim();
-  const PostgresResult result(PQexecParams(connection_.handle(), sql_.text.c_str(),
-                                           sql_.parameter_count, nullptr, ParameterValues().data(),
-                                           nullptr, nullptr, 0));
+  const std::string* prepared = connection_.PreparedName(sql_.text);
+  PostgresResult result(
+      prepared != nullptr
+          ? PQexecPrepared(connection_.handle(), prepared->c_str(), sql_.parameter_count,
+                           ParameterValues().data(), nullptr, nullptr, 0)
+          : PQexecParams(connection_.handle(), sql_.text.c_str(), sql_.parameter_count, nullptr,
+                         ParameterValues().data(), nullptr, nullptr, 0));
+  if (!IsSuccess(result.get()) && prepared != nullptr) {
+    connection_.ForgetPrepared(sql_.text);
+    // A statement whose plan another session's change outdated failed as a whole: outside a
+    // transaction, run it once more, parsed anew.
+    if (IsStalePlan(result.get()) && PQtransactionStatus(connection_.handle()) == PQTRANS_IDLE) {
+      result = PostgresResult(PQexecParams(connection_.handle(), sql_.text.c_str(),
+                                           sql_.parameter_count, nullptr,
+                                           ParameterValues().data(), nullptr, nullptr, 0));
+    }
+  }
   if (!IsSuccess(result.get())) connection_.Fail(result.get());
   return ChangedRows(result.get());
 }

@@ -64,6 +64,8 @@ class PostgresStatement final : public ProviderStatement {
     ValueClass value_class = ValueClass::kText;
   };
   mutable std::optional<std::vector<Column>> columns_;
+  std::string sent_;  // the text of the running execution
+  bool replanned_ = false;  // the execution was parsed anew, not run prepared
 
   Phase phase_ = Phase::kIdle;
   PostgresResult block_;  // the result holding the current row

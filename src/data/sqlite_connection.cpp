@@ -1,5 +1,6 @@
 #include "data/sqlite_connection.h"
 
+#include <iterator>
 #include <utility>
 
 #include "data/sqlite_statement.h"
@@ -12,6 +13,9 @@ namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ';'; }
 
+// Enough for the statements of a few pages; the least recently used goes first.
+constexpr size_t kKeptStatements = 48;
+
 // Finalizes a statement when the scope ends.
 struct FinalizeOnExit {
   sqlite3_stmt* statement = nullptr;
@@ -21,14 +25,57 @@ struct FinalizeOnExit {
 }  // namespace
 
 SqliteConnection::~SqliteConnection() {
+  for (const auto& [sql, statement] : kept_statements_) sqlite3_finalize(statement);
   sqlite3_finalize(schema_version_);
+  sqlite3_finalize(temp_schema_version_);
   sqlite3_finalize(schema_check_);
   sqlite3_close_v2(db_);
 }
 
 void SqliteConnection::Fail() const { throw Error(errc::kDatabase, sqlite3_errmsg(db_)); }
 
+void SqliteConnection::KeepStatementsCurrent() {
+  // Temporary tables have a schema of their own.
+  const std::int64_t version =
+      (SchemaVersion() << 24) ^ ReadNumber(temp_schema_version_, "PRAGMA temp.schema_version");
+  if (version == statements_version_) return;
+  ForgetStatements();
+  // The connection may not have read the changed schema yet; statements prepared from what it
+  // last read would show the old columns.
+  if (statements_version_ != -1 && !Usable()) Fail();
+  statements_version_ = version;
+}
+
+void SqliteConnection::ForgetStatements() {
+  for (const auto& [sql, statement] : kept_statements_) sqlite3_finalize(statement);
+  kept_statements_.clear();
+}
+
+void SqliteConnection::Recycle(std::string sql, sqlite3_stmt* statement,
+                               std::int64_t schema_version) {
+  if (schema_version != statements_version_) {
+    sqlite3_finalize(statement);
+    return;
+  }
+  sqlite3_reset(statement);
+  sqlite3_clear_bindings(statement);
+  if (kept_statements_.size() >= kKeptStatements) {
+    sqlite3_finalize(kept_statements_.front().second);
+    kept_statements_.erase(kept_statements_.begin());
+  }
+  kept_statements_.emplace_back(std::move(sql), statement);
+}
+
 std::unique_ptr<ProviderStatement> SqliteConnection::Prepare(std::string_view sql) {
+  KeepStatementsCurrent();
+  for (auto it = kept_statements_.rbegin(); it != kept_statements_.rend(); ++it) {
+    if (it->first != sql) continue;
+    std::string text = std::move(it->first);
+    sqlite3_stmt* statement = it->second;
+    kept_statements_.erase(std::next(it).base());
+    return std::make_unique<SqliteStatement>(*this, statement, std::move(text),
+                                             statements_version_);
+  }
   FinalizeOnExit prepared;
   const char* tail = nullptr;
   if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &prepared.statement,
@@ -48,12 +95,19 @@ std::unique_ptr<ProviderStatement> SqliteConnection::Prepare(std::string_view sq
                                        std::string(rest.substr(0, 60)));
     }
   }
-  auto statement = std::make_unique<SqliteStatement>(*this, prepared.statement);
+  auto statement = std::make_unique<SqliteStatement>(*this, prepared.statement, std::string(sql),
+                                                     statements_version_);
   prepared.statement = nullptr;
   return statement;
 }
 
 long SqliteConnection::ExecuteScript(std::string_view sql) {
+  // A script may attach a database, whose schema the kept statements would not follow.
+  ForgetStatements();
+  return RunScript(sql);
+}
+
+long SqliteConnection::RunScript(std::string_view sql) {
   long changed = 0;
   const char* next = sql.data();
   const char* const end = sql.data() + sql.size();
@@ -77,12 +131,12 @@ long SqliteConnection::ExecuteScript(std::string_view sql) {
 void SqliteConnection::BeginTransaction() {
   // IMMEDIATE takes the write lock now, waiting for it as long as the busy timeout allows;
   // a deferred transaction that writes later could fail at once instead.
-  ExecuteScript("BEGIN IMMEDIATE");
+  RunScript("BEGIN IMMEDIATE");
 }
 
-void SqliteConnection::CommitTransaction() { ExecuteScript("COMMIT"); }
+void SqliteConnection::CommitTransaction() { RunScript("COMMIT"); }
 
-void SqliteConnection::RollbackTransaction() { ExecuteScript("ROLLBACK"); }
+void SqliteConnection::RollbackTransaction() { RunScript("ROLLBACK"); }
 
 bool SqliteConnection::Usable() {
   // A statement is prepared from the schema the connection last read, and only notices that
@@ -152,15 +206,7 @@ SqliteConnection::ColumnFacts SqliteConnection::ReadColumnFacts(const TableName&
 bool SqliteConnection::KeepsFactsOf(const TableName& table) {
   if (table.schema != "main") return false;  // attached and temporary schemas change unseen
   if (schema_checked_) return true;
-  if (schema_version_ == nullptr &&
-      sqlite3_prepare_v3(db_, "PRAGMA main.schema_version", -1, SQLITE_PREPARE_PERSISTENT,
-                         &schema_version_, nullptr) != SQLITE_OK) {
-    Fail();
-  }
-  const int rc = sqlite3_step(schema_version_);
-  const std::int64_t version = rc == SQLITE_ROW ? sqlite3_column_int64(schema_version_, 0) : -1;
-  sqlite3_reset(schema_version_);
-  if (rc != SQLITE_ROW) Fail();
+  const std::int64_t version = SchemaVersion();
   if (version != kept_version_) {
     kept_keys_.clear();
     kept_columns_.clear();
@@ -168,6 +214,22 @@ bool SqliteConnection::KeepsFactsOf(const TableName& table) {
   }
   schema_checked_ = true;
   return true;
+}
+
+std::int64_t SqliteConnection::ReadNumber(sqlite3_stmt*& statement, const char* sql) {
+  if (statement == nullptr && sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT,
+                                                 &statement, nullptr) != SQLITE_OK) {
+    Fail();
+  }
+  const int rc = sqlite3_step(statement);
+  const std::int64_t number = rc == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+  sqlite3_reset(statement);
+  if (rc != SQLITE_ROW) Fail();
+  return number;
+}
+
+std::int64_t SqliteConnection::SchemaVersion() {
+  return ReadNumber(schema_version_, "PRAGMA main.schema_version");
 }
 
 SqliteConnection::ColumnFacts SqliteConnection::ColumnFactsOf(const TableName& table,

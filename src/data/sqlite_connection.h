@@ -67,6 +67,10 @@ class SqliteConnection final : public ProviderConnection {
   sqlite3* handle() const { return db_; }
   [[noreturn]] void Fail() const;  // throws Error(errc::kDatabase) with SQLite's last message
 
+  // Takes back a statement that Prepare made from `sql` under `schema_version`, for the next
+  // Prepare of the same text while the schema stays as it is.
+  void Recycle(std::string sql, sqlite3_stmt* statement, std::int64_t schema_version);
+
  private:
   struct KeyFacts {
     std::vector<std::string> declared;  // PRIMARY KEY columns in key order
@@ -78,6 +82,14 @@ class SqliteConnection final : public ProviderConnection {
   ColumnFacts ReadColumnFacts(const TableName& table, const std::string& column);
   // Whether facts of `table` may be kept; drops the kept ones when the schema changed.
   bool KeepsFactsOf(const TableName& table);
+  std::int64_t SchemaVersion();
+  // The number a pragma `sql` answers, preparing it into `statement` the first time.
+  std::int64_t ReadNumber(sqlite3_stmt*& statement, const char* sql);
+  void ForgetStatements();
+  long RunScript(std::string_view sql);  // ExecuteScript, keeping the kept statements
+  // Drops the kept statements when the schema changed since they were prepared: a kept
+  // statement would show the columns it was prepared with until it runs again.
+  void KeepStatementsCurrent();
 
   sqlite3* db_;
   sqlite3_stmt* schema_version_ = nullptr;  // prepared on first use
@@ -86,6 +98,10 @@ class SqliteConnection final : public ProviderConnection {
   std::map<std::string, KeyFacts> kept_keys_;        // by table
   std::map<std::string, ColumnFacts> kept_columns_;  // by table and column
   sqlite3_stmt* schema_check_ = nullptr;
+  // Prepared statements not in use, the most recently used last.
+  std::vector<std::pair<std::string, sqlite3_stmt*>> kept_statements_;
+  std::int64_t statements_version_ = -1;
+  sqlite3_stmt* temp_schema_version_ = nullptr;
 };
 
 }  // namespace kelvo::data

@@ -10,13 +10,22 @@ std::string TextOrEmpty(const char* text) { return text != nullptr ? text : ""; 
 
 }  // namespace
 
-SqliteStatement::SqliteStatement(SqliteConnection& connection, sqlite3_stmt* statement)
+SqliteStatement::SqliteStatement(SqliteConnection& connection, sqlite3_stmt* statement,
+                                 std::string sql, std::int64_t schema_version)
     : connection_(connection),
       statement_(statement),
+      sql_(std::move(sql)),
+      schema_version_(schema_version),
       types_(static_cast<size_t>(sqlite3_column_count(statement)), 0),
       classes_(types_.size(), ValueClass::kText) {}
 
-SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
+SqliteStatement::~SqliteStatement() {
+  if (sql_.empty()) {
+    sqlite3_finalize(statement_);
+  } else {
+    connection_.Recycle(std::move(sql_), statement_, schema_version_);
+  }
+}
 
 int SqliteStatement::ParameterCount() const { return sqlite3_bind_parameter_count(statement_); }
 

@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "data/provider.h"
@@ -14,8 +16,10 @@ namespace kelvo::data {
 
 class SqliteStatement final : public ProviderStatement {
  public:
-  // Takes ownership of `statement`; `connection` must outlive this object.
-  SqliteStatement(SqliteConnection& connection, sqlite3_stmt* statement);
+  // Takes ownership of `statement`, which goes back to `connection` for reuse when prepared
+  // from `sql` (empty: finalized) under `schema_version`; `connection` must outlive this object.
+  SqliteStatement(SqliteConnection& connection, sqlite3_stmt* statement, std::string sql = {},
+                  std::int64_t schema_version = -1);
   ~SqliteStatement() override;
 
   int ParameterCount() const override;
@@ -35,6 +39,8 @@ class SqliteStatement final : public ProviderStatement {
 
   SqliteConnection& connection_;
   sqlite3_stmt* statement_;
+  std::string sql_;
+  std::int64_t schema_version_;
   bool has_row_ = false;
   // Per column; until described, values show as stored.
   std::vector<int> types_;

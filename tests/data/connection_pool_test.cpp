@@ -173,7 +173,7 @@ TEST_F(ConnectionPoolTest, ABrokenConnectionIsClosedAndTheNextRequestReconnects)
   EXPECT_NE(Scalar(third, "SELECT pg_backend_pid()"), second_pid);
 }
 
-TEST_F(ConnectionPoolTest, APooledSessionSeesAnotherSessionsSchemaChange) {
+TEST_F(ConnectionPoolTest, APooledSessionKeepsStatementsYetSeesAnotherSessionsSchemaChange) {
   const std::string pooled = Pooled(1);
   const auto columns = [&](const std::string& sql) {
     Recordset rows;
@@ -181,6 +181,11 @@ TEST_F(ConnectionPoolTest, APooledSessionSeesAnotherSessionsSchemaChange) {
     return rows.Fields().Count();
   };
   for (int i = 0; i < 3; ++i) EXPECT_EQ(columns("SELECT * FROM items"), 1);
+  if (OnPostgres()) {  // the statement run again is prepared once, and kept
+    EXPECT_EQ(Scalar(Open(pooled), "SELECT COUNT(*) FROM pg_prepared_statements "
+                                   "WHERE statement LIKE 'SELECT * FROM items%'"),
+              1);
+  }
   // Another session replaces the table with a wider one; the pooled session's next page shows
   // and writes its columns.
   auto other = Open(WithOption(database_->ConnectionString(), "Pool", "False"));
