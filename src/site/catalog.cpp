@@ -1,6 +1,9 @@
 #include "site/catalog.h"
 
+#include <mutex>
+
 #include "host/ascii_case.h"
+#include "kelvo/convert.h"
 #include "kelvo/data.h"
 
 namespace kelvo::site {
@@ -12,12 +15,10 @@ bool IsSqlite(std::string_view connection_string) {
 
 // Runs a catalogue query and gives back its rows as text.
 std::vector<std::vector<std::string>> Rows(const std::shared_ptr<Connection>& connection,
-                                           std::string_view sql,
-                                           std::vector<Variant> parameters = {}) {
+                                           std::string_view sql) {
   auto command = std::make_shared<Command>();
   command->SetActiveConnection(connection);
   command->SetCommandText(sql);
-  command->Parameters() = std::move(parameters);
   Recordset rows;
   rows.Open(command);
   std::vector<std::vector<std::string>> result;
@@ -26,7 +27,7 @@ std::vector<std::vector<std::string>> Rows(const std::shared_ptr<Connection>& co
     std::vector<std::string>& row = result.emplace_back();
     for (int i = 0; i < columns; ++i) {
       const Variant value = rows.Fields().Item(i).Value();
-      row.push_back(value.IsString() ? value.AsString() : std::string());
+      row.push_back(value.IsNull() ? std::string() : CStr(value, Locale::Default()));
     }
     rows.MoveNext();
   }
@@ -34,12 +35,26 @@ std::vector<std::vector<std::string>> Rows(const std::shared_ptr<Connection>& co
   return result;
 }
 
-}  // namespace
-
-std::vector<TableEntry> ListTables(const std::shared_ptr<Connection>& connection,
-                                   std::string_view connection_string) {
+// Changes whenever a table, view, column or constraint is added, altered or dropped. SQLite
+// counts schema changes itself; on PostgreSQL every such change writes a row of pg_class,
+// pg_attribute or pg_constraint (a new transaction id in xmin) or removes one (a lower count).
+std::string SchemaVersion(const std::shared_ptr<Connection>& connection,
+                          std::string_view connection_string) {
   const std::string_view sql =
       IsSqlite(connection_string)
+          ? "PRAGMA main.schema_version"
+          : "SELECT (SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_class) || '/' || "
+            "(SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_attribute) || '/' || "
+            "(SELECT count(*) || ':' || coalesce(max(xmin::text::bigint), 0) FROM pg_constraint)";
+  const auto rows = Rows(connection, sql);
+  return rows.empty() || rows[0].empty() ? std::string() : rows[0][0];
+}
+
+Catalog ReadFromDatabase(const std::shared_ptr<Connection>& connection,
+                         std::string_view connection_string) {
+  const bool sqlite = IsSqlite(connection_string);
+  const std::string_view tables_sql =
+      sqlite
           // Shadow tables (an FTS index's _data, _idx, _content, ...) belong to their virtual
           // table, which is listed.
           ? "SELECT name, type FROM pragma_table_list WHERE schema = 'main' "
@@ -47,29 +62,60 @@ std::vector<TableEntry> ListTables(const std::shared_ptr<Connection>& connection
             "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"
           : "SELECT table_name, table_type FROM information_schema.tables "
             "WHERE table_schema NOT IN ('pg_catalog', 'information_schema') ORDER BY table_name";
-  std::vector<TableEntry> tables;
-  for (const auto& row : Rows(connection, sql)) {
-    tables.push_back({row[0], host::AsciiLowered(row[1]).find("view") != std::string::npos});
-  }
-  return tables;
-}
-
-std::vector<std::string> PrimaryKeyColumns(const std::shared_ptr<Connection>& connection,
-                                           std::string_view connection_string,
-                                           std::string_view table) {
-  const std::string_view sql =
-      IsSqlite(connection_string)
-          ? "SELECT name FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk"
-          : "SELECT k.column_name FROM information_schema.table_constraints c "
+  const std::string_view keys_sql =
+      sqlite
+          ? "SELECT t.name, k.name FROM pragma_table_list t, pragma_table_info(t.name) k "
+            "WHERE t.schema = 'main' AND t.type = 'table' AND k.pk > 0 ORDER BY t.name, k.pk"
+          : "SELECT k.table_name, k.column_name FROM information_schema.table_constraints c "
             "JOIN information_schema.key_column_usage k ON k.constraint_name = c.constraint_name "
             "AND k.table_schema = c.table_schema AND k.table_name = c.table_name "
-            "WHERE c.constraint_type = 'PRIMARY KEY' AND c.table_name = ? "
-            "ORDER BY k.ordinal_position";
-  std::vector<std::string> columns;
-  for (const auto& row : Rows(connection, sql, {Variant(std::string(table))})) {
-    columns.push_back(row[0]);
+            "WHERE c.constraint_type = 'PRIMARY KEY' "
+            "AND c.table_schema NOT IN ('pg_catalog', 'information_schema') "
+            "ORDER BY k.table_name, k.ordinal_position";
+  Catalog catalog;
+  for (const auto& row : Rows(connection, tables_sql)) {
+    catalog.tables.push_back(
+        {row[0], host::AsciiLowered(row[1]).find("view") != std::string::npos, {}});
   }
-  return columns;
+  std::map<std::string, std::vector<std::string>, std::less<>> keys;
+  for (const auto& row : Rows(connection, keys_sql)) keys[row[0]].push_back(row[1]);
+  for (TableEntry& table : catalog.tables) {
+    const auto found = keys.find(table.name);
+    if (!table.is_view && found != keys.end()) table.primary_key = found->second;
+  }
+  return catalog;
+}
+
+struct KeptCatalog {
+  std::string version;
+  std::shared_ptr<const Catalog> catalog;
+};
+
+std::mutex kept_mutex;
+std::map<std::string, KeptCatalog, std::less<>> kept;
+
+}  // namespace
+
+const TableEntry* Catalog::Find(std::string_view name) const {
+  for (const TableEntry& table : tables) {
+    if (table.name == name) return &table;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<const Catalog> ReadCatalog(const std::shared_ptr<Connection>& connection,
+                                           std::string_view connection_string) {
+  const std::string version = SchemaVersion(connection, connection_string);
+  {
+    const std::lock_guard lock(kept_mutex);
+    const auto found = kept.find(connection_string);
+    if (found != kept.end() && found->second.version == version) return found->second.catalog;
+  }
+  auto catalog =
+      std::make_shared<const Catalog>(ReadFromDatabase(connection, connection_string));
+  const std::lock_guard lock(kept_mutex);
+  kept[std::string(connection_string)] = {version, catalog};
+  return catalog;
 }
 
 }  // namespace kelvo::site

@@ -1,7 +1,9 @@
-// What the table browser needs to know of a database: its tables and their primary keys.
+// What the table browser needs to know of a database: its tables and their primary keys, kept
+// until the database's schema changes.
 #ifndef KELVO_SITE_CATALOG_H_
 #define KELVO_SITE_CATALOG_H_
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,17 +18,23 @@ namespace kelvo::site {
 struct TableEntry {
   std::string name;
   bool is_view = false;
+  std::vector<std::string> primary_key;  // key columns in key order; empty for none and views
 };
 
-// The user tables and views of the open connection, by name. `connection_string` tells the
-// dialect (SQLite's catalogue, else the standard information schema).
-std::vector<TableEntry> ListTables(const std::shared_ptr<Connection>& connection,
-                                   std::string_view connection_string);
+// The user tables and views of a database, by name.
+struct Catalog {
+  std::vector<TableEntry> tables;
 
-// The primary-key columns of `table`, in key order; empty when it has none.
-std::vector<std::string> PrimaryKeyColumns(const std::shared_ptr<Connection>& connection,
-                                           std::string_view connection_string,
-                                           std::string_view table);
+  // The entry named exactly `name`, or null.
+  const TableEntry* Find(std::string_view name) const;
+};
+
+// The catalogue of the database behind the open `connection`, opened with
+// `connection_string` (which also tells the dialect: SQLite's catalogue, else the standard
+// information schema). Read once and kept per connection string until a cheap check of the
+// schema's version tells that the schema changed; safe to call from several threads.
+std::shared_ptr<const Catalog> ReadCatalog(const std::shared_ptr<Connection>& connection,
+                                           std::string_view connection_string);
 
 }  // namespace kelvo::site
 

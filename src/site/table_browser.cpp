@@ -1,7 +1,5 @@
 #include "site/table_browser.h"
 
-#include <algorithm>
-
 #include "kelvo/data.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/db_view.h"
@@ -64,7 +62,8 @@ void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
   if (!browser.connection.empty()) {
     auto database = OpenDatabase(context, browser);
     html += "<h2>Tables</h2>\n<ul class=\"KelvoIndex\">\n";
-    for (const TableEntry& table : ListTables(database->Connection(), browser.connection)) {
+    const auto catalog = ReadCatalog(database->Connection(), browser.connection);
+    for (const TableEntry& table : catalog->tables) {
       html += "<li><a href=\"table/" + EncodePathSegment(table.name) + "\">" +
               HtmlEscape(table.name) + "<small>" + (table.is_view ? "view" : "table") +
               "</small></a></li>\n";
@@ -82,10 +81,9 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   Response& out = context->response();
   auto database = OpenDatabase(context, browser);
   const std::shared_ptr<Connection>& connection = database->Connection();
-  const std::vector<TableEntry> tables = ListTables(connection, browser.connection);
-  const auto found = std::find_if(tables.begin(), tables.end(),
-                                  [&](const TableEntry& entry) { return entry.name == table; });
-  if (found == tables.end()) {
+  const auto catalog = ReadCatalog(connection, browser.connection);
+  const TableEntry* found = catalog->Find(table);
+  if (!found) {
     out.SetStatus(404);
     WriteDocumentStart(out, "No such table", browser.locale);
     out.Write("<p class=\"KelvoBack\"><a href=\"../\">All tables</a></p>\n<h1>No table called " +
@@ -105,9 +103,7 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   grid.SetSql(sql);
   grid.SetDisplayNavBar("both");
   grid.SetDisplayRecordsPerPageSelect(true);
-  const std::vector<std::string> keys =
-      found->is_view ? std::vector<std::string>()
-                     : PrimaryKeyColumns(connection, browser.connection, found->name);
+  const std::vector<std::string>& keys = found->primary_key;
   if (!keys.empty()) {
     // Records open by their key, and the pages keep one order whatever the database does
     // with rows it updated.

@@ -130,6 +130,29 @@ TEST_F(TableBrowserTest, EditingListsViewsEditsAddsAndDeletesRows) {
   EXPECT_EQ(Rows("SELECT id, name FROM people WHERE id = 4"), "4 Dee |");
 }
 
+// The catalogue the browser keeps follows the schema: a table made, keyed, renamed or dropped
+// while the server runs shows as it is now.
+TEST_F(TableBrowserTest, TheKeptCatalogueFollowsSchemaChanges) {
+  connection_->Execute("CREATE TABLE early (id INTEGER, word VARCHAR(10))");
+  connection_->Execute("INSERT INTO early VALUES (1, 'one')");
+  BrowserServer server(Options(true));
+  EXPECT_EQ(server.Page("/table/early").find("Vexmo1FormAdd=1"), std::string::npos)
+      << "a table without a key is not editable";
+
+  connection_->Execute("CREATE TABLE late (id INTEGER PRIMARY KEY, word VARCHAR(10))");
+  connection_->Execute("INSERT INTO late VALUES (7, 'seven')");
+  EXPECT_NE(server.Page("/").find("<a href=\"table/late\">late"), std::string::npos);
+  EXPECT_NE(server.Page("/table/late").find("Vexmo1FormAdd=1"), std::string::npos);
+
+  connection_->Execute("DROP TABLE early");
+  connection_->Execute("CREATE TABLE early (id INTEGER PRIMARY KEY, word VARCHAR(10))");
+  EXPECT_NE(server.Page("/table/early").find("Vexmo1FormAdd=1"), std::string::npos)
+      << "a key added since the last page is known";
+
+  connection_->Execute("DROP TABLE late");
+  EXPECT_EQ(server.Page("/").find("table/late"), std::string::npos);
+}
+
 // The database's refusal of a change that breaks a foreign key is the form's status, and
 // nothing is written.
 TEST_F(TableBrowserTest, ChangesThatBreakAForeignKeyAreRefused) {
