@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -136,6 +137,12 @@ class KELVO_EXPORT Connection final : public Object {
   // across Close and Open. Calling an unknown procedure is an Error.
   void DefineProcedure(std::string name, std::string sql_text);
 
+  // The first value of the first row of `query` as a whole number. When the statement runs
+  // longer than `budget_ms` milliseconds (0: no limit) it is cancelled and nothing is returned.
+  std::optional<long long> CountWithin(std::string_view query, int budget_ms);
+  // How many rows the database's statistics expect `statement` to return, without running it;
+  // nothing when the database keeps none that apply.
+  std::optional<long long> EstimatedRows(std::string_view statement);
   // The identifier quoted for this database's SQL dialect. Throws when not open.
   std::string QuoteIdentifier(std::string_view name) const;
   // The value a column of `type` (an ado::DataTypeEnum code) holds for `value` on this

@@ -63,6 +63,14 @@ void Connection::DefineProcedure(std::string name, std::string sql_text) {
   core_->DefineProcedure(std::move(name), std::move(sql_text));
 }
 
+std::optional<long long> Connection::CountWithin(std::string_view query, int budget_ms) {
+  return core().provider().CountWithin(query, budget_ms);
+}
+
+std::optional<long long> Connection::EstimatedRows(std::string_view statement) {
+  return core().provider().EstimatedRows(statement);
+}
+
 std::string Connection::QuoteIdentifier(std::string_view name) const {
   return core().provider().QuoteIdentifier(name);
 }

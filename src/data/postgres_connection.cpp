@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <string>
 
 #include "data/postgres_catalog.h"
 #include "data/postgres_sql.h"
@@ -201,6 +202,51 @@ Variant PostgresConnection::ToStored(const Variant& value, int type) const {
 long PostgresConnection::StoredSize(const Variant& stored, int type) const {
   if (!stored.IsString()) return 0;
   return PostgresValueSize(stored.AsString(), type);
+}
+
+std::optional<long long> PostgresConnection::CountWithin(std::string_view sql, int budget_ms) {
+  const std::string text = TranslateSql(sql).text;
+  // The budget is a statement timeout local to a transaction of its own, so that it ends with
+  // the count; inside the caller's transaction a cancel would abort that, so it runs unbudgeted.
+  const bool budgeted = budget_ms > 0 && PQtransactionStatus(connection_) == PQTRANS_IDLE;
+  if (budgeted) {
+    ExecuteScript("BEGIN READ ONLY; SET LOCAL statement_timeout = " + std::to_string(budget_ms));
+  }
+  Claim();
+  PostgresResult result(PQexec(connection_, text.c_str()));
+  if (budgeted) {
+    const PostgresResult end(PQexec(connection_, "ROLLBACK"));
+  }
+  if (!IsSuccess(result.get())) {
+    const char* state = PQresultErrorField(result.get(), PG_DIAG_SQLSTATE);
+    if (budgeted && state != nullptr && std::string_view(state) == "57014") return std::nullopt;
+    Fail(result.get());
+  }
+  if (PQntuples(result.get()) < 1 || PQnfields(result.get()) < 1 || PQgetisnull(result.get(), 0, 0))
+    throw Error(errc::kDatabase, "The count returned no value");
+  return std::stoll(PQgetvalue(result.get(), 0, 0));
+}
+
+std::optional<long long> PostgresConnection::EstimatedRows(std::string_view sql) {
+  // The planner's row estimate for the whole statement: the first "Plan Rows" of the JSON
+  // plan belongs to its top node, written before the nodes below it.
+  const std::array<std::optional<std::string>, 0> none;
+  const PostgresResult plan = Run("EXPLAIN (FORMAT JSON) " + TranslateSql(sql).text, none);
+  if (PQntuples(plan.get()) < 1) return std::nullopt;
+  const std::string_view json = PQgetvalue(plan.get(), 0, 0);
+  constexpr std::string_view kKey = "\"Plan Rows\":";
+  std::size_t at = json.find(kKey);
+  if (at == std::string_view::npos) return std::nullopt;
+  at += kKey.size();
+  while (at < json.size() && json[at] == ' ') ++at;
+  long long rows = 0;
+  bool any = false;
+  for (; at < json.size() && json[at] >= '0' && json[at] <= '9'; ++at) {
+    rows = rows * 10 + (json[at] - '0');
+    any = true;
+  }
+  if (!any) return std::nullopt;
+  return rows;
 }
 
 }  // namespace kelvo::data

@@ -107,6 +107,11 @@ class ProviderConnection {
   virtual std::vector<std::string> PrimaryKey(const TableName& table) = 0;
 
   virtual std::string QuoteIdentifier(std::string_view name) const = 0;
+  // The first value of the first row of `sql` as a whole number; nothing when the statement
+  // ran longer than `budget_ms` milliseconds (0: no limit) and was cancelled.
+  virtual std::optional<long long> CountWithin(std::string_view sql, int budget_ms) = 0;
+  // The rows the database's statistics expect `sql` to return; nothing when it keeps none.
+  virtual std::optional<long long> EstimatedRows(std::string_view sql) = 0;
   // `sql` with its first `skip` rows left out by the database, or the empty text when the
   // dialect cannot say so.
   virtual std::string WithSkippedRows(std::string_view /*sql*/, long /*skip*/) const { return {}; }

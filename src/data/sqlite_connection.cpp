@@ -1,5 +1,6 @@
 #include "data/sqlite_connection.h"
 
+#include <chrono>
 #include <iterator>
 #include <utility>
 
@@ -21,6 +22,36 @@ struct FinalizeOnExit {
   sqlite3_stmt* statement = nullptr;
   ~FinalizeOnExit() { sqlite3_finalize(statement); }
 };
+
+// Asks SQLite to stop a statement once its deadline has passed; looked at every few
+// thousand virtual machine steps, so its cost does not show.
+int PastDeadline(void* deadline) {
+  return std::chrono::steady_clock::now() >
+                 *static_cast<const std::chrono::steady_clock::time_point*>(deadline)
+             ? 1
+             : 0;
+}
+
+// Removes the progress handler when the scope ends.
+struct ProgressHandlerOnExit {
+  sqlite3* db;
+  ~ProgressHandlerOnExit() { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
+};
+
+std::optional<long long> FirstNumber(sqlite3* db, const std::string& sql,
+                                     std::optional<std::string_view> text_parameter = {}) {
+  FinalizeOnExit statement;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement.statement, nullptr) != SQLITE_OK)
+    return std::nullopt;
+  if (text_parameter) {
+    sqlite3_bind_text(statement.statement, 1, text_parameter->data(),
+                      static_cast<int>(text_parameter->size()), SQLITE_TRANSIENT);
+  }
+  if (sqlite3_step(statement.statement) != SQLITE_ROW ||
+      sqlite3_column_type(statement.statement, 0) == SQLITE_NULL)
+    return std::nullopt;
+  return sqlite3_column_int64(statement.statement, 0);
+}
 
 }  // namespace
 
@@ -288,6 +319,57 @@ Variant SqliteConnection::ToStored(const Variant& value, int type) const {
 
 long SqliteConnection::StoredSize(const Variant& stored, int type) const {
   return data::StoredSize(stored, type);
+}
+
+std::optional<long long> SqliteConnection::CountWithin(std::string_view sql, int budget_ms) {
+  FinalizeOnExit prepared;
+  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &prepared.statement,
+                         nullptr) != SQLITE_OK) {
+    Fail();
+  }
+  if (prepared.statement == nullptr) throw Error(errc::kDatabase, "The statement is empty");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budget_ms);
+  ProgressHandlerOnExit handler{db_};
+  if (budget_ms > 0) {
+    sqlite3_progress_handler(db_, 4000, PastDeadline, const_cast<void*>(static_cast<const void*>(&deadline)));
+  }
+  const int result = sqlite3_step(prepared.statement);
+  if (result == SQLITE_INTERRUPT) return std::nullopt;
+  if (result != SQLITE_ROW) Fail();
+  return sqlite3_column_int64(prepared.statement, 0);
+}
+
+std::optional<long long> SqliteConnection::EstimatedRows(std::string_view sql) {
+  // Statistics are kept per table: only a statement whose columns all come from one table has
+  // an estimate, that table's size.
+  FinalizeOnExit prepared;
+  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &prepared.statement,
+                         nullptr) != SQLITE_OK ||
+      prepared.statement == nullptr) {
+    return std::nullopt;
+  }
+  const int columns = sqlite3_column_count(prepared.statement);
+  std::optional<TableName> table;
+  for (int column = 0; column < columns; ++column) {
+    const char* name = sqlite3_column_table_name(prepared.statement, column);
+    const char* schema = sqlite3_column_database_name(prepared.statement, column);
+    if (name == nullptr || schema == nullptr) return std::nullopt;
+    TableName origin{schema, name};
+    if (table && !(*table == origin)) return std::nullopt;
+    table = std::move(origin);
+  }
+  if (!table) return std::nullopt;
+  const std::string schema = QuoteIdentifier(table->schema);
+  // ANALYZE's row count of the table (the first number of any of its rows) when it ran;
+  // else the highest rowid, read from the end of the table's tree.
+  if (FirstNumber(db_, "SELECT 1 FROM " + schema + ".sqlite_master WHERE name = 'sqlite_stat1'")) {
+    if (auto rows = FirstNumber(db_, "SELECT CAST(stat AS INTEGER) FROM " + schema +
+                                         ".sqlite_stat1 WHERE tbl = ?1 LIMIT 1",
+                                table->table)) {
+      return rows;
+    }
+  }
+  return FirstNumber(db_, "SELECT max(rowid) FROM " + schema + "." + QuoteIdentifier(table->table));
 }
 
 }  // namespace kelvo::data
