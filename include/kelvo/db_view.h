@@ -155,6 +155,14 @@ class KELVO_EXPORT DbView final : public Object {
   void SetRecordCount(std::int32_t value);
   bool CountRecords() const;
   void SetCountRecords(bool value);
+  // Milliseconds the count may run before it is cancelled and the database's estimate is shown
+  // instead ("about 1,200,000"). Default 0: no budget, the count always finishes.
+  std::int32_t CountTimeoutMs() const;
+  void SetCountTimeoutMs(std::int32_t value);
+  // Seconds a count carried in the page (signed with its statement) is used instead of
+  // counting again; a save, insert or delete through the grid drops it. Default 0: never.
+  std::int32_t CountCacheSeconds() const;
+  void SetCountCacheSeconds(std::int32_t value);
   std::int32_t FromRow() const;
   std::int32_t ToRow() const;
   const std::string& DisplayNavBar() const;

@@ -177,4 +177,23 @@ std::string_view FormText(const DbViewState& s, FormTextSlot slot) {
   return kFormTextTables[0].texts[slot];
 }
 
+std::string EstimatedCountText(const DbViewState& s, std::int64_t count) {
+  std::string_view word = "about ";
+  char separator = ',';
+  if (s.Language == "GER") {
+    word = "etwa ";
+    separator = '.';
+  } else if (s.Language == "NOR") {
+    word = "omtrent ";
+    separator = ' ';
+  }
+  const std::string digits = std::to_string(count < 0 ? 0 : count);
+  std::string text(word);
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += separator;
+    text += digits[i];
+  }
+  return text;
+}
+
 }  // namespace kelvo::detail

@@ -3,6 +3,7 @@
 #ifndef KELVO_COMPONENT_CAPTIONS_H_
 #define KELVO_COMPONENT_CAPTIONS_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,9 @@ const std::string& CaptionText(const DbViewState& s, CaptionSlot slot);
 const std::string& ButtonText(const DbViewState& s, ButtonSlot slot);
 const std::string& MessageText(const DbViewState& s, MessageSlot slot);
 std::string_view FormText(const DbViewState& s, FormTextSlot slot);
+// An estimated number of records as the navigation bar shows it, grouped by thousands in the
+// manner of Language: "about 1,200,000", "etwa 1.200.000", "omtrent 1 200 000".
+std::string EstimatedCountText(const DbViewState& s, std::int64_t count);
 
 }  // namespace kelvo::detail
 

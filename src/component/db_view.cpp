@@ -1,5 +1,7 @@
 #include "kelvo/db_view.h"
 
+#include <algorithm>
+
 #include "component/captions.h"
 #include "component/db_view_state.h"
 #include "component/property_setters.h"
@@ -77,6 +79,10 @@ std::int32_t DbView::RecordCount() const { return s_->RecordCount; }
 void DbView::SetRecordCount(std::int32_t value) { s_->RecordCount = value; }
 bool DbView::CountRecords() const { return s_->CountRecords; }
 void DbView::SetCountRecords(bool value) { s_->CountRecords = value; }
+std::int32_t DbView::CountTimeoutMs() const { return s_->CountTimeoutMs; }
+void DbView::SetCountTimeoutMs(std::int32_t value) { s_->CountTimeoutMs = std::max(0, value); }
+std::int32_t DbView::CountCacheSeconds() const { return s_->CountCacheSeconds; }
+void DbView::SetCountCacheSeconds(std::int32_t value) { s_->CountCacheSeconds = std::max(0, value); }
 std::int32_t DbView::FromRow() const { return s_->FromRow; }
 std::int32_t DbView::ToRow() const { return s_->ToRow; }
 const std::string& DbView::DisplayNavBar() const { return s_->DisplayNavBar; }

@@ -42,6 +42,8 @@ struct DbViewState {
   std::int32_t RecordsMaxLimit = 1000000;
   std::int32_t RecordCount = -1;
   bool CountRecords = true;
+  std::int32_t CountTimeoutMs = 0;
+  std::int32_t CountCacheSeconds = 0;
   std::int32_t FromRow = 0;
   std::int32_t ToRow = 0;
   std::string DisplayNavBar = "bottom";
@@ -144,6 +146,12 @@ struct DbViewState {
   bool mvarFormOneRec = false;
   bool mvarFormMode = false;
   bool mvarUpdateFailed = false;
+  // RecordCount is the database's estimate: the count ran past CountTimeoutMs.
+  bool mvarCountEstimated = false;
+  // A count the request carried with a valid signature (-1: none), and until when (Unix
+  // seconds) it may be carried on; a count taken now is carried until CountCacheSeconds on.
+  std::int32_t mvarCarriedCount = -1;
+  std::int64_t mvarCountCarriedUntil = 0;
   std::vector<Variant> mvarCurrentRowValues;  // first record shown, one value per field
   std::string mvarStatusText;
   // The posted save was refused because another user changed the record after the form showed

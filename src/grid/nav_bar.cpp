@@ -140,7 +140,11 @@ void AppendRecordText(std::string& bar, const DbViewState& s, const BarFacts& fa
   } else {
     bar += " (" + std::to_string(shown_from) + ".." + std::to_string(s.ToRow) + ") ";
   }
-  if (s.RecordCount != -1) bar += CaptionText(s, CapOf) + " " + std::to_string(s.RecordCount);
+  if (s.RecordCount != -1) {
+    bar += CaptionText(s, CapOf) + " " +
+           (s.mvarCountEstimated ? EstimatedCountText(s, s.RecordCount)
+                                 : std::to_string(s.RecordCount));
+  }
   bar += "</td>";
   bar += kCrLf;
 }
@@ -181,7 +185,9 @@ void AppendPageText(std::string& bar, const DbViewState& s, const BarFacts& fact
   const std::int64_t current = (facts.first - 1) / facts.divisor + 1;
   AppendCellStart(bar, facts, "99%", "right");
   bar += "&nbsp;" + CaptionText(s, CapPage) + " " + std::to_string(current) + " " +
-         CaptionText(s, CapOf) + " " + std::to_string(pages) + "&nbsp;</td>";
+         CaptionText(s, CapOf) + " " +
+         (s.mvarCountEstimated ? EstimatedCountText(s, pages) : std::to_string(pages)) +
+         "&nbsp;</td>";
   bar += kCrLf;
 }
 

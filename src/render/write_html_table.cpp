@@ -128,8 +128,19 @@ void RenderPass::CountRecords() {
   if (s_.RecordCount >= 1) return;
   if (!s_.CountRecords || s_.mvarStoredProc) {
     s_.RecordCount = -1;
+  } else if (s_.mvarCarriedCount >= 0) {
+    s_.RecordCount = s_.mvarCarriedCount;
+  } else if (s_.CountTimeoutMs > 0) {
+    // Last needs the true total to find the final page: it alone counts without a budget.
+    const bool last = !Trim(RequestValue(s_, "LAST.x")).empty();
+    const RecordTotal total =
+        CountWithinBudget(GridConnection(s_), s_.sql, last ? 0 : s_.CountTimeoutMs);
+    s_.RecordCount = total.count;
+    s_.mvarCountEstimated = total.estimated;
+    if (total.count >= 0 && !total.estimated) StartCarryingCount(s_);
   } else {
     s_.RecordCount = GetRecordCount(GridConnection(s_), s_.sql);
+    if (s_.RecordCount >= 0) StartCarryingCount(s_);
   }
 }
 

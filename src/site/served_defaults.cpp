@@ -16,6 +16,9 @@ void ApplyServedDefaults(DbView& grid) {
   grid.SetEditEnterSaves(true);
   grid.SetEditConfirmLeave(true);
   grid.SetEditConfirmDelete(true);
+  // A page of a large table should not wait for an exact count, nor count again on every click.
+  grid.SetCountTimeoutMs(250);
+  grid.SetCountCacheSeconds(30);
 }
 
 }  // namespace kelvo::site

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "component/error_report.h"
@@ -43,6 +44,24 @@ std::int32_t GetRecordCount(const std::shared_ptr<Connection>& connection,
   return count;
 }
 
+RecordTotal CountWithinBudget(const std::shared_ptr<Connection>& connection,
+                              std::string_view statement, std::int32_t budget_ms) {
+  RecordTotal total;
+  const std::string query = "SELECT COUNT(*) AS ANT FROM (" + std::string(statement) + ") KELVOALIAS";
+  std::optional<long long> rows;
+  bool cancelled = false;
+  IgnoreFailure([&] {
+    rows = connection->CountWithin(query, budget_ms);
+    cancelled = !rows;
+  });
+  if (cancelled) {
+    IgnoreFailure([&] { rows = connection->EstimatedRows(statement); });
+    total.estimated = rows.has_value();
+  }
+  if (rows) total.count = Saturate(std::max(0LL, *rows));
+  return total;
+}
+
 std::int32_t PageFetchLimit(const DbViewState& s) {
   const std::int64_t wanted = std::int64_t{s.mvarCurrRecord} + s.RecordsPerPage;
   return wanted <= s.RecordsMaxLimit ? static_cast<std::int32_t>(wanted) : s.RecordsMaxLimit;
@@ -55,7 +74,8 @@ void CapToRecordLimit(DbViewState& s) {
 
 std::int32_t FirstRecordToShow(DbViewState& s) {
   if (s.mvarCurrRecord == 1) return 1;
-  if (s.RecordCount != -1 && s.RecordCount < s.mvarCurrRecord) s.mvarCurrRecord = s.RecordCount;
+  // An estimate may fall short of the records there are.
+  if (s.RecordCount != -1 && !s.mvarCountEstimated && s.RecordCount < s.mvarCurrRecord) s.mvarCurrRecord = s.RecordCount;
   return std::max(1, std::min(s.mvarCurrRecord, s.RecordsMaxLimit));
 }
 

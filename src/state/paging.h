@@ -17,6 +17,15 @@ namespace kelvo::detail {
 std::int32_t GetRecordCount(const std::shared_ptr<Connection>& connection,
                             std::string_view statement);
 
+// The count under a budget of `budget_ms` milliseconds (0: none): exact when it finishes in
+// time, else the database's estimate, marked as one; -1 when neither is to be had.
+struct RecordTotal {
+  std::int32_t count = -1;
+  bool estimated = false;
+};
+RecordTotal CountWithinBudget(const std::shared_ptr<Connection>& connection,
+                              std::string_view statement, std::int32_t budget_ms);
+
 // Records to fetch for a page: one more than the page shows, capped at RecordsMaxLimit.
 std::int32_t PageFetchLimit(const DbViewState& s);
 

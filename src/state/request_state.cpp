@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <ctime>
 #include <limits>
 #include <optional>
 
@@ -129,6 +130,62 @@ void ReadPostedPageSize(DbViewState& s) {
               " in ReadRequestState<br>");
 }
 
+// What a carried count's signature covers: the grid, its statement, the count and its end,
+// so that a count is taken only for the statement and grid it was made for.
+std::string CarriedCountText(const DbViewState& s, std::int32_t count, std::int64_t until) {
+  return "count\n" + s.Tag + "\n" + s.sql + "\n" + std::to_string(count) + "\n" +
+         std::to_string(until);
+}
+
+// "count.until.signature", or nothing when no count is carried on.
+std::string CarriedCountValue(const DbViewState& s) {
+  if (!s.CountRecords || s.CountCacheSeconds <= 0 || s.mvarCountCarriedUntil == 0 ||
+      s.mvarCountEstimated || s.RecordCount < 0) {
+    return {};
+  }
+  return std::to_string(s.RecordCount) + "." + std::to_string(s.mvarCountCarriedUntil) + "." +
+         SignStatement(PageSigningSecret(s), CarriedCountText(s, s.RecordCount,
+                                                              s.mvarCountCarriedUntil));
+}
+
+std::optional<std::int64_t> PlainWideNumber(std::string_view text) {
+  std::int64_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return number;
+}
+
+// A save, insert or delete may change the count, so a count carried into it is dropped; one
+// past its time is dropped as well. Anything not signed here for this grid and statement is
+// reported once.
+void ReadCarriedCount(DbViewState& s) {
+  s.mvarCarriedCount = -1;
+  s.mvarCountCarriedUntil = 0;
+  if (s.CountCacheSeconds <= 0 || !IsPresent(s, "CarriedCount")) return;
+  if (IsPresent(s, "FormUpdate") || IsPresent(s, "FormInsert") || IsPresent(s, "FormDelete")) return;
+  const std::string value = RequestValue(s, "CarriedCount");
+  const std::size_t first = value.find('.');
+  const std::size_t second = first == std::string::npos ? first : value.find('.', first + 1);
+  std::optional<std::int64_t> count;
+  std::optional<std::int64_t> until;
+  if (second != std::string::npos) {
+    count = PlainWideNumber(std::string_view(value).substr(0, first));
+    until = PlainWideNumber(std::string_view(value).substr(first + 1, second - first - 1));
+  }
+  if (!count || !until || *count < 0 || *count > std::numeric_limits<std::int32_t>::max() ||
+      !IsStatementSignatureValid(
+          PageSigningSecret(s), CarriedCountText(s, static_cast<std::int32_t>(*count), *until),
+          std::string_view(value).substr(second + 1))) {
+    AppendError(s, "The carried record count was ignored: it carries no valid signature",
+                " in ReadRequestState<br>");
+    return;
+  }
+  const std::int64_t now = std::time(nullptr);
+  if (now >= *until || *until - now > s.CountCacheSeconds) return;
+  s.mvarCarriedCount = static_cast<std::int32_t>(*count);
+  s.mvarCountCarriedUntil = *until;
+}
+
 bool IsFalseWord(std::string_view text) {
   const std::string word = UCase(Trim(text));
   return word == "FALSE" || word == "0";
@@ -152,6 +209,12 @@ void ReadRequestState(DbViewState& s) {
   ReadPostedSortOrder(s);
   if (!s.mvarPageOrderByDesc) s.mvarPageOrderByDesc = s.OrderByDesc;
   if (IsPresent(s, "OrderByDesc")) s.OrderByDesc = !IsFalseWord(RequestValue(s, "OrderByDesc"));
+  s.mvarCountEstimated = false;
+  ReadCarriedCount(s);
+}
+
+void StartCarryingCount(DbViewState& s) {
+  if (s.CountCacheSeconds > 0) s.mvarCountCarriedUntil = std::time(nullptr) + s.CountCacheSeconds;
 }
 
 void ApplyNavCommand(DbViewState& s) {
@@ -204,6 +267,9 @@ std::string GetStateHiddenFields(const DbViewState& s) {
   } else if (PageSortsDescending(s)) {
     fields += HiddenInput(ParameterName(s, "OrderByDesc"), "False");
   }
+  if (const std::string carried = CarriedCountValue(s); !carried.empty()) {
+    fields += HiddenInput(ParameterName(s, "CarriedCount"), carried);
+  }
   fields += GetCarriedHiddenFields(s);
   return fields;
 }
@@ -224,6 +290,9 @@ std::string GetStateQuery(const DbViewState& s, std::int64_t record) {
     const Server& server = PageServer(s);
     query += "&" + ParameterName(s, "SQL=") + server.URLEncode(s.sql);
     query += "&" + ParameterName(s, "SQLSignature=") + SignStatement(PageSigningSecret(s), s.sql);
+  }
+  if (const std::string carried = CarriedCountValue(s); !carried.empty()) {
+    query += "&" + ParameterName(s, "CarriedCount=") + carried;
   }
   query += GetCarriedQuery(s);
   return query;

@@ -18,6 +18,8 @@ namespace kelvo::detail {
 void ReadRequestState(DbViewState& s);
 // Moves mvarCurrRecord for a posted navigation button, and applies a posted bookmark.
 void ApplyNavCommand(DbViewState& s);
+// A count just taken is carried in the page for CountCacheSeconds (when that is above 0).
+void StartCarryingCount(DbViewState& s);
 
 // The hidden inputs that carry the state into the next post, then the carried parameters.
 std::string GetStateHiddenFields(const DbViewState& s);

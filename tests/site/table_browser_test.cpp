@@ -187,6 +187,21 @@ std::string RecordLink(const std::string& grid, const std::string& id) {
   return grid.substr(start + 6, grid.find('"', key) - start - 6);
 }
 
+// A page without the count it carries: rows changed behind the grid's back would leave it stale
+// for its lifetime, as designed, while these cases read the counts the database has now.
+std::string Uncarried(std::string page) {
+  for (const std::string& name : {std::string("&amp;Vexmo1CarriedCount="),
+                                  std::string("&Vexmo1CarriedCount="),
+                                  std::string("<input type=\"hidden\" name=\"Vexmo1CarriedCount\"")}) {
+    for (std::size_t at = page.find(name); at != std::string::npos; at = page.find(name, at)) {
+      const std::size_t end = name[0] == '<' ? page.find('\n', at) + 1
+                                             : page.find_first_of("&\"", at + name.size());
+      page.erase(at, end - at);
+    }
+  }
+  return page;
+}
+
 // Rows come and go before a record between drawing its link and following it: the link, the
 // edit form, the form after a refused save and after an insert all show the record they name,
 // at its place in the grid's order. A deleted record's link says so instead of showing a
@@ -201,12 +216,12 @@ TEST_F(TableBrowserTest, RecordsOpenByKeyWhileRowsComeAndGo) {
   BrowserServer server(Options(true));
   const std::string grid = server.Page("/table/items");
   EXPECT_LT(grid.find(">a<"), grid.find(">b<")) << grid;
-  const std::string link = RecordLink(grid, "4");
-  const std::string gone_link = RecordLink(grid, "5");
+  const std::string link = Uncarried(RecordLink(grid, "4"));
+  const std::string gone_link = Uncarried(RecordLink(grid, "5"));
 
   connection_->Execute("DELETE FROM items WHERE id IN (1, 2)");
   connection_->Execute("INSERT INTO items (id, name) VALUES (0, 'z')");
-  const std::string view = server.Page(link);
+  const std::string view = Uncarried(server.Page(link));
   EXPECT_NE(view.find(">d<"), std::string::npos) << view;
   EXPECT_NE(view.find("Record 3 of 5"), std::string::npos) << view;
 

@@ -142,5 +142,83 @@ TEST_F(PagingTest, DriverCapsTheCountAndCountingOffLeavesMinusOne) {
   EXPECT_EQ(known.grid->RecordCount(), 7);  // a count the page knows is not taken again
 }
 
+TEST_F(PagingTest, CountPastItsBudgetShowsTheEstimateAndPagesStillShowTheirRows) {
+  MakeTable(0);
+  Execute("INSERT INTO T (id, name, price) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+          "SELECT i + 1 FROM n WHERE i < 300000) SELECT i, 'item ' || i, i * 1.5 FROM n");
+  Execute("ANALYZE");
+  const auto budgeted = [](DbView& v) {
+    v.SetSql("SELECT * FROM T WHERE name <> 'none'");
+    v.SetOrderByFields("id");
+    v.SetCountTimeoutMs(1);
+  };
+  const RenderedPage first = Get({}, budgeted);
+  EXPECT_NE(first.output.find("Record (1..20) of about "), std::string::npos) << first.output;
+  if (!OnPostgres()) {
+    EXPECT_NE(first.output.find("of about 300,000"), std::string::npos);
+  }
+  EXPECT_NE(first.output.find(">item 20<"), std::string::npos);
+  EXPECT_EQ(first.output.find(">item 21<"), std::string::npos);
+
+  const RenderedPage next = Post("Vexmo1CurrRecord=1&Vexmo1CountRecords=on&Vexmo1NEXT.x=1", budgeted);
+  EXPECT_NE(next.output.find("Record (21..40) of about "), std::string::npos);
+  EXPECT_NE(next.output.find(">item 21<"), std::string::npos);
+  EXPECT_NE(next.output.find("nextpg.gif"), std::string::npos);
+
+  // Last counts to the end: an estimate could name a page past the records or short of them.
+  const RenderedPage last = Post("Vexmo1CurrRecord=1&Vexmo1CountRecords=on&Vexmo1LAST.x=1", budgeted);
+  EXPECT_EQ(last.grid->RecordCount(), 300000);
+  EXPECT_EQ(last.grid->FromRow(), 299981);
+  EXPECT_NE(last.output.find(">item 300000<"), std::string::npos);
+  EXPECT_EQ(last.output.find("about"), std::string::npos);
+
+  if (!OnPostgres()) {
+    const RenderedPage german = Get({}, [&](DbView& v) {
+      budgeted(v);
+      v.SetLanguage("GER");
+    });
+    EXPECT_NE(german.output.find("von etwa 300.000"), std::string::npos);
+    EXPECT_NE(german.output.find("Seite 1 von etwa 15.000"), std::string::npos);
+  }
+  EXPECT_EQ(first.errors, "");
+}
+
+TEST_F(PagingTest, CarriedCountServesItsStatementUntilAWriteAndForgeriesAreReported) {
+  MakeTable(45);
+  const auto carrying = [](DbView& v) { v.SetCountCacheSeconds(30); };
+  const RenderedPage first = Get({}, carrying);
+  const std::string carried =
+      Between(first.output, "name=\"Vexmo1CarriedCount\" value=\"", "\"");
+  ASSERT_FALSE(carried.empty()) << first.output;
+  const std::string state = "Vexmo1CurrRecord=1&Vexmo1CountRecords=on&Vexmo1CarriedCount=";
+
+  // No count runs while the carried one lives: rows deleted meanwhile do not show in it.
+  Execute("DELETE FROM T WHERE id > 40");
+  const RenderedPage kept = Post(state + carried, carrying);
+  EXPECT_NE(kept.output.find(" of 45</td>"), std::string::npos) << kept.output;
+  EXPECT_EQ(kept.errors, "");
+  EXPECT_NE(kept.output.find(carried), std::string::npos);  // carried on with its own end
+
+  // A save posted through the grid drops it.
+  const RenderedPage written = Post(state + carried + "&Vexmo1FormUpdate=Save", carrying);
+  EXPECT_EQ(written.output.find(" of 45</td>"), std::string::npos);
+  EXPECT_EQ(written.grid->RecordCount(), 40);
+
+  const std::string forged = "1000" + carried.substr(carried.find('.'));
+  for (const RenderedPage& refused :
+       {Post(state + forged, carrying), Post(state + carried, [&](DbView& v) {
+          carrying(v);
+          v.SetSql("SELECT * FROM T WHERE id > 0");
+        })}) {
+    EXPECT_NE(refused.output.find(" of 40</td>"), std::string::npos);
+    const std::string entry = "The carried record count was ignored";
+    ASSERT_NE(refused.errors.find(entry), std::string::npos);
+    EXPECT_EQ(refused.errors.find(entry, refused.errors.find(entry) + 1), std::string::npos);
+  }
+
+  // The library's page carries nothing.
+  EXPECT_EQ(Get().output.find("CarriedCount"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kelvo::testing
