@@ -3,13 +3,13 @@
 // the confirmation accepted and dismissed and with script off, leave a required field empty,
 // and pick a value from a lookup list. The page and its SQLite database are made here.
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
-import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { rmSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 
-import { artifacts, launchBrowser, startServer, stopServer } from './harness.mjs';
+import {
+  artifacts, follow, launchBrowser, makePageSite, sqliteQuery, startServer, stopServer,
+} from './harness.mjs';
 
 const schema = `
 CREATE TABLE teams (code VARCHAR(10) PRIMARY KEY, label VARCHAR(40) NOT NULL);
@@ -49,31 +49,20 @@ let browser;
 let page;
 
 async function startPeopleServer() {
-  workDir = mkdtempSync(join(tmpdir(), 'kelvo-editing-'));
-  const database = join(workDir, 'people.db');
-  const made = spawnSync('sqlite3', [database], { input: schema, encoding: 'utf8' });
-  assert.equal(made.status, 0, `sqlite3 could not make the database: ${made.stderr}`);
-  mkdirSync(join(workDir, 'pages'));
-  writeFileSync(join(workDir, 'pages', 'people.toml'), pageFile);
-  server = await startServer(['--pages', join(workDir, 'pages'), '--db', database, '--port', '0'],
+  const site = makePageSite('kelvo-editing-', 'people.db', schema, { 'people.toml': pageFile });
+  workDir = site.workDir;
+  server = await startServer(['--pages', site.pagesDir, '--db', site.database, '--port', '0'],
     workDir);
   return server.url;
 }
 
-// What the database holds, read with sqlite3 rather than through the pages.
-function query(sql) {
-  const result = spawnSync('sqlite3', [join(workDir, 'people.db'), sql], { encoding: 'utf8' });
-  assert.equal(result.status, 0, result.stderr);
-  return result.stdout.trim();
-}
+const query = (sql) => sqliteQuery(join(workDir, 'people.db'), sql);
 
 async function shot(name) {
   await page.screenshot({ path: join(artifacts, `${name}.png`), fullPage: true });
 }
 
-async function go(locator) {
-  await Promise.all([page.waitForLoadState('load'), page.waitForNavigation(), locator.click()]);
-}
+const go = (locator) => follow(page, locator);
 
 const rows = () => page.locator('table.KLVOTable tr.KLVOTableTRodd, table.KLVOTable tr.KLVOTableTReven');
 const statusBar = () => page.locator('.KelvoEditBtnBar').first();

@@ -3,13 +3,13 @@
 // form cannot carry, and an add form's list that nobody has chosen from yet. The page and its
 // SQLite database are made here.
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
-import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { rmSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 
-import { artifacts, launchBrowser, startServer, stopServer } from './harness.mjs';
+import {
+  artifacts, follow, launchBrowser, makePageSite, sqliteQuery, startServer, stopServer,
+} from './harness.mjs';
 
 const schema = `
 CREATE TABLE teams (code VARCHAR(10) PRIMARY KEY, label VARCHAR(40) NOT NULL);
@@ -44,15 +44,8 @@ let base;
 let browser;
 let page;
 
-function query(sql) {
-  const result = spawnSync('sqlite3', [join(workDir, 'items.db'), sql], { encoding: 'utf8' });
-  assert.equal(result.status, 0, result.stderr);
-  return result.stdout.trim();
-}
-
-async function go(locator) {
-  await Promise.all([page.waitForLoadState('load'), page.waitForNavigation(), locator.click()]);
-}
+const query = (sql) => sqliteQuery(join(workDir, 'items.db'), sql);
+const go = (locator) => follow(page, locator);
 
 const statusBar = () => page.locator('.KelvoEditBtnBar').first();
 const save = () => page.locator('.KelvoEditBtnBar input[name="Vexmo1FormUpdate"]');
@@ -66,13 +59,9 @@ async function openEdit() {
 
 before(async () => {
   browser = await launchBrowser();
-  workDir = mkdtempSync(join(tmpdir(), 'kelvo-form-values-'));
-  const database = join(workDir, 'items.db');
-  const made = spawnSync('sqlite3', [database], { input: schema, encoding: 'utf8' });
-  assert.equal(made.status, 0, `sqlite3 could not make the database: ${made.stderr}`);
-  mkdirSync(join(workDir, 'pages'));
-  writeFileSync(join(workDir, 'pages', 'items.toml'), pageFile);
-  server = await startServer(['--pages', join(workDir, 'pages'), '--db', database, '--port', '0',
+  const site = makePageSite('kelvo-form-values-', 'items.db', schema, { 'items.toml': pageFile });
+  workDir = site.workDir;
+  server = await startServer(['--pages', site.pagesDir, '--db', site.database, '--port', '0',
     '--locale', 'de-DE'], workDir);
   base = server.url;
   page = await browser.newPage({ viewport: { width: 1280, height: 900 } });

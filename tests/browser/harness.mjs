@@ -1,8 +1,8 @@
 // What the browser tests share: the kelvo program and headless Chromium they drive, and
 // starting and stopping `kelvo serve`.
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import { existsSync, mkdirSync } from 'node:fs';
+import { spawn, spawnSync } from 'node:child_process';
+import { existsSync, mkdirSync, mkdtempSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -68,4 +68,31 @@ export async function stopServer(server) {
   if (!server || server.process.exitCode !== null) return null;
   server.process.kill('SIGTERM');
   return (await server.exit).code;
+}
+
+// A new folder holding the SQLite database `databaseName`, made from `schema` with sqlite3, and a
+// folder pages/ with the page files `pages` ({ 'NAME.toml': text }). Resolves with { workDir,
+// database, pagesDir }.
+export function makePageSite(prefix, databaseName, schema, pages) {
+  const workDir = mkdtempSync(join(tmpdir(), prefix));
+  const database = join(workDir, databaseName);
+  const made = spawnSync('sqlite3', [database], { input: schema, encoding: 'utf8' });
+  assert.equal(made.status, 0, `sqlite3 could not make the database: ${made.stderr}`);
+  const pagesDir = join(workDir, 'pages');
+  mkdirSync(pagesDir);
+  for (const [name, text] of Object.entries(pages)) writeFileSync(join(pagesDir, name), text);
+  return { workDir, database, pagesDir };
+}
+
+// What `sql` reads from the SQLite file `database`, as sqlite3 prints it: read beside the pages,
+// not through them.
+export function sqliteQuery(database, sql) {
+  const result = spawnSync('sqlite3', [database, sql], { encoding: 'utf8' });
+  assert.equal(result.status, 0, result.stderr);
+  return result.stdout.trim();
+}
+
+// Clicks `locator` on `page` and waits for the page the click opens.
+export async function follow(page, locator) {
+  await Promise.all([page.waitForLoadState('load'), page.waitForNavigation(), locator.click()]);
 }

@@ -4,13 +4,14 @@
 // phone, without one failed response, without a stored script running or markup shown twice
 // encoded, and without changing a byte of the database.
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
 import { copyFileSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 
-import { artifacts, failedResponses, launchBrowser, startServer, stopServer } from './harness.mjs';
+import {
+  artifacts, failedResponses, launchBrowser, sqliteQuery, startServer, stopServer,
+} from './harness.mjs';
 
 const viewports = [
   { name: 'desktop', width: 1280, height: 800 },
@@ -29,12 +30,8 @@ after(async () => {
   for (const dir of workDirs) rmSync(dir, { recursive: true, force: true });
 });
 
-// A hash of the database's schema and content, read with sqlite3 rather than through the pages.
-function contentHash(database) {
-  const result = spawnSync('sqlite3', [database, '.sha3sum --schema'], { encoding: 'utf8' });
-  assert.equal(result.status, 0, result.stderr);
-  return result.stdout;
-}
+// A hash of the database's schema and content.
+const contentHash = (database) => sqliteQuery(database, '.sha3sum --schema');
 
 // The tables the index page links to, as { name, href }.
 async function tableLinks(page, base) {
