@@ -123,6 +123,16 @@ std::int32_t WindowAfterRendering(DbViewState& s, Recordset& recordset, std::int
   std::int32_t next = top_next;
   const std::int64_t after = std::int64_t{s.mvarCurrRecord} + rows_shown;
   if (!recordset.Eof()) next = after > s.RecordsMaxLimit ? 0 : Saturate(after);
+  // The rows read correct an estimate: a record after the page means at least that many, the
+  // end of the records means the total is known.
+  if (s.mvarCountEstimated && rows_shown > 0) {
+    if (!recordset.Eof()) {
+      s.RecordCount = std::max(s.RecordCount, Saturate(after));
+    } else {
+      s.RecordCount = Saturate(after - 1);
+      s.mvarCountEstimated = false;
+    }
+  }
   s.FromRow = s.mvarCurrRecord;
   s.ToRow = Saturate(after - 1);
   return next;

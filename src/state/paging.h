@@ -43,7 +43,8 @@ void PositionOnFirstRecord(DbViewState& s, Recordset& recordset);
 std::int32_t TopOfGridWindow(DbViewState& s);
 std::int32_t TopOfFormWindow(DbViewState& s);
 // FromRow and ToRow after `rows_shown` records were written; returns the next-record number
-// for the bottom bar (`top_next` when the recordset reached its end).
+// for the bottom bar (`top_next` when the recordset reached its end). An estimated RecordCount
+// is raised to the records seen, and becomes the count when their end was reached.
 std::int32_t WindowAfterRendering(DbViewState& s, Recordset& recordset, std::int32_t rows_shown,
                                   std::int32_t top_next);
 

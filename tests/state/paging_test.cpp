@@ -172,7 +172,16 @@ TEST_F(PagingTest, CountPastItsBudgetShowsTheEstimateAndPagesStillShowTheirRows)
   EXPECT_NE(last.output.find(">item 300000<"), std::string::npos);
   EXPECT_EQ(last.output.find("about"), std::string::npos);
 
+  // Rows read correct an estimate: at the end of the records it becomes the count, and a
+  // stale estimate below the rows seen is raised to them.
+  const RenderedPage end = Post("Vexmo1CurrRecord=299981&Vexmo1CountRecords=on", budgeted);
+  EXPECT_NE(end.output.find("Record (299981..300000) of 300000</td>"), std::string::npos)
+      << end.output;
   if (!OnPostgres()) {
+    Execute("UPDATE sqlite_stat1 SET stat = '10' WHERE tbl = 'T'");
+    const RenderedPage low = Post("Vexmo1CurrRecord=1&Vexmo1CountRecords=on", budgeted);
+    EXPECT_NE(low.output.find("Record (1..20) of about 21</td>"), std::string::npos) << low.output;
+    Execute("ANALYZE");
     const RenderedPage german = Get({}, [&](DbView& v) {
       budgeted(v);
       v.SetLanguage("GER");
