@@ -210,7 +210,8 @@ std::optional<long long> PostgresConnection::CountWithin(std::string_view sql, i
   // the count; inside the caller's transaction a cancel would abort that, so it runs unbudgeted.
   const bool budgeted = budget_ms > 0 && PQtransactionStatus(connection_) == PQTRANS_IDLE;
   if (budgeted) {
-    ExecuteScript("BEGIN READ ONLY; SET LOCAL statement_timeout = " + std::to_string(budget_ms));
+    // A read-only transaction changes no table: the column facts stay good.
+    RunScript("BEGIN READ ONLY; SET LOCAL statement_timeout = " + std::to_string(budget_ms));
   }
   Claim();
   PostgresResult result(PQexec(connection_, text.c_str()));
