@@ -151,6 +151,9 @@ test('a narrow screen scrolls the grid, not the page', async () => {
   });
   assert.ok(sizes.grid > sizes.box, `the grid fits (${JSON.stringify(sizes)})`);
   assert.ok(sizes.page <= 380, `the page scrolls sideways (${JSON.stringify(sizes)})`);
+  // A number column's heading lines up with its right-aligned numbers.
+  assert.equal(await page.locator('th.KLVOTableTH[align="right"]').first()
+    .evaluate((th) => getComputedStyle(th).textAlign), 'right');
   await shot('orders-narrow');
   await page.setViewportSize({ width: 1280, height: 900 });
 });
