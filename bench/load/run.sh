@@ -1,89 +1,215 @@
 #!/usr/bin/env bash
-# Load test of `kelvo serve` on loopback: wrk with 4 connections for 30 seconds against the
-# 20-row event-log page over the 100,000-row table, first on page 1, then on a page near the end.
-# Reports requests per second, errors, and the server's resident memory, sampled every second;
-# fails when a request failed or when memory grew from the first 10 seconds to the last 10.
-#   bash bench/load/run.sh            (DURATION=30 CONNECTIONS=4 may be set)
-# KELVO_PROGRAM=path/to/kelvo runs that program instead of building build/apps/kelvo.
+# Load tests of `kelvo serve` on loopback with wrk, over the 100,000-row table items (an index
+# on its text column code), made in SQLite and in a private PostgreSQL server.
+#
+# The ratio table: `kelvo serve` and the floor (bench/load/floor_server.cpp: the same HTTP
+# library, raw sqlite3 and libpq, the same bytes) are run alternately on page 1, the page at
+# record 49,981, that page sorted on code, and a record view; with keep-alive and with
+# `Connection: close`, at 1 and at 4 connections, DURATION seconds each. Each page is first
+# fetched from both and compared byte for byte; the run fails when they differ. Prints
+# Kelvo/floor requests/s and p50 latency for every cell.
+#
+# The memory run (SOAK=SECONDS): keep-alive, 4 connections, page 1 of `kelvo serve` on SQLite;
+# fails when a request failed or when resident memory grew from the first 10 seconds to the
+# last 10.
+#   bash bench/load/run.sh                 (DURATION=4 may be set)
+#   SOAK=600 bash bench/load/run.sh        (the ratio table, then the 10-minute memory run)
+#   SOAK=600 TABLE=no bash bench/load/run.sh
+# KELVO_PROGRAM=path/to/kelvo runs that program instead of building build-load/apps/kelvo.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/deps.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/builds.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/postgres.sh"
 
-DURATION=${DURATION:-30}
-CONNECTIONS=${CONNECTIONS:-4}
+DURATION=${DURATION:-4}
+SOAK=${SOAK:-0}
+TABLE=${TABLE:-yes}
 # Growth allowed between the peak of the first and of the last 10 seconds, in KiB: the
 # allocator's arenas settle in small steps.
 RSS_SLACK_KIB=${RSS_SLACK_KIB:-2048}
 
 KELVO_PACKAGES+=(wrk)
 kelvo_install_deps >&2
-if [[ -z "${KELVO_PROGRAM:-}" ]]; then
-  # An optimised build of its own: the test command's builds are unoptimised or sanitized.
-  cmake -S "$KELVO_ROOT" -B "$KELVO_ROOT/build-load" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKELVO_BUILD_TESTS=OFF -DKELVO_BUILD_BENCHMARKS=OFF >/dev/null
-  cmake --build "$KELVO_ROOT/build-load" --target kelvo_program >/dev/null
-  KELVO_PROGRAM="$KELVO_ROOT/build-load/apps/kelvo"
-fi
-KELVO_PROGRAM=$(realpath "$KELVO_PROGRAM")
+# An optimised build of its own: the test command's builds are unoptimised or sanitized.
+cmake -S "$KELVO_ROOT" -B "$KELVO_ROOT/build-load" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKELVO_BUILD_TESTS=OFF -DKELVO_BUILD_BENCHMARKS=ON >/dev/null
+targets=(kelvo_bench_floor)
+[[ -z "${KELVO_PROGRAM:-}" ]] && targets+=(kelvo_program)
+cmake --build "$KELVO_ROOT/build-load" --target "${targets[@]}" >/dev/null
+KELVO_PROGRAM=$(realpath "${KELVO_PROGRAM:-$KELVO_ROOT/build-load/apps/kelvo}")
+FLOOR_PROGRAM="$KELVO_ROOT/build-load/bench/kelvo_bench_floor"
 
 work="$KELVO_ROOT/build-load/run"
+rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
-# Emptied first: the shell opens it only once the server has been forked, and the URL of an
-# earlier run must not be read in between.
-: >serve.out
-"$KELVO_PROGRAM" serve --port 0 >serve.out 2>serve.log &
-server=$!
-trap 'kill "$server" 2>/dev/null || true' EXIT
-for _ in $(seq 600); do
-  url=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' serve.out || true)
-  [[ -n "$url" ]] && break
-  kill -0 "$server" 2>/dev/null || { cat serve.out serve.log >&2; exit 1; }
-  sleep 0.2
-done
-[[ -n "$url" ]] || { echo "kelvo serve printed no URL" >&2; exit 1; }
 
-rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$server/status"; }
-peak_rss=0
+servers=()
+stop_all() {
+  local pid
+  for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; done
+  kelvo_postgres_stop
+}
+trap stop_all EXIT
+
+# Starts a server that prints its URL on its first line; sets url and server.
+start() {
+  local name=$1
+  shift
+  : >"$name.out"
+  "$@" >"$name.out" 2>"$name.log" &
+  server=$!
+  servers+=("$server")
+  url=""
+  for _ in $(seq 600); do
+    url=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$name.out" || true)
+    [[ -n "$url" ]] && return 0
+    kill -0 "$server" 2>/dev/null || break
+    sleep 0.2
+  done
+  cat "$name.out" "$name.log" >&2
+  echo "$name printed no URL" >&2
+  exit 1
+}
+
+stop() {
+  kill -TERM "$1"
+  wait "$1" || true
+}
+
+# The same rows in both databases: code is unique, in an order unlike id's.
+sqlite3 items.db "CREATE TABLE items (id INTEGER PRIMARY KEY, code VARCHAR(20) NOT NULL,
+    qty INTEGER NOT NULL);
+  WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000)
+  INSERT INTO items SELECT i, 'c' || printf('%06d', i * 7919 % 100000), i % 97 FROM n;
+  CREATE INDEX items_code ON items (code);"
+
+list='table/items?Vexmo1CurrRecord=49981&Vexmo1CountRecords=on&Vexmo1maxrecords=20'
+declare -A paths=(
+  [page-1]='table/items'
+  [record-49981]="$list"
+  [sorted]="$list&Vexmo1OrderByFields=2"
+  [record-view]='table/items?Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=49981&Vexmo1CountRecords=on&Vexmo1maxrecords=20&Vexmo1PK=49981&Vexmo1OrderByFields=%22id%22&Vexmo1BookMark=49981'
+)
+pages=(page-1 record-49981 sorted record-view)
+
+# Prints requests/s, p50 in ms and errors (socket errors plus non-2xx) of one wrk run.
+measure() {
+  local target=$1 connections=$2 close=$3 out
+  out="$work/wrk.out"
+  if [[ $close == close ]]; then
+    wrk -t1 -c"$connections" -d"${DURATION}s" --latency -H 'Connection: close' "$target" >"$out"
+  else
+    wrk -t1 -c"$connections" -d"${DURATION}s" --latency "$target" >"$out"
+  fi
+  awk '
+    /^Requests\/sec:/ { rps = $2 }
+    /^ +50% / { v = $2; f = 1
+                if (v ~ /us$/) f = 0.001; else if (v ~ /ms$/) f = 1; else if (v ~ /s$/) f = 1000
+                sub(/[a-z]+$/, "", v); p50 = v * f }
+    /Socket errors:/ { gsub(",", ""); errors += $4 + $6 + $8 + $10 }
+    /Non-2xx or 3xx responses:/ { errors += $5 }
+    END { printf "%s %.3f %d\n", rps, p50, errors }' "$out"
+}
+
 status=0
+results="$work/results.txt"
+: >"$results"
 
-run() {
-  local name=$1 target=$2
-  curl -sf -o /dev/null "$target" || { echo "$name: $target does not answer" >&2; exit 1; }
-  local samples="$work/$name.rss"
-  : >"$samples"
-  (for _ in $(seq "$DURATION"); do rss_kib >>"$samples"; sleep 1; done) &
-  local sampler=$!
-  wrk -t2 -c"$CONNECTIONS" -d"${DURATION}s" --latency "$target" >"$work/$name.wrk"
+# Both servers over one database: the pages compared, then each cell measured on both.
+table_for() {
+  local provider=$1 db=$2 floor_option=$3
+  start "kelvo-$provider" "$KELVO_PROGRAM" serve --db "$db" --port 0
+  local kelvo=$server kelvo_url=$url
+  mkdir -p "pages-$provider"
+  local page
+  for page in "${pages[@]}"; do
+    curl -sf -o "pages-$provider/$page.html" "$kelvo_url${paths[$page]}"
+  done
+  start "floor-$provider" "$FLOOR_PROGRAM" --port 0 --pages "pages-$provider" "$floor_option" "$db"
+  local floor=$server floor_url=$url
+  for page in "${pages[@]}"; do
+    curl -sf -o "floor-$page.html" "$floor_url${paths[$page]}"
+    curl -sf -o "kelvo-$page.html" "$kelvo_url${paths[$page]}"
+    if ! cmp -s "kelvo-$page.html" "floor-$page.html"; then
+      echo "$provider $page: the floor's page differs from Kelvo's" >&2
+      diff "kelvo-$page.html" "floor-$page.html" | head -n 20 >&2
+      exit 1
+    fi
+  done
+  local close connections k f
+  for page in "${pages[@]}"; do
+    for close in keep-alive close; do
+      for connections in 1 4; do
+        k=$(measure "$kelvo_url${paths[$page]}" "$connections" "$close")
+        f=$(measure "$floor_url${paths[$page]}" "$connections" "$close")
+        echo "$provider $page $close $connections $k $f" | tee -a "$results" >&2
+      done
+    done
+  done
+  stop "$kelvo"
+  stop "$floor"
+}
+
+if [[ $TABLE == yes ]]; then
+  kelvo_postgres_start
+  "$KELVO_PG_BIN/psql" -X -q -v ON_ERROR_STOP=1 "$KELVO_TEST_POSTGRES" -c "
+    CREATE TABLE items (id INTEGER PRIMARY KEY, code VARCHAR(20) NOT NULL, qty INTEGER NOT NULL);
+    INSERT INTO items SELECT i, 'c' || lpad((i::bigint * 7919 % 100000)::text, 6, '0'), i % 97
+      FROM generate_series(1, 100000) AS i;
+    CREATE INDEX items_code ON items (code);
+    ANALYZE items;"
+  echo "Kelvo/floor, ${DURATION} s per cell (columns: provider page connection connections" \
+    "Kelvo requests/s p50 ms errors, floor requests/s p50 ms errors)" >&2
+  table_for sqlite "$work/items.db" --sqlite
+  table_for postgresql "$KELVO_TEST_POSTGRES" --postgres
+  kelvo_postgres_stop
+
+  # Goals: at least 0.8 of the floor's requests/s, at most 1.25 times its p50.
+  echo
+  awk '
+    BEGIN { printf "%-10s %-13s %-10s %2s  %9s %9s %6s  %7s %7s %6s  %s\n", "provider", "page",
+              "connection", "c", "Kelvo r/s", "floor r/s", "ratio", "Kelvo ms", "floor ms", "ratio", "goals" }
+    { rr = $5 / $8; pr = ($9 > 0 ? $6 / $9 : 0)
+      goal = (rr >= 0.8 && pr <= 1.25) ? "met" : "missed"
+      if ($7 + $10 > 0) goal = goal ", " $7 + $10 " errors"
+      printf "%-10s %-13s %-10s %2d  %9.0f %9.0f %6.2f  %7.3f %7.3f %6.2f  %s\n", $1, $2, $3,
+        $4, $5, $8, rr, $6, $9, pr, goal
+      met += (goal == "met"); n++ }
+    END { printf "goals met in %d of %d cells\n", met, n }' "$results"
+  awk '$7 + $10 > 0 { bad = 1 } END { exit bad }' "$results" || {
+    echo "FAILED: requests failed" >&2
+    status=1
+  }
+fi
+
+if ((SOAK > 0)); then
+  start kelvo-soak "$KELVO_PROGRAM" serve --db "$work/items.db" --port 0
+  rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$server/status"; }
+  target="$url${paths[page-1]}"
+  : >soak.rss
+  (for _ in $(seq "$SOAK"); do rss_kib >>soak.rss; sleep 1; done) &
+  sampler=$!
+  wrk -t2 -c4 -d"${SOAK}s" --latency "$target" >soak.wrk
   wait "$sampler"
-
-  local rps errors non2xx first last peak
-  rps=$(awk '/^Requests\/sec:/ { print $2 }' "$work/$name.wrk")
-  errors=$(awk '/Socket errors:/ { gsub(",", ""); print $4 + $6 + $8 + $10 }' "$work/$name.wrk")
-  non2xx=$(awk '/Non-2xx or 3xx responses:/ { print $5 }' "$work/$name.wrk")
-  first=$(head -n 10 "$samples" | sort -n | tail -n 1)
-  last=$(tail -n 10 "$samples" | sort -n | tail -n 1)
-  peak=$(sort -n "$samples" | tail -n 1)
-  ((peak > peak_rss)) && peak_rss=$peak
-  echo "$name: $rps requests/s; errors ${errors:-0}, non-2xx ${non2xx:-0};" \
-    "RSS peak of first 10 s ${first} KiB, of last 10 s ${last} KiB"
-  grep -A4 'Latency Distribution' "$work/$name.wrk" | sed 's/^/    /'
+  rps=$(awk '/^Requests\/sec:/ { print $2 }' soak.wrk)
+  errors=$(awk '/Socket errors:/ { gsub(",", ""); print $4 + $6 + $8 + $10 }' soak.wrk)
+  non2xx=$(awk '/Non-2xx or 3xx responses:/ { print $5 }' soak.wrk)
+  first=$(head -n 10 soak.rss | sort -n | tail -n 1)
+  last=$(tail -n 10 soak.rss | sort -n | tail -n 1)
+  echo "memory run, page 1, keep-alive, 4 connections, ${SOAK} s: $rps requests/s;" \
+    "errors ${errors:-0}, non-2xx ${non2xx:-0}; RSS peak of first 10 s ${first} KiB," \
+    "of last 10 s ${last} KiB"
+  grep -A4 'Latency Distribution' soak.wrk | sed 's/^/    /'
   if ((${errors:-0} + ${non2xx:-0} > 0)); then
-    echo "$name: FAILED: requests failed" >&2
+    echo "memory run: FAILED: requests failed" >&2
     status=1
   fi
   if ((last > first + RSS_SLACK_KIB)); then
-    echo "$name: FAILED: resident memory grew by $((last - first)) KiB" >&2
+    echo "memory run: FAILED: resident memory grew by $((last - first)) KiB" >&2
     status=1
   fi
-}
-
-echo "kelvo serve at $url, $CONNECTIONS connections, ${DURATION} s per run"
-run page-1 "${url}events"
-run near-end "${url}events?Vexmo1CurrRecord=99961&Vexmo1CountRecords=on&Vexmo1maxrecords=20"
-echo "peak RSS of the server: $peak_rss KiB"
-
-kill -TERM "$server"
-wait "$server" || { echo "kelvo serve did not stop cleanly" >&2; status=1; }
-trap - EXIT
+  kill -TERM "$server"
+  wait "$server" || { echo "kelvo serve did not stop cleanly" >&2; status=1; }
+fi
 exit "$status"
