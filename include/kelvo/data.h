@@ -145,6 +145,9 @@ class KELVO_EXPORT Connection final : public Object {
   std::optional<long long> EstimatedRows(std::string_view statement);
   // The identifier quoted for this database's SQL dialect. Throws when not open.
   std::string QuoteIdentifier(std::string_view name) const;
+  // Whether this database puts NULL before every value in an ascending order (SQLite) rather
+  // than after them (PostgreSQL); descending, the other way round. Throws when not open.
+  bool NullsSortFirst() const;
   // The value a column of `type` (an ado::DataTypeEnum code) holds for `value` on this
   // database, so that it compares equal to stored values (a date-and-time column stores the
   // time too). Throws Error(errc::kTypeMismatch) saying why when the value does not convert,

@@ -145,6 +145,13 @@ class KELVO_EXPORT DbView final : public Object {
   // navigation bar, so that it is the form's default button.
   bool EditEnterSaves() const;
   void SetEditEnterSaves(bool value);
+  // Next, Previous and Last read their page by the sort values of the page shown rather than
+  // by skipping the records before it, so that a deep page costs what the first one costs
+  // (default false; page files and the table browser set it). Applies to the grid when
+  // EditPrimaryKeys names the key, which is appended to the sort order to make it unique; the
+  // page carries its first and last sort values, signed, in a hidden input.
+  bool SeekPaging() const;
+  void SetSeekPaging(bool value);
   const std::string& RequiredFieldIndicator() const;
   void SetRequiredFieldIndicator(std::string_view value);
   std::int32_t RecordsPerPage() const;

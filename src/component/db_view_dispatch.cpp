@@ -138,6 +138,8 @@ const Member kMembers[] = {
      [](DbView& v, std::span<const Variant> a) { v.SetEditConfirmDelete(AsBool(a.back())); }},
     {"EditConfirmLeave", "", [](DbView& v, std::span<const Variant>) { return Variant(v.EditConfirmLeave()); },
      [](DbView& v, std::span<const Variant> a) { v.SetEditConfirmLeave(AsBool(a.back())); }},
+    {"SeekPaging", "", [](DbView& v, std::span<const Variant>) { return Variant(v.SeekPaging()); },
+     [](DbView& v, std::span<const Variant> a) { v.SetSeekPaging(AsBool(a.back())); }},
     {"EditEnterSaves", "", [](DbView& v, std::span<const Variant>) { return Variant(v.EditEnterSaves()); },
      [](DbView& v, std::span<const Variant> a) { v.SetEditEnterSaves(AsBool(a.back())); }},
     {"RequiredFieldIndicator", "", [](DbView& v, std::span<const Variant>) { return Variant(v.RequiredFieldIndicator()); },

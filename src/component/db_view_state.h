@@ -37,6 +37,7 @@ struct DbViewState {
   bool EditConfirmDelete = false;
   bool EditConfirmLeave = false;
   bool EditEnterSaves = false;
+  bool SeekPaging = false;
   std::string RequiredFieldIndicator = "&nbsp;*&nbsp;";
   std::int16_t RecordsPerPage = 20;
   std::int32_t RecordsMaxLimit = 1000000;
@@ -168,6 +169,14 @@ struct DbViewState {
   // The key values, in EditPrimaryKeys order, of the record a save of this request wrote; the
   // form after the save shows that record.
   std::vector<Variant> mvarSavedKey;
+  // Seek paging (state/seek_paging.h): the fields of the unique order this grid page was read
+  // in, the order as written after ORDER BY, and the values of those fields in the first and
+  // last record shown, with their field types. Empty fields: the page carries no boundaries.
+  std::vector<std::string> mvarSeekFields;
+  std::string mvarSeekOrder;
+  std::vector<Variant> mvarPageFirstValues;
+  std::vector<Variant> mvarPageLastValues;
+  std::vector<int> mvarPageTypes;
 };
 
 }  // namespace kelvo::detail

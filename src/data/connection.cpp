@@ -75,6 +75,8 @@ std::string Connection::QuoteIdentifier(std::string_view name) const {
   return core().provider().QuoteIdentifier(name);
 }
 
+bool Connection::NullsSortFirst() const { return core().provider().NullsSortFirst(); }
+
 Variant Connection::StoredValue(const Variant& value, int type) const {
   return core().provider().ToStored(value, type);
 }

@@ -118,6 +118,8 @@ class ProviderConnection {
   // A condition that is true when the quoted column equals the next placeholder, nulls
   // included ("c IS ?").
   virtual std::string NullSafeEquals(std::string_view quoted_column) const = 0;
+  // Whether NULL comes before every value in an ascending order (and after them descending).
+  virtual bool NullsSortFirst() const = 0;
 
   // A stored value (as Stored reads it) typed for a column of `type`.
   virtual Variant Typed(const Variant& stored, int type) const = 0;

@@ -47,6 +47,7 @@ class SqliteConnection final : public ProviderConnection {
   std::optional<long long> EstimatedRows(std::string_view sql) override;
   std::string WithSkippedRows(std::string_view sql, long skip) const override;
   std::string NullSafeEquals(std::string_view quoted_column) const override;
+  bool NullsSortFirst() const override { return true; }
   Variant Typed(const Variant& stored, int type) const override;
   Variant ToStored(const Variant& value, int type) const override;
   long StoredSize(const Variant& stored, int type) const override;

@@ -1,6 +1,7 @@
 #include "grid/page_rows.h"
 
 #include "component/error_report.h"
+#include "state/seek_paging.h"
 
 namespace kelvo::detail {
 
@@ -11,6 +12,7 @@ bool HasAnotherPageRecord(DbViewState& s, Recordset& recordset, std::int32_t row
     more = !recordset.Eof() && rows_shown < s.RecordsPerPage &&
            std::int64_t{s.RecordsMaxLimit} >= std::int64_t{s.mvarCurrRecord} + rows_shown;
   });
+  if (more) NotePageRecord(s, recordset, rows_shown);
   return more;
 }
 

@@ -23,6 +23,7 @@
 #include "render/record_position.h"
 #include "state/paging.h"
 #include "state/request_state.h"
+#include "state/seek_paging.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo {
@@ -68,6 +69,7 @@ class RenderPass {
   void OpenMainRecordset();
   void OpenDisplayStatement();
   std::string OrderedGridStatement() const;
+  bool OpenSoughtPage();
   void Position();
   void LocateKeyedRecord();
   void RenderForm();
@@ -96,6 +98,8 @@ class RenderPass {
   std::shared_ptr<Recordset> pk_recordset_;
   std::int32_t rows_shown_ = 0;
   std::int32_t next_record_ = 0;
+  std::int32_t posted_record_ = 1;     // the first record of the page the request came from
+  std::optional<SeekOrder> seek_order_;  // the grid's unique order when its pages can be sought
 };
 
 void RenderPass::DecideMode() {
@@ -200,16 +204,45 @@ void RenderPass::OpenDisplayStatement() {
               ado::adOpenForwardOnly, ado::adLockReadOnly);
     return;
   }
+  if (!s_.mvarFormMode) seek_order_ = SeekOrderOf(s_);
   ordered_statement_ = OrderedGridStatement();
-  // The page's first record is known before reading: let the database skip to it.
   CapToRecordLimit(s_);
+  if (seek_order_) {
+    s_.mvarSeekFields.clear();
+    for (const SeekColumn& column : seek_order_->columns) s_.mvarSeekFields.push_back(column.field);
+    s_.mvarSeekOrder = seek_order_->clause;
+    if (OpenSoughtPage()) return;
+  }
+  // The page's first record is known before reading: let the database skip to it.
   recordset_->SetFirstRecord(FirstRecordToShow(s_));
   positioned_at_open_ = true;
   recordset_->Open(ordered_statement_, GridConnection(s_), ado::adOpenForwardOnly,
                    ado::adLockReadOnly, -1);
 }
 
+// The page next to the one posted from, read by its boundary values; false when it is to be
+// found by position.
+bool RenderPass::OpenSoughtPage() {
+  const std::optional<SoughtStatement> sought = SeekStatement(s_, *seek_order_, posted_record_);
+  if (!sought) return false;
+  const long max_records = recordset_->MaxRecords();
+  recordset_->SetMaxRecords(sought->max_records);
+  try {
+    OpenBound(s_, *recordset_, sought->text, sought->parameters, ado::adOpenForwardOnly,
+              ado::adLockReadOnly);
+  } catch (const Error&) {
+    // A statement the database will not wrap is still read by position.
+    recordset_ = NewRecordset();
+    recordset_->SetMaxRecords(max_records);
+    return false;
+  }
+  positioned_at_open_ = true;
+  ordered_statement_ = sought->text;
+  return true;
+}
+
 std::string RenderPass::OrderedGridStatement() const {
+  if (seek_order_) return s_.sql + " ORDER BY " + seek_order_->clause;
   std::string ordered = s_.sql;
   if (!s_.OrderByFields.empty()) {
     ordered += " ORDER BY " + s_.OrderByFields;
@@ -294,6 +327,7 @@ bool RenderPass::RenderBody() {
   DecideMode();
   CountRecords();
   ChooseStatement();
+  posted_record_ = s_.mvarCurrRecord;
   ApplyNavCommand(s_);
   OpenMainRecordset();
   Position();
@@ -357,6 +391,9 @@ void DbView::WriteHtmlTable() {
   s.mvarShowStored = false;
   s.mvarDeleteUnconfirmed = false;
   s.mvarSavedKey.clear();
+  s.mvarSeekFields.clear();
+  s.mvarPageFirstValues.clear();
+  s.mvarPageLastValues.clear();
   if ((!detail::RequestValue(s, "FormUpdate").empty() ||
        !detail::RequestValue(s, "FormDelete").empty()) &&
       s.EditPerformUpdates) {

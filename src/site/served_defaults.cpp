@@ -19,6 +19,8 @@ void ApplyServedDefaults(DbView& grid) {
   // A page of a large table should not wait for an exact count, nor count again on every click.
   grid.SetCountTimeoutMs(250);
   grid.SetCountCacheSeconds(30);
+  // A deep page costs what the first costs where the grid knows the key.
+  grid.SetSeekPaging(true);
 }
 
 }  // namespace kelvo::site

@@ -12,6 +12,7 @@
 #include "component/page_access.h"
 #include "component/web_encoding.h"
 #include "kelvo/convert.h"
+#include "state/seek_paging.h"
 #include "state/sort_fields.h"
 #include "state/statement_signature.h"
 #include "runtime/string_ops.h"
@@ -269,6 +270,9 @@ std::string GetStateHiddenFields(const DbViewState& s) {
   }
   if (const std::string carried = CarriedCountValue(s); !carried.empty()) {
     fields += HiddenInput(ParameterName(s, "CarriedCount"), carried);
+  }
+  if (const std::string boundary = PageBoundaryText(s); !boundary.empty()) {
+    fields += HiddenInput(ParameterName(s, "PageKeys"), boundary);
   }
   fields += GetCarriedHiddenFields(s);
   return fields;

@@ -1,0 +1,400 @@
+#include "state/seek_paging.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "component/error_report.h"
+#include "component/page_access.h"
+#include "kelvo/error.h"
+#include "runtime/string_ops.h"
+#include "runtime/text.h"
+#include "state/sort_fields.h"
+#include "state/statement_signature.h"
+
+namespace kelvo::detail {
+namespace {
+
+constexpr char kSeparator = '|';
+
+bool IsPlainNameCharacter(char c, bool first) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+         (!first && c >= '0' && c <= '9');
+}
+
+// The field a sort item names: a plain name, or a double-quoted one holding word characters
+// only. Nothing for column numbers, qualified and bracketed names.
+std::optional<std::string> NamedField(std::string_view name) {
+  const bool quoted = name.size() > 2 && name.front() == '"' && name.back() == '"';
+  if (quoted) name = name.substr(1, name.size() - 2);
+  if (name.empty()) return std::nullopt;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (!IsPlainNameCharacter(name[i], i == 0 && !quoted) &&
+        !(quoted && name[i] >= '0' && name[i] <= '9')) {
+      return std::nullopt;
+    }
+  }
+  return std::string(name);
+}
+
+std::vector<std::string_view> SplitList(std::string_view list) {
+  std::vector<std::string_view> items;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = list.find(',', start);
+    items.push_back(Trim(list.substr(start, comma - start)));
+    if (comma == std::string_view::npos) return items;
+    start = comma + 1;
+  }
+}
+
+// The sort list's columns; false for an item a seek cannot name.
+bool AddSortColumns(const DbViewState& s, std::vector<SeekColumn>& columns) {
+  if (Trim(s.OrderByFields).empty()) return true;
+  const std::vector<std::string_view> items = SplitList(s.OrderByFields);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    std::string_view item = items[i];
+    const std::size_t blank = item.find(' ');
+    std::string direction;
+    if (blank != std::string_view::npos) {
+      direction = UCase(Trim(item.substr(blank)));
+      item = item.substr(0, blank);
+      if (direction != "ASC" && direction != "DESC") return false;
+    }
+    const std::optional<std::string> field = NamedField(item);
+    if (!field) return false;
+    bool descending = direction == "DESC";
+    if (i + 1 == items.size() && s.OrderByDesc) {
+      // "x DESC DESC" is no order a database takes.
+      if (!direction.empty()) return false;
+      descending = true;
+    }
+    columns.push_back({std::string(item), *field, descending});
+  }
+  return true;
+}
+
+bool NamesField(const std::vector<SeekColumn>& columns, std::string_view field) {
+  return std::any_of(columns.begin(), columns.end(),
+                     [&](const SeekColumn& column) { return EqualsIgnoreCase(column.field, field); });
+}
+
+std::string OrderClause(const std::vector<SeekColumn>& columns, bool reversed) {
+  std::string clause;
+  for (const SeekColumn& column : columns) {
+    if (!clause.empty()) clause += ", ";
+    clause += column.sql;
+    if (column.descending != reversed) clause += " DESC";
+  }
+  return clause;
+}
+
+bool IsCarriedType(int type) {
+  switch (type) {
+    case ado::adTinyInt:
+    case ado::adSmallInt:
+    case ado::adInteger:
+    case ado::adBigInt:
+    case ado::adUnsignedTinyInt:
+    case ado::adUnsignedSmallInt:
+    case ado::adUnsignedInt:
+    case ado::adUnsignedBigInt:
+    case ado::adBoolean:
+    case ado::adDecimal:
+    case ado::adNumeric:
+    case ado::adVarNumeric:
+    case ado::adChar:
+    case ado::adVarChar:
+    case ado::adLongVarChar:
+    case ado::adVarWChar:
+    case ado::adLongVarWChar:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A value as the page carries it: "n" for Null, else a kind letter and the exact text, with
+// the separators escaped.
+std::optional<std::string> EncodedValue(const Variant& value) {
+  std::string text;
+  switch (value.type()) {
+    case VarType::kNull:
+      return "n";
+    case VarType::kBoolean:
+      return value.AsBool() ? "b1" : "b0";
+    case VarType::kInt32:
+      return "i" + std::to_string(value.AsInt32());
+    case VarType::kInt64:
+      return "i" + std::to_string(value.AsInt64());
+    case VarType::kDecimal:
+      return "d" + value.AsDecimal().text;
+    case VarType::kString:
+      text = "s";
+      for (const char c : value.AsString()) {
+        if (c == '%' || c == ',' || c == ':' || c == kSeparator) {
+          static constexpr char kHex[] = "0123456789ABCDEF";
+          text += '%';
+          text += kHex[static_cast<unsigned char>(c) >> 4];
+          text += kHex[static_cast<unsigned char>(c) & 0x0F];
+        } else {
+          text += c;
+        }
+      }
+      return text;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<Variant> DecodedValue(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  const std::string_view rest = text.substr(1);
+  switch (text.front()) {
+    case 'n':
+      return Variant::Null();
+    case 'b':
+      return Variant(rest == "1");
+    case 'i': {
+      std::int64_t number = 0;
+      const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), number);
+      if (error != std::errc() || end != rest.data() + rest.size()) return std::nullopt;
+      return Variant(number);
+    }
+    case 'd':
+      return Variant(Decimal{std::string(rest)});
+    case 's': {
+      std::string decoded;
+      for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] != '%') {
+          decoded += rest[i];
+          continue;
+        }
+        unsigned value = 0;
+        if (i + 2 >= rest.size()) return std::nullopt;
+        const auto [end, error] = std::from_chars(rest.data() + i + 1, rest.data() + i + 3, value, 16);
+        if (error != std::errc() || end != rest.data() + i + 3) return std::nullopt;
+        decoded += static_cast<char>(value);
+        i += 2;
+      }
+      return Variant(std::move(decoded));
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+// What the signature covers besides the values: the grid, its statement, its order and the
+// page the values belong to, so that values are used only for the page that wrote them.
+std::string SignedText(const DbViewState& s, std::string_view order, std::int32_t record,
+                       std::string_view body) {
+  std::string text = s.Tag;
+  text += '\n' + s.sql;
+  text += '\n' + std::string(order);
+  text += '\n' + std::to_string(record);
+  text += '\n' + std::to_string(s.RecordsPerPage);
+  text += '\n' + std::string(body);
+  return text;
+}
+
+struct Boundary {
+  std::vector<int> types;
+  std::vector<Variant> first;
+  std::vector<Variant> last;
+};
+
+// The posted boundaries of page `record`, or nothing when they fail their check.
+std::optional<Boundary> ReadBoundary(const DbViewState& s, const SeekOrder& order,
+                                     std::string_view posted, std::int32_t record) {
+  const std::size_t bar = posted.rfind(kSeparator);
+  if (bar == std::string_view::npos) return std::nullopt;
+  const std::string_view body = posted.substr(0, bar);
+  if (!IsStatementSignatureValid(PageSigningSecret(s), SignedText(s, order.clause, record, body),
+                                 posted.substr(bar + 1))) {
+    return std::nullopt;
+  }
+  Boundary boundary;
+  for (const std::string_view item : SplitList(body)) {
+    const std::size_t first_colon = item.find(':');
+    const std::size_t second_colon = item.find(':', first_colon + 1);
+    if (second_colon == std::string_view::npos) return std::nullopt;
+    int type = 0;
+    const auto [end, error] = std::from_chars(item.data(), item.data() + first_colon, type);
+    if (error != std::errc() || end != item.data() + first_colon || !IsCarriedType(type)) {
+      return std::nullopt;
+    }
+    std::optional<Variant> first = DecodedValue(item.substr(first_colon + 1, second_colon - first_colon - 1));
+    std::optional<Variant> last = DecodedValue(item.substr(second_colon + 1));
+    if (!first || !last) return std::nullopt;
+    boundary.types.push_back(type);
+    boundary.first.push_back(std::move(*first));
+    boundary.last.push_back(std::move(*last));
+  }
+  if (boundary.types.size() != order.columns.size()) return std::nullopt;
+  return boundary;
+}
+
+// The records that come after `values` in `columns` (or before them, `after` false): for each
+// column, the earlier ones equal and this one beyond. NULL takes the place the database gives
+// it, which no comparison with a value reaches.
+std::string SeekCondition(const DbViewState& s, const SeekOrder& order, const Boundary& boundary,
+                          const std::vector<Variant>& values, bool after,
+                          std::vector<Variant>& parameters) {
+  const Connection& connection = *s.VexmoConnection->Connection();
+  const bool nulls_low = connection.NullsSortFirst();
+  std::string condition;
+  std::string equal;
+  std::vector<Variant> equal_parameters;
+  for (std::size_t i = 0; i < order.columns.size(); ++i) {
+    const SeekColumn& column = order.columns[i];
+    const bool descending = column.descending == after;
+    const bool nulls_first = nulls_low != descending || column.key;
+    const bool is_null = values[i].IsNull();
+    std::string beyond;
+    std::vector<Variant> beyond_parameters = equal_parameters;
+    if (is_null) {
+      if (nulls_first) beyond = column.sql + " IS NOT NULL";
+    } else {
+      beyond = column.sql + (descending ? " < ?" : " > ?");
+      if (!nulls_first) beyond = "(" + beyond + " OR " + column.sql + " IS NULL)";
+      beyond_parameters.push_back(connection.StoredValue(values[i], boundary.types[i]));
+    }
+    if (!beyond.empty()) {
+      if (!condition.empty()) condition += " OR ";
+      condition += "(" + equal + beyond + ")";
+      parameters.insert(parameters.end(), beyond_parameters.begin(), beyond_parameters.end());
+    }
+    if (is_null) {
+      equal += column.sql + " IS NULL AND ";
+    } else {
+      equal += column.sql + " = ? AND ";
+      equal_parameters.push_back(connection.StoredValue(values[i], boundary.types[i]));
+    }
+  }
+  return condition.empty() ? "1 = 0" : condition;
+}
+
+std::string Wrapped(const DbViewState& s) { return "SELECT * FROM (" + s.sql + ") KELVOALIAS"; }
+
+// The last `rows` records of `where` read in reverse and shown in the grid's order.
+std::string ReversedPage(const DbViewState& s, const SeekOrder& order, std::string_view where,
+                         std::int32_t rows) {
+  return "SELECT * FROM (" + Wrapped(s) + std::string(where) + " ORDER BY " +
+         OrderClause(order.columns, true) + " LIMIT " + std::to_string(rows) +
+         ") KELVOPAGE ORDER BY " + order.clause;
+}
+
+}  // namespace
+
+std::optional<SeekOrder> SeekOrderOf(const DbViewState& s) {
+  if (!s.SeekPaging || Trim(s.EditPrimaryKeys).empty() || s.mvarStoredProc ||
+      s.mvarRecordsetSupplied || !s.VexmoConnection) {
+    return std::nullopt;
+  }
+  SeekOrder order;
+  if (!AddSortColumns(s, order.columns)) return std::nullopt;
+  const bool descending = !order.columns.empty() && order.columns.back().descending;
+  const Connection& connection = *s.VexmoConnection->Connection();
+  for (const std::string_view key : SplitList(s.EditPrimaryKeys)) {
+    if (NamesField(order.columns, key)) {
+      for (SeekColumn& column : order.columns) column.key |= EqualsIgnoreCase(column.field, key);
+      continue;
+    }
+    const bool plain = NamedField(key) && key == LCase(key);
+    std::string sql = plain ? std::string(key) : connection.QuoteIdentifier(key);
+    if (!IsSafeSortList(sql)) return std::nullopt;
+    order.columns.push_back({std::move(sql), std::string(key), descending, true});
+  }
+  order.clause = OrderClause(order.columns, false);
+  return order;
+}
+
+void NotePageRecord(DbViewState& s, Recordset& recordset, std::int32_t rows_shown) {
+  if (s.mvarSeekFields.empty()) return;
+  const std::vector<std::string_view> keys = SplitList(s.EditPrimaryKeys);
+  std::vector<Variant> values;
+  std::vector<int> types;
+  try {
+    for (std::size_t i = 0; i < s.mvarSeekFields.size(); ++i) {
+      Field* field = recordset.Fields().Find(s.mvarSeekFields[i]);
+      if (field == nullptr || !IsCarriedType(field->Type())) throw Error(errc::kTypeMismatch, "");
+      values.push_back(field->Value());
+      const bool is_key = std::any_of(keys.begin(), keys.end(), [&](std::string_view key) {
+        return EqualsIgnoreCase(key, s.mvarSeekFields[i]);
+      });
+      if (is_key && values.back().IsNull()) throw Error(errc::kInvalidUseOfNull, "");
+      if (!EncodedValue(values.back())) throw Error(errc::kTypeMismatch, "");
+      types.push_back(field->Type());
+    }
+  } catch (const Error&) {
+    s.mvarSeekFields.clear();
+    return;
+  }
+  if (rows_shown == 0) {
+    s.mvarPageFirstValues = values;
+    s.mvarPageTypes = std::move(types);
+  }
+  s.mvarPageLastValues = std::move(values);
+}
+
+std::string PageBoundaryText(const DbViewState& s) {
+  if (s.mvarSeekFields.empty() || s.mvarPageFirstValues.size() != s.mvarSeekFields.size() ||
+      s.mvarPageLastValues.size() != s.mvarSeekFields.size()) {
+    return {};
+  }
+  std::string body;
+  for (std::size_t i = 0; i < s.mvarSeekFields.size(); ++i) {
+    if (i > 0) body += ',';
+    body += std::to_string(s.mvarPageTypes[i]) + ":" + *EncodedValue(s.mvarPageFirstValues[i]) +
+            ":" + *EncodedValue(s.mvarPageLastValues[i]);
+  }
+  return body + kSeparator +
+         SignStatement(PageSigningSecret(s), SignedText(s, s.mvarSeekOrder, s.mvarCurrRecord, body));
+}
+
+std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& order,
+                                             std::int32_t posted_record) {
+  const std::int32_t page = s.RecordsPerPage;
+  const std::int32_t record = s.mvarCurrRecord;
+  // A page read in reverse ends where the records end, which must not pass for the end of
+  // the records: the count has to be exact.
+  const bool counted =
+      s.RecordCount >= 0 && !s.mvarCountEstimated && s.RecordCount < s.RecordsMaxLimit;
+  const bool next = IsPresent(s, "NEXT.x");
+  const bool previous = !next && IsPresent(s, "PREV.x");
+  if (!next && !previous) {
+    // The last page is the first of the reversed order, wherever it lies.
+    if (IsPresent(s, "FIRST.x") || !IsPresent(s, "LAST.x") || !counted) return std::nullopt;
+    const std::int32_t rows = s.RecordCount - record + 1;
+    if (rows < 1 || rows > page) return std::nullopt;
+    return SoughtStatement{ReversedPage(s, order, "", rows), {}, 0};
+  }
+  // A page next to the one shown, but not one the numbers or the record limit would move.
+  if (next && (std::int64_t{posted_record} + page != record ||
+               (s.RecordCount >= 0 && !s.mvarCountEstimated && record > s.RecordCount) ||
+               std::int64_t{record} + page > s.RecordsMaxLimit)) {
+    return std::nullopt;
+  }
+  if (previous && (std::int64_t{posted_record} - page != record || record < 1 || !counted)) {
+    return std::nullopt;
+  }
+  const std::string posted = RequestValue(s, "PageKeys");
+  if (Trim(posted).empty()) return std::nullopt;
+  const std::optional<Boundary> boundary = ReadBoundary(s, order, posted, posted_record);
+  if (!boundary) {
+    AppendError(s, "The posted page boundaries were ignored: they carry no valid signature",
+                " in ApplyNavCommand<br>");
+    return std::nullopt;
+  }
+  SoughtStatement statement;
+  const std::string where =
+      " WHERE " + SeekCondition(s, order, *boundary, next ? boundary->last : boundary->first,
+                                next, statement.parameters);
+  if (next) {
+    statement.text = Wrapped(s) + where + " ORDER BY " + order.clause;
+    statement.max_records = page + 1;
+  } else {
+    statement.text = ReversedPage(s, order, where, page);
+  }
+  return statement;
+}
+
+}  // namespace kelvo::detail

@@ -1,0 +1,189 @@
+// Seek paging against positional paging: the same rows and texts on every page, pages that
+// stay put when rows before them go, and boundaries that fail their check.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "support/grid_page.h"
+
+namespace kelvo::testing {
+namespace {
+
+class SeekPagingTest : public GridPageTest {
+ protected:
+  void SetUp() override {
+    GridPageTest::SetUp();
+    if (IsSkipped()) return;
+    // Ties and NULLs in both sort columns; the key breaks the ties.
+    Execute("CREATE TABLE S (id " + KeyType() + ", grp INTEGER, name VARCHAR(20))");
+    for (int id = 1; id <= 47; ++id) {
+      const std::string grp = id % 5 == 0 ? "NULL" : std::to_string(id % 4);
+      const std::string name = id % 7 == 0 ? "NULL" : "'n" + std::to_string(id % 3) + "'";
+      Execute("INSERT INTO S VALUES (" + std::to_string(id) + ", " + grp + ", " + name + ")");
+    }
+  }
+
+  // The grid as the seek pages see it, sorted by `fields` (OrderByDesc `descending`).
+  std::function<void(DbView&)> Sought(const std::string& fields, bool descending) {
+    return [=](DbView& v) {
+      v.SetSql("SELECT * FROM S");
+      v.SetRecordsPerPage(10);
+      v.SetEditPrimaryKeys("id");
+      v.SetOrderByFields(fields);
+      v.SetOrderByDesc(descending);
+      v.SetSeekPaging(true);
+    };
+  }
+  // The same order written out, paged by position.
+  std::function<void(DbView&)> Positional(const std::string& order) {
+    return [=](DbView& v) {
+      v.SetSql("SELECT * FROM S");
+      v.SetRecordsPerPage(10);
+      v.SetEditPrimaryKeys("id");
+      v.SetOrderByFields(order);
+    };
+  }
+};
+
+std::string HtmlDecode(std::string text) {
+  static const std::vector<std::pair<std::string, std::string>> kEntities = {
+      {"&quot;", "\""}, {"&#39;", "'"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}};
+  for (const auto& [entity, plain] : kEntities) {
+    for (std::size_t at = text.find(entity); at != std::string::npos;
+         at = text.find(entity, at + plain.size())) {
+      text.replace(at, entity.size(), plain);
+    }
+  }
+  return text;
+}
+
+std::string FormEncode(const std::string& text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (std::isalnum(u) || c == '.' || c == '_' || c == '-') {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[u >> 4];
+      out += kHex[u & 0x0F];
+    }
+  }
+  return out;
+}
+
+// The page's own form posted back with the button `button` ("NEXT", "PREV", "LAST").
+std::string FormOf(const RenderedPage& page, const std::string& button) {
+  static const std::regex kHidden("<input type=\"hidden\" name=\"([^\"]*)\" value=\"([^\"]*)\">");
+  std::string form;
+  for (std::sregex_iterator it(page.output.begin(), page.output.end(), kHidden), end; it != end;
+       ++it) {
+    form += FormEncode(HtmlDecode((*it)[1])) + "=" + FormEncode(HtmlDecode((*it)[2])) + "&";
+  }
+  return form + "Vexmo1" + button + ".x=3&Vexmo1" + button + ".y=4";
+}
+
+// Every data cell of the page.
+std::string Cells(const RenderedPage& page) {
+  static const std::regex kCell("<td id=\"klv1cell_\\d+_[1-9]\\d*\"[^>]*>([^<]*)</td>");
+  std::string cells;
+  for (std::sregex_iterator it(page.output.begin(), page.output.end(), kCell), end; it != end;
+       ++it) {
+    cells += (*it)[1].str() + "|";
+  }
+  return cells;
+}
+
+// What a user reads: the cells, the record text and the page text.
+std::string Shown(const RenderedPage& page) {
+  return Cells(page) + Between(page.output, "&nbsp;Record", "</td>") + " / " +
+         Between(page.output, "&nbsp;Page", "&nbsp;");
+}
+
+std::string Current(const RenderedPage& page) {
+  return Between(page.output, "name=\"Vexmo1CurrRecord\" value=\"", "\"");
+}
+
+TEST_F(SeekPagingTest, ShowsWhatPositionalPagingShowsOnEveryPage) {
+  struct Order {
+    std::string fields;
+    bool descending;
+    std::string positional;
+  };
+  const std::vector<Order> orders = {{"grp", false, "grp,id"},
+                                     {"grp", true, "grp DESC,id DESC"},
+                                     {"name DESC,grp", false, "name DESC,grp,id"},
+                                     {"name,grp", true, "name,grp DESC,id DESC"}};
+  for (const Order& order : orders) {
+    SCOPED_TRACE(order.fields + (order.descending ? " descending" : ""));
+    const auto sought = Sought(order.fields, order.descending);
+    const auto positional = Positional(order.positional);
+    RenderedPage page = Get({}, sought);
+    std::vector<std::string> starts;
+    // Forward with Next to the end, then Last, then back with Previous to the start.
+    for (;;) {
+      ASSERT_EQ(page.errors, "");
+      starts.push_back(Current(page));
+      EXPECT_EQ(Shown(page), Shown(Get("Vexmo1CurrRecord=" + starts.back(), positional)))
+          << "page from " << starts.back();
+      if (page.output.find("name=\"Vexmo1NEXT\"") == std::string::npos) break;
+      page = Post(FormOf(page, "NEXT"), sought);
+    }
+    ASSERT_EQ(starts.size(), 5u);
+    EXPECT_EQ(starts.back(), "41");
+    page = Post(FormOf(Get({}, sought), "LAST"), sought);
+    EXPECT_EQ(Current(page), "41");
+    EXPECT_EQ(Shown(page), Shown(Get("Vexmo1CurrRecord=41", positional)));
+    while (page.output.find("name=\"Vexmo1PREV\"") != std::string::npos) {
+      page = Post(FormOf(page, "PREV"), sought);
+      ASSERT_EQ(page.errors, "");
+      EXPECT_EQ(Shown(page), Shown(Get("Vexmo1CurrRecord=" + Current(page), positional)))
+          << "page from " << Current(page);
+    }
+    EXPECT_EQ(Current(page), "1");
+  }
+}
+
+TEST_F(SeekPagingTest, NextContinuesAfterTheLastRecordShownWhenEarlierRowsGo) {
+  const auto sought = Sought("grp", false);
+  const RenderedPage second = Post(FormOf(Get({}, sought), "NEXT"), sought);
+  // Two records of the first page go; a positional Next would skip two records.
+  Execute("DELETE FROM S WHERE id IN (4, 8)");
+  const RenderedPage third = Post(FormOf(second, "NEXT"), sought);
+  EXPECT_EQ(third.errors, "");
+  EXPECT_EQ(Current(third), "21");
+  const RenderedPage by_position = Get("Vexmo1CurrRecord=19", Positional("grp,id"));
+  EXPECT_EQ(Cells(third), Cells(by_position));
+}
+
+TEST_F(SeekPagingTest, BoundariesThatFailTheirCheckAreIgnoredOnce) {
+  const auto sought = Sought("grp", true);
+  const RenderedPage first = Get({}, sought);
+  const std::string form = FormOf(first, "NEXT");
+  std::string changed = form;
+  const std::size_t value = changed.find("PageKeys=") + 9;
+  changed[value] = changed[value] == '9' ? '8' : static_cast<char>(changed[value] + 1);
+  const RenderedPage expected = Get("Vexmo1CurrRecord=11", Positional("grp DESC,id DESC"));
+  // A changed value, another statement, and another position.
+  const std::vector<std::pair<std::string, std::function<void(DbView&)>>> cases = {
+      {changed, sought},
+      {form,
+       [&](DbView& v) {
+         sought(v);
+         v.SetSql("SELECT * FROM S WHERE id > 0");
+       }},
+      {std::regex_replace(form, std::regex("CurrRecord=1&"), "CurrRecord=2&"), sought}};
+  for (const auto& [posted, configure] : cases) {
+    const RenderedPage page = Post(posted, configure);
+    EXPECT_NE(page.errors.find("The posted page boundaries were ignored"), std::string::npos);
+    EXPECT_EQ(page.errors.find("<br>"), page.errors.rfind("<br>")) << page.errors;
+  }
+  const RenderedPage forged = Post(cases[0].first, sought);
+  EXPECT_EQ(Shown(forged), Shown(expected));
+}
+
+}  // namespace
+}  // namespace kelvo::testing
