@@ -28,10 +28,7 @@ std::optional<std::string> NamedField(std::string_view name) {
   if (quoted) name = name.substr(1, name.size() - 2);
   if (name.empty()) return std::nullopt;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    if (!IsPlainNameCharacter(name[i], i == 0 && !quoted) &&
-        !(quoted && name[i] >= '0' && name[i] <= '9')) {
-      return std::nullopt;
-    }
+    if (!IsPlainNameCharacter(name[i], i == 0 && !quoted)) return std::nullopt;
   }
   return std::string(name);
 }
