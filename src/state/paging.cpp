@@ -48,17 +48,22 @@ RecordTotal CountWithinBudget(const std::shared_ptr<Connection>& connection,
                               std::string_view statement, std::int32_t budget_ms) {
   RecordTotal total;
   const std::string query = "SELECT COUNT(*) AS ANT FROM (" + std::string(statement) + ") KELVOALIAS";
-  std::optional<long long> rows;
+  // Each result is taken where it is read: an optional carried out of the lambdas makes GCC 12
+  // at -O2 report a false use before initialisation.
+  const auto take = [&total](long long rows) { total.count = Saturate(std::max(0LL, rows)); };
   bool cancelled = false;
   IgnoreFailure([&] {
-    rows = connection->CountWithin(query, budget_ms);
-    cancelled = !rows;
+    const std::optional<long long> counted = connection->CountWithin(query, budget_ms);
+    cancelled = !counted;
+    if (counted) take(*counted);
   });
   if (cancelled) {
-    IgnoreFailure([&] { rows = connection->EstimatedRows(statement); });
-    total.estimated = rows.has_value();
+    IgnoreFailure([&] {
+      const std::optional<long long> estimate = connection->EstimatedRows(statement);
+      total.estimated = estimate.has_value();
+      if (estimate) take(*estimate);
+    });
   }
-  if (rows) total.count = Saturate(std::max(0LL, *rows));
   return total;
 }
 
