@@ -172,8 +172,7 @@ void HttpConnection::OnHeader(beast::error_code error) {
   if (error == http::error::body_limit) {
     // The head is whole; its Content-Length alone is too large, so nothing of the body is read.
     TakeHead();
-    RefuseUnread(413, "The request body is larger than " +
-                          std::to_string(server_.limits().max_body_bytes) + " bytes.");
+    RefuseLargeBody();
     return;
   }
   if (error == http::error::bad_content_length || error == http::error::bad_transfer_encoding) {
@@ -226,8 +225,7 @@ void HttpConnection::ReadBody() {
 
 void HttpConnection::OnBody(beast::error_code error) {
   if (error == http::error::body_limit) {
-    RefuseUnread(413, "The request body is larger than " +
-                          std::to_string(server_.limits().max_body_bytes) + " bytes.");
+    RefuseLargeBody();
     return;
   }
   if (IsMalformed(error)) {
@@ -239,6 +237,11 @@ void HttpConnection::OnBody(beast::error_code error) {
     return;
   }
   Respond(server_.Handle(request_, std::move(parser_->get().body())));
+}
+
+void HttpConnection::RefuseLargeBody() {
+  RefuseUnread(413, "The request body is larger than " +
+                        std::to_string(server_.limits().max_body_bytes) + " bytes.");
 }
 
 void HttpConnection::RefuseUnread(int status, std::string_view detail) {

@@ -87,6 +87,8 @@ class HttpConnection final : public std::enable_shared_from_this<HttpConnection>
   void OnBody(boost::beast::error_code error);
   // Answers a request that could not be read whole; the connection closes after it.
   void RefuseUnread(int status, std::string_view detail);
+  // 413 for a body over the limit, whether its Content-Length or its bytes told.
+  void RefuseLargeBody();
   void TakeHead();
   void Respond(Reply reply);
   void PollPage();
