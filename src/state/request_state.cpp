@@ -95,10 +95,10 @@ void ReadPostedSortOrder(DbViewState& s) {
               " in ReadRequestState<br>");
 }
 
-// A whole number written plainly (blanks around it allowed), else nothing.
-std::optional<std::int32_t> PlainNumber(std::string_view text) {
-  text = Trim(text);
-  std::int32_t number = 0;
+// A whole number written plainly, else nothing.
+template <class Number>
+std::optional<Number> PlainNumber(std::string_view text) {
+  Number number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return number;
@@ -111,7 +111,8 @@ bool IsOfferedPageSize(const DbViewState& s, std::int32_t size) {
   if (IsListBlank(options)) options = kDefaultRecordsPerPageOptions;
   for (std::size_t start = 0;;) {
     const std::size_t comma = options.find(',', start);
-    if (PlainNumber(options.substr(start, comma - start)) == size) return true;
+    const std::string_view option = Trim(options.substr(start, comma - start));
+    if (PlainNumber<std::int32_t>(option) == size) return true;
     if (comma == std::string_view::npos) return false;
     start = comma + 1;
   }
@@ -121,7 +122,8 @@ bool IsOfferedPageSize(const DbViewState& s, std::int32_t size) {
 // grid read and write as many rows as it likes.
 void ReadPostedPageSize(DbViewState& s) {
   if (!IsPresent(s, "maxrecords")) return;
-  const std::optional<std::int32_t> size = PlainNumber(RequestValue(s, "maxrecords"));
+  const std::optional<std::int32_t> size =
+      PlainNumber<std::int32_t>(Trim(RequestValue(s, "maxrecords")));
   if (size && *size >= 1 && *size <= std::numeric_limits<std::int16_t>::max() &&
       IsOfferedPageSize(s, *size)) {
     s.RecordsPerPage = static_cast<std::int16_t>(*size);
@@ -149,13 +151,6 @@ std::string CarriedCountValue(const DbViewState& s) {
                                                               s.mvarCountCarriedUntil));
 }
 
-std::optional<std::int64_t> PlainWideNumber(std::string_view text) {
-  std::int64_t number = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return number;
-}
-
 // A save, insert or delete may change the count, so a count carried into it is dropped; one
 // past its time is dropped as well. Anything not signed here for this grid and statement is
 // reported once.
@@ -170,8 +165,9 @@ void ReadCarriedCount(DbViewState& s) {
   std::optional<std::int64_t> count;
   std::optional<std::int64_t> until;
   if (second != std::string::npos) {
-    count = PlainWideNumber(std::string_view(value).substr(0, first));
-    until = PlainWideNumber(std::string_view(value).substr(first + 1, second - first - 1));
+    const std::string_view text = value;
+    count = PlainNumber<std::int64_t>(text.substr(0, first));
+    until = PlainNumber<std::int64_t>(text.substr(first + 1, second - first - 1));
   }
   if (!count || !until || *count < 0 || *count > std::numeric_limits<std::int32_t>::max() ||
       !IsStatementSignatureValid(
