@@ -10,7 +10,7 @@ void PageExchange::SendHead(int status, const NameValueList& headers) {
   head_.headers = headers;
   head_.streaming = !finishing_;
   head_sent_ = true;
-  if (head_.streaming) WakeConnection(lock);
+  if (head_.streaming) WakeConnection();
 }
 
 bool PageExchange::SendBody(std::string_view bytes) {
@@ -23,7 +23,7 @@ bool PageExchange::SendBody(std::string_view bytes) {
   changed_.wait(lock, [this] { return released_ || queue_.size() < kQueueLimit; });
   if (released_) return false;
   queue_.append(bytes);
-  WakeConnection(lock);
+  WakeConnection();
   return true;
 }
 
@@ -41,7 +41,7 @@ void PageExchange::Done(bool failed) {
   std::unique_lock lock(mutex_);
   done_ = true;
   failed_ = failed;
-  WakeConnection(lock);
+  WakeConnection();
 }
 
 void PageExchange::SetWake(std::function<void()> wake) {
@@ -49,12 +49,12 @@ void PageExchange::SetWake(std::function<void()> wake) {
   wake_ = std::move(wake);
 }
 
-void PageExchange::WakeConnection(std::unique_lock<std::mutex>& lock) {
+void PageExchange::WakeConnection() {
   if (!waiting_) return;
   waiting_ = false;
-  const std::function<void()> wake = wake_;
-  lock.unlock();
-  if (wake) wake();
+  // Called in place, never copied: a copy would share ownership of the connection, and a
+  // worker thread dropping the last share would close the connection away from its event loop.
+  if (wake_) wake_();
 }
 
 bool PageExchange::TakeHead(Head& head) {

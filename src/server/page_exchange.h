@@ -58,8 +58,9 @@ class PageExchange final : public ResponseSink {
  private:
   static constexpr std::size_t kQueueLimit = 256 * 1024;
 
-  // Calls the wake function, outside the lock, when the connection waits for news.
-  void WakeConnection(std::unique_lock<std::mutex>& lock);
+  // Calls the wake function, with mutex_ held, when the connection waits for news. The wake
+  // function only posts to the connection's event loop, so it never takes this lock itself.
+  void WakeConnection();
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
