@@ -49,6 +49,7 @@ struct Page {
   std::string_view query;  // the page query, placeholder last
   long first;              // first record shown (1-based); the key for the record view
   std::string order;       // Vexmo1OrderByFields as the row links carry it
+  std::string carried;     // the row links' carried count parameter, as captured; may be empty
   std::string head, tail;
 };
 
@@ -176,7 +177,7 @@ void AppendGridRows(std::string& out, const Page& page, const std::vector<Row>& 
     out += cell + "0\" class=\"KLVOTableTD" + parity +
            "\"><a class=\"KLVOTable\" href=\"/table/items?Vexmo1FormDisplay=formOneRec"
            "&Vexmo1CurrRecord=" + std::to_string(page.first) +
-           "&Vexmo1CountRecords=on&Vexmo1maxrecords=20&Vexmo1PK=" + rows[i].id +
+           "&Vexmo1CountRecords=on&Vexmo1maxrecords=20" + page.carried + "&Vexmo1PK=" + rows[i].id +
            "&Vexmo1OrderByFields=" + page.order + "&Vexmo1BookMark=" + record + "\">" + record +
            "</a></td>\r\n";
     out += cell + "1\" class=\"KLVOTableTD" + parity + "\" align=\"right\">" + rows[i].id + "</td>\r\n";
@@ -220,17 +221,21 @@ void Split(Page& page, const std::string& html) {
   }
   page.head = html.substr(0, begin);
   page.tail = html.substr(end);
+  // The count the row links carry is signed with a time: the floor writes the captured one.
+  constexpr std::string_view kCarried = "&Vexmo1CarriedCount=";
+  const std::size_t carried = html.find(kCarried, begin);
+  if (carried < end) page.carried = html.substr(carried, html.find('&', carried + 1) - carried);
 }
 
 std::vector<Page> Pages(const std::string& dir) {
   const std::string list = "/table/items?Vexmo1CurrRecord=49981&Vexmo1CountRecords=on&Vexmo1maxrecords=20";
   std::vector<Page> pages = {
-      {"/table/items", Page::kGrid, kById, 1, "%22id%22", {}, {}},
-      {list, Page::kGrid, kById, 49981, "%22id%22", {}, {}},
-      {list + "&Vexmo1OrderByFields=2", Page::kGrid, kByCode, 49981, "2", {}, {}},
+      {"/table/items", Page::kGrid, kById, 1, "%22id%22", {}, {}, {}},
+      {list, Page::kGrid, kById, 49981, "%22id%22", {}, {}, {}},
+      {list + "&Vexmo1OrderByFields=2", Page::kGrid, kByCode, 49981, "2", {}, {}, {}},
       {"/table/items?Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=49981&Vexmo1CountRecords=on"
        "&Vexmo1maxrecords=20&Vexmo1PK=49981&Vexmo1OrderByFields=%22id%22&Vexmo1BookMark=49981",
-       Page::kRecordView, kRecord, 49981, "%22id%22", {}, {}}};
+       Page::kRecordView, kRecord, 49981, "%22id%22", {}, {}, {}}};
   const char* names[] = {"page-1", "record-49981", "sorted", "record-view"};
   for (std::size_t i = 0; i < pages.size(); ++i) {
     Split(pages[i], ReadFile(dir + "/" + names[i] + ".html"));
