@@ -152,6 +152,12 @@ class KELVO_EXPORT DbView final : public Object {
   // page carries its first and last sort values, signed, in a hidden input.
   bool SeekPaging() const;
   void SetSeekPaging(bool value);
+  // Markup that assistive technology can read and validators accept (default false, which keeps
+  // the documented bytes; page files and the table browser set it): text alternatives on
+  // images and image buttons, header scope and sort state, a named grid and navigation bar,
+  // labelled controls, no form directly inside a table.
+  bool AccessibleMarkup() const;
+  void SetAccessibleMarkup(bool value);
   const std::string& RequiredFieldIndicator() const;
   void SetRequiredFieldIndicator(std::string_view value);
   std::int32_t RecordsPerPage() const;

@@ -72,6 +72,8 @@ void DbView::SetEditConfirmLeave(bool value) { s_->EditConfirmLeave = value; }
 bool DbView::EditEnterSaves() const { return s_->EditEnterSaves; }
 bool DbView::SeekPaging() const { return s_->SeekPaging; }
 void DbView::SetSeekPaging(bool value) { s_->SeekPaging = value; }
+bool DbView::AccessibleMarkup() const { return s_->AccessibleMarkup; }
+void DbView::SetAccessibleMarkup(bool value) { s_->AccessibleMarkup = value; }
 void DbView::SetEditEnterSaves(bool value) { s_->EditEnterSaves = value; }
 const std::string& DbView::RequiredFieldIndicator() const { return s_->RequiredFieldIndicator; }
 void DbView::SetRequiredFieldIndicator(std::string_view value) { s_->RequiredFieldIndicator = std::string(value); }

@@ -140,6 +140,8 @@ const Member kMembers[] = {
      [](DbView& v, std::span<const Variant> a) { v.SetEditConfirmLeave(AsBool(a.back())); }},
     {"SeekPaging", "", [](DbView& v, std::span<const Variant>) { return Variant(v.SeekPaging()); },
      [](DbView& v, std::span<const Variant> a) { v.SetSeekPaging(AsBool(a.back())); }},
+    {"AccessibleMarkup", "", [](DbView& v, std::span<const Variant>) { return Variant(v.AccessibleMarkup()); },
+     [](DbView& v, std::span<const Variant> a) { v.SetAccessibleMarkup(AsBool(a.back())); }},
     {"EditEnterSaves", "", [](DbView& v, std::span<const Variant>) { return Variant(v.EditEnterSaves()); },
      [](DbView& v, std::span<const Variant> a) { v.SetEditEnterSaves(AsBool(a.back())); }},
     {"RequiredFieldIndicator", "", [](DbView& v, std::span<const Variant>) { return Variant(v.RequiredFieldIndicator()); },

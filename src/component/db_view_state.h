@@ -38,6 +38,7 @@ struct DbViewState {
   bool EditConfirmLeave = false;
   bool EditEnterSaves = false;
   bool SeekPaging = false;
+  bool AccessibleMarkup = false;
   std::string RequiredFieldIndicator = "&nbsp;*&nbsp;";
   std::int16_t RecordsPerPage = 20;
   std::int32_t RecordsMaxLimit = 1000000;

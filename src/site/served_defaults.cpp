@@ -21,6 +21,8 @@ void ApplyServedDefaults(DbView& grid) {
   grid.SetCountCacheSeconds(30);
   // A deep page costs what the first costs where the grid knows the key.
   grid.SetSeekPaging(true);
+  // Screen readers, keyboards and validators read the page as everyone else does.
+  grid.SetAccessibleMarkup(true);
 }
 
 }  // namespace kelvo::site
