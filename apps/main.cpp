@@ -9,6 +9,7 @@
 #include "kelvo/error.h"
 #include "render_command.h"
 #include "serve_command.h"
+#include "users_command.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ constexpr std::string_view kUsage =
     "                   [--edit] [--secret-file FILE] [--allowed-host NAME]...\n"
     "       kelvo render PAGE [--get QUERY] [--post FORM] [--method M] [--path SCRIPT_NAME]\n"
     "                    [--headers] [--db CONNECTION] [--locale L]\n"
+    "       kelvo users add NAME --role viewer|editor | remove NAME | list [--users FILE]\n"
     "  `kelvo serve --help` and `kelvo render --help` say more.\n";
 
 }  // namespace
@@ -31,6 +33,7 @@ int main(int argc, char** argv) {
   try {
     if (args[0] == "serve") return kelvo::apps::RunServeCommand(rest);
     if (args[0] == "render") return kelvo::apps::RunRenderCommand(rest);
+    if (args[0] == "users") return kelvo::apps::RunUsersCommand(rest);
   } catch (const kelvo::Error& failure) {
     std::cerr << "kelvo: " << failure.description() << '\n';
     return 1;

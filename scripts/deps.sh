@@ -20,6 +20,7 @@ KELVO_PACKAGES=(
   libboost-dev # Boost.Beast and Asio (headers only): the event-driven HTTP server of `kelvo serve`
   libcpp-httplib-dev # the HTTP client of the server tests
   libtomlplusplus-dev # page files
+  libsodium-dev # Argon2id password hashes of the users file
   chromium # browser tests, driven headless
 )
 

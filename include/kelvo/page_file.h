@@ -68,6 +68,10 @@ class KELVO_EXPORT PageFile final {
   const std::string& source_name() const;
   // The page's title; the file name without its extension when the file gives none.
   const std::string& title() const;
+  // Whether a signed-in user of `role` may see the page, and write through its grids, as its
+  // [roles] table says (by default every role sees and editors write).
+  bool MaySee(std::string_view role) const;
+  bool MayWrite(std::string_view role) const;
   // The locale the page asks for, else `defaults.locale`.
   std::string LocaleName(const PageDefaults& defaults) const;
 

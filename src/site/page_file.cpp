@@ -95,6 +95,10 @@ const std::string& PageFile::source_name() const { return plan_->source_name; }
 
 const std::string& PageFile::title() const { return plan_->title; }
 
+bool PageFile::MaySee(std::string_view role) const { return plan_->roles.MaySee(role); }
+
+bool PageFile::MayWrite(std::string_view role) const { return plan_->roles.MayWrite(role); }
+
 std::string PageFile::LocaleName(const PageDefaults& defaults) const {
   return plan_->locale.empty() ? defaults.locale : plan_->locale;
 }

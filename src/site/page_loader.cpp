@@ -72,10 +72,12 @@ class PageChecker final {
       Procedures(key, node);
     } else if (name == "grid") {
       Grids(key, node);
+    } else if (name == "roles") {
+      Roles(key, node);
     } else {
       Fail(line, name,
            "unknown key; a page has title, locale, before, after, connection, engine, "
-           "[procedures] and [[grid]] tables");
+           "[procedures], [roles] and [[grid]] tables");
     }
   }
 
@@ -87,6 +89,31 @@ class PageChecker final {
     }
     for (const auto& [name, text] : InFileOrder(*table)) {
       plan_.procedures.emplace_back(std::string(name->str()), Text(*name, *text));
+    }
+  }
+
+  // [roles] see = [...], write = [...]: the roles of signed-in users that may see the page
+  // and write through its grids.
+  void Roles(const toml::key& key, const toml::node& node) {
+    const toml::table* table = node.as_table();
+    if (!table) Fail(LineOf(key, node), key.str(), "expects a table with see and write lists");
+    for (const auto& [name, list] : InFileOrder(*table)) {
+      const int line = LineOf(*name, *list);
+      const std::string where = "roles." + std::string(name->str());
+      if (name->str() != "see" && name->str() != "write") {
+        Fail(line, where, "unknown key; [roles] has see and write");
+      }
+      const toml::array* roles = list->as_array();
+      if (!roles) Fail(line, where, "expects a list of roles");
+      std::vector<std::string> names;
+      for (const toml::node& role : *roles) {
+        const auto* text = role.as_string();
+        if (!text || !IsRole(**text)) {
+          Fail(line, where, "a role is \"viewer\" or \"editor\"");
+        }
+        names.push_back(**text);
+      }
+      (name->str() == "see" ? plan_.roles.see : plan_.roles.write) = std::move(names);
     }
   }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "kelvo/users.h"
 #include "kelvo/variant.h"
 
 namespace kelvo::site {
@@ -36,6 +37,7 @@ struct PagePlan {
   std::string engine;                                           // empty: the connection's default
   std::vector<std::pair<std::string, std::string>> procedures;  // name, SQL text
   std::vector<GridPlan> grids;
+  RoleLists roles;  // who may see and write the page when the server has users
 };
 
 }  // namespace kelvo::site
