@@ -45,7 +45,7 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
       "[Dataposten finnes ikke lenger]"}},
 }};
 
-constexpr std::size_t kFormTexts = TxtLeaveUnsaved + 1;
+constexpr std::size_t kFormTexts = TxtDeleteNote + 1;
 
 struct LanguageFormTexts {
   std::string_view code;
@@ -63,7 +63,9 @@ constexpr std::array<LanguageFormTexts, 3> kFormTextTables = {{
       "value or take the stored one, then save.",
       "Changed by another user", "Yours", "Stored now", "You started from", "(empty)", "Yes",
       "No", "Delete this record?", "Cancel",
-      "You have unsaved changes. Leave this form without saving them?"}},
+      "You have unsaved changes. Leave this form without saving them?",
+      "Record WAS NOT SAVED. Check these fields:", "a value is required", "is not a number",
+      "is not a valid date", "Deletes this record for good."}},
     {"GER",
      {"Nichts wurde ge\u00e4ndert: Dieses Formular lie\u00df sich nicht pr\u00fcfen. Es stammt "
       "vielleicht von einem anderen Server, einem fr\u00fcheren Lauf dieses Servers oder einer "
@@ -78,7 +80,10 @@ constexpr std::array<LanguageFormTexts, 3> kFormTextTables = {{
       "Von einem anderen Benutzer ge\u00e4ndert", "Ihr Wert", "Jetzt gespeichert",
       "Ihr Ausgangswert", "(leer)", "Ja", "Nein", "Diesen Datensatz l\u00f6schen?", "Abbrechen",
       "Sie haben ungespeicherte \u00c4nderungen. Das Formular verlassen, ohne sie zu "
-      "speichern?"}},
+      "speichern?",
+      "Der Datensatz wurde NICHT GESPEICHERT. Pr\u00fcfen Sie diese Felder:",
+      "ein Wert ist erforderlich", "ist keine Zahl", "ist kein g\u00fcltiges Datum",
+      "L\u00f6scht diesen Datensatz endg\u00fcltig."}},
     {"NOR",
      {"Ingenting ble endret: dette skjemaet kunne ikke bekreftes. Det kan komme fra en annen "
       "server, en tidligere kj\u00f8ring av denne eller et annet nettsted. Posten vises slik den "
@@ -90,7 +95,9 @@ constexpr std::array<LanguageFormTexts, 3> kFormTextTables = {{
       "den lagrede for hvert merket felt, og lagre deretter.",
       "Endret av en annen bruker", "Din verdi", "Lagret n\u00e5", "Du startet med", "(tom)",
       "Ja", "Nei", "Slette denne posten?", "Avbryt",
-      "Du har endringer som ikke er lagret. Forlate skjemaet uten \u00e5 lagre dem?"}},
+      "Du har endringer som ikke er lagret. Forlate skjemaet uten \u00e5 lagre dem?",
+      "Dataposten ble IKKE LAGRET. Kontroller disse feltene:", "en verdi m\u00e5 fylles ut",
+      "er ikke et tall", "er ikke en gyldig dato", "Sletter denne posten for godt."}},
 }};
 
 template <std::size_t N>

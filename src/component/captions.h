@@ -21,10 +21,12 @@ enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved, MsgChangedByO
 
 // The edit form's own texts beyond the page-replaceable tables: the record check refusal, the
 // screen that resolves another user's change, the delete confirmation and the question
-// before leaving unsaved changes. They follow Language (English for any other code).
+// before leaving unsaved changes, and with AccessibleMarkup the list of fields a save refused
+// and what the Delete button does. They follow Language (English for any other code).
 enum FormTextSlot {
   TxtNotVerified, TxtSignedElsewhere, TxtConflictHelp, TxtConflictLegend, TxtYours, TxtStoredNow, TxtStartedFrom,
   TxtEmpty, TxtYes, TxtNo, TxtDeleteQuestion, TxtCancel, TxtLeaveUnsaved,
+  TxtFieldsAtFault, TxtValueRequired, TxtNotNumber, TxtNotDate, TxtDeleteNote,
 };
 
 // "ENG", "GER" or "NOR" (exact case) fills all three tables; any other code changes nothing.

@@ -160,6 +160,8 @@ struct DbViewState {
   // it: the form is shown again with the user's values, the record as it now stands and, by
   // field name, the shown text each saved field started from.
   bool mvarChangedByOther = false;
+  // With AccessibleMarkup, the names of the fields a refused save found at fault, in form order.
+  std::vector<std::string> mvarFieldsAtFault;
   std::vector<std::pair<std::string, std::string>> mvarStartedFrom;
   // The form shows the record as it now stands and none of the posted values: after a change
   // refused for a record check this server did not sign for the record, or a delete refused

@@ -11,6 +11,7 @@
 #include "component/web_encoding.h"
 #include "edit/edit_conflict.h"
 #include "edit/edit_names.h"
+#include "edit/editor_values.h"
 #include "edit/field_editor.h"
 #include "edit/key_condition.h"
 #include "edit/posted_change.h"
@@ -35,18 +36,23 @@ class EditFormWriter : GuardedWriter {
       : GuardedWriter(s, std::string(kFailure)), recordset_(recordset) {}
 
   void Write();
+  void WriteBar();
 
  private:
+  void Prepare();
   void WriteButtonBar();
+  void WriteStatus();
+  std::string DeleteButton(std::string_view confirm) const;
   void WriteButtons();
   void WriteDeleteQuestion();
   std::string DeleteQuestion() const;
   std::string LeaveScript() const;
   void WriteRecordIdentity();
   std::string Button(std::string_view suffix, std::string_view caption,
-                     std::string_view confirm = {}) const;
+                     std::string_view confirm = {}, std::string_view attributes = {}) const;
   void WriteFields(FieldCollection& fields);
   void WriteFieldRow(Field& field, int column);
+  void WriteCaptionCell(Field& field, int column, const std::string& width, bool labelled);
 
   Recordset& recordset_;
   std::string table_class_;
@@ -56,9 +62,10 @@ class EditFormWriter : GuardedWriter {
   bool conflict_shown_ = false;
 };
 
+// `attributes`, when given, replace the button class.
 std::string EditFormWriter::Button(std::string_view suffix, std::string_view caption,
-                                   std::string_view confirm) const {
-  return "<input" + button_class_ + "type=\"submit\" onclick=\"FormKelvoGrid" + s_.Tag + ".Vexmo" +
+                                   std::string_view confirm, std::string_view attributes) const {
+  return "<input" + (attributes.empty() ? button_class_ : std::string(attributes)) + "type=\"submit\" onclick=\"FormKelvoGrid" + s_.Tag + ".Vexmo" +
          s_.Tag + "FormEdit.value=''" + std::string(confirm) + "\" name=\"Vexmo" + s_.Tag +
          std::string(suffix) + "\" value=\"" + std::string(caption) + "\">" + std::string(kCrLf);
 }
@@ -95,7 +102,9 @@ void EditFormWriter::WriteRecordIdentity() {
 }
 
 void EditFormWriter::WriteButtonBar() {
-  Put("<tr><td><table width=\"100%\" cellspacing=0 cellpadding=0>" + std::string(kCrLf));
+  Put(std::string(s_.AccessibleMarkup ? "<tr><td><table style=\"width:100%;border-spacing:0\">"
+                                      : "<tr><td><table width=\"100%\" cellspacing=0 cellpadding=0>") +
+      std::string(kCrLf));
   Put(std::string(s_.UseCSS ? "<tr><td colspan=2 class=\"KelvoEditBtnBar\">"
                             : "<tr><td colspan=2>") +
       std::string(kCrLf));
@@ -113,13 +122,23 @@ void EditFormWriter::WriteButtonBar() {
   } else {
     WriteButtons();
   }
-  Put(s_.mvarStatusText);
+  WriteStatus();
   if (s_.mvarChangedByOther && !s_.mvarStartedFrom.empty()) {
     Put("<div class=\"KelvoConflictHelp\">" + std::string(FormText(s_, TxtConflictHelp)) +
         "</div>");
   }
   Put("</td></tr>" + std::string(kCrLf) + std::string(kCrLf));
   Put("</table></td></tr>" + std::string(kCrLf));
+}
+
+// After a refused save, with AccessibleMarkup, the status is an alert that screen readers
+// announce when the form comes back.
+void EditFormWriter::WriteStatus() {
+  if (s_.AccessibleMarkup && s_.mvarUpdateFailed && !s_.mvarStatusText.empty()) {
+    Put("<div role=\"alert\" class=\"KelvoSaveAlert\">" + s_.mvarStatusText + "</div>");
+  } else {
+    Put(s_.mvarStatusText);
+  }
 }
 
 void EditFormWriter::WriteButtons() {
@@ -146,9 +165,21 @@ void EditFormWriter::WriteButtons() {
       } else if (!s_.EditConfirmDeleteString.empty()) {
         confirm += "return confirm('" + JsStringAttributeEncode(s_.EditConfirmDeleteString) + "');";
       }
-      detail::Write(s_, "&nbsp;" + Button("FormDelete", ButtonText(s_, BtnDelete), confirm));
+      detail::Write(s_, "&nbsp;" + DeleteButton(confirm));
     });
   }
+}
+
+// With AccessibleMarkup the Delete button looks and is described as what it is: the one
+// button that cannot be undone.
+std::string EditFormWriter::DeleteButton(std::string_view confirm) const {
+  if (!s_.AccessibleMarkup) return Button("FormDelete", ButtonText(s_, BtnDelete), confirm);
+  const std::string note = ParameterName(s_, "DeleteNote");
+  return Button("FormDelete", ButtonText(s_, BtnDelete), confirm,
+                std::string(s_.UseCSS ? " class=\"KelvoInputBtn KelvoDeleteBtn\"" : "") +
+                    " aria-describedby=\"" + note + "\" ") +
+         "<span id=\"" + note + "\" hidden>" + HtmlAttributeEncode(FormText(s_, TxtDeleteNote)) +
+         "</span>" + std::string(kCrLf);
 }
 
 // A delete posted without its confirmation: the question, and the buttons that confirm it or
@@ -158,7 +189,7 @@ void EditFormWriter::WriteDeleteQuestion() {
       std::string(kCrLf));
   Put("<strong class=\"KelvoDeleteQuestion\">" + HtmlAttributeEncode(DeleteQuestion()) +
       "</strong>&nbsp;" + std::string(kCrLf));
-  Guarded([&] { detail::Write(s_, Button("FormDelete", ButtonText(s_, BtnDelete))); });
+  Guarded([&] { detail::Write(s_, DeleteButton({})); });
   Guarded([&] {
     detail::Write(s_, "&nbsp;" + Button("FormView", std::string(FormText(s_, TxtCancel))));
   });
@@ -169,26 +200,61 @@ std::string EditFormWriter::DeleteQuestion() const {
                                             : s_.EditConfirmDeleteString;
 }
 
+// With AccessibleMarkup the caption is the editor's label, the cell a row header, and the
+// width a style rather than the obsolete attribute.
+void EditFormWriter::WriteCaptionCell(Field& field, int column, const std::string& width,
+                                      bool labelled) {
+  const std::string head = (s_.THTag.empty() ? std::string("align=left") : s_.THTag) + width;
+  std::string caption = GetFormCaption(s_, column, field.Name());
+  if ((field.Attributes() & ado::adFldIsNullable) == 0) {
+    caption = std::string(s_.UseCSS ? "<span class=\"KelvoRequiredFieldLabel\">" : "<span>") +
+              caption + "</span>";
+  }
+  if (!s_.AccessibleMarkup) {
+    detail::Write(s_, s_.UseCSS ? "<th" + table_class_ + " " + head + ">" + caption + "</th>"
+                                : "<th " + head + ">" + caption + "</th>");
+    return;
+  }
+  if (labelled) {
+    caption = "<label for=\"" + HtmlAttributeEncode(EditorName(s_, field.Name())) + "\">" +
+              caption + "</label>";
+  }
+  const std::string tags(Trim(s_.THTag));
+  detail::Write(s_, "<th" + table_class_ + " scope=\"row\"" + (tags.empty() ? "" : " " + tags) +
+                        width + ">" + caption + "</th>");
+}
+
 void EditFormWriter::WriteFieldRow(Field& field, int column) {
   Put("<tr" + table_class_ + ">" + std::string(kCrLf));
   std::string width;
+  // Binary data has no editor to label.
+  bool labelled = false;
+  if (s_.AccessibleMarkup) {
+    Guarded([&] { labelled = EditorKindOf(field.Type()) != EditorKind::kNone; });
+  }
   if (s_.DisplayHeader) {
     Guarded([&] {
       width = GetListItem(s_.FormCellWidths, 1, "");
-      if (!width.empty()) width = " width=\"" + width + "\"";
-      const std::string head = (s_.THTag.empty() ? std::string("align=left") : s_.THTag) + width;
-      std::string caption = GetFormCaption(s_, column, field.Name());
-      if ((field.Attributes() & ado::adFldIsNullable) == 0) {
-        caption = std::string(s_.UseCSS ? "<span class=\"KelvoRequiredFieldLabel\">" : "<span>") +
-                  caption + "</span>";
+      if (!width.empty() && s_.AccessibleMarkup) {
+        const bool bare = width.find_first_not_of("0123456789") == std::string::npos;
+        width = " style=\"width:" + HtmlAttributeEncode(width) + (bare ? "px" : "") + "\"";
+      } else if (!width.empty()) {
+        width = " width=\"" + width + "\"";
       }
-      detail::Write(s_, s_.UseCSS ? "<th" + table_class_ + " " + head + ">" + caption + "</th>"
-                                  : "<th " + head + ">" + caption + "</th>");
+      WriteCaptionCell(field, column, width, labelled);
     });
   }
   std::string cell_tags = s_.TDTag.empty() ? std::string() : " " + s_.TDTag;
   if (!s_.FormTDTag.empty()) cell_tags = " " + s_.FormTDTag + cell_tags;
   Put("<td" + table_class_ + cell_tags + width + ">");
+  if (labelled && !s_.DisplayHeader) {
+    Guarded([&] {
+      detail::Write(s_, "<label for=\"" + HtmlAttributeEncode(EditorName(s_, field.Name())) +
+                            "\" style=\"position:absolute;left:-10000px;width:1px;height:1px;"
+                            "overflow:hidden\">" +
+                            GetFormCaption(s_, column, field.Name()) + "</label>");
+    });
+  }
   Put(GetFormEditField(s_, field, column));
   if (s_.mvarChangedByOther) {
     Guarded([&] {
@@ -213,7 +279,7 @@ void EditFormWriter::WriteFields(FieldCollection& fields) {
   }
 }
 
-void EditFormWriter::Write() {
+void EditFormWriter::Prepare() {
   table_class_ = s_.UseCSS ? " class=\"KLVOTableFormDataEdit\"" : "";
   button_class_ = s_.UseCSS ? " class=\"KelvoInputBtn\" " : " ";
   Guarded([&] {
@@ -221,9 +287,22 @@ void EditFormWriter::Write() {
     // A failed insert stays an insert.
     insert_marker_ = add_mode_ || (IsPresent(s_, "FormInsert") && s_.mvarUpdateFailed);
   });
+}
+
+void EditFormWriter::WriteBar() {
+  Prepare();
   WriteButtonBar();
+}
+
+void EditFormWriter::Write() {
+  Prepare();
+  // With AccessibleMarkup the driver has written the button bar already, ahead of the
+  // navigation bar.
+  if (!s_.AccessibleMarkup) WriteButtonBar();
   const std::string attributes = s_.TableTag + " " + s_.FormTableTag;
-  Put("<tr><td><table width=\"100%\"" + table_class_ +
+  Put(std::string(s_.AccessibleMarkup ? "<tr><td><table style=\"width:100%\""
+                                      : "<tr><td><table width=\"100%\"") +
+      table_class_ +
       (Trim(attributes).empty() ? std::string() : " " + attributes) + ">" + std::string(kCrLf));
   FieldCollection* fields = nullptr;
   Guarded([&] { fields = &recordset_.Fields(); });
@@ -275,6 +354,11 @@ void RenderEditForm(DbViewState& s, Recordset& recordset, std::int32_t& rows_sho
   rows_shown = 1;
   if (GuardedTest(s, kFailure, [&] { return recordset.Eof(); })) return;
   EditFormWriter(s, recordset).Write();
+}
+
+void RenderEditButtonBar(DbViewState& s, Recordset& recordset) {
+  if (GuardedTest(s, kFailure, [&] { return recordset.Eof(); })) return;
+  EditFormWriter(s, recordset).WriteBar();
 }
 
 }  // namespace kelvo::detail

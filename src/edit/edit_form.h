@@ -18,7 +18,11 @@ namespace kelvo::detail {
 // add form: the signature of the grid's add form). After such a change each field that differs
 // shows the user's value, the stored one and the one the form started from. `rows_shown` is
 // set to 1; nothing is written at the end of the recordset. Traps its own failures.
+// With AccessibleMarkup the form leaves out its button bar: the driver writes it first with
+// RenderEditButtonBar, as a row of the frame ahead of the navigation bar, so that Save is the
+// form's default button and comes before the navigation bar in the tab order.
 void RenderEditForm(DbViewState& s, Recordset& recordset, std::int32_t& rows_shown);
+void RenderEditButtonBar(DbViewState& s, Recordset& recordset);
 
 // A submit control that does what Enter in an editor should: save (or, while a delete waits
 // for its confirmation, go back). Written first in the page's form, ahead of the navigation

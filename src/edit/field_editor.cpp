@@ -10,6 +10,7 @@
 #include "edit/edit_lookups.h"
 #include "edit/edit_names.h"
 #include "edit/editor_values.h"
+#include "edit/field_rules.h"
 #include "edit/key_condition.h"
 #include "runtime/string_ops.h"
 
@@ -35,6 +36,10 @@ class EditorWriter : GuardedWriter {
   // `empty_when_adding`).
   void TakeValue(bool empty_when_adding);
   std::string TextInput();
+  // With AccessibleMarkup: whether a value is required, whether the refused save found this
+  // field at fault, and what the control's start tag says of both.
+  void DecideStates(bool checkbox);
+  std::string StateAttributes() const;
 
   Field& field_;
   int column_;
@@ -46,7 +51,30 @@ class EditorWriter : GuardedWriter {
   bool show_posted_ = false;
   bool new_record_ = false;  // an add form, or one shown again after a failed insert
   bool uncarried_ = false;   // the stored value is one a form cannot carry
+  bool required_ = false;
+  bool invalid_ = false;
+  bool first_invalid_ = false;
 };
+
+void EditorWriter::DecideStates(bool checkbox) {
+  if (!s_.AccessibleMarkup) return;
+  Guarded([&] {
+    const std::vector<std::string>& faults = s_.mvarFieldsAtFault;
+    invalid_ = std::find(faults.begin(), faults.end(), field_.Name()) != faults.end();
+    first_invalid_ = invalid_ && faults.front() == field_.Name();
+    // An unticked box is a value too; a control that posts nothing asks for nothing; a new
+    // record's field still Empty is one the database assigns.
+    if (checkbox || !disabled_.empty()) return;
+    const bool not_null = (field_.Attributes() & ado::adFldIsNullable) == 0 ||
+                          IsRequiredLookup(s_, field_.Name());
+    required_ = not_null && !(new_record_ && field_.Value().IsEmpty());
+  });
+}
+
+std::string EditorWriter::StateAttributes() const {
+  return std::string(required_ ? " required aria-required=\"true\"" : "") +
+         (invalid_ ? " aria-invalid=\"true\"" : "") + (first_invalid_ ? " autofocus" : "");
+}
 
 void EditorWriter::TakeValue(bool empty_when_adding) {
   Guarded([&] {
@@ -77,9 +105,17 @@ std::string EditorWriter::TextInput() {
     size = static_cast<int>(std::min<long>(field_.DefinedSize() + 2, 60));
     max_length = std::to_string(field_.DefinedSize());
   }
-  return "<input " + disabled_ + (s_.UseCSS ? "class=\"KelvoInput\" " : "") +
-         "size=" + std::to_string(size) + " type=\"text\" id=\"" + name_ + "\" name=\"" + name_ +
-         "\" value=\"" + HtmlAttributeEncode(value_) + "\" maxlength=\"" + max_length + "\">";
+  std::string input = "<input " + disabled_ + (s_.UseCSS ? "class=\"KelvoInput\" " : "") +
+                      "size=" + std::to_string(size) + " type=\"text\" id=\"" + name_ +
+                      "\" name=\"" + name_ + "\" value=\"" + HtmlAttributeEncode(value_) + "\"";
+  if (!s_.AccessibleMarkup) return input + " maxlength=\"" + max_length + "\">";
+  if (!max_length.empty()) input += " maxlength=\"" + max_length + "\"";
+  // A phone's number keys, while the text posted stays the locale's: type="number" would
+  // refuse "1.234,5".
+  if (const std::string_view mode = InputModeOf(field_.Type()); !mode.empty()) {
+    input += " inputmode=\"" + std::string(mode) + "\"";
+  }
+  return input + StateAttributes() + ">";
 }
 
 std::string EditorWriter::Write() {
@@ -97,6 +133,7 @@ std::string EditorWriter::Write() {
   }
   EditorKind kind = EditorKind::kTextInput;
   Guarded([&] { kind = EditorKindOf(field_.Type()); });
+  DecideStates(kind == EditorKind::kCheckBox);
   switch (kind) {
     case EditorKind::kTextArea:
       TakeValue(true);
@@ -105,7 +142,8 @@ std::string EditorWriter::Write() {
         // with one gets another in front.
         const bool lead = value_.starts_with('\n') || value_.starts_with('\r');
         control_ = "<textarea cols=60 rows=5 " + disabled_ + "class=\"KelvoTextArea\" id=\"" +
-                   name_ + "\" name=\"" + name_ + "\">" + (lead ? "\r\n" : "") +
+                   name_ + "\" name=\"" + name_ + "\"" + StateAttributes() + ">" +
+                   (lead ? "\r\n" : "") +
                    HtmlAttributeEncode(value_) + "</textarea>" + std::string(kCrLf);
       });
       break;
@@ -125,7 +163,7 @@ std::string EditorWriter::Write() {
       Guarded([&] {
         control_ = "<input " + disabled_ + (s_.UseCSS ? "class=\"KelvoInput\" " : "") +
                    "size=22 maxlength=25 type=\"text\" id=\"" + name_ + "\" name=\"" + name_ +
-                   "\" value=\"" + HtmlAttributeEncode(value_) + "\">";
+                   "\" value=\"" + HtmlAttributeEncode(value_) + "\"" + StateAttributes() + ">";
       });
       break;
     case EditorKind::kNone:
@@ -138,7 +176,13 @@ std::string EditorWriter::Write() {
       TakeValue(!lookup.empty());
       if (!lookup.empty()) {
         Guarded([&] {
-          control_ = GetLookupSelect(s_, EditorName(s_, field_.Name()), lookup, value_, disabled_,
+          // Only aria-required: a list must start with an empty choice to carry required,
+          // and the list may start on the kept value.
+          std::string attributes = disabled_;
+          if (required_) attributes += "aria-required=\"true\" ";
+          if (invalid_) attributes += "aria-invalid=\"true\" ";
+          if (first_invalid_) attributes += "autofocus ";
+          control_ = GetLookupSelect(s_, EditorName(s_, field_.Name()), lookup, value_, attributes,
                                      !add_mode_ && !show_posted_);
         });
       } else {
@@ -166,7 +210,12 @@ std::string EditorWriter::Write() {
     control_ += carrier;
   }
   if (GuardedIf([&] { return (field_.Attributes() & ado::adFldIsNullable) == 0; })) {
-    control_ = "<nobr>" + control_ + s_.RequiredFieldIndicator + "</nobr>";
+    // With AccessibleMarkup the control says it is required; the mark is for the eye only,
+    // and nobr is obsolete.
+    control_ = s_.AccessibleMarkup
+                   ? "<span style=\"white-space:nowrap\">" + control_ +
+                         "<span aria-hidden=\"true\">" + s_.RequiredFieldIndicator + "</span></span>"
+                   : "<nobr>" + control_ + s_.RequiredFieldIndicator + "</nobr>";
   }
   return control_ + std::string(kCrLf);
 }

@@ -61,6 +61,17 @@ bool IsWholeNumberType(int type) {
   }
 }
 
+std::string_view InputModeOf(int type) {
+  switch (RuleOf(type)) {
+    case Rule::kWhole:
+      return "numeric";
+    case Rule::kFraction:
+      return "decimal";
+    default:
+      return {};
+  }
+}
+
 RuleOutcome ApplyFieldRule(int type, std::string_view posted, bool nullable, const Locale& locale) {
   const Rule rule = RuleOf(type);
   if (rule == Rule::kNever) return {RuleOutcome::kSkip, {}};

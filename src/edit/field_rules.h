@@ -23,6 +23,10 @@ struct RuleOutcome {
 
 // Integer types of every width, signed or not.
 bool IsWholeNumberType(int type);
+// The phone keyboard that fits a number field: "numeric" for whole numbers, "decimal" for
+// fractions; empty for any other type (a date's text holds separators that no number keys
+// offer).
+std::string_view InputModeOf(int type);
 
 // By the field's type: whole and fractional numbers must read as numbers written the locale's
 // way (ReadPostedNumber), dates as dates ("0" counts as empty), Booleans are true for any

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "component/captions.h"
+#include "component/column_questions.h"
 #include "component/error_report.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
@@ -34,6 +35,7 @@ class RecordSave {
   bool CheckRecord();
   bool AssignFields();
   bool AssignField(Field& field, int column, const std::string& posted);
+  void RefuseFieldsAtFault();
   bool IsUntouched(Field& field, int column, const std::string& posted);
   std::optional<std::size_t> KeyPosition(std::string_view name) const;
   bool Write();
@@ -49,6 +51,14 @@ class RecordSave {
   // has not written.
   std::vector<std::pair<int, std::string>> kept_;
   RecordVersion shown_;  // the version the form showed, checked on reading
+  // With AccessibleMarkup every field is checked, so that the refusal names each one at fault.
+  struct Fault {
+    int column;
+    std::string name;
+    RuleOutcome::Kind kind;
+    std::string posted;
+  };
+  std::vector<Fault> faults_;
 };
 
 bool RecordSave::Run() {
@@ -181,7 +191,31 @@ bool RecordSave::AssignFields() {
     }
     if (!AssignField(field, column, *posted)) return false;
   }
-  return true;
+  if (faults_.empty()) return true;
+  RefuseFieldsAtFault();
+  return false;
+}
+
+void RecordSave::RefuseFieldsAtFault() {
+  IgnoreFailure([&] { recordset_->CancelUpdate(); });
+  std::string items;
+  for (const Fault& fault : faults_) {
+    s_.mvarFieldsAtFault.push_back(fault.name);
+    std::string caption = GetFormCaption(s_, fault.column, fault.name);
+    if (IsFormFieldShown(s_, fault.name, fault.column)) {
+      caption = "<a href=\"#" + HtmlAttributeEncode(EditorName(s_, fault.name)) + "\">" + caption +
+                "</a>";
+    }
+    std::string reason(FormText(s_, TxtValueRequired));
+    if (fault.kind != RuleOutcome::kRequired) {
+      reason = "\"" + HtmlAttributeEncode(fault.posted) + "\" " +
+               std::string(FormText(
+                   s_, fault.kind == RuleOutcome::kNotNumber ? TxtNotNumber : TxtNotDate));
+    }
+    items += "<li>" + caption + ": " + reason + "</li>";
+  }
+  s_.mvarStatusText = std::string(FormText(s_, TxtFieldsAtFault)) +
+                      "<ul class=\"KelvoFieldsAtFault\">" + items + "</ul>";
 }
 
 bool RecordSave::AssignField(Field& field, int column, const std::string& posted) {
@@ -196,6 +230,14 @@ bool RecordSave::AssignField(Field& field, int column, const std::string& posted
       return true;
     case RuleOutcome::kSkip:
       return true;
+    default:
+      break;
+  }
+  if (s_.AccessibleMarkup) {
+    faults_.push_back({column, field.Name(), outcome.kind, posted});
+    return true;
+  }
+  switch (outcome.kind) {
     case RuleOutcome::kRequired:
       s_.mvarStatusText = "&nbsp;" + MessageText(s_, MsgNotSaved);
       IgnoreFailure([&] { recordset_->CancelUpdate(); });
@@ -206,8 +248,9 @@ bool RecordSave::AssignField(Field& field, int column, const std::string& posted
     case RuleOutcome::kNotDate:
       s_.mvarStatusText = "&nbsp;" + HtmlAttributeEncode(posted) + " is not a valid date";
       return false;
+    default:
+      return false;
   }
-  return false;
 }
 
 bool RecordSave::Write() {

@@ -11,7 +11,7 @@
 
 namespace kelvo::detail {
 
-void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement) {
+void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement, bool editing) {
   std::string head = "\r\n\r\n<!-- Kelvo data grid -->\r\n\r\n";
   head += "<table border=\"0\" cellspacing=\"0\" cellpadding=\"0\"";
   if (!form_mode && !s.Width.empty()) head += " width=\"" + s.Width + "\" ";
@@ -28,7 +28,8 @@ void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement) 
     Write(s, kCrLf);
   }
   Write(s, "<form name=\"FormKelvoGrid" + s.Tag + "\" id=\"FormKelvoGrid" + s.Tag +
-               "\" action=\"" + ScriptPath(s) + "\" method=\"post\">");
+               "\" action=\"" + ScriptPath(s) + "\" method=\"post\"" +
+               (editing && s.AccessibleMarkup ? " novalidate" : "") + ">");
   Write(s, kCrLf);
 }
 

@@ -287,16 +287,18 @@ void RenderPass::LocateKeyedRecord() {
 }
 
 void RenderPass::RenderForm() {
+  Recordset& shown = pk_recordset_used_ ? *pk_recordset_ : *recordset_;
+  const bool editing = !record_missing_ && (s_.mvarUpdateFailed || edit_wanted_);
+  if (editing && s_.AccessibleMarkup) RenderEditButtonBar(s_, shown);
   if (multi_record_form_ && selector_top_) WriteTopSelectorRow(s_);
   if (nav_top_ && s_.CountRecords) {
     next_record_ = TopOfFormWindow(s_);
     Write(s_, BuildNavBar(s_, 1, next_record_, "Top"));
   }
   WriteFormCellStart(s_);
-  Recordset& shown = pk_recordset_used_ ? *pk_recordset_ : *recordset_;
   if (record_missing_) {
     WriteStatusRow(s_, s_.mvarStatusText);
-  } else if (s_.mvarUpdateFailed || edit_wanted_) {
+  } else if (editing) {
     RenderEditForm(s_, shown, rows_shown_);
   } else {
     MakeFormGrid(s_, shown, rows_shown_);
@@ -332,8 +334,12 @@ bool RenderPass::RenderBody() {
   OpenMainRecordset();
   Position();
   // A posted key's values are request text: encoded where the debug row shows them.
-  WriteFrameHead(s_, s_.mvarFormMode, by_key_ ? HtmlAttributeEncode(statement_) : statement_);
-  if (s_.mvarFormMode && (s_.mvarUpdateFailed || edit_wanted_) && s_.EditEnterSaves) {
+  const bool editing = s_.mvarFormMode && (s_.mvarUpdateFailed || edit_wanted_);
+  WriteFrameHead(s_, s_.mvarFormMode, by_key_ ? HtmlAttributeEncode(statement_) : statement_,
+                 editing);
+  // With AccessibleMarkup the visible Save is the first button (RenderForm); a delete waiting
+  // for its confirmation still needs Enter to go back, not to delete.
+  if (editing && s_.EditEnterSaves && (!s_.AccessibleMarkup || s_.mvarDeleteUnconfirmed)) {
     Write(s_, EditFormDefaultButton(s_));
   }
   if (s_.mvarFormMode) {
