@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -208,14 +209,19 @@ void RecordSave::RefuseFieldsAtFault() {
     }
     std::string reason(FormText(s_, TxtValueRequired));
     if (fault.kind != RuleOutcome::kRequired) {
-      reason = "\"" + HtmlAttributeEncode(fault.posted) + "\" " +
+      reason = HtmlAttributeEncode(fault.posted) + " " +
                std::string(FormText(
                    s_, fault.kind == RuleOutcome::kNotNumber ? TxtNotNumber : TxtNotDate));
     }
     items += "<li>" + caption + ": " + reason + "</li>";
   }
-  s_.mvarStatusText = std::string(FormText(s_, TxtFieldsAtFault)) +
-                      "<ul class=\"KelvoFieldsAtFault\">" + items + "</ul>";
+  // Only empty fields: the page's own not-saved message says what to do.
+  const bool only_empty = std::all_of(faults_.begin(), faults_.end(), [](const Fault& fault) {
+    return fault.kind == RuleOutcome::kRequired;
+  });
+  s_.mvarStatusText =
+      (only_empty ? MessageText(s_, MsgNotSaved) : std::string(FormText(s_, TxtFieldsAtFault))) +
+      "<ul class=\"KelvoFieldsAtFault\">" + items + "</ul>";
 }
 
 bool RecordSave::AssignField(Field& field, int column, const std::string& posted) {

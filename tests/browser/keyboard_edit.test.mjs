@@ -106,7 +106,7 @@ for (const [screen, viewport, id] of [['desktop', { width: 1280, height: 800 }, 
     const alert = page.getByRole('alert');
     assert.equal((await alert.innerText()).replace(/\s+/g, ' ').trim(),
       'Record WAS NOT SAVED. Check these fields: Name: a value is required '
-      + 'Credit limit: "lots" is not a number');
+      + 'Credit limit: lots is not a number');
     assert.deepEqual(await page.locator('[aria-invalid="true"]').evaluateAll(
       (all) => all.map((e) => e.id)), ['Vexmo1_Form_name', 'Vexmo1_Form_credit_limit']);
     // The first field named has the focus; a screen reader reads the alert.

@@ -36,25 +36,27 @@ class ServedEditTest : public EditPageTest {
     options.defaults.connection = ConnectionString();
     server_.emplace(options, [](HttpServer& server) {
       server.AddPage("people", PageFile::Parse(kPage, "people.toml"));
+      server.AddPage("leute", PageFile::Parse(std::string(kPage) + "Language = \"GER\"\n",
+                                              "leute.toml"));
     });
   }
 
-  Reply Post(const std::string& body) {
-    const auto result =
-        server_->Client().Post("/people", body, "application/x-www-form-urlencoded");
+  Reply Post(const std::string& body, const std::string& path = "/people") {
+    const auto result = server_->Client().Post(path, body, "application/x-www-form-urlencoded");
     EXPECT_TRUE(result);
     if (!result) return {};
     return {result->status, result->body};
   }
-  BrowserForm EditForm(int id) {
+  BrowserForm EditForm(int id, const std::string& path = "/people") {
     return BrowserForm(
-        Post("Vexmo1FormDisplay=formOneRec&Vexmo1FormEdit=Edit&Vexmo1PK=" + std::to_string(id))
+        Post("Vexmo1FormDisplay=formOneRec&Vexmo1FormEdit=Edit&Vexmo1PK=" + std::to_string(id),
+             path)
             .body);
   }
   // Presses `button`, whose script would first empty the FormEdit field.
-  Reply Press(BrowserForm form, const std::string& button) {
+  Reply Press(BrowserForm form, const std::string& button, const std::string& path = "/people") {
     form.Set("Vexmo1FormEdit", "");
-    return Post(form.Body(button));
+    return Post(form.Body(button), path);
   }
 
   std::optional<RunningServer> server_;
@@ -149,6 +151,60 @@ TEST_F(ServedEditTest, AConflictShowsAllThreeValuesAndSavesOverTheCurrentVersion
   EXPECT_TRUE(Says(Press(last, "Vexmo1FormUpdate"), "[Record saved ok]"));
   EXPECT_EQ(Rows("SELECT name, qty, price, tag, notes FROM P WHERE id = 1"),
             (std::vector<std::vector<std::string>>{{"Annie", "8", "9.5", "y", "first's"}}));
+}
+
+// Page files turn AccessibleMarkup on.
+TEST_F(ServedEditTest, EditorsAreLabelledAndARefusedSaveNamesEveryFieldAtFault) {
+  const std::string shown =
+      Post("Vexmo1FormDisplay=formOneRec&Vexmo1FormEdit=Edit&Vexmo1PK=1").body;
+  for (const std::string& piece : {
+           std::string("method=\"post\" novalidate>"),
+           std::string("<th class=\"KLVOTableFormDataEdit\" scope=\"row\"><label "
+                       "for=\"Vexmo1_Form_name\"><span class=\"KelvoRequiredFieldLabel\">name"
+                       "</span></label></th><td class=\"KLVOTableFormDataEdit\"><span "
+                       "style=\"white-space:nowrap\"><input class=\"KelvoInput\" size=22 "
+                       "type=\"text\" id=\"Vexmo1_Form_name\" name=\"Vexmo1_Form_name\" "
+                       "value=\"Ann\" maxlength=\"20\" required aria-required=\"true\"><span "
+                       "aria-hidden=\"true\">&nbsp;*&nbsp;</span></span>"),
+           std::string("id=\"Vexmo1_Form_qty\" name=\"Vexmo1_Form_qty\" value=\"3\" "
+                       "maxlength=\"20\" inputmode=\"numeric\">"),
+           std::string("id=\"Vexmo1_Form_price\" name=\"Vexmo1_Form_price\" value=\"2.5\" "
+                       "maxlength=\"20\" inputmode=\"decimal\">"),
+           std::string("<input class=\"KelvoInputBtn KelvoDeleteBtn\" "
+                       "aria-describedby=\"Vexmo1DeleteNote\" type=\"submit\""),
+           std::string("<span id=\"Vexmo1DeleteNote\" hidden>Deletes this record for good."
+                       "</span>")}) {
+    EXPECT_TRUE(Says({200, shown}, piece)) << piece << "\n" << shown;
+  }
+  // The visible Save is the form's first button, so no hidden one stands in for it.
+  EXPECT_FALSE(Says({200, shown}, "KelvoDefaultBtn"));
+
+  BrowserForm form(shown);
+  form.Set("Vexmo1_Form_name", "");
+  form.Set("Vexmo1_Form_qty", "<b>");
+  form.Set("Vexmo1_Form_born", "soon");
+  const Reply refused = Press(form, "Vexmo1FormUpdate");
+  EXPECT_TRUE(Says(refused,
+                   "<div role=\"alert\" class=\"KelvoSaveAlert\">Record WAS NOT SAVED. Check these "
+                   "fields:<ul class=\"KelvoFieldsAtFault\"><li><a href=\"#Vexmo1_Form_name\">name"
+                   "</a>: a value is required</li><li><a href=\"#Vexmo1_Form_qty\">qty</a>: "
+                   "&lt;b&gt; is not a number</li><li><a href=\"#Vexmo1_Form_born\">born</a>: "
+                   "soon is not a valid date</li></ul></div>"))
+      << refused.body;
+  EXPECT_TRUE(Says(refused, "value=\"\" maxlength=\"20\" required aria-required=\"true\" "
+                            "aria-invalid=\"true\" autofocus>"));
+  EXPECT_TRUE(Says(refused, "value=\"&lt;b&gt;\" maxlength=\"20\" inputmode=\"numeric\" "
+                            "aria-invalid=\"true\">"));
+  EXPECT_EQ(Rows("SELECT name, qty FROM P WHERE id = 1"),
+            (std::vector<std::vector<std::string>>{{"Ann", "3"}}));
+
+  // Only empty fields: the language's own message; the reasons in that language.
+  BrowserForm german = EditForm(2, "/leute");
+  german.Set("Vexmo1_Form_name", "");
+  EXPECT_TRUE(Says(Press(german, "Vexmo1FormUpdate", "/leute"),
+                   "<div role=\"alert\" class=\"KelvoSaveAlert\">Record WAS NOT SAVED. Fill out "
+                   "all required fields.<ul class=\"KelvoFieldsAtFault\"><li><a "
+                   "href=\"#Vexmo1_Form_name\">name</a>: ein Wert ist erforderlich</li></ul></div>"));
 }
 
 }  // namespace
