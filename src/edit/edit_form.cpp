@@ -105,9 +105,9 @@ void EditFormWriter::WriteButtonBar() {
   Put(std::string(s_.AccessibleMarkup ? "<tr><td><table style=\"width:100%;border-spacing:0\">"
                                       : "<tr><td><table width=\"100%\" cellspacing=0 cellpadding=0>") +
       std::string(kCrLf));
-  Put(std::string(s_.UseCSS ? "<tr><td colspan=2 class=\"KelvoEditBtnBar\">"
-                            : "<tr><td colspan=2>") +
-      std::string(kCrLf));
+  // The bar's table has one column: with AccessibleMarkup no cell spans a second.
+  const std::string span = s_.AccessibleMarkup ? "" : " colspan=2";
+  Put("<tr><td" + span + (s_.UseCSS ? " class=\"KelvoEditBtnBar\">" : ">") + std::string(kCrLf));
   Put("<input type=\"hidden\" name=\"Vexmo" + s_.Tag + "FormEdit\" value=\"1\">" +
       std::string(kCrLf));
   Put("<input type=\"hidden\" name=\"Vexmo" + s_.Tag + "FormInsert\" value=\"" +
