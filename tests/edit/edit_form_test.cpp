@@ -143,6 +143,30 @@ TEST_F(EditFormTest, CaptionsWidthsAndCellTags) {
             std::string::npos);
 }
 
+// With AccessibleMarkup a width is a style, a binary field has no label, and without captions
+// each editor keeps a label out of sight.
+TEST_F(EditFormTest, AccessibleCaptionsWidthsAndHiddenLabels) {
+  s_.AccessibleMarkup = true;
+  s_.FormCellWidths = "120,70%";
+  std::string html = Form();
+  EXPECT_NE(html.find("<th class=\"KLVOTableFormDataEdit\" scope=\"row\" style=\"width:120px\">"
+                      "<label for=\"Vexmo1_Form_name\"><span class=\"KelvoRequiredFieldLabel\">"
+                      "name</span></label></th><td class=\"KLVOTableFormDataEdit\" "
+                      "style=\"width:120px\">"),
+            std::string::npos)
+      << html;
+  EXPECT_NE(html.find("scope=\"row\" style=\"width:120px\">photo</th>"), std::string::npos);
+  s_.DisplayHeader = false;
+  html = Form();
+  EXPECT_EQ(html.find("<th"), std::string::npos);
+  EXPECT_NE(html.find("<td class=\"KLVOTableFormDataEdit\"><label for=\"Vexmo1_Form_name\" "
+                      "style=\"position:absolute;left:-10000px;width:1px;height:1px;overflow:hidden\">"
+                      "name</label><span style=\"white-space:nowrap\"><input"),
+            std::string::npos)
+      << html;
+  EXPECT_EQ(html.find("for=\"Vexmo1_Form_photo\""), std::string::npos);
+}
+
 TEST_F(EditFormTest, WithoutCssNoClassIsWritten) {
   s_.UseCSS = false;
   const std::string html = Form();
