@@ -180,6 +180,10 @@ struct DbViewState {
   std::vector<Variant> mvarPageFirstValues;
   std::vector<Variant> mvarPageLastValues;
   std::vector<int> mvarPageTypes;
+  std::vector<bool> mvarPageNeverNull;  // the field is declared NOT NULL
+  // The page was read in reverse under an estimated count: its records are numbered from the
+  // estimate, so reaching the end of its rows tells nothing of the total.
+  bool mvarPageReadInReverse = false;
 };
 
 }  // namespace kelvo::detail

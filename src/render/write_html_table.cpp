@@ -135,8 +135,9 @@ void RenderPass::CountRecords() {
   } else if (s_.mvarCarriedCount >= 0) {
     s_.RecordCount = s_.mvarCarriedCount;
   } else if (s_.CountTimeoutMs > 0) {
-    // Last needs the true total to find the final page: it alone counts without a budget.
-    const bool last = !Trim(RequestValue(s_, "LAST.x")).empty();
+    // Last needs the true total to find the final page by position; a grid page that can be
+    // sought reads it by reverse order instead, numbered from the estimate.
+    const bool last = !Trim(RequestValue(s_, "LAST.x")).empty() && !seek_order_;
     const RecordTotal total =
         CountWithinBudget(GridConnection(s_), s_.sql, last ? 0 : s_.CountTimeoutMs);
     s_.RecordCount = total.count;
@@ -204,7 +205,6 @@ void RenderPass::OpenDisplayStatement() {
               ado::adOpenForwardOnly, ado::adLockReadOnly);
     return;
   }
-  if (!s_.mvarFormMode) seek_order_ = SeekOrderOf(s_);
   ordered_statement_ = OrderedGridStatement();
   CapToRecordLimit(s_);
   if (seek_order_) {
@@ -238,6 +238,7 @@ bool RenderPass::OpenSoughtPage() {
   }
   positioned_at_open_ = true;
   ordered_statement_ = sought->text;
+  s_.mvarPageReadInReverse = sought->reversed && s_.mvarCountEstimated;
   return true;
 }
 
@@ -327,6 +328,7 @@ void RenderPass::WriteStateAndBottomBar() {
 bool RenderPass::RenderBody() {
   ReadRequestState(s_);
   DecideMode();
+  if (!s_.mvarFormMode) seek_order_ = SeekOrderOf(s_);
   CountRecords();
   ChooseStatement();
   posted_record_ = s_.mvarCurrRecord;
@@ -400,6 +402,7 @@ void DbView::WriteHtmlTable() {
   s.mvarSeekFields.clear();
   s.mvarPageFirstValues.clear();
   s.mvarPageLastValues.clear();
+  s.mvarPageReadInReverse = false;
   if ((!detail::RequestValue(s, "FormUpdate").empty() ||
        !detail::RequestValue(s, "FormDelete").empty()) &&
       s.EditPerformUpdates) {

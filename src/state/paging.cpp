@@ -130,7 +130,7 @@ std::int32_t WindowAfterRendering(DbViewState& s, Recordset& recordset, std::int
   if (!recordset.Eof()) next = after > s.RecordsMaxLimit ? 0 : Saturate(after);
   // The rows read correct an estimate: a record after the page means at least that many, the
   // end of the records means the total is known.
-  if (s.mvarCountEstimated && rows_shown > 0) {
+  if (s.mvarCountEstimated && rows_shown > 0 && !s.mvarPageReadInReverse) {
     if (!recordset.Eof()) {
       s.RecordCount = std::max(s.RecordCount, Saturate(after));
     } else {

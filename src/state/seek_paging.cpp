@@ -5,6 +5,7 @@
 
 #include "component/error_report.h"
 #include "component/page_access.h"
+#include "kelvo/components.h"
 #include "kelvo/error.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
@@ -15,6 +16,8 @@ namespace kelvo::detail {
 namespace {
 
 constexpr char kSeparator = '|';
+// After a value type: the column is declared NOT NULL.
+constexpr char kNeverNull = '!';
 
 bool IsPlainNameCharacter(char c, bool first) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
@@ -43,10 +46,52 @@ std::vector<std::string_view> SplitList(std::string_view list) {
   }
 }
 
+// The statement's result field names, read from a result of no rows; nothing when it cannot
+// be read.
+std::optional<std::vector<std::string>> ResultFieldNames(const DbViewState& s) {
+  std::vector<std::string> names;
+  try {
+    auto recordset = std::dynamic_pointer_cast<Recordset>(CreateComponent("ADODB.Recordset"));
+    if (!recordset) return std::nullopt;
+    recordset->Open("SELECT * FROM (" + s.sql + ") KELVOALIAS WHERE 1 = 0",
+                    s.VexmoConnection->Connection(), ado::adOpenForwardOnly, ado::adLockReadOnly,
+                    -1);
+    FieldCollection& fields = recordset->Fields();
+    for (int i = 0; i < fields.Count(); ++i) names.push_back(fields.Item(i).Name());
+    recordset->Close();
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+  return names;
+}
+
+// The column a sort item numbers (a header link sorts by number), by its result field name:
+// the name a seek condition compares, written as a key name is. Nothing when the number names
+// no field, or a field whose name is not unique or not one a sort list may carry.
+std::optional<SeekColumn> NumberedColumn(const DbViewState& s, std::string_view item,
+                                         std::optional<std::vector<std::string>>& names) {
+  long number = 0;
+  const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), number);
+  if (error != std::errc() || end != item.data() + item.size() || number < 1) return std::nullopt;
+  if (!names) names = ResultFieldNames(s);
+  if (!names || number > static_cast<long>(names->size())) return std::nullopt;
+  const std::string& name = (*names)[static_cast<std::size_t>(number - 1)];
+  if (std::count_if(names->begin(), names->end(), [&](const std::string& other) {
+        return EqualsIgnoreCase(other, name);
+      }) != 1) {
+    return std::nullopt;
+  }
+  const bool plain = NamedField(name) && name == LCase(name);
+  std::string sql = plain ? name : s.VexmoConnection->Connection()->QuoteIdentifier(name);
+  if (!IsSafeSortList(sql)) return std::nullopt;
+  return SeekColumn{std::move(sql), name};
+}
+
 // The sort list's columns; false for an item a seek cannot name.
 bool AddSortColumns(const DbViewState& s, std::vector<SeekColumn>& columns) {
   if (Trim(s.OrderByFields).empty()) return true;
   const std::vector<std::string_view> items = SplitList(s.OrderByFields);
+  std::optional<std::vector<std::string>> names;
   for (std::size_t i = 0; i < items.size(); ++i) {
     std::string_view item = items[i];
     const std::size_t blank = item.find(' ');
@@ -56,15 +101,21 @@ bool AddSortColumns(const DbViewState& s, std::vector<SeekColumn>& columns) {
       item = item.substr(0, blank);
       if (direction != "ASC" && direction != "DESC") return false;
     }
-    const std::optional<std::string> field = NamedField(item);
-    if (!field) return false;
-    bool descending = direction == "DESC";
+    SeekColumn column;
+    if (const std::optional<std::string> field = NamedField(item)) {
+      column = {std::string(item), *field};
+    } else if (std::optional<SeekColumn> numbered = NumberedColumn(s, item, names)) {
+      column = std::move(*numbered);
+    } else {
+      return false;
+    }
+    column.descending = direction == "DESC";
     if (i + 1 == items.size() && s.OrderByDesc) {
       // "x DESC DESC" is no order a database takes.
       if (!direction.empty()) return false;
-      descending = true;
+      column.descending = true;
     }
-    columns.push_back({std::string(item), *field, descending});
+    columns.push_back(std::move(column));
   }
   return true;
 }
@@ -194,6 +245,7 @@ std::string SignedText(const DbViewState& s, std::string_view order, std::int32_
 
 struct Boundary {
   std::vector<int> types;
+  std::vector<bool> never_null;  // declared NOT NULL
   std::vector<Variant> first;
   std::vector<Variant> last;
 };
@@ -213,15 +265,20 @@ std::optional<Boundary> ReadBoundary(const DbViewState& s, const SeekOrder& orde
     const std::size_t first_colon = item.find(':');
     const std::size_t second_colon = item.find(':', first_colon + 1);
     if (second_colon == std::string_view::npos) return std::nullopt;
+    std::string_view type_text = item.substr(0, first_colon);
+    const bool never_null = type_text.ends_with(kNeverNull);
+    if (never_null) type_text.remove_suffix(1);
     int type = 0;
-    const auto [end, error] = std::from_chars(item.data(), item.data() + first_colon, type);
-    if (error != std::errc() || end != item.data() + first_colon || !IsCarriedType(type)) {
+    const auto [end, error] =
+        std::from_chars(type_text.data(), type_text.data() + type_text.size(), type);
+    if (error != std::errc() || end != type_text.data() + type_text.size() || !IsCarriedType(type)) {
       return std::nullopt;
     }
     std::optional<Variant> first = DecodedValue(item.substr(first_colon + 1, second_colon - first_colon - 1));
     std::optional<Variant> last = DecodedValue(item.substr(second_colon + 1));
     if (!first || !last) return std::nullopt;
     boundary.types.push_back(type);
+    boundary.never_null.push_back(never_null);
     boundary.first.push_back(std::move(*first));
     boundary.last.push_back(std::move(*last));
   }
@@ -231,7 +288,9 @@ std::optional<Boundary> ReadBoundary(const DbViewState& s, const SeekOrder& orde
 
 // The records that come after `values` in `columns` (or before them, `after` false): for each
 // column, the earlier ones equal and this one beyond. NULL takes the place the database gives
-// it, which no comparison with a value reaches.
+// it, which no comparison with a value reaches. A column declared NOT NULL needs no NULL branch;
+// when the first column then reaches beyond by a plain comparison, that comparison is also
+// stated alone, as a range an index on it serves in the order's direction.
 std::string SeekCondition(const DbViewState& s, const SeekOrder& order, const Boundary& boundary,
                           const std::vector<Variant>& values, bool after,
                           std::vector<Variant>& parameters) {
@@ -239,11 +298,13 @@ std::string SeekCondition(const DbViewState& s, const SeekOrder& order, const Bo
   const bool nulls_low = connection.NullsSortFirst();
   std::string condition;
   std::string equal;
+  std::string range;
   std::vector<Variant> equal_parameters;
+  std::vector<Variant> condition_parameters;
   for (std::size_t i = 0; i < order.columns.size(); ++i) {
     const SeekColumn& column = order.columns[i];
     const bool descending = column.descending == after;
-    const bool nulls_first = nulls_low != descending || column.key;
+    const bool nulls_first = nulls_low != descending || column.key || boundary.never_null[i];
     const bool is_null = values[i].IsNull();
     std::string beyond;
     std::vector<Variant> beyond_parameters = equal_parameters;
@@ -253,11 +314,16 @@ std::string SeekCondition(const DbViewState& s, const SeekOrder& order, const Bo
       beyond = column.sql + (descending ? " < ?" : " > ?");
       if (!nulls_first) beyond = "(" + beyond + " OR " + column.sql + " IS NULL)";
       beyond_parameters.push_back(connection.StoredValue(values[i], boundary.types[i]));
+      if (i == 0 && nulls_first && order.columns.size() > 1) {
+        range = column.sql + (descending ? " <= ?" : " >= ?");
+        parameters.push_back(beyond_parameters.back());
+      }
     }
     if (!beyond.empty()) {
       if (!condition.empty()) condition += " OR ";
       condition += "(" + equal + beyond + ")";
-      parameters.insert(parameters.end(), beyond_parameters.begin(), beyond_parameters.end());
+      condition_parameters.insert(condition_parameters.end(), beyond_parameters.begin(),
+                                  beyond_parameters.end());
     }
     if (is_null) {
       equal += column.sql + " IS NULL AND ";
@@ -266,7 +332,9 @@ std::string SeekCondition(const DbViewState& s, const SeekOrder& order, const Bo
       equal_parameters.push_back(connection.StoredValue(values[i], boundary.types[i]));
     }
   }
-  return condition.empty() ? "1 = 0" : condition;
+  if (condition.empty()) return "1 = 0";
+  parameters.insert(parameters.end(), condition_parameters.begin(), condition_parameters.end());
+  return range.empty() ? condition : range + " AND (" + condition + ")";
 }
 
 std::string Wrapped(const DbViewState& s) { return "SELECT * FROM (" + s.sql + ") KELVOALIAS"; }
@@ -309,6 +377,7 @@ void NotePageRecord(DbViewState& s, Recordset& recordset, std::int32_t rows_show
   const std::vector<std::string_view> keys = SplitList(s.EditPrimaryKeys);
   std::vector<Variant> values;
   std::vector<int> types;
+  std::vector<bool> never_null;
   try {
     for (std::size_t i = 0; i < s.mvarSeekFields.size(); ++i) {
       Field* field = recordset.Fields().Find(s.mvarSeekFields[i]);
@@ -320,6 +389,8 @@ void NotePageRecord(DbViewState& s, Recordset& recordset, std::int32_t rows_show
       if (is_key && values.back().IsNull()) throw Error(errc::kInvalidUseOfNull, "");
       if (!EncodedValue(values.back())) throw Error(errc::kTypeMismatch, "");
       types.push_back(field->Type());
+      // A key is never Null anyway.
+      never_null.push_back(!is_key && (field->Attributes() & ado::adFldIsNullable) == 0);
     }
   } catch (const Error&) {
     s.mvarSeekFields.clear();
@@ -328,6 +399,7 @@ void NotePageRecord(DbViewState& s, Recordset& recordset, std::int32_t rows_show
   if (rows_shown == 0) {
     s.mvarPageFirstValues = values;
     s.mvarPageTypes = std::move(types);
+    s.mvarPageNeverNull = std::move(never_null);
   }
   s.mvarPageLastValues = std::move(values);
 }
@@ -340,7 +412,9 @@ std::string PageBoundaryText(const DbViewState& s) {
   std::string body;
   for (std::size_t i = 0; i < s.mvarSeekFields.size(); ++i) {
     if (i > 0) body += ',';
-    body += std::to_string(s.mvarPageTypes[i]) + ":" + *EncodedValue(s.mvarPageFirstValues[i]) +
+    body += std::to_string(s.mvarPageTypes[i]);
+    if (s.mvarPageNeverNull[i]) body += kNeverNull;
+    body += ":" + *EncodedValue(s.mvarPageFirstValues[i]) +
             ":" + *EncodedValue(s.mvarPageLastValues[i]);
   }
   return body + kSeparator +
@@ -355,14 +429,18 @@ std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& or
   // the records: the count has to be exact.
   const bool counted =
       s.RecordCount >= 0 && !s.mvarCountEstimated && s.RecordCount < s.RecordsMaxLimit;
+  // Under an estimate the pages are numbered from it; the rows are still exact.
+  const bool estimated = s.RecordCount >= 0 && s.mvarCountEstimated;
   const bool next = IsPresent(s, "NEXT.x");
   const bool previous = !next && IsPresent(s, "PREV.x");
   if (!next && !previous) {
     // The last page is the first of the reversed order, wherever it lies.
-    if (IsPresent(s, "FIRST.x") || !IsPresent(s, "LAST.x") || !counted) return std::nullopt;
+    if (IsPresent(s, "FIRST.x") || !IsPresent(s, "LAST.x") || !(counted || estimated)) {
+      return std::nullopt;
+    }
     const std::int32_t rows = s.RecordCount - record + 1;
     if (rows < 1 || rows > page) return std::nullopt;
-    return SoughtStatement{ReversedPage(s, order, "", rows), {}, 0};
+    return SoughtStatement{ReversedPage(s, order, "", rows), {}, 0, true};
   }
   // A page next to the one shown, but not one the numbers or the record limit would move.
   if (next && (std::int64_t{posted_record} + page != record ||
@@ -370,7 +448,8 @@ std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& or
                std::int64_t{record} + page > s.RecordsMaxLimit)) {
     return std::nullopt;
   }
-  if (previous && (std::int64_t{posted_record} - page != record || record < 1 || !counted)) {
+  if (previous &&
+      (std::int64_t{posted_record} - page != record || record < 1 || !(counted || estimated))) {
     return std::nullopt;
   }
   const std::string posted = RequestValue(s, "PageKeys");
@@ -390,6 +469,7 @@ std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& or
     statement.max_records = page + 1;
   } else {
     statement.text = ReversedPage(s, order, where, page);
+    statement.reversed = true;
   }
   return statement;
 }

@@ -34,6 +34,7 @@ struct SoughtStatement {
   std::string text;
   std::vector<Variant> parameters;
   long max_records = 0;  // records the recordset reads; 0 for all
+  bool reversed = false;  // the rows are the last ones of a reversed order
 };
 
 // The order of a grid whose pages can be sought: SeekPaging on, a key in EditPrimaryKeys, a

@@ -16,12 +16,16 @@ class SeekPagingTest : public GridPageTest {
   void SetUp() override {
     GridPageTest::SetUp();
     if (IsSkipped()) return;
-    // Ties and NULLs in both sort columns; the key breaks the ties.
-    Execute("CREATE TABLE S (id " + KeyType() + ", grp INTEGER, name VARCHAR(20))");
+    // Ties and NULLs in both sort columns, ties in a column declared NOT NULL; the key
+    // breaks the ties.
+    Execute("CREATE TABLE S (id " + KeyType() +
+            ", grp INTEGER, name VARCHAR(20), tag VARCHAR(5) NOT NULL)");
     for (int id = 1; id <= 47; ++id) {
       const std::string grp = id % 5 == 0 ? "NULL" : std::to_string(id % 4);
       const std::string name = id % 7 == 0 ? "NULL" : "'n" + std::to_string(id % 3) + "'";
-      Execute("INSERT INTO S VALUES (" + std::to_string(id) + ", " + grp + ", " + name + ")");
+      const std::string tag = "'t" + std::to_string(id % 6) + "'";
+      Execute("INSERT INTO S VALUES (" + std::to_string(id) + ", " + grp + ", " + name + ", " +
+              tag + ")");
     }
   }
 
@@ -113,10 +117,14 @@ TEST_F(SeekPagingTest, ShowsWhatPositionalPagingShowsOnEveryPage) {
     bool descending;
     std::string positional;
   };
+  // Header links sort by column number.
   const std::vector<Order> orders = {{"grp", false, "grp,id"},
                                      {"grp", true, "grp DESC,id DESC"},
                                      {"name DESC,grp", false, "name DESC,grp,id"},
-                                     {"name,grp", true, "name,grp DESC,id DESC"}};
+                                     {"name,grp", true, "name,grp DESC,id DESC"},
+                                     {"4", false, "tag,id"},
+                                     {"4", true, "tag DESC,id DESC"},
+                                     {"tag DESC,3", false, "tag DESC,name,id"}};
   for (const Order& order : orders) {
     SCOPED_TRACE(order.fields + (order.descending ? " descending" : ""));
     const auto sought = Sought(order.fields, order.descending);
@@ -126,6 +134,7 @@ TEST_F(SeekPagingTest, ShowsWhatPositionalPagingShowsOnEveryPage) {
     // Forward with Next to the end, then Last, then back with Previous to the start.
     for (;;) {
       ASSERT_EQ(page.errors, "");
+      ASSERT_NE(page.output.find("name=\"Vexmo1PageKeys\""), std::string::npos);
       starts.push_back(Current(page));
       EXPECT_EQ(Shown(page), Shown(Get("Vexmo1CurrRecord=" + starts.back(), positional)))
           << "page from " << starts.back();
@@ -183,6 +192,37 @@ TEST_F(SeekPagingTest, BoundariesThatFailTheirCheckAreIgnoredOnce) {
   }
   const RenderedPage forged = Post(cases[0].first, sought);
   EXPECT_EQ(Shown(forged), Shown(expected));
+}
+
+TEST_F(SeekPagingTest, LastAndPreviousUnderAnEstimateReadTheFinalRecordsByReverseOrder) {
+  MakeTable(0);
+  Execute("INSERT INTO T (id, name, price) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+          "SELECT i + 1 FROM n WHERE i < 300000) SELECT i, 'item ' || i, i * 1.5 FROM n");
+  Execute("ANALYZE");
+  const auto by_position = [](DbView& v) {
+    v.SetSql("SELECT * FROM T WHERE name <> 'none'");
+    v.SetOrderByFields("id");
+  };
+  // No count finishes within a millisecond: the pages are numbered from the estimate.
+  const auto sought = [&](DbView& v) {
+    by_position(v);
+    v.SetEditPrimaryKeys("id");
+    v.SetSeekPaging(true);
+    v.SetCountTimeoutMs(1);
+  };
+  const RenderedPage last = Post(FormOf(Get({}, sought), "LAST"), sought);
+  ASSERT_EQ(last.errors, "");
+  EXPECT_NE(last.output.find(") of about "), std::string::npos) << last.output;
+  const int rows = last.grid->ToRow() - last.grid->FromRow() + 1;
+  ASSERT_GE(rows, 1);
+  ASSERT_LE(rows, 20);
+  EXPECT_EQ(Cells(last),
+            Cells(Get("Vexmo1CurrRecord=" + std::to_string(300001 - rows), by_position)));
+  const RenderedPage previous = Post(FormOf(last, "PREV"), sought);
+  ASSERT_EQ(previous.errors, "");
+  EXPECT_NE(previous.output.find(") of about "), std::string::npos);
+  EXPECT_EQ(Cells(previous),
+            Cells(Get("Vexmo1CurrRecord=" + std::to_string(300001 - rows - 20), by_position)));
 }
 
 }  // namespace
