@@ -72,7 +72,7 @@ class Page:
         return int(re.sub(r"\D", "", shown.group(1))) if shown else None
 
     def count_text(self):
-        shown = re.search(r"Record \([^)]*\) of ([^<]*)<", self.text)
+        shown = re.search(r"Record [^<]*? of ([^<]*)<", self.text)
         return shown.group(1).strip() if shown else "?"
 
     def keys(self):
@@ -104,6 +104,7 @@ def main():
     parser.add_argument("--path", required=True, help="the grid's page, e.g. /table/items")
     parser.add_argument("--group", required=True, help="the name printed for these cells")
     parser.add_argument("--rows", type=int, required=True, help="records of the grid's statement")
+    parser.add_argument("--last-key", type=int, required=True, help="the key of the last record")
     parser.add_argument("--sort", default="2", help="the OrderByFields a header link posts")
     parser.add_argument("--carried", action="store_true",
                         help="the requests carry the count the pages hand on")
@@ -154,7 +155,7 @@ def main():
         "middle (Next)": (lambda: ("POST", forms["before"].action, button(fields(forms["before"]), "NEXT")),
                           lambda page: page.first_record() == middle),
         "last (Last)": (lambda: ("POST", forms["first"].action, button(fields(forms["first"]), "LAST")),
-                        lambda page: page.first_record() == args.rows - (args.rows - 1) % per_page),
+                        lambda page: page.keys()[-1:] == [args.last_key]),
         "middle sorted (Next)": (lambda: ("POST", forms["sorted-before"].action,
                                           button(fields(forms["sorted-before"]), "NEXT")),
                                  lambda page: page.first_record() == middle),
@@ -176,7 +177,8 @@ def main():
             text, elapsed = client.request(method, path, body)
             page = Page(text)
             if not check(page):
-                sys.exit(f"{args.group} {name}: the page shows record {page.first_record()}")
+                sys.exit(f"{args.group} {name}: the page shows record {page.first_record()}, "
+                         f"keys {page.keys()[:1]}..{page.keys()[-1:]}")
             if "ErrorMessage" in text or "in WriteHTMLTable" in text:
                 sys.exit(f"{args.group} {name}: the page reports an error")
             notes[name] = page.count_text()

@@ -29,6 +29,11 @@ SQLITE_ROWS=10000000
 POSTGRES_ROWS=1000000
 # The page file's filter keeps the rows whose qty is not 13: i % 97 = 13 for one row in 97.
 filtered() { echo $(($1 - ($1 + 97 - 13) / 97)); }
+last_kept() {
+  local id=$1
+  ((id % 97 == 13)) && id=$((id - 1))
+  echo "$id"
+}
 
 if [[ -z "${KELVO_PROGRAM:-}" ]]; then
   [[ -f "$KELVO_BUILD/build.ninja" ]] || kelvo_configure_gcc >/dev/null
@@ -95,18 +100,20 @@ results="$work/results.txt"
 measure_database() {
   local provider=$1 rows=$2
   start "$3"
-  local group carried path count
+  local group carried path count last
   for group in carried fresh budget; do
     carried=""
     path=/table/items
     count=$rows
+    last=$rows
     [[ $group == carried ]] && carried=--carried
     if [[ $group == budget ]]; then
       path=/filtered
       count=$(filtered "$rows")
+      last=$(last_kept "$rows")
     fi
     python3 "$here/measure.py" --url "$url" --path "$path" --group "$provider $group" \
-      --rows "$count" --rounds "$ROUNDS" $carried --baseline /table/items |
+      --rows "$count" --last-key "$last" --rounds "$ROUNDS" $carried --baseline /table/items |
       tee -a "$results" >&2
   done
   kill "$server"

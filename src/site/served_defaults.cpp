@@ -1,5 +1,8 @@
 #include "site/served_defaults.h"
 
+#include <cstdint>
+#include <limits>
+
 #include "kelvo/db_view.h"
 
 namespace kelvo::site {
@@ -23,6 +26,9 @@ void ApplyServedDefaults(DbView& grid) {
   grid.SetSeekPaging(true);
   // Screen readers, keyboards and validators read the page as everyone else does.
   grid.SetAccessibleMarkup(true);
+  // Deep pages are sought, not skipped to, and the count has its budget: the records of a large
+  // table stay reachable rather than ending at the millionth.
+  grid.SetRecordsMaxLimit(std::numeric_limits<std::int32_t>::max());
 }
 
 }  // namespace kelvo::site
