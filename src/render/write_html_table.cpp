@@ -1,6 +1,8 @@
 // The render driver: one pass from the posted request to the finished frame with exactly one
 // renderer inside it.
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "component/captions.h"
@@ -19,6 +21,7 @@
 #include "kelvo/components.h"
 #include "kelvo/db_view.h"
 #include "kelvo/error.h"
+#include "kelvo/host.h"
 #include "render/frame.h"
 #include "render/record_position.h"
 #include "state/paging.h"
@@ -309,14 +312,30 @@ void RenderPass::RenderForm() {
 
 void RenderPass::RenderGrid() {
   if (selector_top_) WriteTopSelectorRow(s_);
+  Response& response = PageResponse(s_);
+  // An estimate may be stale: the rows read correct it, and the top bar waits for them, so
+  // that it offers what the bottom bar offers. The page is still buffered, so the bar is
+  // placed where it belongs.
+  std::optional<std::size_t> top_bar_at;
   if (nav_top_ && s_.CountRecords) {
     next_record_ = TopOfGridWindow(s_);
-    Write(s_, BuildNavBar(s_, 1, next_record_, "Top"));
+    if (s_.mvarCountEstimated && !response.IsStreaming()) {
+      top_bar_at = response.Buffered().size();
+    } else {
+      Write(s_, BuildNavBar(s_, 1, next_record_, "Top"));
+    }
   }
   if (Contains(s_.EditOptions, "ADD")) WriteAddButtonRow(s_);
   WriteGridCellStart(s_, GetGridColumnSpan(s_, recordset_->Fields().Count()));
   MakeDataGrid(s_, *recordset_, rows_shown_);
   WriteBodyCellEnd(s_);
+  if (top_bar_at) {
+    const std::int32_t next = WindowAfterRendering(s_, *recordset_, rows_shown_, next_record_);
+    std::string page = response.Buffered();
+    page.insert(*top_bar_at, BuildNavBar(s_, 1, next, "Top"));
+    response.Clear();
+    response.Write(page);
+  }
 }
 
 void RenderPass::WriteStateAndBottomBar() {

@@ -181,6 +181,23 @@ TEST_F(PagingTest, CountPastItsBudgetShowsTheEstimateAndPagesStillShowTheirRows)
     Execute("UPDATE sqlite_stat1 SET stat = '10' WHERE tbl = 'T'");
     const RenderedPage low = Post("Vexmo1CurrRecord=1&Vexmo1CountRecords=on", budgeted);
     EXPECT_NE(low.output.find("Record (1..20) of about 21</td>"), std::string::npos) << low.output;
+    // The top bar is drawn from the rows read as well: its Next is not disabled by the stale
+    // estimate.
+    const RenderedPage both = Post("Vexmo1CurrRecord=1&Vexmo1CountRecords=on", [&](DbView& v) {
+      budgeted(v);
+      v.SetDisplayNavBar("both");
+    });
+    const auto count = [&](const std::string& text) {
+      int found = 0;
+      for (std::size_t at = both.output.find(text); at != std::string::npos;
+           at = both.output.find(text, at + 1)) {
+        ++found;
+      }
+      return found;
+    };
+    EXPECT_EQ(count("name=\"Vexmo1NEXT\""), 2) << both.output;
+    EXPECT_EQ(count("Record (1..20) of about 21</td>"), 2);
+    EXPECT_LT(both.output.find("Vexmo1NEXT"), both.output.find(">item 1<"));
     Execute("ANALYZE");
     const RenderedPage german = Get({}, [&](DbView& v) {
       budgeted(v);
