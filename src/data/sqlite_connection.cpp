@@ -1,7 +1,10 @@
 #include "data/sqlite_connection.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <iterator>
+#include <string>
 #include <utility>
 
 #include "data/sqlite_statement.h"
@@ -339,9 +342,42 @@ std::optional<long long> SqliteConnection::CountWithin(std::string_view sql, int
   return sqlite3_column_int64(prepared.statement, 0);
 }
 
+namespace {
+
+// The share of the table's rows a statement over it keeps, from a short scan from the table's
+// start: its first rows, or what a few milliseconds reach. Nothing when no full scan of the
+// table serves the statement (an index does), or no row was scanned.
+std::optional<double> KeptShare(sqlite3* db, std::string_view sql, long long& whole) {
+  constexpr int kRowsKept = 1000;
+  constexpr auto kTime = std::chrono::milliseconds(2);
+  const std::string sample = "SELECT 1 FROM (" + std::string(sql) + ")";
+  FinalizeOnExit prepared;
+  if (sqlite3_prepare_v2(db, sample.c_str(), -1, &prepared.statement, nullptr) != SQLITE_OK ||
+      prepared.statement == nullptr) {
+    return std::nullopt;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + kTime;
+  ProgressHandlerOnExit handler{db};
+  sqlite3_progress_handler(db, 1000, PastDeadline, const_cast<void*>(static_cast<const void*>(&deadline)));
+  int kept = 0;
+  int result = SQLITE_ROW;
+  while (kept < kRowsKept && (result = sqlite3_step(prepared.statement)) == SQLITE_ROW) ++kept;
+  if (result == SQLITE_DONE) {
+    whole = kept;  // the scan reached the end: every row is counted
+    return std::nullopt;
+  }
+  if (result != SQLITE_ROW && result != SQLITE_INTERRUPT) return std::nullopt;
+  // Steps past the first row: the scan starts on it without one.
+  const int steps = sqlite3_stmt_status(prepared.statement, SQLITE_STMTSTATUS_FULLSCAN_STEP, 0);
+  if (steps <= 0) return std::nullopt;
+  return std::min(1.0, static_cast<double>(kept) / (steps + 1));
+}
+
+}  // namespace
+
 std::optional<long long> SqliteConnection::EstimatedRows(std::string_view sql) {
   // Statistics are kept per table: only a statement whose columns all come from one table has
-  // an estimate, that table's size.
+  // an estimate, that table's size times the share of its rows the statement keeps.
   FinalizeOnExit prepared;
   if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &prepared.statement,
                          nullptr) != SQLITE_OK ||
@@ -359,17 +395,26 @@ std::optional<long long> SqliteConnection::EstimatedRows(std::string_view sql) {
     table = std::move(origin);
   }
   if (!table) return std::nullopt;
-  const std::string schema = QuoteIdentifier(table->schema);
+  long long whole = -1;
+  const std::optional<double> share = KeptShare(db_, sql, whole);
+  if (whole >= 0) return whole;
+  const std::optional<long long> rows = TableRows(*table);
+  if (!rows || !share) return rows;
+  return std::llround(static_cast<double>(*rows) * *share);
+}
+
+std::optional<long long> SqliteConnection::TableRows(const TableName& table) {
+  const std::string schema = QuoteIdentifier(table.schema);
   // ANALYZE's row count of the table (the first number of any of its rows) when it ran;
   // else the highest rowid, read from the end of the table's tree.
   if (FirstNumber(db_, "SELECT 1 FROM " + schema + ".sqlite_master WHERE name = 'sqlite_stat1'")) {
     if (auto rows = FirstNumber(db_, "SELECT CAST(stat AS INTEGER) FROM " + schema +
                                          ".sqlite_stat1 WHERE tbl = ?1 LIMIT 1",
-                                table->table)) {
+                                table.table)) {
       return rows;
     }
   }
-  return FirstNumber(db_, "SELECT max(rowid) FROM " + schema + "." + QuoteIdentifier(table->table));
+  return FirstNumber(db_, "SELECT max(rowid) FROM " + schema + "." + QuoteIdentifier(table.table));
 }
 
 }  // namespace kelvo::data

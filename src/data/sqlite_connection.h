@@ -85,6 +85,8 @@ class SqliteConnection final : public ProviderConnection {
   ColumnFacts ReadColumnFacts(const TableName& table, const std::string& column);
   // Whether facts of `table` may be kept; drops the kept ones when the schema changed.
   bool KeepsFactsOf(const TableName& table);
+  // The table's rows by ANALYZE's statistics, else its highest rowid.
+  std::optional<long long> TableRows(const TableName& table);
   std::int64_t SchemaVersion();
   // The number a pragma `sql` answers, preparing it into `statement` the first time.
   std::int64_t ReadNumber(sqlite3_stmt*& statement, const char* sql);
