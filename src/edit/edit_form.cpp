@@ -273,8 +273,14 @@ void EditFormWriter::WriteFields(FieldCollection& fields) {
     if (GuardedIf([&] { return IsFormFieldShown(s_, field.Name(), column); })) {
       WriteFieldRow(field, column);
     } else if (GuardedIf([&] { return IsPrimaryKeyField(s_, field.Name()); })) {
-      // Not shown, but its value must be posted: a hidden input outside the rows.
-      Put(GetFormEditField(s_, field, column));
+      // Not shown, but its value must be posted: a hidden input outside the rows, or with
+      // AccessibleMarkup in a hidden row, as a table holds no input of its own.
+      if (s_.AccessibleMarkup) {
+        Put("<tr hidden><td>" + GetFormEditField(s_, field, column) + "</td></tr>" +
+            std::string(kCrLf));
+      } else {
+        Put(GetFormEditField(s_, field, column));
+      }
     }
   }
 }

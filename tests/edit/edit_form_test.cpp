@@ -143,8 +143,8 @@ TEST_F(EditFormTest, CaptionsWidthsAndCellTags) {
             std::string::npos);
 }
 
-// With AccessibleMarkup a width is a style, a binary field has no label, and without captions
-// each editor keeps a label out of sight.
+// With AccessibleMarkup a width is a style, a binary field has no label, without captions each
+// editor keeps a label out of sight, and a hidden key's input sits in a hidden row.
 TEST_F(EditFormTest, AccessibleCaptionsWidthsAndHiddenLabels) {
   s_.AccessibleMarkup = true;
   s_.FormCellWidths = "120,70%";
@@ -165,6 +165,10 @@ TEST_F(EditFormTest, AccessibleCaptionsWidthsAndHiddenLabels) {
             std::string::npos)
       << html;
   EXPECT_EQ(html.find("for=\"Vexmo1_Form_photo\""), std::string::npos);
+  s_.FormFieldsHide = "id";
+  EXPECT_NE(Form().find("<tr hidden><td><input type=\"hidden\" name=\"Vexmo1_Form_id\" "
+                        "value=\"1\">\r\n</td></tr>\r\n"),
+            std::string::npos);
 }
 
 TEST_F(EditFormTest, WithoutCssNoClassIsWritten) {
