@@ -429,8 +429,10 @@ std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& or
   // the records: the count has to be exact.
   const bool counted =
       s.RecordCount >= 0 && !s.mvarCountEstimated && s.RecordCount < s.RecordsMaxLimit;
-  // Under an estimate the pages are numbered from it; the rows are still exact.
-  const bool estimated = s.RecordCount >= 0 && s.mvarCountEstimated;
+  // Under an estimate the pages are numbered from it; the rows are still exact. An estimate
+  // at the record limit would number the final records as if they were there.
+  const bool estimated =
+      s.RecordCount >= 0 && s.mvarCountEstimated && s.RecordCount < s.RecordsMaxLimit;
   const bool next = IsPresent(s, "NEXT.x");
   const bool previous = !next && IsPresent(s, "PREV.x");
   if (!next && !previous) {

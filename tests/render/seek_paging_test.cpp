@@ -223,6 +223,14 @@ TEST_F(SeekPagingTest, LastAndPreviousUnderAnEstimateReadTheFinalRecordsByRevers
   EXPECT_NE(previous.output.find(") of about "), std::string::npos);
   EXPECT_EQ(Cells(previous),
             Cells(Get("Vexmo1CurrRecord=" + std::to_string(300001 - rows - 20), by_position)));
+  // An estimate beyond the record limit ends at the limit: the last page is the limit's.
+  const auto limited = [&](DbView& v) {
+    sought(v);
+    v.SetRecordsMaxLimit(100);
+  };
+  const RenderedPage capped = Post(FormOf(Get({}, limited), "LAST"), limited);
+  EXPECT_EQ(capped.grid->FromRow(), 81);
+  EXPECT_EQ(Cells(capped), Cells(Get("Vexmo1CurrRecord=81", by_position)));
 }
 
 }  // namespace
