@@ -1,6 +1,7 @@
 // The demo Customers page with the keyboard alone, in headless Chromium on a desktop and a
 // phone screen: page, sort, open a record, edit, fail a save, read the fields at fault from the
-// alert, correct them and save. Only Tab, Shift+Tab, Enter and typing move through the pages.
+// alert, correct them and save. Only Tab, Enter and typing (Ctrl+A selects a field's text)
+// move through the pages.
 import assert from 'node:assert/strict';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
