@@ -39,6 +39,7 @@ class EditorWriter : GuardedWriter {
   // With AccessibleMarkup: whether a value is required, whether the refused save found this
   // field at fault, and what the control's start tag says of both.
   void DecideStates(bool checkbox);
+  bool Required() const;
   std::string StateAttributes() const;
 
   Field& field_;
@@ -62,17 +63,21 @@ void EditorWriter::DecideStates(bool checkbox) {
     const std::vector<std::string>& faults = s_.mvarFieldsAtFault;
     invalid_ = std::find(faults.begin(), faults.end(), field_.Name()) != faults.end();
     first_invalid_ = invalid_ && faults.front() == field_.Name();
-    // An unticked box is a value too; a control that posts nothing asks for nothing; a new
-    // record's field still Empty is one the database assigns.
-    if (checkbox || !disabled_.empty()) return;
+    // An unticked box is a value too; a new record's field still Empty is one the database
+    // assigns.
+    if (checkbox) return;
     const bool not_null = (field_.Attributes() & ado::adFldIsNullable) == 0 ||
                           IsRequiredLookup(s_, field_.Name());
     required_ = not_null && !(new_record_ && field_.Value().IsEmpty());
   });
 }
 
+// A disabled control (read-only, or holding what a form cannot carry: known only once the
+// value is taken) posts nothing and asks for nothing.
+bool EditorWriter::Required() const { return required_ && disabled_.empty(); }
+
 std::string EditorWriter::StateAttributes() const {
-  return std::string(required_ ? " required aria-required=\"true\"" : "") +
+  return std::string(Required() ? " required aria-required=\"true\"" : "") +
          (invalid_ ? " aria-invalid=\"true\"" : "") + (first_invalid_ ? " autofocus" : "");
 }
 
@@ -179,7 +184,7 @@ std::string EditorWriter::Write() {
           // Only aria-required: a list must start with an empty choice to carry required,
           // and the list may start on the kept value.
           std::string attributes = disabled_;
-          if (required_) attributes += "aria-required=\"true\" ";
+          if (Required()) attributes += "aria-required=\"true\" ";
           if (invalid_) attributes += "aria-invalid=\"true\" ";
           if (first_invalid_) attributes += "autofocus ";
           control_ = GetLookupSelect(s_, EditorName(s_, field_.Name()), lookup, value_, attributes,
