@@ -140,6 +140,9 @@ class KELVO_EXPORT Connection final : public Object {
   // The first value of the first row of `query` as a whole number. When the statement runs
   // longer than `budget_ms` milliseconds (0: no limit) it is cancelled and nothing is returned.
   std::optional<long long> CountWithin(std::string_view query, int budget_ms);
+  // The same with `parameters` bound to the query's `?` placeholders, in order.
+  std::optional<long long> CountWithin(std::string_view query, std::span<const Variant> parameters,
+                                       int budget_ms);
   // How many rows the database's statistics expect `statement` to return, without running it;
   // nothing when the database keeps none that apply.
   std::optional<long long> EstimatedRows(std::string_view statement);

@@ -64,7 +64,13 @@ void Connection::DefineProcedure(std::string name, std::string sql_text) {
 }
 
 std::optional<long long> Connection::CountWithin(std::string_view query, int budget_ms) {
-  return core().provider().CountWithin(query, budget_ms);
+  return core().provider().CountWithin(query, {}, budget_ms);
+}
+
+std::optional<long long> Connection::CountWithin(std::string_view query,
+                                                 std::span<const Variant> parameters,
+                                                 int budget_ms) {
+  return core().provider().CountWithin(query, parameters, budget_ms);
 }
 
 std::optional<long long> Connection::EstimatedRows(std::string_view statement) {

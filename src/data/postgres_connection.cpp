@@ -204,20 +204,27 @@ long PostgresConnection::StoredSize(const Variant& stored, int type) const {
   return PostgresValueSize(stored.AsString(), type);
 }
 
-std::optional<long long> PostgresConnection::CountWithin(std::string_view sql, int budget_ms) {
-  const std::string text = TranslateSql(sql).text;
+std::optional<long long> PostgresConnection::CountWithin(std::string_view sql,
+                                                         std::span<const Variant> parameters,
+                                                         int budget_ms) {
+  const PostgresSql translated = TranslateSql(sql);
+  if (translated.parameter_count != static_cast<int>(parameters.size())) {
+    throw Error(errc::kWrongArguments, "The count's parameters do not match its placeholders");
+  }
+  std::vector<std::optional<std::string>> texts;
+  std::vector<const char*> values;
+  for (const Variant& parameter : parameters) texts.push_back(PostgresParameterText(parameter));
+  for (const auto& parameter_text : texts) values.push_back(parameter_text ? parameter_text->c_str() : nullptr);
   // The budget is a statement timeout local to a transaction of its own, so that it ends with
   // the count; inside the caller's transaction a cancel would abort that, so it runs unbudgeted.
-  const bool budgeted = budget_ms > 0 && PQtransactionStatus(connection_) == PQTRANS_IDLE;
-  if (budgeted) {
-    // A read-only transaction changes no table: the column facts stay good.
-    RunScript("BEGIN READ ONLY; SET LOCAL statement_timeout = " + std::to_string(budget_ms));
-  }
+  // A statement still streaming its rows is read to its end first: it keeps the session busy.
   Claim();
-  PostgresResult result(PQexec(connection_, text.c_str()));
-  if (budgeted) {
-    const PostgresResult end(PQexec(connection_, "ROLLBACK"));
-  }
+  const bool budgeted = budget_ms > 0 && PQtransactionStatus(connection_) == PQTRANS_IDLE;
+  PostgresResult result =
+      budgeted ? CountInTransaction(translated.text, values, budget_ms)
+               : PostgresResult(PQexecParams(connection_, translated.text.c_str(),
+                                             static_cast<int>(values.size()), nullptr,
+                                             values.data(), nullptr, nullptr, 0));
   if (!IsSuccess(result.get())) {
     const char* state = PQresultErrorField(result.get(), PG_DIAG_SQLSTATE);
     if (budgeted && state != nullptr && std::string_view(state) == "57014") return std::nullopt;
@@ -226,6 +233,50 @@ std::optional<long long> PostgresConnection::CountWithin(std::string_view sql, i
   if (PQntuples(result.get()) < 1 || PQnfields(result.get()) < 1 || PQgetisnull(result.get(), 0, 0))
     throw Error(errc::kDatabase, "The count returned no value");
   return std::stoll(PQgetvalue(result.get(), 0, 0));
+}
+
+PostgresResult PostgresConnection::CountInTransaction(const std::string& sql,
+                                                      const std::vector<const char*>& values,
+                                                      int budget_ms) {
+  // The transaction, its timeout, the count and the rollback travel in one round trip. A
+  // read-only transaction changes no table: the column facts stay good.
+  const std::string timeout = "SET LOCAL statement_timeout = " + std::to_string(budget_ms);
+  const auto send = [&](const char* text, int count, const char* const* parameters) {
+    return PQsendQueryParams(connection_, text, count, nullptr, parameters, nullptr, nullptr, 0) == 1;
+  };
+  if (PQenterPipelineMode(connection_) != 1) Fail();
+  const bool sent = send("BEGIN READ ONLY", 0, nullptr) && send(timeout.c_str(), 0, nullptr) &&
+                    send(sql.c_str(), static_cast<int>(values.size()), values.data()) &&
+                    send("ROLLBACK", 0, nullptr) && PQpipelineSync(connection_) == 1;
+  // Each statement's result is followed by a null one; the sync's result ends the round trip.
+  constexpr int kStatements = 4;
+  PostgresResult count;
+  PostgresResult failure;
+  int ended = 0;
+  while (sent && ended <= kStatements) {
+    PGresult* raw = PQgetResult(connection_);
+    if (raw == nullptr) {
+      ++ended;
+      continue;
+    }
+    PostgresResult result(raw);
+    const ExecStatusType status = PQresultStatus(raw);
+    if (status == PGRES_PIPELINE_SYNC) break;
+    if (ended == 2) {
+      count = std::move(result);
+    } else if (!IsSuccess(raw) && status != PGRES_PIPELINE_ABORTED && failure.get() == nullptr) {
+      failure = std::move(result);
+    }
+  }
+  PQexitPipelineMode(connection_);
+  // A cancelled count leaves its transaction failed, the rollback after it unrun.
+  if (PQtransactionStatus(connection_) != PQTRANS_IDLE) {
+    const PostgresResult end(PQexec(connection_, "ROLLBACK"));
+  }
+  if (!sent) Fail();
+  if (failure.get() != nullptr) Fail(failure.get());
+  if (count.get() == nullptr) throw Error(errc::kDatabase, "The count returned no result");
+  return count;
 }
 
 std::optional<long long> PostgresConnection::EstimatedRows(std::string_view sql) {

@@ -51,7 +51,8 @@ class PostgresConnection final : public ProviderConnection {
   std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) override;
   std::vector<std::string> PrimaryKey(const TableName& table) override;
   std::string QuoteIdentifier(std::string_view name) const override;
-  std::optional<long long> CountWithin(std::string_view sql, int budget_ms) override;
+  std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
+                                       int budget_ms) override;
   std::optional<long long> EstimatedRows(std::string_view sql) override;
   std::string WithSkippedRows(std::string_view sql, long skip) const override;
   std::string NullSafeEquals(std::string_view quoted_column) const override;
@@ -93,6 +94,11 @@ class PostgresConnection final : public ProviderConnection {
   [[noreturn]] void Fail(const PGresult* result = nullptr) const;
 
  private:
+  // The result of counting `sql` in a read-only transaction of its own under a statement
+  // timeout of `budget_ms`; the transaction has ended when it returns.
+  PostgresResult CountInTransaction(const std::string& sql, const std::vector<const char*>& values,
+                                    int budget_ms);
+
   PGconn* connection_;
   PostgresStatement* streaming_ = nullptr;
   ColumnFactsCache column_facts_;

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,9 +108,12 @@ class ProviderConnection {
   virtual std::vector<std::string> PrimaryKey(const TableName& table) = 0;
 
   virtual std::string QuoteIdentifier(std::string_view name) const = 0;
-  // The first value of the first row of `sql` as a whole number; nothing when the statement
-  // ran longer than `budget_ms` milliseconds (0: no limit) and was cancelled.
-  virtual std::optional<long long> CountWithin(std::string_view sql, int budget_ms) = 0;
+  // The first value of the first row of `sql`, `parameters` bound to its placeholders, as a
+  // whole number; nothing when the statement ran longer than `budget_ms` milliseconds (0: no
+  // limit) and was cancelled.
+  virtual std::optional<long long> CountWithin(std::string_view sql,
+                                               std::span<const Variant> parameters,
+                                               int budget_ms) = 0;
   // The rows the database's statistics expect `sql` to return; nothing when it keeps none.
   virtual std::optional<long long> EstimatedRows(std::string_view sql) = 0;
   // `sql` with its first `skip` rows left out by the database, or the empty text when the

@@ -324,22 +324,27 @@ long SqliteConnection::StoredSize(const Variant& stored, int type) const {
   return data::StoredSize(stored, type);
 }
 
-std::optional<long long> SqliteConnection::CountWithin(std::string_view sql, int budget_ms) {
-  FinalizeOnExit prepared;
-  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &prepared.statement,
-                         nullptr) != SQLITE_OK) {
-    Fail();
+std::optional<long long> SqliteConnection::CountWithin(std::string_view sql,
+                                                       std::span<const Variant> parameters,
+                                                       int budget_ms) {
+  // Through the kept statements: a grid counts the same statement on every request.
+  const std::unique_ptr<ProviderStatement> prepared = Prepare(sql);
+  if (prepared->ParameterCount() != static_cast<int>(parameters.size())) {
+    throw Error(errc::kWrongArguments, "The count's parameters do not match its placeholders");
   }
-  if (prepared.statement == nullptr) throw Error(errc::kDatabase, "The statement is empty");
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    prepared->Bind(static_cast<int>(i), parameters[i]);
+  }
+  sqlite3_stmt* statement = static_cast<SqliteStatement&>(*prepared).handle();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budget_ms);
   ProgressHandlerOnExit handler{db_};
   if (budget_ms > 0) {
     sqlite3_progress_handler(db_, 4000, PastDeadline, const_cast<void*>(static_cast<const void*>(&deadline)));
   }
-  const int result = sqlite3_step(prepared.statement);
+  const int result = sqlite3_step(statement);
   if (result == SQLITE_INTERRUPT) return std::nullopt;
   if (result != SQLITE_ROW) Fail();
-  return sqlite3_column_int64(prepared.statement, 0);
+  return sqlite3_column_int64(statement, 0);
 }
 
 namespace {

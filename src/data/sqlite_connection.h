@@ -43,7 +43,8 @@ class SqliteConnection final : public ProviderConnection {
   std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) override;
   std::vector<std::string> PrimaryKey(const TableName& table) override;
   std::string QuoteIdentifier(std::string_view name) const override;
-  std::optional<long long> CountWithin(std::string_view sql, int budget_ms) override;
+  std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
+                                       int budget_ms) override;
   std::optional<long long> EstimatedRows(std::string_view sql) override;
   std::string WithSkippedRows(std::string_view sql, long skip) const override;
   std::string NullSafeEquals(std::string_view quoted_column) const override;

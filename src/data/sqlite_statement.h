@@ -34,6 +34,8 @@ class SqliteStatement final : public ProviderStatement {
   Variant Stored(int column) const override;
   long ActualSize(int column) const override;
 
+  sqlite3_stmt* handle() const { return statement_; }
+
  private:
   ColumnInfo Describe(int column);
 
