@@ -150,6 +150,9 @@ struct DbViewState {
   bool mvarUpdateFailed = false;
   // RecordCount is the database's estimate: the count ran past CountTimeoutMs.
   bool mvarCountEstimated = false;
+  // mvarCurrRecord of a record found by key is the number its link carried: counting the
+  // records before it ran past CountTimeoutMs.
+  bool mvarPositionEstimated = false;
   // A count the request carried with a valid signature (-1: none), and until when (Unix
   // seconds) it may be carried on; a count taken now is carried until CountCacheSeconds on.
   std::int32_t mvarCarriedCount = -1;

@@ -136,7 +136,9 @@ void AppendRecordText(std::string& bar, const DbViewState& s, const BarFacts& fa
   bar += "&nbsp;";
   bar += CaptionText(s, CapRecord);
   if (shown_from == s.ToRow) {
-    bar += " " + std::to_string(shown_from) + " ";
+    bar += " " +
+           (s.mvarPositionEstimated ? EstimatedCountText(s, shown_from) : std::to_string(shown_from)) +
+           " ";
   } else {
     bar += " (" + std::to_string(shown_from) + ".." + std::to_string(s.ToRow) + ") ";
   }

@@ -1,5 +1,7 @@
 #include "render/record_position.h"
 
+#include <algorithm>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -53,6 +55,24 @@ std::optional<std::int32_t> RecordPosition(const DbViewState& s, const std::stri
         position = number;
         return;
       }
+    }
+  });
+  return position;
+}
+
+std::optional<KeyedPosition> CountedRecordPosition(const DbViewState& s, const SeekOrder& order,
+                                                   Recordset& record) {
+  std::optional<KeyedPosition> position;
+  IgnoreFailure([&] {
+    const std::optional<SoughtStatement> count = PrecedingCountStatement(s, order, record);
+    if (!count) return;
+    const std::optional<long long> before =
+        EditConnection(s)->CountWithin(count->text, count->parameters, s.CountTimeoutMs);
+    position.emplace();
+    if (!before) {
+      position->estimated = true;
+    } else {
+      position->record = static_cast<std::int32_t>(std::min<long long>(*before + 1, std::numeric_limits<std::int32_t>::max()));
     }
   });
   return position;

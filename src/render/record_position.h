@@ -9,6 +9,7 @@
 
 #include "component/db_view_state.h"
 #include "kelvo/data.h"
+#include "state/seek_paging.h"
 
 namespace kelvo::detail {
 
@@ -19,6 +20,17 @@ namespace kelvo::detail {
 // the record is not the grid's), or when either statement lacks a key field or cannot be read.
 std::optional<std::int32_t> RecordPosition(const DbViewState& s, const std::string& ordered_statement,
                                            Recordset& record, std::int32_t hint);
+
+// The place of the current record of `record` in `order` (the grid's unique order) as one more
+// than the records of the grid's statement that come before it, counted within CountTimeoutMs.
+// Past the budget the place is `estimated` and `record` is left 0; nothing when the record's sort
+// values cannot be bound or the count fails.
+struct KeyedPosition {
+  std::int32_t record = 0;
+  bool estimated = false;
+};
+std::optional<KeyedPosition> CountedRecordPosition(const DbViewState& s, const SeekOrder& order,
+                                                   Recordset& record);
 
 }  // namespace kelvo::detail
 

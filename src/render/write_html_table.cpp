@@ -285,6 +285,19 @@ void RenderPass::LocateKeyedRecord() {
     s_.mvarStatusText = s_.mvarStatusText.empty() ? gone : s_.mvarStatusText + gone;
     return;
   }
+  // A record of the grid's own statement in a unique order stands after the records that
+  // compare before it: counted, not read.
+  const std::optional<SeekOrder> order = s_.mvarSeparateFormSql ? std::nullopt : SeekOrderOf(s_);
+  std::optional<KeyedPosition> counted;
+  if (order) counted = CountedRecordPosition(s_, *order, *recordset_);
+  if (counted) {
+    if (counted->estimated) {
+      s_.mvarPositionEstimated = true;
+    } else if (counted->record <= s_.RecordsMaxLimit) {
+      s_.mvarCurrRecord = counted->record;
+    }
+    return;
+  }
   const std::optional<std::int32_t> position =
       RecordPosition(s_, OrderedGridStatement(), *recordset_, s_.mvarCurrRecord);
   if (position) s_.mvarCurrRecord = *position;
@@ -418,6 +431,7 @@ void DbView::WriteHtmlTable() {
   s.mvarShowStored = false;
   s.mvarDeleteUnconfirmed = false;
   s.mvarSavedKey.clear();
+  s.mvarPositionEstimated = false;
   s.mvarSeekFields.clear();
   s.mvarPageFirstValues.clear();
   s.mvarPageLastValues.clear();

@@ -476,4 +476,23 @@ std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& or
   return statement;
 }
 
+std::optional<SoughtStatement> PrecedingCountStatement(const DbViewState& s, const SeekOrder& order,
+                                                      Recordset& record) {
+  Boundary sort_values;
+  for (const SeekColumn& column : order.columns) {
+    Field* field = record.Fields().Find(column.field);
+    if (field == nullptr || !IsCarriedType(field->Type())) return std::nullopt;
+    sort_values.first.push_back(field->Value());
+    if (column.key && sort_values.first.back().IsNull()) return std::nullopt;
+    sort_values.types.push_back(field->Type());
+    sort_values.never_null.push_back(!column.key &&
+                                     (field->Attributes() & ado::adFldIsNullable) == 0);
+  }
+  SoughtStatement statement;
+  statement.text = "SELECT COUNT(*) AS ANT FROM (" + s.sql + ") KELVOALIAS WHERE " +
+                   SeekCondition(s, order, sort_values, sort_values.first, false,
+                                 statement.parameters);
+  return statement;
+}
+
 }  // namespace kelvo::detail

@@ -58,6 +58,12 @@ std::string PageBoundaryText(const DbViewState& s);
 std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& order,
                                              std::int32_t posted_record);
 
+// The statement counting the records that come before the current record of `record` in
+// `order`, its sort values bound; nothing when a value cannot be bound exactly (the types a
+// page boundary carries), or a key is Null.
+std::optional<SoughtStatement> PrecedingCountStatement(const DbViewState& s, const SeekOrder& order,
+                                                      Recordset& record);
+
 }  // namespace kelvo::detail
 
 #endif  // KELVO_STATE_SEEK_PAGING_H_

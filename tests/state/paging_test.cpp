@@ -216,6 +216,60 @@ TEST_F(PagingTest, CountPastItsBudgetShowsTheEstimateAndPagesStillShowTheirRows)
   EXPECT_EQ(first.errors, "");
 }
 
+// A record opened by key stands after the records its sort values and key place before it,
+// however rows came and went since its link was drawn: ties broken by the key, either
+// direction, Null names where the database sorts them.
+TEST_F(PagingTest, RecordOpenedByKeyIsPlacedAfterTheRecordsBeforeIt) {
+  MakeTable(0);
+  Execute("INSERT INTO T (id, name) VALUES (1, 'b'), (2, 'a'), (3, 'b'), (4, 'c'), (5, 'b')");
+  const auto keyed = [](DbView& v) {
+    v.SetEditPrimaryKeys("id");
+    v.SetSeekPaging(true);
+  };
+  const auto view = [&](int id, const std::string& order) {
+    return Get("Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=3&Vexmo1CountRecords=on&Vexmo1PK=" +
+                   std::to_string(id) + "&Vexmo1OrderByFields=" + order,
+               keyed);
+  };
+  const RenderedPage before = view(3, "name");
+  EXPECT_NE(before.output.find("Record 3 of 5</td>"), std::string::npos) << before.output;
+
+  Execute("INSERT INTO T (id, name) VALUES (0, 'b'), (9, 'a'), (6, 'b'), (8, NULL)");
+  const bool nulls_first = !OnPostgres();
+  const RenderedPage ascending = view(3, "name");
+  EXPECT_NE(ascending.output.find(nulls_first ? "Record 6 of 9</td>" : "Record 5 of 9</td>"),
+            std::string::npos)
+      << ascending.output;
+  const RenderedPage descending = view(3, "name%20DESC");
+  EXPECT_NE(descending.output.find(nulls_first ? "Record 4 of 9</td>" : "Record 5 of 9</td>"),
+            std::string::npos)
+      << descending.output;
+  const RenderedPage null_name = view(8, "name");
+  EXPECT_NE(null_name.output.find(nulls_first ? "Record 1 of 9</td>" : "Record 9 of 9</td>"),
+            std::string::npos)
+      << null_name.output;
+  EXPECT_EQ(ascending.errors + descending.errors + null_name.errors, "");
+}
+
+// Counting the records before one opened by key keeps to the count's budget: past it the page
+// shows the number its link carried, as an estimate.
+TEST_F(PagingTest, RecordOpenedByKeyPastTheCountBudgetShowsItsLinksNumberAsAnEstimate) {
+  MakeTable(0);
+  Execute("INSERT INTO T (id, name, price) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+          "SELECT i + 1 FROM n WHERE i < 300000) SELECT i, 'item ' || i, i * 1.5 FROM n");
+  const RenderedPage page = Get(
+      "Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=250000&Vexmo1CountRecords=on"
+      "&Vexmo1PK=250001&Vexmo1OrderByFields=id",
+      [](DbView& v) {
+        v.SetEditPrimaryKeys("id");
+        v.SetSeekPaging(true);
+        v.SetCountTimeoutMs(1);
+      });
+  EXPECT_NE(page.output.find(">item 250001<"), std::string::npos) << page.output;
+  EXPECT_NE(page.output.find("Record about 250,000 of "), std::string::npos) << page.output;
+  EXPECT_EQ(page.errors, "");
+}
+
 TEST_F(PagingTest, CarriedCountServesItsStatementUntilAWriteAndForgeriesAreReported) {
   MakeTable(45);
   const auto carrying = [](DbView& v) { v.SetCountCacheSeconds(30); };
