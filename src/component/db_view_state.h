@@ -157,6 +157,11 @@ struct DbViewState {
   // seconds) it may be carried on; a count taken now is carried until CountCacheSeconds on.
   std::int32_t mvarCarriedCount = -1;
   std::int64_t mvarCountCarriedUntil = 0;
+  // The carried count as last signed, and the secret and text signed: every link of a page
+  // carries the same one, and signing is the dearest part of writing a link.
+  mutable std::string mvarCarriedCountValue;
+  mutable std::string mvarCarriedCountSecret;
+  mutable std::string mvarCarriedCountSigned;
   std::vector<Variant> mvarCurrentRowValues;  // first record shown, one value per field
   std::string mvarStatusText;
   // The posted save was refused because another user changed the record after the form showed

@@ -1,5 +1,6 @@
 #include "grid/data_grid.h"
 
+#include <optional>
 #include <string>
 
 #include "component/column_questions.h"
@@ -54,17 +55,33 @@ class RowWriter {
   void WriteDataCell(Field& field, int column);
   bool IsRepeatedValue(Field& field, int column);
   std::string CellText(Field& field, int column);
-  std::string RecordUrlStart() const;
-  std::string CellId(int column) const {
-    return " id=\"klv" + s_.Tag + "cell_" + std::to_string(row_) + "_" + std::to_string(column) +
-           "\" ";
+  // The parts of a record link that are the same on every row of the page: the state query
+  // signs a carried count, which is kept rather than built again for each row.
+  struct LinkParts {
+    std::string start;  // the page and its state, up to the record's own parameters
+    std::string key;    // "&PK="
+    std::string order;  // "&OrderByFields=" and the order, encoded
+    std::string direction;
+    std::string bookmark;  // "&BookMark="
+  };
+  const LinkParts& Link();
+  void AppendCellId(std::string& out, int column) const {
+    out += " id=\"klv";
+    out += s_.Tag;
+    out += "cell_";
+    out += std::to_string(row_);
+    out += '_';
+    out += std::to_string(column);
+    out += "\" ";
   }
 
   DbViewState& s_;
   Recordset& recordset_;
   std::int32_t row_ = 0;
   std::int64_t record_ = 0;
+  std::optional<LinkParts> link_;
   std::string parity_;
+  std::string cell_;  // the cell being written, kept so that its buffer serves every cell
   std::string row_tags_;
   std::string cell_tags_;
 };
@@ -85,13 +102,22 @@ void RowWriter::ComputeRowTexts() {
   });
 }
 
-std::string RowWriter::RecordUrlStart() const {
-  return ScriptPath(s_) + "?" + ParameterName(s_, "FormDisplay=formOneRec") + "&" +
-         GetStateQuery(s_, s_.mvarCurrRecord);
+const RowWriter::LinkParts& RowWriter::Link() {
+  if (!link_) {
+    link_.emplace();
+    link_->start = ScriptPath(s_) + "?" + ParameterName(s_, "FormDisplay=formOneRec") + "&" +
+                   GetStateQuery(s_, s_.mvarCurrRecord);
+    link_->key = "&" + ParameterName(s_, "PK=");
+    link_->order = "&" + ParameterName(s_, "OrderByFields=") + UrlEncodeComponent(s_.OrderByFields);
+    link_->direction = SortDirectionQuery(s_, s_.OrderByDesc);
+    link_->bookmark = "&" + ParameterName(s_, "BookMark=");
+  }
+  return *link_;
 }
 
 void RowWriter::WriteIndexCell() {
-  const std::string id = CellId(0);
+  std::string id;
+  AppendCellId(id, 0);
   const std::string number = std::to_string(record_);
   if (s_.GridLinkIndex != 0) {
     GuardedStep(s_, kFailure, [&] {
@@ -108,20 +134,33 @@ void RowWriter::WriteIndexCell() {
     return;
   }
   GuardedStep(s_, kFailure, [&] {
-    std::string url = RecordUrlStart() + "&" + ParameterName(s_, "PK=") +
-                      GetPKValueList(s_, recordset_) + "&" + ParameterName(s_, "OrderByFields=") +
-                      UrlEncodeComponent(s_.OrderByFields);
-    url += SortDirectionQuery(s_, s_.OrderByDesc);
-    url += "&" + ParameterName(s_, "BookMark=") + number;
+    const LinkParts& link = Link();
+    const std::string key = GetPKValueList(s_, recordset_);
     const std::string attributes = GetGridColAttributes(s_, 0);
+    std::string& cell = cell_;
+    cell.clear();
+    cell += "<td";
+    cell += id;
     if (s_.UseCSS) {
-      Write(s_, "<td" + id + "class=\"KLVOTableTD" + parity_ + "\"" + attributes + cell_tags_ +
-                    "><a class=\"KLVOTable\" href=\"" + url + "\">" + number + "</a></td>");
-    } else {
-      Write(s_, "<td" + id + attributes + cell_tags_ + "><a href=\"" + url + "\">" + number +
-                    "</a></td>");
+      cell += "class=\"KLVOTableTD";
+      cell += parity_;
+      cell += "\"";
     }
-    Write(s_, kCrLf);
+    cell += attributes;
+    cell += cell_tags_;
+    cell += s_.UseCSS ? "><a class=\"KLVOTable\" href=\"" : "><a href=\"";
+    cell += link.start;
+    cell += link.key;
+    cell += key;
+    cell += link.order;
+    cell += link.direction;
+    cell += link.bookmark;
+    cell += number;
+    cell += "\">";
+    cell += number;
+    cell += "</a></td>";
+    cell += kCrLf;
+    Write(s_, cell);
   });
 }
 
@@ -149,11 +188,10 @@ std::string RowWriter::CellText(Field& field, int column) {
   }
   std::string text = GetStdDbFieldString(s_, field);
   if (s_.GridLinkIndex == column) {
-    std::string url = RecordUrlStart() + "&" + ParameterName(s_, "OrderByFields=") +
-                      UrlEncodeComponent(s_.OrderByFields) + "&" + ParameterName(s_, "PK=") +
-                      GetPKValueList(s_, recordset_);
-    url += SortDirectionQuery(s_, s_.OrderByDesc);
-    url += "&" + ParameterName(s_, "BookMark=") + std::to_string(record_);
+    const LinkParts& link = Link();
+    std::string url = link.start + link.order + link.key + GetPKValueList(s_, recordset_);
+    url += link.direction;
+    url += link.bookmark + std::to_string(record_);
     text = "<a" + std::string(s_.UseCSS ? " class=\"KLVOTable\"" : "") + " href=\"" + url + "\">" +
            text + "</a>";
   }
@@ -161,7 +199,6 @@ std::string RowWriter::CellText(Field& field, int column) {
 }
 
 void RowWriter::WriteDataCell(Field& field, int column) {
-  const std::string id = CellId(column);
   std::string attributes;
   GuardedStep(s_, kFailure, [&] {
     if (s_.UseCSS) {
@@ -171,22 +208,35 @@ void RowWriter::WriteDataCell(Field& field, int column) {
       attributes = GetGridColAttributes(s_, column);
     }
   });
-  const std::string cell_start =
-      s_.UseCSS ? "<td" + id + "class=\"KLVOTableTD" + parity_ + "\"" + attributes + cell_tags_
-                : "<td" + id + attributes + cell_tags_;
+  std::string& cell = cell_;
+  cell.clear();
+  cell += "<td";
+  AppendCellId(cell, column);
+  if (s_.UseCSS) {
+    cell += "class=\"KLVOTableTD";
+    cell += parity_;
+    cell += '"';
+  }
+  cell += attributes;
+  cell += cell_tags_;
   if (IsRepeatedValue(field, column)) {
-    GuardedStep(s_, kFailure, [&] { Write(s_, cell_start + ">&nbsp;</td>" + std::string(kCrLf)); });
+    cell += ">&nbsp;</td>";
+    cell += kCrLf;
+    GuardedStep(s_, kFailure, [&] { Write(s_, cell); });
     return;
   }
   GuardedStep(s_, kFailure, [&] {
-    Write(s_, cell_start + (IsNumericType(field.Type()) ? " align=\"right\">" : ">"));
+    cell += IsNumericType(field.Type()) ? " align=\"right\">" : ">";
+    Write(s_, cell);
   });
   std::string text;
   GuardedStep(s_, kFailure, [&] { text = CellText(field, column); });
   if (GuardedTest(s_, kFailure, [&] { return IsCellNoBr(s_, field.Name(), column); })) {
     text = "<nobr>" + text + "</nobr>";
   }
-  GuardedStep(s_, kFailure, [&] { Write(s_, text + "</td>" + std::string(kCrLf)); });
+  text += "</td>";
+  text += kCrLf;
+  GuardedStep(s_, kFailure, [&] { Write(s_, text); });
 }
 
 void RowWriter::WriteRow(std::int32_t row) {

@@ -146,9 +146,16 @@ std::string CarriedCountValue(const DbViewState& s) {
       s.mvarCountEstimated || s.RecordCount < 0) {
     return {};
   }
-  return std::to_string(s.RecordCount) + "." + std::to_string(s.mvarCountCarriedUntil) + "." +
-         SignStatement(PageSigningSecret(s), CarriedCountText(s, s.RecordCount,
-                                                              s.mvarCountCarriedUntil));
+  const std::string_view secret = PageSigningSecret(s);
+  std::string text = CarriedCountText(s, s.RecordCount, s.mvarCountCarriedUntil);
+  if (text != s.mvarCarriedCountSigned || secret != s.mvarCarriedCountSecret) {
+    s.mvarCarriedCountValue = std::to_string(s.RecordCount) + "." +
+                              std::to_string(s.mvarCountCarriedUntil) + "." +
+                              SignStatement(secret, text);
+    s.mvarCarriedCountSecret = secret;
+    s.mvarCarriedCountSigned = std::move(text);
+  }
+  return s.mvarCarriedCountValue;
 }
 
 // A save, insert or delete may change the count, so a count carried into it is dropped; one
