@@ -216,7 +216,8 @@ void EditFormWriter::WriteCaptionCell(Field& field, int column, const std::strin
     return;
   }
   if (labelled) {
-    caption = "<label for=\"" + HtmlAttributeEncode(EditorName(s_, field.Name())) + "\">" +
+    caption = "<label for=\"" + HtmlAttributeEncode(EditorTarget(s_, field.Name(), column)) +
+              "\">" +
               caption + "</label>";
   }
   const std::string tags(Trim(s_.THTag));
@@ -249,7 +250,8 @@ void EditFormWriter::WriteFieldRow(Field& field, int column) {
   Put("<td" + table_class_ + cell_tags + width + ">");
   if (labelled && !s_.DisplayHeader) {
     Guarded([&] {
-      detail::Write(s_, "<label for=\"" + HtmlAttributeEncode(EditorName(s_, field.Name())) +
+      detail::Write(s_, "<label for=\"" +
+                            HtmlAttributeEncode(EditorTarget(s_, field.Name(), column)) +
                             "\" style=\"position:absolute;left:-10000px;width:1px;height:1px;"
                             "overflow:hidden\">" +
                             GetFormCaption(s_, column, field.Name()) + "</label>");

@@ -80,7 +80,8 @@ bool IsRequiredLookup(const DbViewState& s, std::string_view field_name) {
 }
 
 std::string GetLookupSelect(DbViewState& s, std::string_view name, std::string_view definition,
-                            std::string_view value, std::string_view disabled, bool keep_value) {
+                            std::string_view value, std::string_view disabled, bool keep_value,
+                            std::string_view id) {
   const std::vector<std::string_view> parts = SplitAtCommas(definition);
   std::string query;
   std::string select;
@@ -110,7 +111,8 @@ std::string GetLookupSelect(DbViewState& s, std::string_view name, std::string_v
     rows->Close();
 
     const std::string encoded_name = HtmlAttributeEncode(name);
-    select = "<select " + std::string(disabled) + "id=\"" + encoded_name + "\" name=\"" +
+    select = "<select " + std::string(disabled) + "id=\"" +
+             (id.empty() ? encoded_name : std::string(id)) + "\" name=\"" +
              encoded_name + "\">" + std::string(kCrLf);
     const bool kept = keep_value && !matched && !value.empty();
     // Nothing chosen yet: a selected empty choice, or the browser would pick the first row.

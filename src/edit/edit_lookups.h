@@ -25,9 +25,11 @@ bool IsRequiredLookup(const DbViewState& s, std::string_view field_name);
 // `keep_value`, a value the table lacks is offered as a selected first option, so that an
 // untouched form posts the stored value back. When no option is selected, a selected empty
 // choice comes first, so that nothing is chosen for the user. Values and texts are
-// HTML-encoded. A failure is reported in ErrorMessage and gives "".
+// HTML-encoded. The element's id is `id` (already encoded) when given, else `name`. A failure
+// is reported in ErrorMessage and gives "".
 std::string GetLookupSelect(DbViewState& s, std::string_view name, std::string_view definition,
-                            std::string_view value, std::string_view disabled, bool keep_value);
+                            std::string_view value, std::string_view disabled, bool keep_value,
+                            std::string_view id = {});
 
 }  // namespace kelvo::detail
 

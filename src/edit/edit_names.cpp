@@ -1,11 +1,21 @@
 #include "edit/edit_names.h"
 
+#include <string>
+
 #include "component/page_access.h"
 
 namespace kelvo::detail {
 
 std::string EditorName(const DbViewState& s, std::string_view field_name) {
   return ParameterName(s, "_Form_") + std::string(field_name);
+}
+
+std::string EditorId(const DbViewState& s, int column) {
+  return "klv" + s.Tag + "editor_" + std::to_string(column);
+}
+
+std::string EditorTarget(const DbViewState& s, std::string_view field_name, int column) {
+  return s.AccessibleMarkup ? EditorId(s, column) : EditorName(s, field_name);
 }
 
 std::string OriginalKeyName(const DbViewState& s, std::string_view key_name) {

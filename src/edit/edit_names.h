@@ -14,6 +14,13 @@ namespace kelvo::detail {
 
 // The editor of a field: "Vexmo" + Tag + "_Form_" + field name.
 std::string EditorName(const DbViewState& s, std::string_view field_name);
+// The editor's element id with AccessibleMarkup: "klv" + Tag + "editor_" + the field's
+// position. A field name may hold what no id can (a blank), and two names may differ only in
+// case; the position never clashes, and no posted name starts with "klv".
+std::string EditorId(const DbViewState& s, int column);
+// The id that a label or a link names the editor of field `field_name` at `column` by: the
+// position's id with AccessibleMarkup, else the editor's name.
+std::string EditorTarget(const DbViewState& s, std::string_view field_name, int column);
 // The hidden input holding a key field's value as the form showed it, so that a changed key
 // still finds its record: "Vexmo" + Tag + "Key_Form_" + key name.
 std::string OriginalKeyName(const DbViewState& s, std::string_view key_name);

@@ -45,6 +45,7 @@ class EditorWriter : GuardedWriter {
   Field& field_;
   int column_;
   std::string name_;      // HTML-encoded
+  std::string id_;        // HTML-encoded
   std::string disabled_;  // D
   std::string value_;     // V, not encoded
   std::string control_;   // E
@@ -111,7 +112,7 @@ std::string EditorWriter::TextInput() {
     max_length = std::to_string(field_.DefinedSize());
   }
   std::string input = "<input " + disabled_ + (s_.UseCSS ? "class=\"KelvoInput\" " : "") +
-                      "size=" + std::to_string(size) + " type=\"text\" id=\"" + name_ +
+                      "size=" + std::to_string(size) + " type=\"text\" id=\"" + id_ +
                       "\" name=\"" + name_ + "\" value=\"" + HtmlAttributeEncode(value_) + "\"";
   if (!s_.AccessibleMarkup) return input + " maxlength=\"" + max_length + "\">";
   if (!max_length.empty()) input += " maxlength=\"" + max_length + "\"";
@@ -126,6 +127,7 @@ std::string EditorWriter::TextInput() {
 std::string EditorWriter::Write() {
   Guarded([&] {
     name_ = HtmlAttributeEncode(EditorName(s_, field_.Name()));
+    id_ = HtmlAttributeEncode(EditorTarget(s_, field_.Name(), column_));
     add_mode_ = !RequestValue(s_, "FormAdd").empty();
     // A refused post that this server cannot vouch for shows the record as it now stands, and
     // so does a field for which the user took the stored value over their own.
@@ -147,7 +149,7 @@ std::string EditorWriter::Write() {
         // with one gets another in front.
         const bool lead = value_.starts_with('\n') || value_.starts_with('\r');
         control_ = "<textarea cols=60 rows=5 " + disabled_ + "class=\"KelvoTextArea\" id=\"" +
-                   name_ + "\" name=\"" + name_ + "\"" + StateAttributes() + ">" +
+                   id_ + "\" name=\"" + name_ + "\"" + StateAttributes() + ">" +
                    (lead ? "\r\n" : "") +
                    HtmlAttributeEncode(value_) + "</textarea>" + std::string(kCrLf);
       });
@@ -160,14 +162,14 @@ std::string EditorWriter::Write() {
                                 ? PostedValue(s_, EditorName(s_, field_.Name())).has_value()
                                 : IsStoredTrue(s_, field_);
         control_ = "<input " + disabled_ + "type=\"checkbox\" class=\"KelvoCheckBox\" id=\"" +
-                   name_ + "\" name=\"" + name_ + "\"" + (ticked ? " checked " : "") + ">";
+                   id_ + "\" name=\"" + name_ + "\"" + (ticked ? " checked " : "") + ">";
       });
       break;
     case EditorKind::kDateInput:
       TakeValue(true);
       Guarded([&] {
         control_ = "<input " + disabled_ + (s_.UseCSS ? "class=\"KelvoInput\" " : "") +
-                   "size=22 maxlength=25 type=\"text\" id=\"" + name_ + "\" name=\"" + name_ +
+                   "size=22 maxlength=25 type=\"text\" id=\"" + id_ + "\" name=\"" + name_ +
                    "\" value=\"" + HtmlAttributeEncode(value_) + "\"" + StateAttributes() + ">";
       });
       break;
@@ -188,7 +190,7 @@ std::string EditorWriter::Write() {
           if (invalid_) attributes += "aria-invalid=\"true\" ";
           if (first_invalid_) attributes += "autofocus ";
           control_ = GetLookupSelect(s_, EditorName(s_, field_.Name()), lookup, value_, attributes,
-                                     !add_mode_ && !show_posted_);
+                                     !add_mode_ && !show_posted_, id_);
         });
       } else {
         Guarded([&] { control_ = TextInput(); });

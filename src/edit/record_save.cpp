@@ -204,7 +204,8 @@ void RecordSave::RefuseFieldsAtFault() {
     s_.mvarFieldsAtFault.push_back(fault.name);
     std::string caption = GetFormCaption(s_, fault.column, fault.name);
     if (IsFormFieldShown(s_, fault.name, fault.column)) {
-      caption = "<a href=\"#" + HtmlAttributeEncode(EditorName(s_, fault.name)) + "\">" + caption +
+      caption = "<a href=\"#" + HtmlAttributeEncode(EditorTarget(s_, fault.name, fault.column)) +
+                "\">" + caption +
                 "</a>";
     }
     std::string reason(FormText(s_, TxtValueRequired));

@@ -91,10 +91,10 @@ after(async () => {
 
 test('open a record, edit and save', async () => {
   await openEdit(0);
-  assert.equal(await page.locator('#Vexmo1_Form_name').inputValue(), 'Ann');
-  assert.ok(await page.locator('#Vexmo1_Form_id').isDisabled(), 'the read-only key is disabled');
-  await page.locator('#Vexmo1_Form_name').fill('Ann Smith');
-  await page.locator('#Vexmo1_Form_score').fill('11');
+  assert.equal(await page.locator('[name="Vexmo1_Form_name"]').inputValue(), 'Ann');
+  assert.ok(await page.locator('[name="Vexmo1_Form_id"]').isDisabled(), 'the read-only key is disabled');
+  await page.locator('[name="Vexmo1_Form_name"]').fill('Ann Smith');
+  await page.locator('[name="Vexmo1_Form_score"]').fill('11');
   await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /\[Record saved ok\]/);
   await shot('editing-saved');
@@ -105,7 +105,7 @@ test('open a record, edit and save', async () => {
 
 test('an untouched form saves nothing new', async () => {
   await openEdit(2);
-  assert.equal(await page.locator('#Vexmo1_Form_note').inputValue(), 'Tom & Jerry <3');
+  assert.equal(await page.locator('[name="Vexmo1_Form_note"]').inputValue(), 'Tom & Jerry <3');
   await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /\[Record saved ok\]/);
   assert.equal(query('SELECT name, team, score, note FROM people WHERE id = 3'),
@@ -115,9 +115,9 @@ test('an untouched form saves nothing new', async () => {
 test('add a record', async () => {
   await page.goto(`${base}people`);
   await go(page.locator('input[value="Add"]').first());
-  await page.locator('#Vexmo1_Form_name').fill('Dee');
-  await page.locator('#Vexmo1_Form_team').selectOption('blue');
-  await page.locator('#Vexmo1_Form_score').fill('40');
+  await page.locator('[name="Vexmo1_Form_name"]').fill('Dee');
+  await page.locator('[name="Vexmo1_Form_team"]').selectOption('blue');
+  await page.locator('[name="Vexmo1_Form_score"]').fill('40');
   await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /\[New record saved ok\]/);
   assert.equal(query("SELECT team, score FROM people WHERE name = 'Dee'"), 'blue|40');
@@ -126,19 +126,19 @@ test('add a record', async () => {
 
 test('a required field left empty is refused', async () => {
   await openEdit(1);
-  await page.locator('#Vexmo1_Form_name').fill('');
-  await page.locator('#Vexmo1_Form_score').fill('99');
+  await page.locator('[name="Vexmo1_Form_name"]').fill('');
+  await page.locator('[name="Vexmo1_Form_score"]').fill('99');
   await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /Record WAS NOT SAVED\. Fill out all required fields\./);
   // The form is shown again with what was typed.
-  assert.equal(await page.locator('#Vexmo1_Form_score').inputValue(), '99');
+  assert.equal(await page.locator('[name="Vexmo1_Form_score"]').inputValue(), '99');
   assert.equal(query('SELECT name, score FROM people WHERE id = 2'), 'Bob|20');
   await shot('editing-required');
 });
 
 test('a lookup list shows the labels and saves the code', async () => {
   await openEdit(1);
-  const team = page.locator('#Vexmo1_Form_team');
+  const team = page.locator('[name="Vexmo1_Form_team"]');
   assert.equal(await team.inputValue(), 'blue');
   const labels = (await team.locator('option').allInnerTexts()).map((text) => text.trim());
   assert.deepEqual(labels, ['', 'Blue team', 'Green team', 'Red team']);
@@ -169,7 +169,7 @@ test('delete asks first: dismissed keeps the record, accepted deletes it', async
 
 test('Enter in an editor saves the edit and the new record', async () => {
   await openEdit(0);
-  await page.locator('#Vexmo1_Form_score').focus();
+  await page.locator('[name="Vexmo1_Form_score"]').focus();
   await page.keyboard.press('Control+A');
   await page.keyboard.type('12');
   await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
@@ -178,7 +178,7 @@ test('Enter in an editor saves the edit and the new record', async () => {
 
   await page.goto(`${base}people`);
   await go(page.locator('input[value="Add"]').first());
-  await page.locator('#Vexmo1_Form_name').focus();
+  await page.locator('[name="Vexmo1_Form_name"]').focus();
   await page.keyboard.press('Control+A');
   await page.keyboard.type('Eve');
   await page.keyboard.press('Tab');
@@ -194,7 +194,7 @@ test('Enter in an editor saves the edit and the new record', async () => {
 test('paging or List with unsaved changes asks first', async () => {
   await openEdit(0);
   const next = page.locator('input[name="Vexmo1NEXT"]').first();
-  await page.locator('#Vexmo1_Form_score').fill('77');
+  await page.locator('[name="Vexmo1_Form_score"]').fill('77');
   let asked = '';
   page.once('dialog', async (dialog) => {
     asked = dialog.message();
@@ -202,7 +202,7 @@ test('paging or List with unsaved changes asks first', async () => {
   });
   await next.click();
   assert.match(asked, /unsaved changes/);
-  assert.equal(await page.locator('#Vexmo1_Form_score').inputValue(), '77');
+  assert.equal(await page.locator('[name="Vexmo1_Form_score"]').inputValue(), '77');
 
   asked = '';
   page.once('dialog', async (dialog) => {
@@ -251,24 +251,24 @@ test('a save refused as changed by another user shows the conflict screen', asyn
     await Promise.all([other.waitForNavigation(),
       other.locator('table.KLVOTable tr.KLVOTableTRodd td a').first().click()]);
     await Promise.all([other.waitForNavigation(), other.locator('input[name="Vexmo1FormEdit"]').click()]);
-    await other.locator('#Vexmo1_Form_note').fill('their note');
-    await other.locator('#Vexmo1_Form_score').fill('13');
+    await other.locator('[name="Vexmo1_Form_note"]').fill('their note');
+    await other.locator('[name="Vexmo1_Form_score"]').fill('13');
     await Promise.all([other.waitForNavigation(), barButton('Vexmo1FormUpdate', other).click()]);
   } finally {
     await other.close();
   }
 
-  await page.locator('#Vexmo1_Form_note').fill('my note');
+  await page.locator('[name="Vexmo1_Form_note"]').fill('my note');
   await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /It was changed by another user\./);
   const note = page.locator('fieldset.KelvoConflict').filter({ has: page.locator('input[name="Vexmo1Choice_Form_note"]') });
   assert.match(await note.innerText(), /Yours\s*my note[\s\S]*Stored now\s*their note[\s\S]*You started from\s*first/);
-  assert.equal(await page.locator('#Vexmo1_Form_note').inputValue(), 'my note');
-  assert.equal(await page.locator('#Vexmo1_Form_score').inputValue(), '13', 'untouched: the stored value');
+  assert.equal(await page.locator('[name="Vexmo1_Form_note"]').inputValue(), 'my note');
+  assert.equal(await page.locator('[name="Vexmo1_Form_score"]').inputValue(), '13', 'untouched: the stored value');
   await shot('editing-conflict');
   // Taking the stored note puts it in the editor; typing again makes it the user's.
   await note.locator('input[value="stored"]').check();
-  assert.equal(await page.locator('#Vexmo1_Form_note').inputValue(), 'their note');
+  assert.equal(await page.locator('[name="Vexmo1_Form_note"]').inputValue(), 'their note');
   await note.locator('input[value="mine"]').check();
   await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /\[Record saved ok\]/);

@@ -75,14 +75,14 @@ after(async () => {
 
 test('numbers are read as the locale writes them, and anything else is refused', async () => {
   await openEdit();
-  const price = page.locator('#Vexmo1_Form_price');
+  const price = page.locator('[name="Vexmo1_Form_price"]');
   assert.equal(await price.inputValue(), '2,5');
   await price.fill('1.500,25');
   await go(save());
   assert.match(await statusBar().innerText(), /\[Record saved ok\]/);
   assert.equal(query('SELECT price FROM items WHERE id = 1'), '1500.25');
   await openEdit();
-  await page.locator('#Vexmo1_Form_price').fill('1.5');
+  await page.locator('[name="Vexmo1_Form_price"]').fill('1.5');
   await go(save());
   assert.match(await statusBar().innerText(), /1\.5 is not a number/);
   assert.equal(query('SELECT price FROM items WHERE id = 1'), '1500.25');
@@ -90,11 +90,11 @@ test('numbers are read as the locale writes them, and anything else is refused',
 
 test('a text area keeps its leading line break, and a value no form carries stays', async () => {
   await openEdit();
-  const memo = page.locator('#Vexmo1_Form_memo');
+  const memo = page.locator('[name="Vexmo1_Form_memo"]');
   assert.equal(await memo.inputValue(), '\nfirst');
   await memo.press('Control+End');
   await memo.pressSequentially(' more');
-  const raw = page.locator('#Vexmo1_Form_raw');
+  const raw = page.locator('[name="Vexmo1_Form_raw"]');
   assert.ok(await raw.isDisabled(), 'the value holding a NUL is read-only');
   assert.match(await raw.locator('xpath=..').innerText(), /holds characters a web form cannot send/);
   await page.screenshot({ path: join(artifacts, 'form-values-uncarried.png'), fullPage: true });
@@ -107,13 +107,13 @@ test('a text area keeps its leading line break, and a value no form carries stay
 test("an add form's list starts unchosen and must be chosen", async () => {
   await page.goto(`${base}items`);
   await go(page.locator('input[value="Add"]').first());
-  const team = page.locator('#Vexmo1_Form_team');
+  const team = page.locator('[name="Vexmo1_Form_team"]');
   assert.equal(await team.inputValue(), '');
-  await page.locator('#Vexmo1_Form_name').fill('Desk');
+  await page.locator('[name="Vexmo1_Form_name"]').fill('Desk');
   await go(save());
   assert.match(await statusBar().innerText(), /Fill out all required fields/);
   assert.equal(query('SELECT COUNT(*) FROM items'), '1');
-  await page.locator('#Vexmo1_Form_team').selectOption({ label: 'Blue team' });
+  await page.locator('[name="Vexmo1_Form_team"]').selectOption({ label: 'Blue team' });
   await go(save());
   assert.match(await statusBar().innerText(), /\[New record saved ok\]/);
   assert.equal(query("SELECT team FROM items WHERE name = 'Desk'"), 'blue');

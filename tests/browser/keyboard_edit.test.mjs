@@ -97,10 +97,10 @@ for (const [screen, viewport, id] of [['desktop', { width: 1280, height: 800 }, 
 
     // Empty the name, make the credit limit no number, and press Enter: the form's default
     // button, Save, posts it.
-    await tabTo(page, '#Vexmo1_Form_name');
+    await tabTo(page, '[name="Vexmo1_Form_name"]');
     await page.keyboard.press('Control+A');
     await page.keyboard.press('Delete');
-    await tabTo(page, '#Vexmo1_Form_credit_limit');
+    await tabTo(page, '[name="Vexmo1_Form_credit_limit"]');
     await page.keyboard.press('Control+A');
     await page.keyboard.type('lots');
     await pressAndLoad(page, 'Enter');
@@ -109,13 +109,13 @@ for (const [screen, viewport, id] of [['desktop', { width: 1280, height: 800 }, 
       'Record WAS NOT SAVED. Check these fields: Name: a value is required '
       + 'Credit limit: lots is not a number');
     assert.deepEqual(await page.locator('[aria-invalid="true"]').evaluateAll(
-      (all) => all.map((e) => e.id)), ['Vexmo1_Form_name', 'Vexmo1_Form_credit_limit']);
+      (all) => all.map((e) => e.name)), ['Vexmo1_Form_name', 'Vexmo1_Form_credit_limit']);
     // The first field named has the focus; a screen reader reads the alert.
     assert.equal(await focused(page), 'input:Vexmo1_Form_name');
     await shot('failed-save');
 
     await page.keyboard.type(`Keyboard ${screen}`);
-    await tabTo(page, '#Vexmo1_Form_credit_limit');
+    await tabTo(page, '[name="Vexmo1_Form_credit_limit"]');
     await page.keyboard.press('Control+A');
     await page.keyboard.type('1234.5');
     await pressAndLoad(page, 'Enter');

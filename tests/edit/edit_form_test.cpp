@@ -150,7 +150,7 @@ TEST_F(EditFormTest, AccessibleCaptionsWidthsAndHiddenLabels) {
   s_.FormCellWidths = "120,70%";
   std::string html = Form();
   EXPECT_NE(html.find("<th class=\"KLVOTableFormDataEdit\" scope=\"row\" style=\"width:120px\">"
-                      "<label for=\"Vexmo1_Form_name\"><span class=\"KelvoRequiredFieldLabel\">"
+                      "<label for=\"klv1editor_2\"><span class=\"KelvoRequiredFieldLabel\">"
                       "name</span></label></th><td class=\"KLVOTableFormDataEdit\" "
                       "style=\"width:120px\">"),
             std::string::npos)
@@ -159,12 +159,12 @@ TEST_F(EditFormTest, AccessibleCaptionsWidthsAndHiddenLabels) {
   s_.DisplayHeader = false;
   html = Form();
   EXPECT_EQ(html.find("<th"), std::string::npos);
-  EXPECT_NE(html.find("<td class=\"KLVOTableFormDataEdit\"><label for=\"Vexmo1_Form_name\" "
+  EXPECT_NE(html.find("<td class=\"KLVOTableFormDataEdit\"><label for=\"klv1editor_2\" "
                       "style=\"position:absolute;left:-10000px;width:1px;height:1px;overflow:hidden\">"
                       "name</label><span style=\"white-space:nowrap\"><input"),
             std::string::npos)
       << html;
-  EXPECT_EQ(html.find("for=\"Vexmo1_Form_photo\""), std::string::npos);
+  EXPECT_EQ(html.find("for=\"klv1editor_8\""), std::string::npos);
   s_.FormFieldsHide = "id";
   EXPECT_NE(Form().find("<tr hidden><td><input type=\"hidden\" name=\"Vexmo1_Form_id\" "
                         "value=\"1\">\r\n</td></tr>\r\n"),

@@ -2,7 +2,10 @@
 // edit forms fetched and posted over HTTP.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
+#include <regex>
+#include <set>
 #include <tuple>
 
 #include "edit_page.h"
@@ -22,6 +25,17 @@ DeleteSQL = "DELETE FROM P"
 OrderByFields = "id"
 )";
 
+// Field names that no element id can be made of: a blank, a quote, and two names that differ
+// only where an id built from them would not.
+constexpr char kOddNamesPage[] = R"([[grid]]
+sql = "SELECT id FROM Q"
+FormSQL = "SELECT * FROM Q"
+EditSQL = "SELECT * FROM Q"
+EditPrimaryKeys = "id"
+EditOptions = "ALL"
+OrderByFields = "id"
+)";
+
 struct Reply {
   int status = 0;
   std::string body;
@@ -36,6 +50,7 @@ class ServedEditTest : public EditPageTest {
     options.defaults.connection = ConnectionString();
     server_.emplace(options, [](HttpServer& server) {
       server.AddPage("people", PageFile::Parse(kPage, "people.toml"));
+      server.AddPage("odd", PageFile::Parse(kOddNamesPage, "odd.toml"));
       server.AddPage("leute", PageFile::Parse(std::string(kPage) + "Language = \"GER\"\n",
                                               "leute.toml"));
     });
@@ -160,15 +175,15 @@ TEST_F(ServedEditTest, EditorsAreLabelledAndARefusedSaveNamesEveryFieldAtFault) 
   for (const std::string& piece : {
            std::string("method=\"post\" novalidate>"),
            std::string("<th class=\"KLVOTableFormDataEdit\" scope=\"row\"><label "
-                       "for=\"Vexmo1_Form_name\"><span class=\"KelvoRequiredFieldLabel\">name"
+                       "for=\"klv1editor_2\"><span class=\"KelvoRequiredFieldLabel\">name"
                        "</span></label></th><td class=\"KLVOTableFormDataEdit\"><span "
                        "style=\"white-space:nowrap\"><input class=\"KelvoInput\" size=22 "
-                       "type=\"text\" id=\"Vexmo1_Form_name\" name=\"Vexmo1_Form_name\" "
+                       "type=\"text\" id=\"klv1editor_2\" name=\"Vexmo1_Form_name\" "
                        "value=\"Ann\" maxlength=\"20\" required aria-required=\"true\"><span "
                        "aria-hidden=\"true\">&nbsp;*&nbsp;</span></span>"),
-           std::string("id=\"Vexmo1_Form_qty\" name=\"Vexmo1_Form_qty\" value=\"3\" "
+           std::string("id=\"klv1editor_3\" name=\"Vexmo1_Form_qty\" value=\"3\" "
                        "maxlength=\"20\" inputmode=\"numeric\">"),
-           std::string("id=\"Vexmo1_Form_price\" name=\"Vexmo1_Form_price\" value=\"2.5\" "
+           std::string("id=\"klv1editor_4\" name=\"Vexmo1_Form_price\" value=\"2.5\" "
                        "maxlength=\"20\" inputmode=\"decimal\">"),
            std::string("<input class=\"KelvoInputBtn KelvoDeleteBtn\" "
                        "aria-describedby=\"Vexmo1DeleteNote\" type=\"submit\""),
@@ -186,9 +201,9 @@ TEST_F(ServedEditTest, EditorsAreLabelledAndARefusedSaveNamesEveryFieldAtFault) 
   const Reply refused = Press(form, "Vexmo1FormUpdate");
   EXPECT_TRUE(Says(refused,
                    "<div role=\"alert\" class=\"KelvoSaveAlert\">Record WAS NOT SAVED. Check these "
-                   "fields:<ul class=\"KelvoFieldsAtFault\"><li><a href=\"#Vexmo1_Form_name\">name"
-                   "</a>: a value is required</li><li><a href=\"#Vexmo1_Form_qty\">qty</a>: "
-                   "&lt;b&gt; is not a number</li><li><a href=\"#Vexmo1_Form_born\">born</a>: "
+                   "fields:<ul class=\"KelvoFieldsAtFault\"><li><a href=\"#klv1editor_2\">name"
+                   "</a>: a value is required</li><li><a href=\"#klv1editor_3\">qty</a>: "
+                   "&lt;b&gt; is not a number</li><li><a href=\"#klv1editor_5\">born</a>: "
                    "soon is not a valid date</li></ul></div>"))
       << refused.body;
   EXPECT_TRUE(Says(refused, "value=\"\" maxlength=\"20\" required aria-required=\"true\" "
@@ -204,7 +219,49 @@ TEST_F(ServedEditTest, EditorsAreLabelledAndARefusedSaveNamesEveryFieldAtFault) 
   EXPECT_TRUE(Says(Press(german, "Vexmo1FormUpdate", "/leute"),
                    "<div role=\"alert\" class=\"KelvoSaveAlert\">Record WAS NOT SAVED. Fill out "
                    "all required fields.<ul class=\"KelvoFieldsAtFault\"><li><a "
-                   "href=\"#Vexmo1_Form_name\">name</a>: ein Wert ist erforderlich</li></ul></div>"));
+                   "href=\"#klv1editor_2\">name</a>: ein Wert ist erforderlich</li></ul></div>"));
+}
+
+// Every editor has an id that is valid and its own, named by its label and by the refusal's
+// link to it, whatever its field is called; the posted names stay the field names.
+TEST_F(ServedEditTest, EditorIdsAreValidAndUniqueWhateverTheFieldNames) {
+  Execute("CREATE TABLE Q (id INTEGER PRIMARY KEY, \"first name\" VARCHAR(20) NOT NULL, "
+          "\"it's\" VARCHAR(20) NOT NULL, \"a.b\" VARCHAR(20), \"a_b\" VARCHAR(20))");
+  Execute("INSERT INTO Q VALUES (1, 'Ann', 'x', 'dot', 'under')");
+  const std::string shown =
+      Post("Vexmo1FormDisplay=formOneRec&Vexmo1FormEdit=Edit&Vexmo1PK=1", "/odd").body;
+  // The id of each named editor, and the targets of the labels.
+  const std::regex editor("<(?:input|textarea|select)[^>]* id=\"([^\"]*)\" name=\"([^\"]*)\"");
+  std::map<std::string, std::string> id_of;
+  std::set<std::string> ids;
+  for (std::sregex_iterator it(shown.begin(), shown.end(), editor), end; it != end; ++it) {
+    const std::string id = (*it)[1];
+    EXPECT_TRUE(std::regex_match(id, std::regex("[A-Za-z][A-Za-z0-9_-]*"))) << id;
+    EXPECT_TRUE(ids.insert(id).second) << "twice: " << id;
+    id_of[(*it)[2]] = id;
+  }
+  for (const char* name : {"first name", "it&#39;s", "a.b", "a_b"}) {
+    const std::string field = std::string("Vexmo1_Form_") + name;
+    ASSERT_TRUE(id_of.contains(field)) << field << "\n" << shown;
+    EXPECT_TRUE(Says({200, shown}, "<label for=\"" + id_of[field] + "\">")) << name;
+  }
+
+  BrowserForm form(shown);
+  form.Set("Vexmo1_Form_first name", "");
+  form.Set("Vexmo1_Form_it's", "");
+  const Reply refused = Press(form, "Vexmo1FormUpdate", "/odd");
+  for (const char* name : {"first name", "it&#39;s"}) {
+    EXPECT_TRUE(Says(refused, "<a href=\"#" + id_of[std::string("Vexmo1_Form_") + name] +
+                                  "\">" + name + "</a>"))
+        << name << "\n" << refused.body;
+  }
+  BrowserForm again(refused.body);
+  again.Set("Vexmo1_Form_first name", "Eve");
+  again.Set("Vexmo1_Form_it's", "y");
+  again.Set("Vexmo1_Form_a.b", "d");
+  EXPECT_TRUE(Says(Press(again, "Vexmo1FormUpdate", "/odd"), "[Record saved ok]"));
+  EXPECT_EQ(Rows("SELECT \"first name\", \"it's\", \"a.b\", \"a_b\" FROM Q"),
+            (std::vector<std::vector<std::string>>{{"Eve", "y", "d", "under"}}));
 }
 
 }  // namespace
