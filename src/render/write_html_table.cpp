@@ -319,6 +319,8 @@ void RenderPass::RenderForm() {
     RenderEditForm(s_, shown, rows_shown_);
   } else {
     MakeFormGrid(s_, shown, rows_shown_);
+    // No record, so no button bar to carry the status: the delete of the last one says so here.
+    if (rows_shown_ == 0 && !s_.mvarStatusText.empty()) WriteStatusRow(s_, s_.mvarStatusText);
   }
   WriteBodyCellEnd(s_);
 }

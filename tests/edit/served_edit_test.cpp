@@ -168,6 +168,18 @@ TEST_F(ServedEditTest, AConflictShowsAllThreeValuesAndSavesOverTheCurrentVersion
             (std::vector<std::vector<std::string>>{{"Annie", "8", "9.5", "y", "first's"}}));
 }
 
+// The record view after the delete of the table's last record has no record to show, and
+// still says that the delete happened.
+TEST_F(ServedEditTest, DeletingTheLastRecordSaysItWasDeleted) {
+  for (const int id : {2, 1}) {
+    BrowserForm form = EditForm(id);
+    form.Set("Vexmo1Confirm_Form_", "1");
+    const Reply deleted = Press(form, "Vexmo1FormDelete");
+    EXPECT_TRUE(Says(deleted, "[Record deleted]")) << id << "\n" << deleted.body;
+  }
+  EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "0");
+}
+
 // Page files turn AccessibleMarkup on.
 TEST_F(ServedEditTest, EditorsAreLabelledAndARefusedSaveNamesEveryFieldAtFault) {
   const std::string shown =
