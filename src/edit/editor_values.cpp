@@ -88,6 +88,23 @@ std::string StoredEditorText(const DbViewState& s, const Field& field) {
   return {};
 }
 
+bool IsMultiLineText(const DbViewState& s, const Field& field) {
+  if (EditorKindOf(field.Type()) != EditorKind::kTextInput) return false;
+  if (!EditLookupAsString(s, field.Name()).empty()) return false;
+  return StoredEditorText(s, field).find_first_of("\r\n") != std::string::npos;
+}
+
+std::string WithStoredLineBreaks(std::string_view posted, std::string_view stored) {
+  if (stored.find('\r') != std::string_view::npos) return std::string(posted);
+  std::string out;
+  out.reserve(posted.size());
+  for (std::size_t i = 0; i < posted.size(); ++i) {
+    if (posted[i] == '\r' && i + 1 < posted.size() && posted[i + 1] == '\n') continue;
+    out += posted[i];
+  }
+  return out;
+}
+
 bool IsStoredTrue(const DbViewState& s, const Field& field) {
   const Variant value = field.Value();
   return !value.IsNull() && !value.IsEmpty() && CBool(value, PageLocale(s));
@@ -118,7 +135,7 @@ PostedForm PostedFormOf(const DbViewState& s, const Field& field, int column) {
   }
   if (kind == EditorKind::kTextArea) return PostedForm::kLines;
   const bool list = kind == EditorKind::kTextInput && !EditLookupAsString(s, field.Name()).empty();
-  return list ? PostedForm::kLines : PostedForm::kTextInput;
+  return list || IsMultiLineText(s, field) ? PostedForm::kLines : PostedForm::kTextInput;
 }
 
 std::string AsBrowserPosts(PostedForm form, std::string_view shown) {

@@ -24,6 +24,12 @@ EditorKind EditorKindOf(int type);
 // and for blank text; empty for checkboxes and binary data. Throws when the value cannot be
 // read or converted.
 std::string StoredEditorText(const DbViewState& s, const Field& field);
+// A text field (not a list) whose stored value holds a line break: it is edited in a text
+// area, as a text input would drop its line breaks on the next save.
+bool IsMultiLineText(const DbViewState& s, const Field& field);
+// A changed value posted from such a text area (its line breaks CR LF) with the line breaks
+// the stored text had: LF alone when it held no CR.
+std::string WithStoredLineBreaks(std::string_view posted, std::string_view stored);
 // A checkbox is ticked for a stored value that is true.
 bool IsStoredTrue(const DbViewState& s, const Field& field);
 

@@ -139,7 +139,10 @@ std::string EditorWriter::Write() {
     disabled_ = " disabled ";
   }
   EditorKind kind = EditorKind::kTextInput;
-  Guarded([&] { kind = EditorKindOf(field_.Type()); });
+  Guarded([&] {
+    kind = EditorKindOf(field_.Type());
+    if (!new_record_ && IsMultiLineText(s_, field_)) kind = EditorKind::kTextArea;
+  });
   DecideStates(kind == EditorKind::kCheckBox);
   switch (kind) {
     case EditorKind::kTextArea:

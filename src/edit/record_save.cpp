@@ -189,6 +189,9 @@ bool RecordSave::AssignFields() {
       // identity key): left blank, it is left out of the insert rather than required.
       if (change_.inserting && posted->empty() && field.Value().IsEmpty()) continue;
       if (!change_.inserting && IsUntouched(field, column, *posted)) continue;
+      if (!change_.inserting && IsMultiLineText(s_, field)) {
+        posted = WithStoredLineBreaks(*posted, StoredEditorText(s_, field));
+      }
     }
     if (!AssignField(field, column, *posted)) return false;
   }

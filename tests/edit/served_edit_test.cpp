@@ -168,6 +168,31 @@ TEST_F(ServedEditTest, AConflictShowsAllThreeValuesAndSavesOverTheCurrentVersion
             (std::vector<std::vector<std::string>>{{"Annie", "8", "9.5", "y", "first's"}}));
 }
 
+// A text holding line breaks is shown in a text area, so that they survive a save: untouched,
+// the value stays as stored; changed, the browser's CR LF become the stored text's own breaks.
+TEST_F(ServedEditTest, TextWithLineBreaksIsEditedInATextAreaAndKeepsThem) {
+  Execute("UPDATE P SET name = 'An\r\nn', tag = 'a\nb' WHERE id = 1");
+  const std::string shown =
+      Post("Vexmo1FormDisplay=formOneRec&Vexmo1FormEdit=Edit&Vexmo1PK=1").body;
+  EXPECT_TRUE(Says({200, shown}, "name=\"Vexmo1_Form_tag\">a\nb</textarea>")) << shown;
+  EXPECT_TRUE(Says({200, shown}, "name=\"Vexmo1_Form_name\" required aria-required=\"true\">"
+                                 "An\r\nn</textarea>"))
+      << shown;
+  BrowserForm untouched(shown);
+  EXPECT_EQ(untouched.Value("Vexmo1_Form_tag"), "a\nb");
+  untouched.Set("Vexmo1_Form_qty", "4");
+  EXPECT_TRUE(Says(Press(untouched, "Vexmo1FormUpdate"), "[Record saved ok]"));
+  EXPECT_EQ(Rows("SELECT name, qty, tag FROM P WHERE id = 1"),
+            (std::vector<std::vector<std::string>>{{"An\r\nn", "4", "a\nb"}}));
+
+  BrowserForm edited = EditForm(1);
+  edited.Set("Vexmo1_Form_tag", "a\r\nc\r\n");
+  edited.Set("Vexmo1_Form_name", "Bo\r\nb");
+  EXPECT_TRUE(Says(Press(edited, "Vexmo1FormUpdate"), "[Record saved ok]"));
+  EXPECT_EQ(Rows("SELECT name, tag FROM P WHERE id = 1"),
+            (std::vector<std::vector<std::string>>{{"Bo\r\nb", "a\nc\n"}}));
+}
+
 // The record view after the delete of the table's last record has no record to show, and
 // still says that the delete happened.
 TEST_F(ServedEditTest, DeletingTheLastRecordSaysItWasDeleted) {
