@@ -27,6 +27,7 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: kelvo serve [--pages DIR] [--db CONNECTION] [--host HOST] [--port PORT]\n"
     "                   [--locale NAME] [--edit] [--secret-file FILE] [--allowed-host NAME]...\n"
+    "                   [--users FILE]\n"
     "  Serves the page files NAME.toml of DIR at /NAME, the tables of the database at /, and\n"
     "  /table/NAME. Without --pages and --db it serves the demo pages over kelvo-demo.db in the\n"
     "  working folder, which it creates when missing. --db takes a connection string or an\n"
@@ -34,7 +35,9 @@ constexpr std::string_view kUsage =
     "  delete rows of tables with a primary key. The statement-signing secret comes from\n"
     "  --secret-file (mode 600) or KELVO_SECRET, else is made anew for each run. Requests are\n"
     "  answered only for the Host names localhost, 127.0.0.1, [::1], HOST and each NAME given\n"
-    "  with --allowed-host.\n";
+    "  with --allowed-host. With --users (a file kept by kelvo users) every page needs a\n"
+    "  signed-in user, and only roles allowed to may write; without it --edit is refused unless\n"
+    "  HOST is a loopback address.\n";
 
 constexpr std::string_view kDemoDatabase = "kelvo-demo.db";
 
@@ -47,6 +50,7 @@ struct ServeArguments {
   bool edit = false;
   std::string secret_file;
   std::vector<std::string> allowed_hosts;
+  std::string users;
 };
 
 bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
@@ -73,6 +77,8 @@ bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
       parsed.locale = value;
     } else if (arg == "--secret-file") {
       parsed.secret_file = value;
+    } else if (arg == "--users") {
+      parsed.users = value;
     } else if (arg == "--allowed-host") {
       parsed.allowed_hosts.push_back(value);
     } else {
@@ -90,6 +96,10 @@ std::string SigningSecret(const ServeArguments& parsed) {
     throw Error(errc::kInvalidCall, "KELVO_SECRET is shorter than 16 bytes");
   }
   return secret;
+}
+
+bool IsLoopback(std::string_view host) {
+  return host == "localhost" || host == "::1" || host == "[::1]" || host.starts_with("127.");
 }
 
 // Opens and closes the database once, so a wrong --db stops the start, not every request.
@@ -149,6 +159,13 @@ int RunServeCommand(std::span<const std::string_view> args) {
     return 2;
   }
   Locale::Find(parsed.locale);
+  // Anyone who reaches the port could change every table.
+  if (parsed.edit && parsed.users.empty() && !IsLoopback(parsed.host)) {
+    throw Error(errc::kInvalidCall,
+                "--edit on " + parsed.host +
+                    " lets anyone who reaches it change the data: give --users FILE (see kelvo "
+                    "users) or listen on a loopback address");
+  }
   ServerOptions options;
   options.host = parsed.host;
   options.port = parsed.port;
@@ -156,6 +173,7 @@ int RunServeCommand(std::span<const std::string_view> args) {
   options.signing_secret = SigningSecret(parsed);
   options.table_editing = parsed.edit;
   options.allowed_hosts = parsed.allowed_hosts;
+  options.users_file = parsed.users;
 
   const bool demo = parsed.pages.empty() && parsed.db.empty();
   if (demo) {

@@ -192,6 +192,12 @@ struct PageOptions {
   // Key of the signatures of statements a page carries. Servers that accept each other's
   // pages share one; empty selects a random key made once per process.
   std::string signing_secret;
+  // The signed-in user's form token: when not empty, every grid form carries it in the hidden
+  // field "kelvo_token", and the host refuses posts without it. Empty leaves forms as they are.
+  std::string form_token;
+  // False when the signed-in user may not write through this page: a posted save, insert or
+  // delete is then refused with 403 and nothing is written.
+  bool may_write = true;
 };
 
 // The page's scripting context: the only way from the component to the request, the response
@@ -207,6 +213,8 @@ class KELVO_EXPORT ScriptingContext final : public Object {
   const kelvo::Server& server() const { return server_; }
   const Locale& locale() const { return *locale_; }
   const std::string& signing_secret() const { return signing_secret_; }
+  const std::string& form_token() const { return form_token_; }
+  bool may_write() const { return may_write_; }
 
   std::string_view ClassName() const override { return "ScriptingContext"; }
 
@@ -216,6 +224,8 @@ class KELVO_EXPORT ScriptingContext final : public Object {
   kelvo::Server server_;
   const Locale* locale_;
   std::string signing_secret_;
+  std::string form_token_;
+  bool may_write_ = true;
 };
 
 // The in-memory host, for tests and the command line: runs a page body and keeps what it sent.

@@ -60,6 +60,16 @@ struct ServerOptions {
   std::string signing_secret;
   bool table_browser = true;   // "/" lists pages and tables, /table/NAME shows a table
   bool table_editing = false;  // the browser's tables with a primary key can be edited
+  // The users file (kelvo/users.h). When set, every page but /login, the stylesheet and the
+  // images needs a signed-in user: a browser without one is sent to /login?next=PATH, a POST
+  // without one is refused with 403. Sessions are cookies signed with `signing_secret` (so
+  // set one for servers that share sign-ins), ending after `session_lifetime`. Every grid form
+  // carries the session's token, and a POST without it is refused with 403 before any page
+  // runs. A page runs with the user in REMOTE_USER and LOGON_USER and writes only when the
+  // user's role may write it. The file is read again when it changes; the constructor throws
+  // Error naming the file and line when it is broken.
+  std::filesystem::path users_file;
+  std::chrono::seconds session_lifetime{12 * 60 * 60};
   // How long Stop waits for requests in flight before it closes their connections.
   std::chrono::seconds drain_timeout{30};
 };

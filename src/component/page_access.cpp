@@ -20,6 +20,8 @@ Response& PageResponse(const DbViewState& s) { return Context(s).response(); }
 const Server& PageServer(const DbViewState& s) { return Context(s).server(); }
 const Locale& PageLocale(const DbViewState& s) { return Context(s).locale(); }
 const std::string& PageSigningSecret(const DbViewState& s) { return Context(s).signing_secret(); }
+const std::string& PageFormToken(const DbViewState& s) { return Context(s).form_token(); }
+bool PageMayWrite(const DbViewState& s) { return Context(s).may_write(); }
 
 std::string ParameterName(const DbViewState& s, std::string_view suffix) {
   std::string name = "Vexmo";

@@ -29,8 +29,17 @@ bool UpdateRecord(DbViewState& s) {
     if (!PageRequest(s).IsPost()) return;
     const std::string update = PostedButton(s, "FormUpdate");
     const std::string remove = PostedButton(s, "FormDelete");
-    if ((update.empty() && remove.empty()) || !Allows(s, "UPDATE")) return;
+    if (update.empty() && remove.empty()) return;
     deleting = !Trim(remove).empty() && !s.DeleteSQL.empty();
+    // The signed-in user's role may not write this page, whatever the form offers.
+    if (!PageMayWrite(s)) {
+      constexpr std::string_view kReadOnly = "Your role may not change this data";
+      s.mvarStatusText = deleting ? DeleteFailedStatus(kReadOnly) : NotSavedStatus(kReadOnly);
+      IgnoreFailure([&] { PageResponse(s).SetStatus(403); });
+      result = false;
+      return;
+    }
+    if (!Allows(s, "UPDATE")) return;
     if (s.EditPrimaryKeys.empty()) {
       constexpr std::string_view kNoKeys = "Kelvo property EditPrimaryKeys must be set!";
       AppendError(s, kNoKeys, "<br>");

@@ -11,6 +11,8 @@ ScriptingContext::ScriptingContext(RequestData request, ResponseSink& sink, Page
       response_(sink),
       locale_(&Locale::Find(options.locale)),
       signing_secret_(options.signing_secret.empty() ? ProcessSigningSecret()
-                                                     : std::move(options.signing_secret)) {}
+                                                     : std::move(options.signing_secret)),
+      form_token_(std::move(options.form_token)),
+      may_write_(options.may_write) {}
 
 }  // namespace kelvo

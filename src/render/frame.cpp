@@ -31,6 +31,11 @@ void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement, 
                "\" action=\"" + ScriptPath(s) + "\" method=\"post\"" +
                (editing && s.AccessibleMarkup ? " novalidate" : "") + ">");
   Write(s, kCrLf);
+  // A signed-in user's posts must carry the session's token (hex digits, safe as written).
+  if (const std::string& token = PageFormToken(s); !token.empty()) {
+    Write(s, "<input type=\"hidden\" name=\"kelvo_token\" value=\"" + token + "\">");
+    Write(s, kCrLf);
+  }
 }
 
 void WriteTopSelectorRow(DbViewState& s) {

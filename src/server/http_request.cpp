@@ -111,7 +111,7 @@ RequestData MakeRequestData(const HttpRequest& request, std::string body,
                          host.empty() ? std::string(server_host) : HostWithoutPort(host));
   variables.emplace_back("SERVER_PORT", std::to_string(request.local_port));
   variables.emplace_back("SERVER_PROTOCOL", request.version);
-  variables.emplace_back("HTTPS", "off");
+  variables.emplace_back("HTTPS", request.secure ? "on" : "off");
   for (const auto& [name, value] : request.headers) {
     variables.emplace_back(HeaderVariable(name), value);
     if (host::EqualsIgnoringAsciiCase(name, "Cookie")) AddCookies(value, data.cookies);

@@ -20,6 +20,7 @@ struct HttpRequest {
   std::string remote_addr;
   int remote_port = 0;
   int local_port = 0;
+  bool secure = false;  // came over TLS (or, behind a trusted proxy, the client's request did)
 
   // The first field named `name` (in any letter case); empty when there is none.
   std::string Header(std::string_view name) const;

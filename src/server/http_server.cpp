@@ -26,7 +26,9 @@
 #include "server/request_guard.h"
 #include "server/status_page.h"
 #include "server/worker_pool.h"
+#include "host/signing_secret.h"
 #include "site/page_site.h"
+#include "site/sign_in.h"
 #include "site/static_assets.h"
 
 namespace kelvo {
@@ -89,7 +91,20 @@ class HttpServer::Impl final : public server::ConnectionServer {
                 100},
         acceptor_(io_),
         pause_(io_),
-        workers_(options_.threads) {}
+        workers_(options_.threads) {
+    if (options_.users_file.empty()) return;
+    sign_in_ = std::make_unique<site::SignIn>(
+        options_.users_file,
+        options_.signing_secret.empty() ? ProcessSigningSecret() : options_.signing_secret,
+        options_.session_lifetime);
+    site_.AddHandler(
+        "/login",
+        [this](const std::shared_ptr<ScriptingContext>& context) { sign_in_->RenderLogin(context); },
+        true);
+    site_.AddHandler("/logout", [this](const std::shared_ptr<ScriptingContext>& context) {
+      sign_in_->RenderLogout(context);
+    });
+  }
 
   ~Impl() { Stop(); }
 
@@ -274,6 +289,15 @@ class HttpServer::Impl final : public server::ConnectionServer {
     if (!site_.Route(request.path, route)) {
       return server::StatusReply(404, "Nothing is served at " + request.path + ".");
     }
+    RequestData data =
+        server::MakeRequestData(request, std::move(body), route.script_name, options_.host);
+    PageOptions page_options;
+    page_options.locale = route.locale;
+    page_options.signing_secret = options_.signing_secret;
+    if (sign_in_ && !route.open) {
+      server::Reply refusal;
+      if (!SignedIn(request, route, data, page_options, refusal)) return refusal;
+    }
     {
       std::lock_guard lock(mutex_);
       if (draining_) {
@@ -283,20 +307,63 @@ class HttpServer::Impl final : public server::ConnectionServer {
       }
       ++in_flight_;
     }
-    return RunPage(request, std::move(body), std::move(route));
+    return RunPage(request, std::move(data), std::move(page_options), std::move(route.handler));
   }
 
-  server::Reply RunPage(const server::HttpRequest& request, std::string body,
-                        site::PageRoute route) {
+  // Whether the request comes from a signed-in user whose role may see the page, and for a
+  // POST carries the session's form token; the page then runs as that user.
+  bool SignedIn(const server::HttpRequest& request, const site::PageRoute& route,
+                RequestData& data, PageOptions& page_options, server::Reply& refusal) {
+    RequestCollection cookies;
+    for (const auto& [name, value] : data.cookies) cookies.Add(name, value);
+    const std::optional<site::Visitor> visitor = sign_in_->Identify(cookies);
+    const bool posting = request.method == "POST";
+    if (!visitor) {
+      if (posting) {
+        refusal = server::StatusReply(403, "Sign in first; nothing was changed.");
+      } else {
+        refusal = server::StatusReply(303);
+        refusal.headers.emplace_back("Location", "/login?next=" + UrlEncode(request.target));
+      }
+      return false;
+    }
+    const bool may_see = route.page    ? route.page->MaySee(visitor->role)
+                         : !route.table.empty() ? sign_in_->MaySeeTable(route.table, visitor->role)
+                                                : true;
+    if (!may_see) {
+      refusal = server::StatusReply(403, "The role " + visitor->role + " may not see this page.");
+      return false;
+    }
+    if (posting) {
+      RequestCollection form;
+      ParseUrlEncoded(data.body, form);
+      if (!sign_in_->HasValidToken(cookies, form)) {
+        refusal = server::StatusReply(
+            403,
+            "The form carries no valid token of your sign-in (it came from another site, or "
+            "from before you signed in again); nothing was changed. Load the page again.");
+        return false;
+      }
+    }
+    data.server_variables.emplace_back("REMOTE_USER", visitor->user);
+    data.server_variables.emplace_back("LOGON_USER", visitor->user);
+    page_options.form_token = visitor->form_token;
+    page_options.may_write = route.page    ? route.page->MayWrite(visitor->role)
+                             : !route.table.empty()
+                                 ? sign_in_->MayWriteTable(route.table, visitor->role)
+                                 : visitor->role == "editor";
+    return true;
+  }
+
+  server::Reply RunPage(const server::HttpRequest& request, RequestData data,
+                        PageOptions page_options, PageHandler handler) {
     server::Reply reply;
     reply.in_flight = std::shared_ptr<void>(nullptr, [this](void*) { FinishRequest(); });
     reply.page = std::make_shared<server::PageExchange>();
-    PageOptions page_options{route.locale, options_.signing_secret};
     std::string what = request.method + " " + request.path;
     workers_.Submit([exchange = reply.page, page_options = std::move(page_options),
-                     what = std::move(what), handler = std::move(route.handler),
-                     data = server::MakeRequestData(request, std::move(body), route.script_name,
-                                                    options_.host)]() mutable {
+                     what = std::move(what), handler = std::move(handler),
+                     data = std::move(data)]() mutable {
       RunOnWorker(*exchange, std::move(data), std::move(page_options), handler, what);
     });
     return reply;
@@ -343,6 +410,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
   data::PoolingByDefault pooling_;
   server::HostAllowList hosts_;
   site::PageSite site_;
+  std::unique_ptr<site::SignIn> sign_in_;  // with a users file only
   server::ConnectionLimits limits_;
   std::atomic<bool> bound_ = false;
   std::atomic<int> port_ = 0;

@@ -20,6 +20,12 @@ void WriteDocumentStart(Response& out, std::string_view title, std::string_view 
   out.Write(head);
 }
 
+void WriteSignedInUser(Response& out, std::string_view user) {
+  if (user.empty()) return;
+  out.Write("<nav class=\"KelvoUser\">" + HtmlEscape(user) +
+            " <a href=\"/logout\">Sign out</a></nav>\n");
+}
+
 void WriteDocumentEnd(Response& out) { out.Write("\n</main>\n</body>\n</html>\n"); }
 
 void WriteGridStart(Response& out) { out.Write("<div class=\"KelvoGrid\">"); }

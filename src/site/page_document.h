@@ -16,6 +16,8 @@ inline constexpr std::string_view kStylesheetHref = "../kelvo/kelvo.css";
 
 // Doctype, head (title escaped, stylesheet) and the opening of the body.
 void WriteDocumentStart(Response& out, std::string_view title, std::string_view locale);
+// The signed-in user's name and a sign-out link; nothing when `user` is empty.
+void WriteSignedInUser(Response& out, std::string_view user);
 void WriteDocumentEnd(Response& out);
 
 // Opens and closes the box a grid sits in (it scrolls sideways on narrow screens).

@@ -108,6 +108,7 @@ void PageFile::Render(const std::shared_ptr<ScriptingContext>& context,
   const site::PagePlan& plan = *plan_;
   Response& out = context->response();
   site::WriteDocumentStart(out, plan.title, LocaleName(defaults));
+  site::WriteSignedInUser(out, context->request().ServerVariables("REMOTE_USER"));
   out.Write(plan.before);
 
   const std::string& connection_string =

@@ -9,14 +9,14 @@ namespace kelvo::site {
 
 PageSite::PageSite(SiteSettings settings) : settings_(std::move(settings)) {}
 
-void PageSite::AddHandler(std::string path, PageRun handler) {
-  handlers_.emplace_back(std::move(path), std::move(handler));
+void PageSite::AddHandler(std::string path, PageRun handler, bool open) {
+  handlers_.push_back({std::move(path), std::move(handler), open});
 }
 
 bool PageSite::Route(const std::string& path, PageRoute& route) {
-  for (const auto& [handler_path, handler] : handlers_) {
-    if (handler_path == path) {
-      route = {handler, path, settings_.defaults.locale};
+  for (const Handler& handler : handlers_) {
+    if (handler.path == path) {
+      route = {handler.run, path, settings_.defaults.locale, nullptr, {}, handler.open};
       return true;
     }
   }
@@ -28,7 +28,7 @@ bool PageSite::Route(const std::string& path, PageRoute& route) {
     route = {[this, browser](const std::shared_ptr<ScriptingContext>& context) {
                RenderIndex(context, pages_.Links(), browser);
              },
-             "/", browser.locale};
+             "/", browser.locale, nullptr, {}, false};
     return true;
   }
   constexpr std::string_view kTables = "/table/";
@@ -38,7 +38,7 @@ bool PageSite::Route(const std::string& path, PageRoute& route) {
     route = {[browser, table](const std::shared_ptr<ScriptingContext>& context) {
                RenderTablePage(context, table, browser);
              },
-             std::string(kTables) + EncodePathSegment(table), browser.locale};
+             std::string(kTables) + EncodePathSegment(table), browser.locale, nullptr, table, false};
     return true;
   }
   const std::string_view name = std::string_view(path).substr(1);
@@ -48,7 +48,7 @@ bool PageSite::Route(const std::string& path, PageRoute& route) {
   route = {[page, defaults = settings_.defaults](const std::shared_ptr<ScriptingContext>& context) {
              page->Render(context, defaults);
            },
-           path, page->LocaleName(settings_.defaults)};
+           path, page->LocaleName(settings_.defaults), page, {}, false};
   return true;
 }
 

@@ -26,6 +26,11 @@ struct PageRoute {
   PageRun handler;
   std::string script_name;
   std::string locale;
+  // What the page shows, for deciding who may see and write it: a page file, a table of the
+  // browser, or neither (the index, pages written in C++).
+  std::shared_ptr<const PageFile> page;
+  std::string table;
+  bool open = false;  // served without a sign-in (the sign-in page)
 };
 
 struct SiteSettings {
@@ -40,8 +45,9 @@ class PageSite final {
  public:
   explicit PageSite(SiteSettings settings);
 
-  // Serves `handler` at exactly `path`. Not thread-safe: only before the site is served.
-  void AddHandler(std::string path, PageRun handler);
+  // Serves `handler` at exactly `path`; an `open` one needs no sign-in. Not thread-safe: only
+  // before the site is served.
+  void AddHandler(std::string path, PageRun handler, bool open = false);
   // Thread-safe.
   PageRegistry& pages() { return pages_; }
 
@@ -52,7 +58,12 @@ class PageSite final {
  private:
   SiteSettings settings_;
   PageRegistry pages_;
-  std::vector<std::pair<std::string, PageRun>> handlers_;
+  struct Handler {
+    std::string path;
+    PageRun run;
+    bool open = false;
+  };
+  std::vector<Handler> handlers_;
 };
 
 }  // namespace kelvo::site

@@ -50,6 +50,7 @@ void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
                  const std::vector<PageLink>& pages, const BrowserSettings& browser) {
   Response& out = context->response();
   WriteDocumentStart(out, "Kelvo", browser.locale);
+  WriteSignedInUser(out, context->request().ServerVariables("REMOTE_USER"));
   std::string html = "<h1>Kelvo</h1>\n";
   if (!pages.empty()) {
     html += "<h2>Pages</h2>\n<ul class=\"KelvoIndex\">\n";
@@ -77,7 +78,9 @@ void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
 }
 
 void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::string_view table,
-                     const BrowserSettings& browser) {
+                     BrowserSettings browser) {
+  // A signed-in user whose role may not write the table gets it read-only.
+  browser.editing = browser.editing && context->may_write();
   Response& out = context->response();
   auto database = OpenDatabase(context, browser);
   const std::shared_ptr<Connection>& connection = database->Connection();
@@ -93,6 +96,7 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   }
 
   WriteDocumentStart(out, found->name, browser.locale);
+  WriteSignedInUser(out, context->request().ServerVariables("REMOTE_USER"));
   out.Write("<p class=\"KelvoBack\"><a href=\"../\">All tables</a></p>\n<h1>" +
             HtmlEscape(found->name) + "</h1>\n");
   DbView grid;

@@ -30,7 +30,7 @@ void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
 
 // A table that is not in the database answers 404.
 void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::string_view table,
-                     const BrowserSettings& browser);
+                     BrowserSettings browser);
 
 }  // namespace kelvo::site
 

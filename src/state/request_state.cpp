@@ -47,6 +47,8 @@ bool IsActionParameter(std::string_view key) {
 }
 
 bool IsCarried(const DbViewState& s, std::string_view key) {
+  // The form writes the sign-in token itself; carried too, it would be posted twice.
+  if (!PageFormToken(s).empty() && LCase(key) == "kelvo_token") return false;
   return !StartsWithIgnoreCase(key, ParameterName(s, "")) && !IsActionParameter(key);
 }
 

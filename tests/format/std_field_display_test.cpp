@@ -84,7 +84,9 @@ TEST_F(StdFieldDisplayTest, ValuesFollowThePageLocaleAndStayUnescaped) {
   EXPECT_EQ(GetStdDbFieldString(s_, f.Item("flag")), "True");
   EXPECT_EQ(GetStdDbFieldString(s_, f.Item("b")), "&nbsp;");
   connection_->Execute("UPDATE F SET n = NULL");
-  MemoryPage german(RequestData::Get("/list"), PageOptions{"de-DE", ""});
+  PageOptions german_options;
+  german_options.locale = "de-DE";
+  MemoryPage german(RequestData::Get("/list"), german_options);
   s_.mvarScriptingContext = german.context();
   FieldCollection& g = Row("1, 'x', NULL, '2019-05-31', NULL, NULL, NULL, NULL");
   EXPECT_EQ(GetStdDbFieldString(s_, g.Item("d")), "31.05.2019");
