@@ -27,7 +27,7 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: kelvo serve [--pages DIR] [--db CONNECTION] [--host HOST] [--port PORT]\n"
     "                   [--locale NAME] [--edit] [--secret-file FILE] [--allowed-host NAME]...\n"
-    "                   [--users FILE]\n"
+    "                   [--users FILE] [--audit FILE] [--audit-values=false]\n"
     "  Serves the page files NAME.toml of DIR at /NAME, the tables of the database at /, and\n"
     "  /table/NAME. Without --pages and --db it serves the demo pages over kelvo-demo.db in the\n"
     "  working folder, which it creates when missing. --db takes a connection string or an\n"
@@ -37,7 +37,8 @@ constexpr std::string_view kUsage =
     "  answered only for the Host names localhost, 127.0.0.1, [::1], HOST and each NAME given\n"
     "  with --allowed-host. With --users (a file kept by kelvo users) every page needs a\n"
     "  signed-in user, and only roles allowed to may write; without it --edit is refused unless\n"
-    "  HOST is a loopback address.\n";
+    "  HOST is a loopback address. --audit appends a JSON line for every write (with the old\n"
+    "  and new values of the changed fields unless --audit-values=false).\n";
 
 constexpr std::string_view kDemoDatabase = "kelvo-demo.db";
 
@@ -51,6 +52,8 @@ struct ServeArguments {
   std::string secret_file;
   std::vector<std::string> allowed_hosts;
   std::string users;
+  std::string audit;
+  bool audit_values = true;
 };
 
 bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
@@ -58,6 +61,10 @@ bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
     const std::string_view arg = args[i];
     if (arg == "--edit") {
       parsed.edit = true;
+      continue;
+    }
+    if (arg == "--audit-values=false" || arg == "--audit-values=true") {
+      parsed.audit_values = arg.ends_with("true");
       continue;
     }
     if (i + 1 >= args.size()) return false;
@@ -77,6 +84,8 @@ bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
       parsed.locale = value;
     } else if (arg == "--secret-file") {
       parsed.secret_file = value;
+    } else if (arg == "--audit") {
+      parsed.audit = value;
     } else if (arg == "--users") {
       parsed.users = value;
     } else if (arg == "--allowed-host") {
@@ -174,6 +183,8 @@ int RunServeCommand(std::span<const std::string_view> args) {
   options.table_editing = parsed.edit;
   options.allowed_hosts = parsed.allowed_hosts;
   options.users_file = parsed.users;
+  options.audit_file = parsed.audit;
+  options.audit_values = parsed.audit_values;
 
   const bool demo = parsed.pages.empty() && parsed.db.empty();
   if (demo) {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -186,6 +187,34 @@ class KELVO_EXPORT Server {
   std::string URLEncode(std::string_view text) const { return UrlEncode(text); }
 };
 
+// One write a page made or tried, as an audit trail records it.
+struct KELVO_EXPORT WriteRecord {
+  struct Change {
+    std::string field;
+    std::optional<std::string> old_value;  // nothing for NULL, and in an insert
+    std::optional<std::string> new_value;  // nothing for NULL
+  };
+  std::string action;   // "save", "insert" or "delete"
+  std::string table;    // as the grid's edit statement names it
+  NameValueList key;    // the record's key fields and values, as text
+  std::vector<Change> changes;  // the fields a save or insert wrote
+  bool succeeded = false;
+  std::string failure;  // why it did not succeed, as plain text
+};
+
+// Where a page reports the writes its grids make: one Record per posted save, insert or
+// delete, after it was committed or refused, while the page's response is still unsent. A
+// failure it throws is shown on the page and answers 500, so a write that could not be
+// recorded is never reported as done. Called on the page's thread.
+class KELVO_EXPORT WriteJournal {
+ public:
+  WriteJournal() = default;
+  WriteJournal(const WriteJournal&) = delete;
+  WriteJournal& operator=(const WriteJournal&) = delete;
+  virtual ~WriteJournal();
+  virtual void Record(const WriteRecord& write) = 0;
+};
+
 // Per-page settings a host chooses.
 struct PageOptions {
   std::string locale = "en-US";  // name of a built-in locale (kelvo/locale.h)
@@ -198,6 +227,8 @@ struct PageOptions {
   // False when the signed-in user may not write through this page: a posted save, insert or
   // delete is then refused with 403 and nothing is written.
   bool may_write = true;
+  // Receives every write the page's grids make; none by default.
+  std::shared_ptr<WriteJournal> journal;
 };
 
 // The page's scripting context: the only way from the component to the request, the response
@@ -215,6 +246,7 @@ class KELVO_EXPORT ScriptingContext final : public Object {
   const std::string& signing_secret() const { return signing_secret_; }
   const std::string& form_token() const { return form_token_; }
   bool may_write() const { return may_write_; }
+  WriteJournal* journal() const { return journal_.get(); }
 
   std::string_view ClassName() const override { return "ScriptingContext"; }
 
@@ -226,6 +258,7 @@ class KELVO_EXPORT ScriptingContext final : public Object {
   std::string signing_secret_;
   std::string form_token_;
   bool may_write_ = true;
+  std::shared_ptr<WriteJournal> journal_;
 };
 
 // The in-memory host, for tests and the command line: runs a page body and keeps what it sent.

@@ -70,6 +70,12 @@ struct ServerOptions {
   // Error naming the file and line when it is broken.
   std::filesystem::path users_file;
   std::chrono::seconds session_lifetime{12 * 60 * 60};
+  // When set, every save, insert and delete a page tries appends one JSON line to this file
+  // (time, user, address, page, table, key, outcome, and each changed field's old and new
+  // value, or only the fields' names without `audit_values`) before the page answers. The
+  // constructor throws Error when the file cannot be opened.
+  std::filesystem::path audit_file;
+  bool audit_values = true;
   // How long Stop waits for requests in flight before it closes their connections.
   std::chrono::seconds drain_timeout{30};
 };

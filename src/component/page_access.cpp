@@ -22,6 +22,7 @@ const Locale& PageLocale(const DbViewState& s) { return Context(s).locale(); }
 const std::string& PageSigningSecret(const DbViewState& s) { return Context(s).signing_secret(); }
 const std::string& PageFormToken(const DbViewState& s) { return Context(s).form_token(); }
 bool PageMayWrite(const DbViewState& s) { return Context(s).may_write(); }
+WriteJournal* PageJournal(const DbViewState& s) { return Context(s).journal(); }
 
 std::string ParameterName(const DbViewState& s, std::string_view suffix) {
   std::string name = "Vexmo";

@@ -20,6 +20,8 @@ const std::string& PageSigningSecret(const DbViewState& s);
 // The signed-in user's form token (empty without a sign-in) and whether the user may write.
 const std::string& PageFormToken(const DbViewState& s);
 bool PageMayWrite(const DbViewState& s);
+// Where the page's writes are recorded; null when nowhere.
+WriteJournal* PageJournal(const DbViewState& s);
 
 // Writes one piece of HTML to the page.
 inline void Write(const DbViewState& s, std::string_view html) { PageResponse(s).Write(html); }

@@ -12,6 +12,7 @@
 #include "edit/edit_data_access.h"
 #include "edit/key_condition.h"
 #include "kelvo/data.h"
+#include "kelvo/host.h"
 
 namespace kelvo::detail {
 
@@ -19,6 +20,7 @@ struct PostedChange {
   bool inserting = false;
   std::vector<FieldInfo> fields;  // of EditSQL, in result order
   std::string statement;          // the statement run, as reports show it
+  std::vector<WriteRecord::Change> changes;  // what a save or insert assigned
 };
 
 // The posted key values: each key's original value as the form showed it, else its editor's

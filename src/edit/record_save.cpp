@@ -7,6 +7,7 @@
 
 #include "component/captions.h"
 #include "component/column_questions.h"
+#include "component/dispatch_table.h"
 #include "component/error_report.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
@@ -23,6 +24,12 @@
 
 namespace kelvo::detail {
 namespace {
+
+// A value as the audit trail writes it; nothing for NULL.
+std::optional<std::string> RecordedText(const Variant& value) {
+  if (value.IsNull() || value.IsEmpty()) return std::nullopt;
+  return AsText(value);
+}
 
 class RecordSave {
  public:
@@ -235,6 +242,9 @@ bool RecordSave::AssignField(Field& field, int column, const std::string& posted
   RuleOutcome outcome = ApplyFieldRule(field.Type(), posted, nullable, PageLocale(s_));
   switch (outcome.kind) {
     case RuleOutcome::kAssign:
+      change_.changes.push_back({field.Name(),
+                                 change_.inserting ? std::nullopt : RecordedText(field.Value()),
+                                 RecordedText(outcome.value)});
       field.SetValue(outcome.value);
       std::erase_if(kept_, [column](const auto& kept) { return kept.first == column; });
       return true;

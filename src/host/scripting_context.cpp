@@ -13,6 +13,9 @@ ScriptingContext::ScriptingContext(RequestData request, ResponseSink& sink, Page
       signing_secret_(options.signing_secret.empty() ? ProcessSigningSecret()
                                                      : std::move(options.signing_secret)),
       form_token_(std::move(options.form_token)),
-      may_write_(options.may_write) {}
+      may_write_(options.may_write),
+      journal_(std::move(options.journal)) {}
+
+WriteJournal::~WriteJournal() = default;
 
 }  // namespace kelvo

@@ -26,6 +26,7 @@
 #include "server/request_guard.h"
 #include "server/status_page.h"
 #include "server/worker_pool.h"
+#include "access/audit_trail.h"
 #include "host/signing_secret.h"
 #include "site/page_site.h"
 #include "site/sign_in.h"
@@ -92,6 +93,9 @@ class HttpServer::Impl final : public server::ConnectionServer {
         acceptor_(io_),
         pause_(io_),
         workers_(options_.threads) {
+    if (!options_.audit_file.empty()) {
+      audit_ = std::make_shared<access::AuditTrail>(options_.audit_file, options_.audit_values);
+    }
     if (options_.users_file.empty()) return;
     sign_in_ = std::make_unique<site::SignIn>(
         options_.users_file,
@@ -294,9 +298,14 @@ class HttpServer::Impl final : public server::ConnectionServer {
     PageOptions page_options;
     page_options.locale = route.locale;
     page_options.signing_secret = options_.signing_secret;
+    std::string user;
     if (sign_in_ && !route.open) {
       server::Reply refusal;
-      if (!SignedIn(request, route, data, page_options, refusal)) return refusal;
+      if (!SignedIn(request, route, data, page_options, user, refusal)) return refusal;
+    }
+    // Pages write only on a POST.
+    if (audit_ && request.method == "POST") {
+      page_options.journal = access::RequestJournal(audit_, user, request.remote_addr, request.path);
     }
     {
       std::lock_guard lock(mutex_);
@@ -313,7 +322,8 @@ class HttpServer::Impl final : public server::ConnectionServer {
   // Whether the request comes from a signed-in user whose role may see the page, and for a
   // POST carries the session's form token; the page then runs as that user.
   bool SignedIn(const server::HttpRequest& request, const site::PageRoute& route,
-                RequestData& data, PageOptions& page_options, server::Reply& refusal) {
+                RequestData& data, PageOptions& page_options, std::string& user,
+                server::Reply& refusal) {
     RequestCollection cookies;
     for (const auto& [name, value] : data.cookies) cookies.Add(name, value);
     const std::optional<site::Visitor> visitor = sign_in_->Identify(cookies);
@@ -345,6 +355,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
         return false;
       }
     }
+    user = visitor->user;
     data.server_variables.emplace_back("REMOTE_USER", visitor->user);
     data.server_variables.emplace_back("LOGON_USER", visitor->user);
     page_options.form_token = visitor->form_token;
@@ -411,6 +422,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
   server::HostAllowList hosts_;
   site::PageSite site_;
   std::unique_ptr<site::SignIn> sign_in_;  // with a users file only
+  std::shared_ptr<access::AuditTrail> audit_;
   server::ConnectionLimits limits_;
   std::atomic<bool> bound_ = false;
   std::atomic<int> port_ = 0;

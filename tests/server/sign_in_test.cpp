@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "access/session.h"
 #include "edit/browser_form.h"
@@ -100,8 +101,11 @@ class SignInTest : public ::testing::Test {
     options.users_file = UsersPath();
     return options;
   }
-  std::unique_ptr<RunningServer> Serve(const std::string& secret = kSecret) {
-    return std::make_unique<RunningServer>(Options(secret), [](HttpServer& server) {
+  std::unique_ptr<RunningServer> Serve(const std::string& secret = kSecret,
+                                       const std::string& audit = {}) {
+    ServerOptions options = Options(secret);
+    options.audit_file = audit;
+    return std::make_unique<RunningServer>(options, [](HttpServer& server) {
       server.AddPage("secret", PageFile::Parse("[roles]\nsee = [\"editor\"]\n[[grid]]\n"
                                                "sql = \"SELECT id, name FROM people\"\n",
                                                "secret.toml"));
@@ -323,6 +327,61 @@ TEST_F(SignInTest, ServersWithOneSecretShareSessionsAndOthersRefuseThem) {
   EXPECT_EQ(on_second.Page("/whoami"), "ann/ann");
   EXPECT_EQ(on_second.Post("/table/people", save)->status, 200);
   EXPECT_EQ(Names(), "Shared Bob ");
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST_F(SignInTest, TheAuditTrailHasALinePerWriteTriedBeforeItsAnswer) {
+  const std::string audit = dir_.File("audit.jsonl");
+  auto server = Serve(kSecret, audit);
+  Visitor ann(server->port());
+  Visitor vic(server->port());
+  ASSERT_EQ(ann.SignIn("ann", "ann-password")->status, 303);
+  ASSERT_EQ(vic.SignIn("vic", "vic-password")->status, 303);
+  const std::string save = SaveBody(ann, "Anna \"A\"");
+
+  // Refused before any page runs: no line.
+  EXPECT_EQ(ann.Post("/table/people", save, {{"Origin", "http://evil.example"}})->status, 403);
+  EXPECT_TRUE(Lines(audit).empty());
+
+  EXPECT_EQ(ann.Post("/table/people", save)->status, 200);
+  std::vector<std::string> lines = Lines(audit);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("\"user\":\"ann\",\"address\":\"127.0.0.1\",\"page\":\"/table/people\","
+                          "\"action\":\"save\",\"table\":"),
+            std::string::npos)
+      << lines[0];
+  EXPECT_NE(lines[0].find("\"key\":{\"id\":\"1\"},\"outcome\":\"written\",\"changes\":{\"name\":"
+                          "{\"old\":\"Ann\",\"new\":\"Anna \\\"A\\\"\"}}}"),
+            std::string::npos)
+      << lines[0];
+
+  // The same form again: the record changed since it showed it.
+  EXPECT_EQ(ann.Post("/table/people", save)->status, 200);
+  lines = Lines(audit);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[1].find("\"outcome\":\"failed\",\"reason\":\""), std::string::npos) << lines[1];
+
+  // A viewer's write is refused, and recorded as refused.
+  std::string as_vic = SaveBody(ann, "Vic's");
+  const std::string ann_token = BrowserForm(ann.Page("/table/people")).Value("kelvo_token").value();
+  const std::string vic_token =
+      BrowserForm(vic.Page("/table/people")).Value("kelvo_token").value();
+  as_vic.replace(as_vic.find(ann_token), ann_token.size(), vic_token);
+  EXPECT_EQ(vic.Post("/table/people", as_vic)->status, 403);
+  lines = Lines(audit);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[2].find("\"user\":\"vic\""), std::string::npos);
+  EXPECT_NE(lines[2].find("\"outcome\":\"failed\",\"reason\":\"Record WAS NOT SAVED: Your role may "
+                          "not change this data\""),
+            std::string::npos)
+      << lines[2];
+  EXPECT_EQ(Names(), "Anna \"A\" Bob ");
 }
 
 TEST_F(SignInTest, ABrokenUsersFileStopsTheServerNamingFileAndLine) {
