@@ -27,7 +27,7 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: kelvo serve [--pages DIR] [--db CONNECTION] [--host HOST] [--port PORT]\n"
     "                   [--locale NAME] [--edit] [--secret-file FILE] [--allowed-host NAME]...\n"
-    "                   [--users FILE] [--audit FILE] [--audit-values=false]\n"
+    "                   [--users FILE] [--audit FILE] [--audit-values=false] [--trust-proxy]\n"
     "  Serves the page files NAME.toml of DIR at /NAME, the tables of the database at /, and\n"
     "  /table/NAME. Without --pages and --db it serves the demo pages over kelvo-demo.db in the\n"
     "  working folder, which it creates when missing. --db takes a connection string or an\n"
@@ -38,7 +38,9 @@ constexpr std::string_view kUsage =
     "  with --allowed-host. With --users (a file kept by kelvo users) every page needs a\n"
     "  signed-in user, and only roles allowed to may write; without it --edit is refused unless\n"
     "  HOST is a loopback address. --audit appends a JSON line for every write (with the old\n"
-    "  and new values of the changed fields unless --audit-values=false).\n";
+    "  and new values of the changed fields unless --audit-values=false). --trust-proxy takes\n"
+    "  the client's address and scheme from X-Forwarded-For and X-Forwarded-Proto: only for a\n"
+    "  server that only the reverse proxy reaches.\n";
 
 constexpr std::string_view kDemoDatabase = "kelvo-demo.db";
 
@@ -54,6 +56,7 @@ struct ServeArguments {
   std::string users;
   std::string audit;
   bool audit_values = true;
+  bool trust_proxy = false;
 };
 
 bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
@@ -61,6 +64,10 @@ bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
     const std::string_view arg = args[i];
     if (arg == "--edit") {
       parsed.edit = true;
+      continue;
+    }
+    if (arg == "--trust-proxy") {
+      parsed.trust_proxy = true;
       continue;
     }
     if (arg == "--audit-values=false" || arg == "--audit-values=true") {
@@ -185,6 +192,7 @@ int RunServeCommand(std::span<const std::string_view> args) {
   options.users_file = parsed.users;
   options.audit_file = parsed.audit;
   options.audit_values = parsed.audit_values;
+  options.trust_proxy = parsed.trust_proxy;
 
   const bool demo = parsed.pages.empty() && parsed.db.empty();
   if (demo) {

@@ -76,6 +76,10 @@ struct ServerOptions {
   // constructor throws Error when the file cannot be opened.
   std::filesystem::path audit_file;
   bool audit_values = true;
+  // For a server that only a reverse proxy reaches: the client's address and scheme come from
+  // the proxy's X-Forwarded-For (its last address) and X-Forwarded-Proto headers, for
+  // REMOTE_ADDR, HTTPS, sign-in limits, the audit trail and Secure cookies.
+  bool trust_proxy = false;
   // How long Stop waits for requests in flight before it closes their connections.
   std::chrono::seconds drain_timeout{30};
 };

@@ -204,7 +204,13 @@ class HttpServer::Impl final : public server::ConnectionServer {
     return false;
   }
 
-  server::Reply Handle(const server::HttpRequest& request, std::string body) override {
+  server::Reply Handle(const server::HttpRequest& received, std::string body) override {
+    server::HttpRequest forwarded;
+    if (options_.trust_proxy) {
+      forwarded = received;
+      server::TakeForwardedClient(forwarded);
+    }
+    const server::HttpRequest& request = options_.trust_proxy ? forwarded : received;
     try {
       if (request.method == "POST") return Post(request, std::move(body));
       if (request.method == "GET" || request.method == "HEAD") return Answer(request, {});

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/ascii_case.h"
+#include "server/http_request.h"
 #include "kelvo/error.h"
 
 namespace kelvo::server {
@@ -99,6 +100,23 @@ bool PostedFromAnotherSite(std::string_view host, std::string_view origin,
   if (from.port.empty()) from.port = implied;
   if (to.port.empty()) to.port = implied;
   return from.name != to.name || from.port != to.port;
+}
+
+void TakeForwardedClient(HttpRequest& request) {
+  std::string_view last;
+  for (const auto& [name, value] : request.headers) {
+    if (!host::EqualsIgnoringAsciiCase(name, "X-Forwarded-For")) continue;
+    const std::size_t comma = value.rfind(',');
+    last = comma == std::string::npos ? std::string_view(value)
+                                      : std::string_view(value).substr(comma + 1);
+  }
+  while (!last.empty() && (last.front() == ' ' || last.front() == '\t')) last.remove_prefix(1);
+  while (!last.empty() && (last.back() == ' ' || last.back() == '\t')) last.remove_suffix(1);
+  if (!last.empty() && last.find_first_not_of("0123456789abcdefABCDEF.:[]") == std::string::npos) {
+    request.remote_addr = std::string(last);
+  }
+  const std::string proto = host::AsciiLowered(request.Header("X-Forwarded-Proto"));
+  if (!proto.empty()) request.secure = proto == "https";
 }
 
 }  // namespace kelvo::server

@@ -31,6 +31,14 @@ class HostAllowList {
 bool PostedFromAnotherSite(std::string_view host, std::string_view origin,
                            std::string_view referer);
 
+struct HttpRequest;
+
+// Behind a reverse proxy the connection comes from the proxy: the client's address is the last
+// one in X-Forwarded-For (the one the proxy added; earlier ones are the client's own claims),
+// and X-Forwarded-Proto "https" says that the client's request came over TLS. Only for a server
+// that only the proxy reaches.
+void TakeForwardedClient(HttpRequest& request);
+
 }  // namespace kelvo::server
 
 #endif  // KELVO_SERVER_REQUEST_GUARD_H_

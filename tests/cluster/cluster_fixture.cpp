@@ -146,6 +146,8 @@ std::unique_ptr<ServeProcess> ClusterTest::StartServer(const std::string& secret
   const std::string name = "server" + std::to_string(++started);
   std::vector<std::string> args = {"--pages", dir_.File("pages"), "--db",   database_,
                                    "--host",  "127.0.0.1",        "--port", "0"};
+  audits_.push_back(dir_.path() / (name + ".audit"));
+  args.insert(args.end(), {"--audit", audits_.back().string()});
   std::vector<std::string> environment;
   // Servers take turns at the two ways of being given the secret.
   if (started % 2 == 1) {
@@ -159,6 +161,18 @@ std::unique_ptr<ServeProcess> ClusterTest::StartServer(const std::string& secret
   }
   return std::make_unique<ServeProcess>(KELVO_PROGRAM, args, environment,
                                         dir_.path() / (name + ".log"));
+}
+
+std::vector<std::string> ClusterTest::TakeAuditLines() {
+  std::vector<std::string> lines;
+  for (const std::filesystem::path& path : audits_) {
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    in.close();
+    // The servers append with O_APPEND, so they go on at the new end.
+    if (std::filesystem::exists(path)) std::filesystem::resize_file(path, 0);
+  }
+  return lines;
 }
 
 Reply ClusterTest::Get(int port, const std::string& target) {

@@ -2,12 +2,14 @@
 // behind a load balancer: server A reads the signing secret from a 0600 file, server B from
 // KELVO_SECRET, both the same. Their pages list and edit cluster_item (a serial key, 45 rows,
 // 10 a page, its statement signed into the page) and cluster_code (a key the user types, empty).
+// Each server writes its audit trail to a file of its own.
 // Without KELVO_TEST_POSTGRES the tests skip.
 #ifndef KELVO_TESTS_CLUSTER_CLUSTER_FIXTURE_H_
 #define KELVO_TESTS_CLUSTER_CLUSTER_FIXTURE_H_
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,7 +56,11 @@ class ClusterTest : public ::testing::Test {
   // The add form of the page `page`.
   static std::string AddForm(int port, const std::string& page);
 
-  // One more server over the same database and pages, signing with `secret`.
+  // The audit lines both servers wrote since the last call, the files then emptied.
+  std::vector<std::string> TakeAuditLines();
+
+  // One more server over the same database and pages, signing with `secret`, writing its
+  // audit trail beside the others.
   std::unique_ptr<ServeProcess> StartServer(const std::string& secret);
 
   void Execute(const std::string& sql);
@@ -63,6 +69,7 @@ class ClusterTest : public ::testing::Test {
 
   std::string database_;
   TempDir dir_;
+  std::vector<std::filesystem::path> audits_;
   std::unique_ptr<ServeProcess> a_;
   std::unique_ptr<ServeProcess> b_;
 };

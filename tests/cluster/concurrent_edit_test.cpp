@@ -1,6 +1,7 @@
 // Writes through both servers at once: saves of one record from edit forms of the same
 // version, and inserts with a serial key and with a key the user types. Every row stays whole,
 // every write either happens or says plainly that it did not, and nothing else changes.
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -87,10 +88,19 @@ Record Applied(Record record, const Change& change) {
   return record;
 }
 
+std::size_t CountWith(const std::vector<std::string>& lines, std::string_view part) {
+  return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
+    return line.find(part) != std::string::npos;
+  }));
+}
+
 // Checks one round of saves from forms of the same version of a record: each reply says
 // saved or refused, at most one is saved, and the record is that save's whole or unchanged.
+// The audit trail agrees: one line per save of the record, "written" with the new values for
+// the saved one, "failed" for the others.
 void ExpectOneWholeSave(const std::vector<Reply>& replies, const std::vector<Change>& changes,
-                        const Record& original, const Record& now) {
+                        const Record& original, const Record& now,
+                        const std::vector<std::string>& audit, int id) {
   std::optional<std::size_t> winner;
   for (std::size_t i = 0; i < replies.size(); ++i) {
     const bool saved = SaysSaved(replies[i].body);
@@ -101,6 +111,26 @@ void ExpectOneWholeSave(const std::vector<Reply>& replies, const std::vector<Cha
     winner = i;
   }
   EXPECT_EQ(now, winner ? Applied(original, changes[*winner]) : original);
+
+  const std::string key = "\"key\":{\"id\":\"" + std::to_string(id) + "\"}";
+  EXPECT_EQ(CountWith(audit, key), replies.size());
+  std::vector<std::string> written;
+  for (const std::string& line : audit) {
+    if (line.find("\"outcome\":\"written\"") != std::string::npos) written.push_back(line);
+  }
+  ASSERT_EQ(written.size(), winner ? 1u : 0u);
+  EXPECT_EQ(CountWith(audit, "\"outcome\":\"failed\""), replies.size() - written.size());
+  if (!winner) return;
+  // The text and whole-number fields, as the database holds them.
+  for (const std::size_t field : {0u, 1u, 3u}) {
+    if (!changes[*winner][field]) continue;
+    const std::string old_value =
+        original[field] == "NULL" ? "null" : "\"" + original[field] + "\"";
+    EXPECT_NE(written[0].find("\"" + std::string(kFields[field]) + "\":{\"old\":" + old_value +
+                              ",\"new\":\"" + *changes[*winner][field] + "\"}"),
+              std::string::npos)
+        << written[0];
+  }
 }
 
 TEST_F(ConcurrentEditTest, TwoSavesThatMeetAtTheRowLeaveOneWholeSave) {
@@ -127,7 +157,7 @@ TEST_F(ConcurrentEditTest, TwoSavesThatMeetAtTheRowLeaveOneWholeSave) {
   saves.join();
   EXPECT_TRUE(both_waited) << "the saves never reached the held row";
 
-  ExpectOneWholeSave(replies, changes, original, Item(kId));
+  ExpectOneWholeSave(replies, changes, original, Item(kId), TakeAuditLines(), kId);
   const int refused = SaysSaved(replies[0].body) ? 1 : 0;
   EXPECT_NE(replies[static_cast<std::size_t>(refused)].body.find(kChangedByOther),
             std::string::npos);
@@ -158,7 +188,7 @@ TEST_F(ConcurrentEditTest, RoundsOfSavesThroughBothServersLeaveWholeRecords) {
     }
     const std::vector<Reply> replies = PostAtOnce(posts, "/items");
     SCOPED_TRACE("round " + std::to_string(round));
-    ExpectOneWholeSave(replies, changes, original, Item(id));
+    ExpectOneWholeSave(replies, changes, original, Item(id), TakeAuditLines(), id);
     EXPECT_EQ(OtherItems(id), others);
   }
   EXPECT_EQ(Query("SELECT count(*)::text FROM cluster_item"), all_before);
@@ -204,6 +234,15 @@ TEST_F(ConcurrentEditTest, InsertsThroughBothServersAtOnceGetDistinctSerialKeys)
   }
   EXPECT_EQ(Query("SELECT count(*)::text, count(DISTINCT id)::text FROM cluster_item"),
             (Rows{{std::to_string(kItems + inserted), std::to_string(kItems + inserted)}}));
+  // Each insert has its line, with the key the database gave it.
+  const std::vector<std::string> audit = TakeAuditLines();
+  EXPECT_EQ(CountWith(audit, "\"action\":\"insert\""), inserted);
+  for (const auto& row : Query("SELECT id::text, name FROM cluster_item WHERE name LIKE 'added %'")) {
+    EXPECT_EQ(CountWith(audit, "\"key\":{\"id\":\"" + row[0] + "\"},\"outcome\":\"written\","
+                               "\"changes\":{\"name\":{\"old\":null,\"new\":\"" + row[1] + "\"}"),
+              1u)
+        << row[1];
+  }
 }
 
 TEST_F(ConcurrentEditTest, TwoInsertsOfTheSameTypedKeyKeepTheFirstWholeAndRefuseTheOther) {

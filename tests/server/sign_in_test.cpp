@@ -384,6 +384,43 @@ TEST_F(SignInTest, TheAuditTrailHasALinePerWriteTriedBeforeItsAnswer) {
   EXPECT_EQ(Names(), "Anna \"A\" Bob ");
 }
 
+TEST_F(SignInTest, BehindATrustedProxyTheClientsAddressAndSchemeCount) {
+  ServerOptions options = Options();
+  options.trust_proxy = true;
+  RunningServer server(options, [](HttpServer& served) {
+    served.AddHandler("/client", [](const std::shared_ptr<ScriptingContext>& context) {
+      Request& request = context->request();
+      context->response().Write(request.ServerVariables("REMOTE_ADDR") + " " +
+                                request.ServerVariables("HTTPS"));
+    });
+  });
+  Visitor ann(server.port());
+  const httplib::Result signed_in = ann.Post(
+      "/login", "user=ann&password=ann-password",
+      {{"X-Forwarded-For", "6.6.6.6, 10.1.2.3"}, {"X-Forwarded-Proto", "https"}});
+  ASSERT_TRUE(signed_in);
+  EXPECT_NE(signed_in->get_header_value("Set-Cookie").find("; Secure"), std::string::npos);
+  ann.cookie = signed_in->get_header_value("Set-Cookie").substr(
+      0, signed_in->get_header_value("Set-Cookie").find(';'));
+  httplib::Client client("127.0.0.1", server.port());
+  const httplib::Result page = client.Get(
+      "/client", {{"Cookie", ann.cookie}, {"X-Forwarded-For", "10.1.2.3"},
+                  {"X-Forwarded-Proto", "https"}});
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->body, "10.1.2.3 on");
+  // Failures are counted for the client's address, not the proxy's.
+  for (int i = 0; i < 11; ++i) {
+    ann.Post("/login", "user=n" + std::to_string(i) + "&password=x",
+             {{"X-Forwarded-For", "10.9.9.9"}});
+  }
+  EXPECT_EQ(ann.Post("/login", "user=ann&password=ann-password", {{"X-Forwarded-For", "10.9.9.9"}})
+                ->status,
+            429);
+  EXPECT_EQ(ann.Post("/login", "user=ann&password=ann-password", {{"X-Forwarded-For", "10.1.2.3"}})
+                ->status,
+            303);
+}
+
 TEST_F(SignInTest, ABrokenUsersFileStopsTheServerNamingFileAndLine) {
   const std::string path = dir_.File("broken.toml");
   {
