@@ -61,7 +61,7 @@ Catalog ReadFromDatabase(const std::shared_ptr<Connection>& connection,
             "AND type IN ('table', 'view', 'virtual') "
             "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"
           : "SELECT table_name, table_type FROM information_schema.tables "
-            "WHERE table_schema NOT IN ('pg_catalog', 'information_schema') ORDER BY table_name";
+            "WHERE table_schema = ANY(current_schemas(false)) ORDER BY table_name";
   const std::string_view keys_sql =
       sqlite
           ? "SELECT t.name, k.name FROM pragma_table_list t, pragma_table_info(t.name) k "
@@ -70,7 +70,7 @@ Catalog ReadFromDatabase(const std::shared_ptr<Connection>& connection,
             "JOIN information_schema.key_column_usage k ON k.constraint_name = c.constraint_name "
             "AND k.table_schema = c.table_schema AND k.table_name = c.table_name "
             "WHERE c.constraint_type = 'PRIMARY KEY' "
-            "AND c.table_schema NOT IN ('pg_catalog', 'information_schema') "
+            "AND c.table_schema = ANY(current_schemas(false)) "
             "ORDER BY k.table_name, k.ordinal_position";
   Catalog catalog;
   for (const auto& row : Rows(connection, tables_sql)) {
