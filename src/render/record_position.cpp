@@ -1,6 +1,7 @@
 #include "render/record_position.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -61,13 +62,40 @@ std::optional<std::int32_t> RecordPosition(const DbViewState& s, const std::stri
 }
 
 std::optional<KeyedPosition> CountedRecordPosition(const DbViewState& s, const SeekOrder& order,
-                                                   Recordset& record) {
+                                                   Recordset& record, std::int32_t hint) {
   std::optional<KeyedPosition> position;
   IgnoreFailure([&] {
     const std::optional<SoughtStatement> count = PrecedingCountStatement(s, order, record);
+    const std::optional<SoughtStatement> at_hint =
+        hint >= 1 && hint <= s.RecordsMaxLimit ? KeyAtPositionStatement(s, order, record, hint)
+                                               : std::nullopt;
     if (!count) return;
+    const std::shared_ptr<Connection>& connection = EditConnection(s);
+    const auto started = std::chrono::steady_clock::now();
+    // The number the link carried is usually still the record's: skipping to it costs the
+    // database less than counting the records before it.
+    if (at_hint) {
+      const std::optional<long long> found =
+          connection->CountWithin(at_hint->text, at_hint->parameters, s.CountTimeoutMs);
+      position.emplace();
+      if (!found) {
+        position->estimated = true;
+        return;
+      }
+      if (*found > 0) {
+        position->record = hint;
+        return;
+      }
+      position.reset();
+    }
+    int budget = s.CountTimeoutMs;
+    if (budget > 0) {
+      const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+          std::chrono::steady_clock::now() - started);
+      budget = std::max(1, budget - static_cast<int>(spent.count()));
+    }
     const std::optional<long long> before =
-        EditConnection(s)->CountWithin(count->text, count->parameters, s.CountTimeoutMs);
+        connection->CountWithin(count->text, count->parameters, budget);
     position.emplace();
     if (!before) {
       position->estimated = true;

@@ -289,7 +289,7 @@ void RenderPass::LocateKeyedRecord() {
   // compare before it: counted, not read.
   const std::optional<SeekOrder> order = s_.mvarSeparateFormSql ? std::nullopt : SeekOrderOf(s_);
   std::optional<KeyedPosition> counted;
-  if (order) counted = CountedRecordPosition(s_, *order, *recordset_);
+  if (order) counted = CountedRecordPosition(s_, *order, *recordset_, s_.mvarCurrRecord);
   if (counted) {
     if (counted->estimated) {
       s_.mvarPositionEstimated = true;

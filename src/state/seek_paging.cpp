@@ -495,4 +495,26 @@ std::optional<SoughtStatement> PrecedingCountStatement(const DbViewState& s, con
   return statement;
 }
 
+std::optional<SoughtStatement> KeyAtPositionStatement(const DbViewState& s, const SeekOrder& order,
+                                                     Recordset& record, std::int32_t position) {
+  const Connection& connection = *s.VexmoConnection->Connection();
+  SoughtStatement statement;
+  statement.parameters.emplace_back(std::int64_t{position} - 1);
+  std::string condition;
+  for (const SeekColumn& column : order.columns) {
+    if (!column.key) continue;
+    Field* field = record.Fields().Find(column.field);
+    if (field == nullptr || !IsCarriedType(field->Type()) || field->Value().IsNull()) {
+      return std::nullopt;
+    }
+    if (!condition.empty()) condition += " AND ";
+    condition += column.sql + " = ?";
+    statement.parameters.push_back(connection.StoredValue(field->Value(), field->Type()));
+  }
+  if (condition.empty()) return std::nullopt;
+  statement.text = "SELECT COUNT(*) AS ANT FROM (" + s.sql + " ORDER BY " + order.clause +
+                   " LIMIT 1 OFFSET ?) KELVOALIAS WHERE " + condition;
+  return statement;
+}
+
 }  // namespace kelvo::detail

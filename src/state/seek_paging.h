@@ -63,6 +63,10 @@ std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& or
 // page boundary carries), or a key is Null.
 std::optional<SoughtStatement> PrecedingCountStatement(const DbViewState& s, const SeekOrder& order,
                                                       Recordset& record);
+// The statement counting 1 when the record at `position` (from 1) in `order` has the key of the
+// current record of `record`, else 0; nothing when a key value cannot be bound exactly.
+std::optional<SoughtStatement> KeyAtPositionStatement(const DbViewState& s, const SeekOrder& order,
+                                                     Recordset& record, std::int32_t position);
 
 }  // namespace kelvo::detail
 
