@@ -68,7 +68,8 @@ class Page:
         return int(re.sub(r"\D", "", shown.group(1))) if shown else None
 
     def record_shown(self):
-        shown = re.search(r"Record ([\d,. \xa0]+) of", self.text)
+        # A position past the record view's bounded count reads "Record about 5,000,001".
+        shown = re.search(r"Record (?:about )?([\d,. \xa0]+) of", self.text)
         return int(re.sub(r"\D", "", shown.group(1))) if shown else None
 
     def count_text(self):
