@@ -62,7 +62,9 @@ EditorKind EditorKindOf(int type) {
 }
 
 std::string StoredEditorText(const DbViewState& s, const Field& field) {
-  switch (EditorKindOf(field.Type())) {
+  const EditorKind kind = EditorKindOf(field.Type());
+  if (kind == EditorKind::kNone || kind == EditorKind::kCheckBox || HoldsBinary(field)) return {};
+  switch (kind) {
     case EditorKind::kTextArea: {
       if (field.ActualSize() == 0 || s.MemoFieldLimit == 0) return {};
       const Variant memo = GetMemoText(s, field);
@@ -71,8 +73,11 @@ std::string StoredEditorText(const DbViewState& s, const Field& field) {
     case EditorKind::kDateInput: {
       const Locale& locale = PageLocale(s);
       const Variant value = field.Value();
-      if (!IsDate(value, locale) || field.ActualSize() == 0) return {};
-      return FormatGeneralDate(CDate(value, locale), locale);
+      if (value.IsNull() || field.ActualSize() == 0) return {};
+      if (IsDate(value, locale)) return FormatGeneralDate(CDate(value, locale), locale);
+      std::string text = CStr(value, locale);
+      if (Trim(text).empty()) return {};
+      return text;
     }
     case EditorKind::kTextInput: {
       const Variant value = field.Value();
@@ -87,6 +92,8 @@ std::string StoredEditorText(const DbViewState& s, const Field& field) {
   }
   return {};
 }
+
+bool HoldsBinary(const Field& field) { return field.Value().type() == VarType::kBinary; }
 
 bool IsMultiLineText(const DbViewState& s, const Field& field) {
   if (EditorKindOf(field.Type()) != EditorKind::kTextInput) return false;
@@ -115,7 +122,8 @@ bool HasEditor(const DbViewState& s, std::string_view name, int column) {
 }
 
 bool IsSavedField(const DbViewState& s, const Field& field, int column) {
-  return EditorKindOf(field.Type()) != EditorKind::kNone && HasEditor(s, field.Name(), column) &&
+  return EditorKindOf(field.Type()) != EditorKind::kNone && !HoldsBinary(field) &&
+         HasEditor(s, field.Name(), column) &&
          !IsFieldReadOnly(s, field.Name(), column) && FormCanCarry(StoredEditorText(s, field));
 }
 

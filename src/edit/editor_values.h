@@ -20,10 +20,14 @@ enum class EditorKind { kTextArea, kCheckBox, kDateInput, kTextInput, kNone };
 EditorKind EditorKindOf(int type);
 
 // The text an editor shows for the field's stored value, before HTML encoding: the long text
-// (empty when MemoFieldLimit is 0), the general date, or the value's text; empty for no data
-// and for blank text; empty for checkboxes and binary data. Throws when the value cannot be
+// (empty when MemoFieldLimit is 0), the general date (a date column's value that is no date as
+// its own text, so that it does not look like no value), or the value's text; empty for no
+// data and for blank text; empty for checkboxes and binary data. Throws when the value cannot be
 // read or converted.
 std::string StoredEditorText(const DbViewState& s, const Field& field);
+// The stored value is binary data, which SQLite lets any column hold: no editor can show or post
+// it, so it is shown read-only by its size and a save leaves it alone.
+bool HoldsBinary(const Field& field);
 // A text field (not a list) whose stored value holds a line break: it is edited in a text
 // area, as a text input would drop its line breaks on the next save.
 bool IsMultiLineText(const DbViewState& s, const Field& field);

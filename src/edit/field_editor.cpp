@@ -12,6 +12,8 @@
 #include "edit/editor_values.h"
 #include "edit/field_rules.h"
 #include "edit/key_condition.h"
+#include "format/std_field_display.h"
+#include "kelvo/convert.h"
 #include "runtime/string_ops.h"
 
 namespace kelvo::detail {
@@ -20,6 +22,8 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kUncarriedNote =
     " <span class=\"KelvoFieldNote\">Read-only: holds characters a web form cannot send.</span>";
+constexpr std::string_view kBinaryNote =
+    " <span class=\"KelvoFieldNote\">Read-only: holds binary data.</span>";
 
 // One call: the field, its editor's name and the value it shows.
 class EditorWriter : GuardedWriter {
@@ -53,6 +57,7 @@ class EditorWriter : GuardedWriter {
   bool show_posted_ = false;
   bool new_record_ = false;  // an add form, or one shown again after a failed insert
   bool uncarried_ = false;   // the stored value is one a form cannot carry
+  bool binary_ = false;      // the stored value is binary data, shown by its size
   bool required_ = false;
   bool invalid_ = false;
   bool first_invalid_ = false;
@@ -84,6 +89,14 @@ std::string EditorWriter::StateAttributes() const {
 
 void EditorWriter::TakeValue(bool empty_when_adding) {
   Guarded([&] {
+    // Binary data in a column of another type is shown by its size, never as an empty editor
+    // that would pass for no value, and posts nothing.
+    if (!new_record_ && HoldsBinary(field_)) {
+      value_ = BinarySizeText(s_, field_.Value());
+      binary_ = true;
+      disabled_ = " disabled ";
+      return;
+    }
     if (show_posted_) {
       value_ = Trim(PostedValue(s_, EditorName(s_, field_.Name())).value_or(""));
     } else if (!(add_mode_ && empty_when_adding)) {
@@ -178,6 +191,18 @@ std::string EditorWriter::Write() {
       break;
     case EditorKind::kNone:
       value_ = "&nbsp;";
+      // Binary data has no editor; with ShowBinarySize what is stored is still seen, as in the
+      // record view: a size, or the text that SQLite let the column hold.
+      if (s_.ShowBinarySize && !new_record_) {
+        Guarded([&] {
+          const Variant stored = field_.Value();
+          if (HoldsBinary(field_)) {
+            control_ = BinarySizeText(s_, stored);
+          } else if (!stored.IsNull() && !stored.IsEmpty()) {
+            control_ = HtmlAttributeEncode(CStr(stored, PageLocale(s_)));
+          }
+        });
+      }
       break;
     case EditorKind::kTextInput: {
       std::string lookup;
@@ -215,6 +240,8 @@ std::string EditorWriter::Write() {
   }
   if (uncarried_) {
     control_ += std::string(kUncarriedNote);  // and no carrier: the save leaves the value alone
+  } else if (binary_) {
+    control_ += std::string(kBinaryNote);
   } else if (!disabled_.empty()) {
     // A disabled control posts nothing; the hidden input posts its value under the same name.
     control_ += carrier;

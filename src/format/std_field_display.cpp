@@ -81,7 +81,6 @@ std::string LimitedMemo(const DbViewState& s, std::string text) {
   return ShownValue(s.HtmlEncodeValues, std::move(text)) + kFiller;
 }
 
-// A binary value cannot be shown; its size tells it apart from no value.
 std::string BinaryText(const Variant& value, const Locale& locale) {
   const std::size_t size = value.AsBinary().size();
   return "(blob, " + FormatNumber(Variant(static_cast<std::int64_t>(size)), locale, Variant(0)) +
@@ -154,6 +153,10 @@ std::string FieldText(DbViewState& s, const Field& field, bool raw) {
 }
 
 }  // namespace
+
+std::string BinarySizeText(const DbViewState& s, const Variant& value) {
+  return BinaryText(value, PageLocale(s));
+}
 
 std::string GetStdDbFieldString(DbViewState& s, const Field& field) {
   return FieldText(s, field, false);

@@ -16,6 +16,9 @@ namespace kelvo::detail {
 std::string GetStdDbFieldString(DbViewState& s, const Field& field);
 // The same text without fillers and without cutting, for format function arguments.
 std::string GetStdDbFieldStringRaw(DbViewState& s, const Field& field);
+// A binary value as "(blob, " + its size in bytes + ")": it cannot be shown, and its size tells
+// it apart from no value.
+std::string BinarySizeText(const DbViewState& s, const Variant& value);
 // The text of a long-text field: the value as text, else trimmed, else empty (a Null value is
 // returned as Null). Never reports.
 Variant GetMemoText(const DbViewState& s, const Field& field);

@@ -193,6 +193,41 @@ TEST_F(ServedEditTest, TextWithLineBreaksIsEditedInATextAreaAndKeepsThem) {
             (std::vector<std::vector<std::string>>{{"Bo\r\nb", "a\nc\n"}}));
 }
 
+// What is stored is shown, never an empty editor that passes for no value: binary data by its
+// size (read-only), a date column's text that is no date as it is; a save leaves both alone.
+TEST_F(ServedEditTest, BinaryDataAndTextThatIsNoDateAreShownAndKept) {
+  if (OnPostgres()) {
+    Execute("UPDATE P SET photo = '\\x0001'::bytea WHERE id = 2");
+  } else {
+    Execute("UPDATE P SET born = 'soon', tag = X'0001' WHERE id = 1");
+    Execute("UPDATE P SET photo = X'0001' WHERE id = 2");
+  }
+  for (const int id : {1, 2}) {
+    const std::string shown = Post("Vexmo1FormDisplay=formOneRec&Vexmo1FormEdit=Edit&Vexmo1PK=" +
+                                   std::to_string(id))
+                                  .body;
+    EXPECT_TRUE(Says({200, shown}, "(blob, 2 bytes)")) << shown;
+    if (id == 1 && !OnPostgres()) {
+      EXPECT_TRUE(Says({200, shown}, "name=\"Vexmo1_Form_born\" value=\"soon\">")) << shown;
+      EXPECT_TRUE(Says({200, shown},
+                       "<input  disabled class=\"KelvoInput\" size=12 type=\"text\" "
+                       "id=\"klv1editor_9\" name=\"Vexmo1_Form_tag\" value=\"(blob, 2 bytes)\" "
+                       "maxlength=\"10\"> <span class=\"KelvoFieldNote\">Read-only: holds binary "
+                       "data.</span>"))
+          << shown;
+    }
+    BrowserForm form(shown);
+    form.Set("Vexmo1_Form_qty", "7");
+    EXPECT_TRUE(Says(Press(form, "Vexmo1FormUpdate"), "[Record saved ok]")) << id;
+  }
+  EXPECT_EQ(Rows("SELECT qty, photo FROM P ORDER BY id"),
+            (std::vector<std::vector<std::string>>{{"7", "00FF"}, {"7", "0001"}}));
+  if (!OnPostgres()) {
+    EXPECT_EQ(Rows("SELECT born, tag FROM P WHERE id = 1"),
+              (std::vector<std::vector<std::string>>{{"soon", "0001"}}));
+  }
+}
+
 // The record view after the delete of the table's last record has no record to show, and
 // still says that the delete happened.
 TEST_F(ServedEditTest, DeletingTheLastRecordSaysItWasDeleted) {
