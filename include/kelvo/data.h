@@ -143,6 +143,10 @@ class KELVO_EXPORT Connection final : public Object {
   // The same with `parameters` bound to the query's `?` placeholders, in order.
   std::optional<long long> CountWithin(std::string_view query, std::span<const Variant> parameters,
                                        int budget_ms);
+  // A condition on the quoted text column `quoted_column` that is true when it matches the LIKE
+  // pattern bound to the next placeholder, without regard to case (letters as the database
+  // compares them); a backslash in the pattern escapes "%", "_" and itself. Throws when not open.
+  std::string LikeIgnoringCase(std::string_view quoted_column) const;
   // How many rows the database's statistics expect `statement` to return, without running it;
   // nothing when the database keeps none that apply.
   std::optional<long long> EstimatedRows(std::string_view statement);

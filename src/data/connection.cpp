@@ -73,6 +73,10 @@ std::optional<long long> Connection::CountWithin(std::string_view query,
   return core().provider().CountWithin(query, parameters, budget_ms);
 }
 
+std::string Connection::LikeIgnoringCase(std::string_view quoted_column) const {
+  return core().provider().LikeIgnoringCase(quoted_column);
+}
+
 std::optional<long long> Connection::EstimatedRows(std::string_view statement) {
   return core().provider().EstimatedRows(statement);
 }

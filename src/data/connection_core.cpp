@@ -69,12 +69,12 @@ std::unique_ptr<ProviderStatement> ConnectionCore::PrepareBound(
   return Bound(provider().Prepare(sql), parameters, "The statement");
 }
 
-std::unique_ptr<ProviderStatement> ConnectionCore::PrepareSkipping(std::string_view sql,
-                                                                   long skip) {
-  const std::string wrapped = provider().WithSkippedRows(sql, skip);
+std::unique_ptr<ProviderStatement> ConnectionCore::PrepareSkipping(
+    std::string_view sql, long skip, std::span<const Variant> parameters) {
+  const std::string wrapped = provider().WithSkippedRows(sql, skip, parameters.size());
   if (wrapped.empty()) return nullptr;
   try {
-    return Bound(provider().Prepare(wrapped), {}, "The statement");
+    return Bound(provider().Prepare(wrapped), parameters, "The statement");
   } catch (const Error&) {  // a statement that cannot be wrapped is read from its start
     return nullptr;
   }

@@ -38,9 +38,11 @@ class ConnectionCore final {
   // `sql` prepared with its placeholders bound to `parameters`, whose count must match.
   std::unique_ptr<ProviderStatement> PrepareBound(std::string_view sql,
                                                   std::span<const Variant> parameters);
-  // `sql` with its first `skip` rows left out by the database, or null when the provider
-  // cannot wrap it (the caller then steps over the rows itself).
-  std::unique_ptr<ProviderStatement> PrepareSkipping(std::string_view sql, long skip);
+  // `sql` with its first `skip` rows left out by the database and its placeholders bound to
+  // `parameters`, or null when the provider cannot wrap it (the caller then steps over the
+  // rows itself).
+  std::unique_ptr<ProviderStatement> PrepareSkipping(std::string_view sql, long skip,
+                                                     std::span<const Variant> parameters = {});
   // The statement of a procedure call "name literal, ...", bound to the literals followed by
   // `extra`. An unknown procedure is an Error.
   std::unique_ptr<ProviderStatement> PrepareCall(std::string_view call,

@@ -164,16 +164,17 @@ std::vector<std::string> PostgresConnection::PrimaryKey(const TableName& table) 
   return ReadPrimaryKey(*this, table);
 }
 
-std::string PostgresConnection::WithSkippedRows(std::string_view sql, long skip) const {
-  // Only a plain query without placeholders can be wrapped; anything else would fail on the
-  // server, which in a transaction would end the transaction.
+std::string PostgresConnection::WithSkippedRows(std::string_view sql, long skip,
+                                                std::size_t parameter_count) const {
+  // Only a plain query whose placeholders all get values can be wrapped; anything else would
+  // fail on the server, which in a transaction would end the transaction.
   PostgresSql query;
   try {
     query = TranslateSql(sql);
   } catch (const Error&) {
     return {};
   }
-  if (!query.limitable || query.parameter_count > 0) return {};
+  if (!query.limitable || query.parameter_count != static_cast<int>(parameter_count)) return {};
   return "SELECT * FROM (\n" + query.text + "\n) AS kelvo_skipped OFFSET " + std::to_string(skip);
 }
 
@@ -202,6 +203,10 @@ Variant PostgresConnection::ToStored(const Variant& value, int type) const {
 long PostgresConnection::StoredSize(const Variant& stored, int type) const {
   if (!stored.IsString()) return 0;
   return PostgresValueSize(stored.AsString(), type);
+}
+
+std::string PostgresConnection::LikeIgnoringCase(std::string_view quoted_column) const {
+  return std::string(quoted_column) + " ILIKE ? ESCAPE '\\'";
 }
 
 std::optional<long long> PostgresConnection::CountWithin(std::string_view sql,

@@ -118,10 +118,17 @@ class ProviderConnection {
   virtual std::optional<long long> EstimatedRows(std::string_view sql) = 0;
   // `sql` with its first `skip` rows left out by the database, or the empty text when the
   // dialect cannot say so.
-  virtual std::string WithSkippedRows(std::string_view /*sql*/, long /*skip*/) const { return {}; }
+  // `parameter_count` values will be bound to its placeholders.
+  virtual std::string WithSkippedRows(std::string_view /*sql*/, long /*skip*/,
+                                      std::size_t /*parameter_count*/) const {
+    return {};
+  }
   // A condition that is true when the quoted column equals the next placeholder, nulls
   // included ("c IS ?").
   virtual std::string NullSafeEquals(std::string_view quoted_column) const = 0;
+  // A condition that is true when the quoted text column matches the LIKE pattern of the next
+  // placeholder without regard to case, a backslash escaping the wildcards.
+  virtual std::string LikeIgnoringCase(std::string_view quoted_column) const = 0;
   // Whether NULL comes before every value in an ascending order (and after them descending).
   virtual bool NullsSortFirst() const = 0;
 

@@ -85,9 +85,21 @@ void Recordset::Open(const std::shared_ptr<Command>& command, int cursor_type, i
       statement = core.PrepareCall(command->CommandText(), command->Parameters());
       break;
     case ado::adCmdText:
-    case ado::adCmdUnspecified:
+    case ado::adCmdUnspecified: {
+      // As for a statement opened by its text, the database skips the records before the
+      // first when it can.
+      const long skip = first_record_ - 1;
+      if (IsStreaming(cursor_type_) && skip > 0 && (max_records_ <= 0 || max_records_ > skip)) {
+        if (auto skipping = core.PrepareSkipping(command->CommandText(), skip, command->Parameters())) {
+          if (skipping->ColumnCount() > 0) {
+            cursor_ = data::StreamCursor::Open(connection, std::move(skipping), max_records_, skip);
+            return;
+          }
+        }
+      }
       statement = core.PrepareBound(command->CommandText(), command->Parameters());
       break;
+    }
     default:
       throw Error(errc::kInvalidCall, "Recordset.Open: unsupported command type " +
                                           std::to_string(command->CommandType()));

@@ -294,7 +294,8 @@ std::vector<std::string> SqliteConnection::PrimaryKey(const TableName& table) {
   return {};
 }
 
-std::string SqliteConnection::WithSkippedRows(std::string_view sql, long skip) const {
+std::string SqliteConnection::WithSkippedRows(std::string_view sql, long skip,
+                                              std::size_t /*parameter_count*/) const {
   return "SELECT * FROM (" + std::string(sql) + ") LIMIT -1 OFFSET " + std::to_string(skip);
 }
 
@@ -322,6 +323,11 @@ Variant SqliteConnection::ToStored(const Variant& value, int type) const {
 
 long SqliteConnection::StoredSize(const Variant& stored, int type) const {
   return data::StoredSize(stored, type);
+}
+
+std::string SqliteConnection::LikeIgnoringCase(std::string_view quoted_column) const {
+  // LIKE folds the case of ASCII letters only; other letters compare as stored.
+  return std::string(quoted_column) + " LIKE ? ESCAPE '\\'";
 }
 
 std::optional<long long> SqliteConnection::CountWithin(std::string_view sql,

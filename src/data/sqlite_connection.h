@@ -46,8 +46,10 @@ class SqliteConnection final : public ProviderConnection {
   std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
                                        int budget_ms) override;
   std::optional<long long> EstimatedRows(std::string_view sql) override;
-  std::string WithSkippedRows(std::string_view sql, long skip) const override;
+  std::string WithSkippedRows(std::string_view sql, long skip,
+                              std::size_t parameter_count) const override;
   std::string NullSafeEquals(std::string_view quoted_column) const override;
+  std::string LikeIgnoringCase(std::string_view quoted_column) const override;
   bool NullsSortFirst() const override { return true; }
   Variant Typed(const Variant& stored, int type) const override;
   Variant ToStored(const Variant& value, int type) const override;
