@@ -77,6 +77,10 @@ class KELVO_EXPORT DbView final : public Object {
   void SetLanguageString(std::string_view value);
   void SetLanguageBtnString(std::string_view value);
   void SetLangUpdString(std::string_view value);
+  // The search and filter texts (10 items): the search box label, its button, the operators
+  // contains, equals, from, to and is empty, the empty result, the link that clears the
+  // filters and the link to the view shown.
+  void SetLanguageFilterString(std::string_view value);
 
   // Lookup lists of the edit form: the editor of `field_name` becomes a select list of
   // `link_field` values (the stored value) captioned by `display_field`, read from
@@ -158,6 +162,21 @@ class KELVO_EXPORT DbView final : public Object {
   // labelled controls, no form directly inside a table.
   bool AccessibleMarkup() const;
   void SetAccessibleMarkup(bool value);
+  // Search and filters (default empty: none). SearchFields lists the result columns (names or
+  // numbers) a search box above the grid searches, "*" every text column; the request's
+  // Vexmo<Tag>Search text matches rows where any of them contains it, without regard to case.
+  // FilterFields lists the columns that offer a filter: contains or equals for text, from or
+  // to for numbers and dates, is empty for any (Vexmo<Tag>Filter<n> and Vexmo<Tag>Filter<n>Op,
+  // n the column number). FacetFields lists columns whose ten most frequent values, counted
+  // under the search and filters, are shown as links that add that filter. Count, paging,
+  // record view, editing and export see the rows that match; a procedure or a supplied
+  // recordset refuses them.
+  const std::string& SearchFields() const;
+  void SetSearchFields(std::string_view value);
+  const std::string& FilterFields() const;
+  void SetFilterFields(std::string_view value);
+  const std::string& FacetFields() const;
+  void SetFacetFields(std::string_view value);
   const std::string& RequiredFieldIndicator() const;
   void SetRequiredFieldIndicator(std::string_view value);
   std::int32_t RecordsPerPage() const;

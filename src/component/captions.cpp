@@ -15,6 +15,7 @@ struct LanguageTexts {
   std::array<std::string_view, 12> captions;
   std::array<std::string_view, 5> buttons;
   std::array<std::string_view, 6> messages;
+  std::array<std::string_view, 10> filters;
 };
 
 constexpr std::array<LanguageTexts, 3> kLanguages = {{
@@ -25,7 +26,9 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
      {"[New record saved ok]", "[Record saved ok]", "[Record deleted]",
       "Record WAS NOT SAVED. Fill out all required fields.",
       "Record WAS NOT SAVED. It was changed by another user.",
-      "[The record no longer exists]"}},
+      "[The record no longer exists]"},
+     {"Search", "Search", "contains", "equals", "from", "to", "is empty", "no rows match",
+      "Clear filters", "link to this view"}},
     {"GER",
      {"N\u00e4chster", "N\u00e4chste", "Vorheriger", "Vorherige", "Datensatz",
       "Datens\u00e4tze", "Liste", "von", "Erste", "Letzter", "Datens\u00e4tze pro Seite",
@@ -34,7 +37,9 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
      {"[New record saved ok]", "[Record saved ok]", "[Record deleted]",
       "Record WAS NOT SAVED. Fill out all required fields.",
       "Record WAS NOT SAVED. It was changed by another user.",
-      "[Der Datensatz existiert nicht mehr]"}},
+      "[Der Datensatz existiert nicht mehr]"},
+     {"Suche", "Suchen", "enth\u00e4lt", "gleich", "von", "bis", "ist leer",
+      "keine Zeilen gefunden", "Filter l\u00f6schen", "Link zu dieser Ansicht"}},
     {"NOR",
      {"Neste", "Neste", "Forrige", "Forrige", "post", "poster", "Liste", "av", "F\u00f8rste",
       "Siste", "Poster per side", "side"},
@@ -42,7 +47,9 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
      {"[Ny datapost lagret]", "[Dataposten ble lagret]", "[Dataposten ble slettet]",
       "Dataposten ble IKKE LAGRET. Fyll ut p\u00e5krevde verdier.",
       "Dataposten ble IKKE LAGRET. Den ble endret av en annen bruker.",
-      "[Dataposten finnes ikke lenger]"}},
+      "[Dataposten finnes ikke lenger]"},
+     {"S\u00f8k", "S\u00f8k", "inneholder", "er lik", "fra", "til", "er tom",
+      "ingen poster passer", "Fjern filtre", "lenke til denne visningen"}},
 }};
 
 constexpr std::size_t kFormTexts = TxtDeleteNote + 1;
@@ -149,6 +156,7 @@ void SetLanguage(DbViewState& s, std::string_view code) {
     s.marrCaptions = ToTable(language.captions);
     s.marrButtons = ToTable(language.buttons);
     s.marrMessages = ToTable(language.messages);
+    s.marrFilterCaptions = ToTable(language.filters);
     return;
   }
 }
@@ -163,6 +171,14 @@ void SetLanguageBtnString(DbViewState& s, std::string_view list) {
 
 void SetLangUpdString(DbViewState& s, std::string_view list) {
   ReplaceTable(s, s.marrMessages, list, 3, "LanguageUpdString");
+}
+
+void SetLanguageFilterString(DbViewState& s, std::string_view list) {
+  ReplaceTable(s, s.marrFilterCaptions, list, kFilterCaptions, "LanguageFilterString");
+}
+
+const std::string& FilterText(const DbViewState& s, FilterSlot slot) {
+  return Slot(s.marrFilterCaptions, slot);
 }
 
 const std::string& CaptionText(const DbViewState& s, CaptionSlot slot) {

@@ -3,6 +3,7 @@
 #ifndef KELVO_COMPONENT_CAPTIONS_H_
 #define KELVO_COMPONENT_CAPTIONS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,6 +16,10 @@ enum CaptionSlot {
   CapNext, CapNextN, CapPrevious, CapPreviousN, CapRecord, CapRecords,
   CapList, CapOf, CapFirst, CapLast, CapRecordsPerPage, CapPage,
 };
+// The search box, the filter operators, the empty result and the filter links.
+enum FilterSlot { FltSearch, FltSearchButton, FltContains, FltEquals, FltFrom, FltTo, FltEmpty,
+                  FltNoRows, FltClear, FltLink };
+inline constexpr std::size_t kFilterCaptions = FltLink + 1;
 enum ButtonSlot { BtnEdit, BtnSave, BtnClose, BtnAdd, BtnDelete };
 enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved, MsgChangedByOther,
                    MsgNoLongerExists };
@@ -36,11 +41,13 @@ void SetLanguage(DbViewState& s, std::string_view code);
 void SetLanguageString(DbViewState& s, std::string_view list);
 void SetLanguageBtnString(DbViewState& s, std::string_view list);
 void SetLangUpdString(DbViewState& s, std::string_view list);
+void SetLanguageFilterString(DbViewState& s, std::string_view list);
 
 // A slot's text. A slot the table lacks throws Error(errc::kSubscriptOutOfRange).
 const std::string& CaptionText(const DbViewState& s, CaptionSlot slot);
 const std::string& ButtonText(const DbViewState& s, ButtonSlot slot);
 const std::string& MessageText(const DbViewState& s, MessageSlot slot);
+const std::string& FilterText(const DbViewState& s, FilterSlot slot);
 std::string_view FormText(const DbViewState& s, FormTextSlot slot);
 // An estimated number of records as the navigation bar shows it, grouped by thousands in the
 // manner of Language: "about 1,200,000", "etwa 1.200.000", "omtrent 1 200 000".

@@ -21,6 +21,9 @@ void DbView::SetLanguageBtnString(std::string_view value) {
   detail::SetLanguageBtnString(*s_, value);
 }
 void DbView::SetLangUpdString(std::string_view value) { detail::SetLangUpdString(*s_, value); }
+void DbView::SetLanguageFilterString(std::string_view value) {
+  detail::SetLanguageFilterString(*s_, value);
+}
 
 void DbView::SetSql(std::string_view value) { detail::SetSql(*s_, value); }
 void DbView::SetFormSQL(std::string_view value) { detail::SetFormSql(*s_, value); }
@@ -74,6 +77,12 @@ bool DbView::SeekPaging() const { return s_->SeekPaging; }
 void DbView::SetSeekPaging(bool value) { s_->SeekPaging = value; }
 bool DbView::AccessibleMarkup() const { return s_->AccessibleMarkup; }
 void DbView::SetAccessibleMarkup(bool value) { s_->AccessibleMarkup = value; }
+const std::string& DbView::SearchFields() const { return s_->SearchFields; }
+void DbView::SetSearchFields(std::string_view value) { s_->SearchFields = value; }
+const std::string& DbView::FilterFields() const { return s_->FilterFields; }
+void DbView::SetFilterFields(std::string_view value) { s_->FilterFields = value; }
+const std::string& DbView::FacetFields() const { return s_->FacetFields; }
+void DbView::SetFacetFields(std::string_view value) { s_->FacetFields = value; }
 void DbView::SetEditEnterSaves(bool value) { s_->EditEnterSaves = value; }
 const std::string& DbView::RequiredFieldIndicator() const { return s_->RequiredFieldIndicator; }
 void DbView::SetRequiredFieldIndicator(std::string_view value) { s_->RequiredFieldIndicator = std::string(value); }

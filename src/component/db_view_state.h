@@ -39,6 +39,9 @@ struct DbViewState {
   bool EditEnterSaves = false;
   bool SeekPaging = false;
   bool AccessibleMarkup = false;
+  std::string SearchFields = "";
+  std::string FilterFields = "";
+  std::string FacetFields = "";
   std::string RequiredFieldIndicator = "&nbsp;*&nbsp;";
   std::int16_t RecordsPerPage = 20;
   std::int32_t RecordsMaxLimit = 1000000;
@@ -112,6 +115,7 @@ struct DbViewState {
   std::vector<std::string> marrCaptions;
   std::vector<std::string> marrButtons;
   std::vector<std::string> marrMessages;
+  std::vector<std::string> marrFilterCaptions;
 
   // Last value shown per column listed in GridFieldsSupressDup; one slot more than items.
   std::vector<Variant> marrGridFieldsSupressDup;
@@ -192,6 +196,24 @@ struct DbViewState {
   // The page was read in reverse under an estimated count: its records are numbered from the
   // estimate, so reaching the end of its rows tells nothing of the total.
   bool mvarPageReadInReverse = false;
+  // Search and column filters (state/grid_filter.h): the search text and filters the request
+  // carries (a filter's column counts from 1), the condition they make on the wrapped
+  // statement with its values, in placeholder order, and what the user is told of input that
+  // was not applied. An empty condition: every row.
+  struct GridFilter {
+    std::int32_t column = 0;
+    std::string name;  // the column's field name
+    std::string op;
+    std::string value;
+  };
+  std::string mvarSearchText;
+  std::vector<GridFilter> mvarFilters;
+  std::string mvarFilterCondition;
+  std::vector<Variant> mvarFilterParameters;
+  std::string mvarFilterStatus;
+  // The request comes from a page that showed another search or other filters: it starts on
+  // the first record and takes no count or page boundaries carried from that page.
+  bool mvarViewChanged = false;
 };
 
 }  // namespace kelvo::detail

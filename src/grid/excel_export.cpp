@@ -14,6 +14,8 @@
 #include "format/std_field_display.h"
 #include "kelvo/components.h"
 #include "kelvo/error.h"
+#include "edit/edit_data_access.h"
+#include "state/grid_filter.h"
 #include "state/request_state.h"
 
 namespace kelvo::detail {
@@ -141,7 +143,7 @@ void WriteExcelTable(DbViewState& s) {
     response.AddHeader("content-disposition", "attachment; filename=KelvoExcelExport.xls");
     std::shared_ptr<Recordset> recordset = s.ADORecordset;
     if (!s.mvarRecordsetSupplied) {
-      std::string source = s.sql;
+      std::string source = FilteredStatement(s);
       if (!s.OrderByFields.empty()) {
         source += " ORDER BY " + s.OrderByFields;
         if (s.OrderByDesc) source += " DESC ";
@@ -151,8 +153,13 @@ void WriteExcelTable(DbViewState& s) {
       }
       opened = std::dynamic_pointer_cast<Recordset>(CreateComponent("ADODB.Recordset"));
       if (!opened) throw Error(errc::kClassNotRegistered, "ADODB.Recordset is not a recordset");
-      opened->Open(source, s.VexmoConnection->Connection(), ado::adOpenForwardOnly,
-                   ado::adLockReadOnly, -1);
+      if (s.mvarFilterParameters.empty()) {
+        opened->Open(source, s.VexmoConnection->Connection(), ado::adOpenForwardOnly,
+                     ado::adLockReadOnly, -1);
+      } else {
+        OpenBound(s, *opened, source, s.mvarFilterParameters, ado::adOpenForwardOnly,
+                  ado::adLockReadOnly);
+      }
       recordset = opened;
     }
     if (!recordset) throw Error(errc::kObjectRequired, "Object required: no recordset was given");

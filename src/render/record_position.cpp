@@ -30,6 +30,11 @@ std::shared_ptr<Recordset> OpenFrom(const DbViewState& s, const std::string& sta
   std::shared_ptr<Recordset> recordset = NewRecordset();
   recordset->SetFirstRecord(first);
   recordset->SetMaxRecords(last);
+  if (!s.mvarFilterParameters.empty()) {
+    OpenBound(s, *recordset, statement, s.mvarFilterParameters, ado::adOpenForwardOnly,
+              ado::adLockReadOnly);
+    return recordset;
+  }
   recordset->Open(statement, EditConnection(s), ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
   return recordset;
 }

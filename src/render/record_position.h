@@ -16,7 +16,8 @@ namespace kelvo::detail {
 // The number (from 1) of the record of `ordered_statement` whose key fields (EditPrimaryKeys)
 // read as those of the current record of `record`. Record `hint` is tried first, the usual case
 // where no row before it came or went; then the records are read from the first, up to
-// RecordsMaxLimit. Nothing when no record within the limit matches (the statement that found
+// RecordsMaxLimit. The statement's placeholders are those of the grid's filter
+// (mvarFilterParameters). Nothing when no record within the limit matches (the statement that found
 // the record is not the grid's), or when either statement lacks a key field or cannot be read.
 std::optional<std::int32_t> RecordPosition(const DbViewState& s, const std::string& ordered_statement,
                                            Recordset& record, std::int32_t hint);

@@ -16,6 +16,7 @@
 #include "edit/update_engine.h"
 #include "grid/data_grid.h"
 #include "grid/excel_export.h"
+#include "grid/filter_row.h"
 #include "grid/nav_bar.h"
 #include "grid/record_view.h"
 #include "kelvo/components.h"
@@ -24,6 +25,7 @@
 #include "kelvo/host.h"
 #include "render/frame.h"
 #include "render/record_position.h"
+#include "state/grid_filter.h"
 #include "state/paging.h"
 #include "state/request_state.h"
 #include "state/seek_paging.h"
@@ -103,6 +105,7 @@ class RenderPass {
   std::int32_t next_record_ = 0;
   std::int32_t posted_record_ = 1;     // the first record of the page the request came from
   std::optional<SeekOrder> seek_order_;  // the grid's unique order when its pages can be sought
+  std::vector<Facet> facets_;
 };
 
 void RenderPass::DecideMode() {
@@ -141,13 +144,15 @@ void RenderPass::CountRecords() {
     // Last needs the true total to find the final page by position; a grid page that can be
     // sought reads it by reverse order instead, numbered from the estimate.
     const bool last = !Trim(RequestValue(s_, "LAST.x")).empty() && !seek_order_;
-    const RecordTotal total =
-        CountWithinBudget(GridConnection(s_), s_.sql, last ? 0 : s_.CountTimeoutMs);
+    const RecordTotal total = CountWithinBudget(GridConnection(s_), FilteredStatement(s_),
+                                                last ? 0 : s_.CountTimeoutMs,
+                                                s_.mvarFilterParameters);
     s_.RecordCount = total.count;
     s_.mvarCountEstimated = total.estimated;
     if (total.count >= 0 && !total.estimated) StartCarryingCount(s_);
   } else {
-    s_.RecordCount = GetRecordCount(GridConnection(s_), s_.sql);
+    s_.RecordCount =
+        GetRecordCount(GridConnection(s_), FilteredStatement(s_), s_.mvarFilterParameters);
     if (s_.RecordCount >= 0) StartCarryingCount(s_);
   }
 }
@@ -219,6 +224,11 @@ void RenderPass::OpenDisplayStatement() {
   // The page's first record is known before reading: let the database skip to it.
   recordset_->SetFirstRecord(FirstRecordToShow(s_));
   positioned_at_open_ = true;
+  if (!s_.mvarFilterParameters.empty()) {
+    OpenBound(s_, *recordset_, ordered_statement_, s_.mvarFilterParameters,
+              ado::adOpenForwardOnly, ado::adLockReadOnly);
+    return;
+  }
   recordset_->Open(ordered_statement_, GridConnection(s_), ado::adOpenForwardOnly,
                    ado::adLockReadOnly, -1);
 }
@@ -246,8 +256,8 @@ bool RenderPass::OpenSoughtPage() {
 }
 
 std::string RenderPass::OrderedGridStatement() const {
-  if (seek_order_) return s_.sql + " ORDER BY " + seek_order_->clause;
-  std::string ordered = s_.sql;
+  if (seek_order_) return FilteredStatement(s_) + " ORDER BY " + seek_order_->clause;
+  std::string ordered = FilteredStatement(s_);
   if (!s_.OrderByFields.empty()) {
     ordered += " ORDER BY " + s_.OrderByFields;
     if (s_.OrderByDesc) ordered += " DESC ";
@@ -326,6 +336,8 @@ void RenderPass::RenderForm() {
 }
 
 void RenderPass::RenderGrid() {
+  // First in the form, so that Enter in the search box presses its button.
+  WriteFilterRows(s_, *recordset_, facets_);
   if (selector_top_) WriteTopSelectorRow(s_);
   Response& response = PageResponse(s_);
   // An estimate may be stale: the rows read correct it, and the top bar waits for them, so
@@ -344,6 +356,7 @@ void RenderPass::RenderGrid() {
   WriteGridCellStart(s_, GetGridColumnSpan(s_, recordset_->Fields().Count()));
   MakeDataGrid(s_, *recordset_, rows_shown_);
   WriteBodyCellEnd(s_);
+  if (rows_shown_ == 0 && !s_.mvarFilterCondition.empty()) WriteNoRowsMatchRow(s_);
   if (top_bar_at) {
     const std::int32_t next = WindowAfterRendering(s_, *recordset_, rows_shown_, next_record_);
     std::string page = response.Buffered();
@@ -367,6 +380,8 @@ bool RenderPass::RenderBody() {
   ChooseStatement();
   posted_record_ = s_.mvarCurrRecord;
   ApplyNavCommand(s_);
+  // Before the grid's rows are open, which a database may have to read ahead of another query.
+  if (!s_.mvarFormMode) facets_ = ReadFacets(s_);
   OpenMainRecordset();
   Position();
   // A posted key's values are request text: encoded where the debug row shows them.

@@ -107,6 +107,7 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   grid.SetSql(sql);
   grid.SetDisplayNavBar("both");
   grid.SetDisplayRecordsPerPageSelect(true);
+  grid.SetSearchFields("*");
   const std::vector<std::string>& keys = found->primary_key;
   if (!keys.empty()) {
     // Records open by their key, and the pages keep one order whatever the database does

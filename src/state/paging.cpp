@@ -27,11 +27,19 @@ bool IsMultiRecordForm(const DbViewState& s) {
 }  // namespace
 
 std::int32_t GetRecordCount(const std::shared_ptr<Connection>& connection,
-                            std::string_view statement) {
+                            std::string_view statement, std::span<const Variant> parameters) {
   // Every step is skipped on failure: a statement that cannot be wrapped is simply not counted.
   std::int32_t count = -1;
   std::shared_ptr<Recordset> recordset;
   const std::string query = "SELECT COUNT(*) AS ANT FROM (" + std::string(statement) + ") KELVOALIAS";
+  if (!parameters.empty()) {
+    IgnoreFailure([&] {
+      if (const std::optional<long long> counted = connection->CountWithin(query, parameters, 0)) {
+        count = Saturate(std::max(0LL, *counted));
+      }
+    });
+    return count;
+  }
   IgnoreFailure([&] {
     recordset = std::dynamic_pointer_cast<Recordset>(CreateComponent("ADODB.Recordset"));
   });
@@ -45,7 +53,8 @@ std::int32_t GetRecordCount(const std::shared_ptr<Connection>& connection,
 }
 
 RecordTotal CountWithinBudget(const std::shared_ptr<Connection>& connection,
-                              std::string_view statement, std::int32_t budget_ms) {
+                              std::string_view statement, std::int32_t budget_ms,
+                              std::span<const Variant> parameters) {
   RecordTotal total;
   const std::string query = "SELECT COUNT(*) AS ANT FROM (" + std::string(statement) + ") KELVOALIAS";
   // Each result is taken where it is read: an optional carried out of the lambdas makes GCC 12
@@ -53,11 +62,11 @@ RecordTotal CountWithinBudget(const std::shared_ptr<Connection>& connection,
   const auto take = [&total](long long rows) { total.count = Saturate(std::max(0LL, rows)); };
   bool cancelled = false;
   IgnoreFailure([&] {
-    const std::optional<long long> counted = connection->CountWithin(query, budget_ms);
+    const std::optional<long long> counted = connection->CountWithin(query, parameters, budget_ms);
     cancelled = !counted;
     if (counted) take(*counted);
   });
-  if (cancelled) {
+  if (cancelled && parameters.empty()) {
     IgnoreFailure([&] {
       const std::optional<long long> estimate = connection->EstimatedRows(statement);
       total.estimated = estimate.has_value();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 
 #include "component/db_view_state.h"
@@ -12,10 +13,10 @@
 
 namespace kelvo::detail {
 
-// The number of records `statement` returns, through a wrapping COUNT query; -1 when it
-// cannot be counted. Never reports a failure.
+// The number of records `statement` returns (its placeholders bound to `parameters`), through
+// a wrapping COUNT query; -1 when it cannot be counted. Never reports a failure.
 std::int32_t GetRecordCount(const std::shared_ptr<Connection>& connection,
-                            std::string_view statement);
+                            std::string_view statement, std::span<const Variant> parameters = {});
 
 // The count under a budget of `budget_ms` milliseconds (0: none): exact when it finishes in
 // time, else the database's estimate, marked as one; -1 when neither is to be had.
@@ -23,8 +24,10 @@ struct RecordTotal {
   std::int32_t count = -1;
   bool estimated = false;
 };
+// A statement with placeholders has no estimate.
 RecordTotal CountWithinBudget(const std::shared_ptr<Connection>& connection,
-                              std::string_view statement, std::int32_t budget_ms);
+                              std::string_view statement, std::int32_t budget_ms,
+                              std::span<const Variant> parameters = {});
 
 // Records to fetch for a page: one more than the page shows, capped at RecordsMaxLimit.
 std::int32_t PageFetchLimit(const DbViewState& s);

@@ -12,6 +12,7 @@
 #include "component/page_access.h"
 #include "component/web_encoding.h"
 #include "kelvo/convert.h"
+#include "state/grid_filter.h"
 #include "state/seek_paging.h"
 #include "state/sort_fields.h"
 #include "state/statement_signature.h"
@@ -138,7 +139,7 @@ void ReadPostedPageSize(DbViewState& s) {
 // What a carried count's signature covers: the grid, its statement, the count and its end,
 // so that a count is taken only for the statement and grid it was made for.
 std::string CarriedCountText(const DbViewState& s, std::int32_t count, std::int64_t until) {
-  return "count\n" + s.Tag + "\n" + s.sql + "\n" + std::to_string(count) + "\n" +
+  return "count\n" + s.Tag + "\n" + FilteredStatementIdentity(s) + "\n" + std::to_string(count) + "\n" +
          std::to_string(until);
 }
 
@@ -168,6 +169,8 @@ void ReadCarriedCount(DbViewState& s) {
   s.mvarCountCarriedUntil = 0;
   if (s.CountCacheSeconds <= 0 || !IsPresent(s, "CarriedCount")) return;
   if (IsPresent(s, "FormUpdate") || IsPresent(s, "FormInsert") || IsPresent(s, "FormDelete")) return;
+  // A count of the rows another search or filter showed is no count of these.
+  if (s.mvarViewChanged) return;
   const std::string value = RequestValue(s, "CarriedCount");
   const std::size_t first = value.find('.');
   const std::size_t second = first == std::string::npos ? first : value.find('.', first + 1);
@@ -216,6 +219,8 @@ void ReadRequestState(DbViewState& s) {
   if (!s.mvarPageOrderByDesc) s.mvarPageOrderByDesc = s.OrderByDesc;
   if (IsPresent(s, "OrderByDesc")) s.OrderByDesc = !IsFalseWord(RequestValue(s, "OrderByDesc"));
   s.mvarCountEstimated = false;
+  ReadGridFilter(s);
+  if (s.mvarViewChanged) s.mvarCurrRecord = 1;
   ReadCarriedCount(s);
 }
 
@@ -224,6 +229,12 @@ void StartCarryingCount(DbViewState& s) {
 }
 
 void ApplyNavCommand(DbViewState& s) {
+  // A new search or filter shows its first page, whichever button posted it.
+  if (s.mvarViewChanged) {
+    s.mvarCurrRecord = 1;
+    s.mvarBookmark = 1;
+    return;
+  }
   const std::int64_t current = s.mvarCurrRecord;
   const std::int64_t page = s.RecordsPerPage;
   const std::int64_t step = s.mvarFormOneRec ? 1 : page;
@@ -279,6 +290,7 @@ std::string GetStateHiddenFields(const DbViewState& s) {
   if (const std::string boundary = PageBoundaryText(s); !boundary.empty()) {
     fields += HiddenInput(ParameterName(s, "PageKeys"), boundary);
   }
+  fields += FilterHiddenFields(s);
   fields += GetCarriedHiddenFields(s);
   return fields;
 }
@@ -292,6 +304,11 @@ std::string GetCarriedHiddenFields(const DbViewState& s) {
 }
 
 std::string GetStateQuery(const DbViewState& s, std::int64_t record) {
+  return StateQueryFor(s, record, FilterQuery(s), true);
+}
+
+std::string StateQueryFor(const DbViewState& s, std::int64_t record, std::string_view filter_query,
+                          bool carry_count) {
   std::string query = ParameterName(s, "CurrRecord=") + std::to_string(record);
   if (s.CountRecords) query += "&" + ParameterName(s, "CountRecords=on");
   query += "&" + ParameterName(s, "maxrecords=") + std::to_string(s.RecordsPerPage);
@@ -300,9 +317,10 @@ std::string GetStateQuery(const DbViewState& s, std::int64_t record) {
     query += "&" + ParameterName(s, "SQL=") + server.URLEncode(s.sql);
     query += "&" + ParameterName(s, "SQLSignature=") + SignStatement(PageSigningSecret(s), s.sql);
   }
-  if (const std::string carried = CarriedCountValue(s); !carried.empty()) {
+  if (const std::string carried = CarriedCountValue(s); carry_count && !carried.empty()) {
     query += "&" + ParameterName(s, "CarriedCount=") + carried;
   }
+  query += filter_query;
   query += GetCarriedQuery(s);
   return query;
 }

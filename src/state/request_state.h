@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "component/db_view_state.h"
 #include "kelvo/data.h"
@@ -27,6 +28,10 @@ std::string GetStateHiddenFields(const DbViewState& s);
 std::string GetCarriedHiddenFields(const DbViewState& s);
 // The state as a query string for first record `record`, then the carried parameters.
 std::string GetStateQuery(const DbViewState& s, std::int64_t record);
+// The same for a view with the search and filters of `filter_query` (as FilterQuery writes
+// them); `carry_count` false leaves out the carried count, which belongs to the view shown.
+std::string StateQueryFor(const DbViewState& s, std::int64_t record, std::string_view filter_query,
+                          bool carry_count);
 // The page's own parameters as "&key=value" pieces.
 std::string GetCarriedQuery(const DbViewState& s);
 // The current record's key values, URL-encoded and comma-separated; empty without

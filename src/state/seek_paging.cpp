@@ -9,6 +9,7 @@
 #include "kelvo/error.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
+#include "state/grid_filter.h"
 #include "state/sort_fields.h"
 #include "state/statement_signature.h"
 
@@ -235,7 +236,7 @@ std::optional<Variant> DecodedValue(std::string_view text) {
 std::string SignedText(const DbViewState& s, std::string_view order, std::int32_t record,
                        std::string_view body) {
   std::string text = s.Tag;
-  text += '\n' + s.sql;
+  text += '\n' + FilteredStatementIdentity(s);
   text += '\n' + std::string(order);
   text += '\n' + std::to_string(record);
   text += '\n' + std::to_string(s.RecordsPerPage);
@@ -337,7 +338,9 @@ std::string SeekCondition(const DbViewState& s, const SeekOrder& order, const Bo
   return range.empty() ? condition : range + " AND (" + condition + ")";
 }
 
-std::string Wrapped(const DbViewState& s) { return "SELECT * FROM (" + s.sql + ") KELVOALIAS"; }
+std::string Wrapped(const DbViewState& s) {
+  return "SELECT * FROM (" + FilteredStatement(s) + ") KELVOALIAS";
+}
 
 // The last `rows` records of `where` read in reverse and shown in the grid's order.
 std::string ReversedPage(const DbViewState& s, const SeekOrder& order, std::string_view where,
@@ -423,6 +426,8 @@ std::string PageBoundaryText(const DbViewState& s) {
 
 std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& order,
                                              std::int32_t posted_record) {
+  // Boundaries of a page of another view say nothing of this one's.
+  if (s.mvarViewChanged) return std::nullopt;
   const std::int32_t page = s.RecordsPerPage;
   const std::int32_t record = s.mvarCurrRecord;
   // A page read in reverse ends where the records end, which must not pass for the end of
@@ -442,7 +447,7 @@ std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& or
     }
     const std::int32_t rows = s.RecordCount - record + 1;
     if (rows < 1 || rows > page) return std::nullopt;
-    return SoughtStatement{ReversedPage(s, order, "", rows), {}, 0, true};
+    return SoughtStatement{ReversedPage(s, order, "", rows), s.mvarFilterParameters, 0, true};
   }
   // A page next to the one shown, but not one the numbers or the record limit would move.
   if (next && (std::int64_t{posted_record} + page != record ||
@@ -463,6 +468,8 @@ std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& or
     return std::nullopt;
   }
   SoughtStatement statement;
+  // The filter's placeholders come first: its condition sits inside the wrapped statement.
+  statement.parameters = s.mvarFilterParameters;
   const std::string where =
       " WHERE " + SeekCondition(s, order, *boundary, next ? boundary->last : boundary->first,
                                 next, statement.parameters);
@@ -489,7 +496,8 @@ std::optional<SoughtStatement> PrecedingCountStatement(const DbViewState& s, con
                                      (field->Attributes() & ado::adFldIsNullable) == 0);
   }
   SoughtStatement statement;
-  statement.text = "SELECT COUNT(*) AS ANT FROM (" + s.sql + ") KELVOALIAS WHERE " +
+  statement.parameters = s.mvarFilterParameters;
+  statement.text = "SELECT COUNT(*) AS ANT FROM (" + FilteredStatement(s) + ") KELVOALIAS WHERE " +
                    SeekCondition(s, order, sort_values, sort_values.first, false,
                                  statement.parameters);
   return statement;
@@ -499,6 +507,8 @@ std::optional<SoughtStatement> KeyAtPositionStatement(const DbViewState& s, cons
                                                      Recordset& record, std::int32_t position) {
   const Connection& connection = *s.VexmoConnection->Connection();
   SoughtStatement statement;
+  // The filter's placeholders come first: its condition sits inside the wrapped statement.
+  statement.parameters = s.mvarFilterParameters;
   statement.parameters.emplace_back(std::int64_t{position} - 1);
   std::string condition;
   for (const SeekColumn& column : order.columns) {
@@ -512,7 +522,7 @@ std::optional<SoughtStatement> KeyAtPositionStatement(const DbViewState& s, cons
     statement.parameters.push_back(connection.StoredValue(field->Value(), field->Type()));
   }
   if (condition.empty()) return std::nullopt;
-  statement.text = "SELECT COUNT(*) AS ANT FROM (" + s.sql + " ORDER BY " + order.clause +
+  statement.text = "SELECT COUNT(*) AS ANT FROM (" + FilteredStatement(s) + " ORDER BY " + order.clause +
                    " LIMIT 1 OFFSET ?) KELVOALIAS WHERE " + condition;
   return statement;
 }

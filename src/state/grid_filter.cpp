@@ -1,0 +1,435 @@
+#include "state/grid_filter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "component/error_report.h"
+#include "component/list_utils.h"
+#include "component/page_access.h"
+#include "component/web_encoding.h"
+#include "data/iso_date.h"
+#include "edit/field_rules.h"
+#include "kelvo/components.h"
+#include "kelvo/db_connection.h"
+#include "kelvo/error.h"
+#include "runtime/string_ops.h"
+#include "runtime/text.h"
+#include "state/statement_signature.h"
+
+namespace kelvo::detail {
+namespace {
+
+constexpr char kCrLf[] = "\r\n";
+
+// The first value the request carries under the grid's parameter `suffix`: a name posted twice
+// (a link's query and a form field) must not run together into one text.
+std::optional<std::string> FirstValue(const DbViewState& s, std::string_view suffix) {
+  const Request& request = PageRequest(s);
+  const std::string name = ParameterName(s, suffix);
+  for (const RequestCollection* collection : {&request.QueryString(), &request.Form()}) {
+    if (const RequestCollection::Entry* entry = collection->Find(name);
+        entry != nullptr && !entry->values.empty()) {
+      return entry->values.front();
+    }
+  }
+  return std::nullopt;
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+struct PostedFilters {
+  std::vector<DbViewState::GridFilter> filters;  // column number as posted, name unset
+  bool bad_name = false;                          // a Filter parameter naming no column number
+};
+
+// Every Vexmo<Tag>Filter<n> and Vexmo<Tag>Filter<n>Op of the request, one filter per column.
+PostedFilters ReadPostedFilters(const DbViewState& s) {
+  PostedFilters posted;
+  const std::string prefix = ParameterName(s, "Filter");
+  const Request& request = PageRequest(s);
+  const auto filter_of = [&](std::int32_t column) -> DbViewState::GridFilter& {
+    for (DbViewState::GridFilter& filter : posted.filters) {
+      if (filter.column == column) return filter;
+    }
+    posted.filters.push_back({column, {}, {}, {}});
+    return posted.filters.back();
+  };
+  for (const RequestCollection* collection : {&request.QueryString(), &request.Form()}) {
+    for (const RequestCollection::Entry& entry : collection->entries()) {
+      if (entry.values.empty() || !StartsWithIgnoreCase(entry.key, prefix)) continue;
+      std::string_view rest = std::string_view(entry.key).substr(prefix.size());
+      const bool is_op = rest.size() > 2 && EqualsIgnoreCase(rest.substr(rest.size() - 2), "Op");
+      if (is_op) rest.remove_suffix(2);
+      std::int32_t column = 0;
+      const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), column);
+      if (!AllDigits(rest) || error != std::errc() || end != rest.data() + rest.size()) {
+        posted.bad_name = true;
+        continue;
+      }
+      DbViewState::GridFilter& filter = filter_of(column);
+      std::string& target = is_op ? filter.op : filter.value;
+      if (target.empty()) target = entry.values.front();
+    }
+  }
+  // A filter row posts every operator list; a filter without a value filters nothing.
+  std::erase_if(posted.filters, [](const DbViewState::GridFilter& filter) {
+    const std::string op = LCase(Trim(filter.op));
+    return op != kOpEmpty && Trim(filter.value).empty();
+  });
+  return posted;
+}
+
+// The column a list item names: its name (without regard to case) or its number.
+std::optional<std::size_t> ColumnOf(const std::vector<ResultColumn>& columns,
+                                    std::string_view item) {
+  item = Trim(item);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (EqualsIgnoreCase(columns[i].name, item)) return i;
+  }
+  std::size_t number = 0;
+  const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), number);
+  if (error == std::errc() && end == item.data() + item.size() && number >= 1 &&
+      number <= columns.size()) {
+    return number - 1;
+  }
+  return std::nullopt;
+}
+
+bool Lists(const std::vector<ResultColumn>& columns, std::string_view list, std::size_t index) {
+  if (IsListBlank(list)) return false;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = list.find(',', start);
+    if (ColumnOf(columns, list.substr(start, comma - start)) == index) return true;
+    if (comma == std::string_view::npos) return false;
+    start = comma + 1;
+  }
+}
+
+}  // namespace
+
+bool NamesColumn(std::string_view list, std::string_view name, std::int32_t number) {
+  if (IsListBlank(list)) return false;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = list.find(',', start);
+    const std::string_view item = Trim(list.substr(start, comma - start));
+    if (EqualsIgnoreCase(item, name) || item == std::to_string(number)) return true;
+    if (comma == std::string_view::npos) return false;
+    start = comma + 1;
+  }
+}
+
+namespace {
+
+// The text as a LIKE pattern that finds it anywhere, its wildcards taken literally.
+std::string ContainsPattern(std::string_view text) {
+  std::string pattern = "%";
+  for (const char c : text) {
+    if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+    pattern += c;
+  }
+  return pattern + "%";
+}
+
+struct Condition {
+  std::string text;
+  std::vector<Variant> parameters;
+};
+
+// A number as typed: an optional sign, digits, and optionally a point and digits.
+std::optional<Variant> ParseNumber(std::string_view text, bool& fraction) {
+  text = Trim(text);
+  std::string_view digits = text;
+  if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
+  const std::size_t point = digits.find('.');
+  const std::string_view whole = digits.substr(0, point);
+  const std::string_view part = point == std::string_view::npos ? "" : digits.substr(point + 1);
+  if (!AllDigits(whole) || (point != std::string_view::npos && !AllDigits(part))) {
+    return std::nullopt;
+  }
+  fraction = !part.empty();
+  if (text.front() == '+') text.remove_prefix(1);
+  if (!fraction) {
+    std::int64_t number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return Variant(number);
+  }
+  double number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number)) {
+    return std::nullopt;
+  }
+  return Variant(number);
+}
+
+// The condition of one filter; nothing, with the reason in `refused`, when it cannot be made.
+std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColumn& column,
+                                         const std::string& op, const std::string& value,
+                                         std::string& refused) {
+  const Connection& connection = *s.VexmoConnection->Connection();
+  const std::string quoted = connection.QuoteIdentifier(column.name);
+  const std::vector<std::string> offered = OperatorsFor(column.type);
+  if (std::find(offered.begin(), offered.end(), op) == offered.end()) {
+    refused = "the column has no filter \"" + op + "\"";
+    return std::nullopt;
+  }
+  if (op == kOpEmpty) {
+    if (IsTextType(column.type)) return Condition{"(" + quoted + " IS NULL OR " + quoted + " = ?)", {Variant(std::string())}};
+    return Condition{quoted + " IS NULL", {}};
+  }
+  if (IsTextType(column.type)) {
+    if (value.size() > kMaxSearchLength) {
+      refused = "the text is longer than 1,000 characters";
+      return std::nullopt;
+    }
+    if (op == kOpContains) return Condition{connection.LikeIgnoringCase(quoted), {Variant(ContainsPattern(value))}};
+    return Condition{quoted + " = ?", {Variant(value)}};
+  }
+  if (IsDateType(column.type)) {
+    const std::optional<Date> date = data::ParseIsoDate(Trim(value));
+    if (!date) {
+      refused = "\"" + value + "\" is not a date (YYYY-MM-DD)";
+      return std::nullopt;
+    }
+    // A day without a time stands for the whole day.
+    const bool whole_day = Trim(value).size() == 10;
+    const Variant start = connection.StoredValue(Variant(*date), column.type);
+    const Variant after = connection.StoredValue(Variant(Date{date->serial + 1}), column.type);
+    if (op == kOpFrom) return Condition{quoted + " >= ?", {start}};
+    if (op == kOpTo) {
+      if (whole_day) return Condition{quoted + " < ?", {after}};
+      return Condition{quoted + " <= ?", {start}};
+    }
+    if (whole_day) return Condition{"(" + quoted + " >= ? AND " + quoted + " < ?)", {start, after}};
+    return Condition{quoted + " = ?", {start}};
+  }
+  bool fraction = false;
+  const std::optional<Variant> number = ParseNumber(value, fraction);
+  if (!number) {
+    refused = "\"" + value + "\" is not a number";
+    return std::nullopt;
+  }
+  if (IsWholeNumberType(column.type) && fraction) {
+    // A whole-number column is compared with the whole numbers the bound reaches.
+    const double bound = number->AsDouble();
+    if (op == kOpEquals) return Condition{"1 = 0", {}};
+    const double whole = op == kOpFrom ? std::ceil(bound) : std::floor(bound);
+    if (std::fabs(whole) > 9.0e18) {
+      refused = "\"" + value + "\" is out of range";
+      return std::nullopt;
+    }
+    return Condition{quoted + (op == kOpFrom ? " >= ?" : " <= ?"), {Variant(static_cast<std::int64_t>(whole))}};
+  }
+  const std::string comparison = op == kOpFrom ? " >= ?" : op == kOpTo ? " <= ?" : " = ?";
+  return Condition{quoted + comparison, {*number}};
+}
+
+void AddCondition(DbViewState& s, Condition condition) {
+  if (!s.mvarFilterCondition.empty()) s.mvarFilterCondition += " AND ";
+  s.mvarFilterCondition += condition.text;
+  s.mvarFilterParameters.insert(s.mvarFilterParameters.end(), condition.parameters.begin(),
+                                condition.parameters.end());
+}
+
+void Tell(DbViewState& s, const std::string& text) {
+  if (!s.mvarFilterStatus.empty()) s.mvarFilterStatus += ' ';
+  s.mvarFilterStatus += text;
+}
+
+void ApplySearch(DbViewState& s, const std::vector<ResultColumn>& columns, const std::string& text) {
+  if (IsListBlank(s.SearchFields)) {
+    AppendError(s, "The posted search was ignored: the grid offers no search", " in ReadGridFilter<br>");
+    return;
+  }
+  if (text.size() > kMaxSearchLength) {
+    Tell(s, "The search was not applied: it is longer than 1,000 characters.");
+    return;
+  }
+  const bool every = Trim(s.SearchFields) == "*";
+  Condition condition;
+  const Connection& connection = *s.VexmoConnection->Connection();
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (!IsTextType(columns[i].type) || (!every && !Lists(columns, s.SearchFields, i))) continue;
+    if (!condition.text.empty()) condition.text += " OR ";
+    condition.text += connection.LikeIgnoringCase(connection.QuoteIdentifier(columns[i].name));
+    condition.parameters.push_back(Variant(ContainsPattern(text)));
+  }
+  if (condition.parameters.empty()) {
+    Tell(s, "The search was not applied: the grid has no text column to search.");
+    return;
+  }
+  condition.text = "(" + condition.text + ")";
+  AddCondition(s, std::move(condition));
+  s.mvarSearchText = text;
+}
+
+void ApplyFilters(DbViewState& s, const std::vector<ResultColumn>& columns,
+                  PostedFilters posted) {
+  bool bad_column = posted.bad_name;
+  for (DbViewState::GridFilter& filter : posted.filters) {
+    const std::size_t index = static_cast<std::size_t>(filter.column) - 1;
+    if (filter.column < 1 || index >= columns.size() ||
+        !(Lists(columns, s.FilterFields, index) || Lists(columns, s.FacetFields, index))) {
+      bad_column = true;
+      continue;
+    }
+    filter.name = columns[index].name;
+    filter.op = LCase(Trim(filter.op));
+    if (filter.op.empty()) filter.op = OperatorsFor(columns[index].type).front();
+    if (filter.op == kOpEmpty) filter.value.clear();
+    std::string refused;
+    std::optional<Condition> condition;
+    try {
+      condition = FilterCondition(s, columns[index], filter.op, filter.value, refused);
+    } catch (const Error& failure) {
+      refused = failure.what();
+    }
+    if (!condition) {
+      Tell(s, "The filter on " + filter.name + " was not applied: " + refused + ".");
+      continue;
+    }
+    AddCondition(s, std::move(*condition));
+    s.mvarFilters.push_back(std::move(filter));
+  }
+  if (bad_column) {
+    AppendError(s, "A posted filter was ignored: it names no column the grid filters",
+                " in ReadGridFilter<br>");
+  }
+}
+
+std::string ViewStamp(const DbViewState& s) {
+  return SignStatement(PageSigningSecret(s), "view\n" + s.Tag + "\n" + FilteredStatementIdentity(s))
+      .substr(0, 16);
+}
+
+std::string HiddenInput(std::string_view name, std::string_view value) {
+  return "<input type=\"hidden\" name=\"" + HtmlAttributeEncode(name) + "\" value=\"" +
+         HtmlAttributeEncode(value) + "\">" + kCrLf;
+}
+
+}  // namespace
+
+bool IsTextType(int type) {
+  switch (type) {
+    case ado::adChar:
+    case ado::adVarChar:
+    case ado::adLongVarChar:
+    case ado::adVarWChar:
+    case ado::adLongVarWChar:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsDateType(int type) {
+  return type == ado::adDate || type == ado::adDBDate || type == ado::adDBTimeStamp;
+}
+
+bool IsNumberType(int type) {
+  return IsWholeNumberType(type) || type == ado::adSingle || type == ado::adDouble ||
+         type == ado::adCurrency || type == ado::adDecimal || type == ado::adNumeric ||
+         type == ado::adVarNumeric;
+}
+
+std::vector<std::string> OperatorsFor(int type) {
+  if (IsTextType(type)) return {kOpContains, kOpEquals, kOpEmpty};
+  if (IsNumberType(type) || IsDateType(type)) return {kOpFrom, kOpTo, kOpEquals, kOpEmpty};
+  return {kOpEmpty};
+}
+
+std::vector<ResultColumn> StatementColumns(const DbViewState& s) {
+  if (!s.VexmoConnection) throw Error(errc::kObjectRequired, "Object required: the grid has no connection");
+  auto probe = std::dynamic_pointer_cast<Recordset>(CreateComponent("ADODB.Recordset"));
+  if (!probe) throw Error(errc::kClassNotRegistered, "ADODB.Recordset is not a recordset");
+  probe->SetMaxRecords(1);
+  probe->Open(s.sql, s.VexmoConnection->Connection(), ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
+  std::vector<ResultColumn> columns;
+  for (const Field& field : probe->Fields()) columns.push_back({field.Name(), field.Type()});
+  probe->Close();
+  return columns;
+}
+
+void ReadGridFilter(DbViewState& s) {
+  s.mvarSearchText.clear();
+  s.mvarFilters.clear();
+  s.mvarFilterCondition.clear();
+  s.mvarFilterParameters.clear();
+  s.mvarFilterStatus.clear();
+  s.mvarViewChanged = false;
+  const std::string search = FirstValue(s, "Search").value_or(std::string());
+  PostedFilters posted = ReadPostedFilters(s);
+  if (!Trim(search).empty() || !posted.filters.empty() || posted.bad_name) {
+    if (s.mvarStoredProc || s.mvarRecordsetSupplied) {
+      Tell(s, "Search and filters are not available here: the rows come from a procedure.");
+      AppendError(s, "The posted search and filters were refused: the grid's rows come from a procedure",
+                  " in ReadGridFilter<br>");
+    } else {
+      const std::vector<ResultColumn> columns = StatementColumns(s);
+      if (!Trim(search).empty()) ApplySearch(s, columns, std::string(Trim(search)));
+      if (!posted.filters.empty() || posted.bad_name) ApplyFilters(s, columns, std::move(posted));
+    }
+  }
+  if (const std::optional<std::string> view = FirstValue(s, "View")) {
+    s.mvarViewChanged = *view != ViewStamp(s);
+  }
+}
+
+std::string FilteredStatement(const DbViewState& s) {
+  if (s.mvarFilterCondition.empty()) return s.sql;
+  return "SELECT * FROM (" + s.sql + ") KELVOFILTER WHERE " + s.mvarFilterCondition;
+}
+
+std::string FilteredStatementIdentity(const DbViewState& s) {
+  if (s.mvarFilterCondition.empty()) return s.sql;
+  std::string identity = s.sql + "\nfilter\n" + s.mvarFilterCondition + "\n" + s.mvarSearchText;
+  for (const DbViewState::GridFilter& filter : s.mvarFilters) {
+    identity += "\n" + std::to_string(filter.column) + " " + filter.op + " " + filter.value;
+  }
+  return identity;
+}
+
+bool OffersFilterRow(const DbViewState& s) {
+  return (!IsListBlank(s.SearchFields) || !IsListBlank(s.FilterFields)) && !s.mvarStoredProc &&
+         !s.mvarRecordsetSupplied;
+}
+
+std::string FilterQuery(const DbViewState& s, std::int32_t column, const std::string& op,
+                        const std::string& value) {
+  std::string query;
+  if (!s.mvarSearchText.empty()) {
+    query += "&" + ParameterName(s, "Search=") + UrlEncodeComponent(s.mvarSearchText);
+  }
+  const auto add = [&](std::int32_t number, const std::string& filter_op, const std::string& text) {
+    const std::string name = ParameterName(s, "Filter" + std::to_string(number));
+    query += "&" + name + "=" + UrlEncodeComponent(text) + "&" + name + "Op=" + filter_op;
+  };
+  for (const DbViewState::GridFilter& filter : s.mvarFilters) {
+    if (filter.column != column) add(filter.column, filter.op, filter.value);
+  }
+  if (column > 0 && !op.empty()) add(column, op, value);
+  return query;
+}
+
+std::string FilterHiddenFields(const DbViewState& s) {
+  const bool row_posts = OffersFilterRow(s) && !s.mvarFormMode;
+  std::string fields;
+  if (!s.mvarSearchText.empty() && !(row_posts && !IsListBlank(s.SearchFields))) {
+    fields += HiddenInput(ParameterName(s, "Search"), s.mvarSearchText);
+  }
+  for (const DbViewState::GridFilter& filter : s.mvarFilters) {
+    if (row_posts && NamesColumn(s.FilterFields, filter.name, filter.column)) continue;
+    const std::string name = ParameterName(s, "Filter" + std::to_string(filter.column));
+    fields += HiddenInput(name, filter.value);
+    fields += HiddenInput(name + "Op", filter.op);
+  }
+  if (row_posts) fields += HiddenInput(ParameterName(s, "View"), ViewStamp(s));
+  return fields;
+}
+
+}  // namespace kelvo::detail
