@@ -53,34 +53,41 @@ std::string SchemaVersion(const std::shared_ptr<Connection>& connection,
 Catalog ReadFromDatabase(const std::shared_ptr<Connection>& connection,
                          std::string_view connection_string) {
   const bool sqlite = IsSqlite(connection_string);
+  // Rows of (identity, name, type) and (identity, key column): on PostgreSQL the identity is
+  // the table's oid and only the table an unquoted name reaches along the search path is
+  // listed, so a table of the same name in a later schema neither lists twice nor lends its
+  // key columns.
   const std::string_view tables_sql =
       sqlite
           // Shadow tables (an FTS index's _data, _idx, _content, ...) belong to their virtual
           // table, which is listed.
-          ? "SELECT name, type FROM pragma_table_list WHERE schema = 'main' "
+          ? "SELECT name, name, type FROM pragma_table_list WHERE schema = 'main' "
             "AND type IN ('table', 'view', 'virtual') "
             "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"
-          : "SELECT table_name, table_type FROM information_schema.tables "
-            "WHERE table_schema = ANY(current_schemas(false)) ORDER BY table_name";
+          : "SELECT c.oid, c.relname, CASE c.relkind WHEN 'v' THEN 'view' ELSE 'table' END "
+            "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+            "WHERE c.relkind IN ('r', 'p', 'v', 'f') "
+            "AND n.nspname = ANY(current_schemas(false)) AND pg_table_is_visible(c.oid) "
+            "AND (pg_has_role(c.relowner, 'USAGE') "
+            "OR has_table_privilege(c.oid, 'SELECT, INSERT, UPDATE, DELETE, TRUNCATE, "
+            "REFERENCES, TRIGGER') "
+            "OR has_any_column_privilege(c.oid, 'SELECT, INSERT, UPDATE, REFERENCES')) "
+            "ORDER BY c.relname";
   const std::string_view keys_sql =
       sqlite
           ? "SELECT t.name, k.name FROM pragma_table_list t, pragma_table_info(t.name) k "
             "WHERE t.schema = 'main' AND t.type = 'table' AND k.pk > 0 ORDER BY t.name, k.pk"
-          : "SELECT k.table_name, k.column_name FROM information_schema.table_constraints c "
-            "JOIN information_schema.key_column_usage k ON k.constraint_name = c.constraint_name "
-            "AND k.table_schema = c.table_schema AND k.table_name = c.table_name "
-            "WHERE c.constraint_type = 'PRIMARY KEY' "
-            "AND c.table_schema = ANY(current_schemas(false)) "
-            "ORDER BY k.table_name, k.ordinal_position";
-  Catalog catalog;
-  for (const auto& row : Rows(connection, tables_sql)) {
-    catalog.tables.push_back(
-        {row[0], host::AsciiLowered(row[1]).find("view") != std::string::npos, {}});
-  }
+          : "SELECT i.indrelid, a.attname FROM pg_index i "
+            "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = ANY(i.indkey) "
+            "WHERE i.indisprimary AND pg_table_is_visible(i.indrelid) "
+            "ORDER BY i.indrelid, array_position(i.indkey::int2[], a.attnum)";
   std::map<std::string, std::vector<std::string>, std::less<>> keys;
   for (const auto& row : Rows(connection, keys_sql)) keys[row[0]].push_back(row[1]);
-  for (TableEntry& table : catalog.tables) {
-    const auto found = keys.find(table.name);
+  Catalog catalog;
+  for (const auto& row : Rows(connection, tables_sql)) {
+    TableEntry& table = catalog.tables.emplace_back(
+        TableEntry{row[1], host::AsciiLowered(row[2]).find("view") != std::string::npos, {}});
+    const auto found = keys.find(row[0]);
     if (!table.is_view && found != keys.end()) table.primary_key = found->second;
   }
   return catalog;

@@ -30,10 +30,10 @@ struct Catalog {
 };
 
 // The catalogue of the database behind the open `connection`, opened with
-// `connection_string` (which also tells the dialect: SQLite's catalogue, else the standard
-// information schema, the schemas of the search path only: another schema's table of the same
-// name would list twice and lend it its key). Read once and kept per connection string until a cheap check of the
-// schema's version tells that the schema changed; safe to call from several threads.
+// `connection_string` (which also tells the dialect: SQLite's catalogue, else
+// PostgreSQL's: the tables an unquoted name reaches along the search path, each with
+// its own key). Read once and kept per connection string until a cheap check of the schema's
+// version tells that the schema changed; safe to call from several threads.
 std::shared_ptr<const Catalog> ReadCatalog(const std::shared_ptr<Connection>& connection,
                                            std::string_view connection_string);
 

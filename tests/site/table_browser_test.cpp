@@ -287,6 +287,43 @@ TEST_F(TableBrowserTest, AKeyNamedWithCapitalsOpensAndSavesItsRecords) {
   EXPECT_EQ(Rows("SELECT \"Label\" FROM \"Shelf\" ORDER BY \"ShelfID\""), "top |mid |low |");
 }
 
+// Two schemas on the search path holding a table of the same name: the browser lists the one
+// an unquoted name reaches, once, with its own key and its own rows.
+TEST_F(TableBrowserTest, ATableShadowedAlongTheSearchPathKeepsItsOwnKey) {
+  if (!OnPostgres()) GTEST_SKIP() << "schemas along a search path are PostgreSQL's";
+  const std::string schema = QueryRows(connection_, "SELECT current_schema()").at(0).at(0);
+  const std::string other = schema + "_later";
+  connection_->Execute("CREATE SCHEMA " + other);
+  connection_->Execute("CREATE TABLE shelf (id INTEGER PRIMARY KEY, label VARCHAR(20))");
+  connection_->Execute("INSERT INTO shelf VALUES (1, 'top'), (2, 'middle'), (3, 'low')");
+  connection_->Execute("CREATE TABLE " + other + ".shelf (id INTEGER PRIMARY KEY, shade TEXT)");
+  connection_->Execute("INSERT INTO " + other + ".shelf VALUES (2, 'hidden')");
+  connection_->Execute("CREATE TABLE " + other + ".crate (id INTEGER PRIMARY KEY, size TEXT)");
+
+  std::string both = database_->ConnectionString();
+  const bool uri = both.rfind("postgresql://", 0) == 0 || both.rfind("postgres://", 0) == 0;
+  both.insert(both.rfind(schema) + schema.size(), (uri ? "%2C" : ",") + other);
+  ServerOptions options = Options(true);
+  options.defaults.connection = both;
+  std::string index, grid, view;
+  {
+    BrowserServer server(options);
+    index = server.Page("/");
+    grid = server.Page("/table/shelf");
+    view = server.Page(RecordLink(grid, "2"));
+  }
+  connection_->Execute("DROP SCHEMA " + other + " CASCADE");
+
+  const std::string link = "<a href=\"table/shelf\">";
+  ASSERT_NE(index.find(link), std::string::npos) << index;
+  EXPECT_EQ(index.find(link, index.find(link) + 1), std::string::npos) << "listed twice\n" << index;
+  EXPECT_NE(index.find("<a href=\"table/crate\">"), std::string::npos) << index;
+  EXPECT_EQ(grid.find("Vexmo1PK=2,2"), std::string::npos) << "a doubled key\n" << grid;
+  EXPECT_EQ(grid.find("shade"), std::string::npos) << grid;
+  EXPECT_NE(view.find(">middle<"), std::string::npos) << view;
+  EXPECT_NE(view.find("Record 2 of 3"), std::string::npos) << view;
+}
+
 std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
