@@ -28,6 +28,7 @@ constexpr std::string_view kUsage =
     "usage: kelvo serve [--pages DIR] [--db CONNECTION] [--host HOST] [--port PORT]\n"
     "                   [--locale NAME] [--edit] [--secret-file FILE] [--allowed-host NAME]...\n"
     "                   [--users FILE] [--audit FILE] [--audit-values=false] [--trust-proxy]\n"
+    "                   [--tls-cert FILE --tls-key FILE]\n"
     "  Serves the page files NAME.toml of DIR at /NAME, the tables of the database at /, and\n"
     "  /table/NAME. Without --pages and --db it serves the demo pages over kelvo-demo.db in the\n"
     "  working folder, which it creates when missing. --db takes a connection string or an\n"
@@ -40,7 +41,8 @@ constexpr std::string_view kUsage =
     "  HOST is a loopback address. --audit appends a JSON line for every write (with the old\n"
     "  and new values of the changed fields unless --audit-values=false). --trust-proxy takes\n"
     "  the client's address and scheme from X-Forwarded-For and X-Forwarded-Proto: only for a\n"
-    "  server that only the reverse proxy reaches.\n";
+    "  server that only the reverse proxy reaches. --tls-cert and --tls-key (PEM files: the\n"
+    "  certificate chain and its private key) serve HTTPS instead of HTTP.\n";
 
 constexpr std::string_view kDemoDatabase = "kelvo-demo.db";
 
@@ -57,6 +59,8 @@ struct ServeArguments {
   std::string audit;
   bool audit_values = true;
   bool trust_proxy = false;
+  std::string tls_cert;
+  std::string tls_key;
 };
 
 bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
@@ -95,13 +99,18 @@ bool Parse(std::span<const std::string_view> args, ServeArguments& parsed) {
       parsed.audit = value;
     } else if (arg == "--users") {
       parsed.users = value;
+    } else if (arg == "--tls-cert") {
+      parsed.tls_cert = value;
+    } else if (arg == "--tls-key") {
+      parsed.tls_key = value;
     } else if (arg == "--allowed-host") {
       parsed.allowed_hosts.push_back(value);
     } else {
       return false;
     }
   }
-  return true;
+  // One without the other would serve plain HTTP to someone who asked for HTTPS.
+  return parsed.tls_cert.empty() == parsed.tls_key.empty();
 }
 
 std::string SigningSecret(const ServeArguments& parsed) {
@@ -125,9 +134,9 @@ void CheckDatabase(const std::string& connection_string) {
   connection.Close();
 }
 
-std::string Url(const std::string& host, int port) {
+std::string Url(const std::string& host, int port, bool tls) {
   const bool ipv6 = host.find(':') != std::string::npos;
-  return "http://" + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port) + "/";
+  return (tls ? "https://" : "http://") + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port) + "/";
 }
 
 // SIGINT and SIGTERM are blocked in every thread (block them before any thread starts) and
@@ -193,6 +202,8 @@ int RunServeCommand(std::span<const std::string_view> args) {
   options.audit_file = parsed.audit;
   options.audit_values = parsed.audit_values;
   options.trust_proxy = parsed.trust_proxy;
+  options.tls_certificate_file = parsed.tls_cert;
+  options.tls_key_file = parsed.tls_key;
 
   const bool demo = parsed.pages.empty() && parsed.db.empty();
   if (demo) {
@@ -216,7 +227,7 @@ int RunServeCommand(std::span<const std::string_view> args) {
   }
   if (!parsed.pages.empty()) server.AddPageFolder(parsed.pages);
   const int port = server.Bind();
-  std::cout << "Kelvo is serving " << (demo ? "the demo " : "") << "at " << Url(parsed.host, port)
+  std::cout << "Kelvo is serving " << (demo ? "the demo " : "") << "at " << Url(parsed.host, port, !parsed.tls_cert.empty())
             << "  (Ctrl+C stops)" << std::endl;
   {
     StopOnSignal stop_on_signal(server);

@@ -80,6 +80,11 @@ struct ServerOptions {
   // the proxy's X-Forwarded-For (its last address) and X-Forwarded-Proto headers, for
   // REMOTE_ADDR, HTTPS, sign-in limits, the audit trail and Secure cookies.
   bool trust_proxy = false;
+  // Both set: the server speaks HTTPS only, with this certificate chain and private key (PEM
+  // files). The constructor throws Error naming the file that cannot be used. Requests then
+  // have HTTPS "on" and session cookies are Secure.
+  std::filesystem::path tls_certificate_file;
+  std::filesystem::path tls_key_file;
   // How long Stop waits for requests in flight before it closes their connections.
   std::chrono::seconds drain_timeout{30};
 };

@@ -1,6 +1,7 @@
 #include "server/http_connection.h"
 
 #include <boost/asio/post.hpp>
+#include <boost/asio/ssl/stream_base.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/http/error.hpp>
 #include <boost/beast/http/read.hpp>
@@ -79,32 +80,66 @@ Reply StatusReply(int status, std::string_view detail) {
   return reply;
 }
 
-HttpConnection::HttpConnection(asio::ip::tcp::socket socket, ConnectionServer& server)
-    : server_(server), stream_(std::move(socket)) {
-  beast::error_code error;
-  const auto remote = stream_.socket().remote_endpoint(error);
-  if (!error) {
-    remote_addr_ = remote.address().to_string();
-    remote_port_ = remote.port();
-  }
-  const auto local = stream_.socket().local_endpoint(error);
-  if (!error) local_port_ = local.port();
-}
-
-HttpConnection::~HttpConnection() {
+template <class Stream>
+StreamConnection<Stream>::~StreamConnection() {
   if (reply_.page) reply_.page->Release();
   server_.Closed(*this);
 }
 
-void HttpConnection::Start() {
+template <class Stream>
+std::shared_ptr<StreamConnection<Stream>> StreamConnection<Stream>::Self() {
+  return std::static_pointer_cast<StreamConnection>(shared_from_this());
+}
+
+template <class Stream>
+void StreamConnection<Stream>::TakeEndpoints() {
+  beast::error_code error;
+  const auto remote = tcp().socket().remote_endpoint(error);
+  if (!error) {
+    remote_addr_ = remote.address().to_string();
+    remote_port_ = remote.port();
+  }
+  const auto local = tcp().socket().local_endpoint(error);
+  if (!error) local_port_ = local.port();
+}
+
+template <class Stream>
+template <class Next>
+void StreamConnection<Stream>::Handshake(Next next) {
+  if constexpr (kTls) {
+    if (!handshaken_) {
+      // A client that stalls in the handshake is held to the same deadline as a slow head.
+      tcp().expires_after(server_.limits().header_timeout);
+      stream_.async_handshake(asio::ssl::stream_base::server,
+                              [self = Self(), next = std::move(next)](beast::error_code error) mutable {
+                                if (error) {
+                                  self->Close();
+                                  return;
+                                }
+                                self->handshaken_ = true;
+                                next(*self);
+                              });
+      return;
+    }
+  }
+  next(*this);
+}
+
+template <class Stream>
+void StreamConnection<Stream>::Start() {
+  Handshake([](StreamConnection& connection) { connection.WaitForRequest(); });
+}
+
+template <class Stream>
+void StreamConnection<Stream>::WaitForRequest() {
   if (buffer_.size() > 0) {
     ReadHeader();
     return;
   }
   // An idle connection holds no more than its socket and this read.
-  stream_.expires_after(server_.limits().idle_timeout);
+  tcp().expires_after(server_.limits().idle_timeout);
   stream_.async_read_some(buffer_.prepare(kReadSize),
-                          [self = shared_from_this()](beast::error_code error, std::size_t size) {
+                          [self = Self()](beast::error_code error, std::size_t size) {
                             if (error) {
                               self->Close();
                               return;
@@ -114,7 +149,8 @@ void HttpConnection::Start() {
                           });
 }
 
-void HttpConnection::ReadHeader() {
+template <class Stream>
+void StreamConnection<Stream>::ReadHeader() {
   const ConnectionLimits& limits = server_.limits();
   parser_.emplace();
   parser_->header_limit(static_cast<std::uint32_t>(limits.max_header_bytes));
@@ -125,13 +161,14 @@ void HttpConnection::ReadHeader() {
   chunked_ = false;
   body_bytes_ = 0;
   // One deadline for the whole head, so a client sending a byte at a time cannot keep it open.
-  stream_.expires_after(limits.header_timeout);
+  tcp().expires_after(limits.header_timeout);
   ParseHeader();
 }
 
 // The parser's own header limit counts only the fields not yet parsed, so the bytes of the
 // whole head are counted here.
-void HttpConnection::ParseHeader() {
+template <class Stream>
+void StreamConnection<Stream>::ParseHeader() {
   beast::error_code error;
   while (buffer_.size() > 0 && !parser_->is_header_done()) {
     const std::size_t used = parser_->put(buffer_.data(), error);
@@ -152,7 +189,7 @@ void HttpConnection::ParseHeader() {
     return;
   }
   stream_.async_read_some(buffer_.prepare(kReadSize),
-                          [self = shared_from_this()](beast::error_code failed, std::size_t size) {
+                          [self = Self()](beast::error_code failed, std::size_t size) {
                             if (failed) {
                               self->OnHeader(failed);
                               return;
@@ -162,7 +199,8 @@ void HttpConnection::ParseHeader() {
                           });
 }
 
-void HttpConnection::OnHeader(beast::error_code error) {
+template <class Stream>
+void StreamConnection<Stream>::OnHeader(beast::error_code error) {
   start_ = Clock::now();
   if (error == http::error::header_limit) {
     RefuseUnread(431, "The request's header fields are larger than " +
@@ -204,9 +242,9 @@ void HttpConnection::OnHeader(beast::error_code error) {
     return;
   }
   out_ = "HTTP/1.1 100 Continue\r\n\r\n";
-  stream_.expires_after(server_.limits().send_timeout);
+  tcp().expires_after(server_.limits().send_timeout);
   asio::async_write(stream_, asio::buffer(out_),
-                    [self = shared_from_this()](beast::error_code failed, std::size_t) {
+                    [self = Self()](beast::error_code failed, std::size_t) {
                       if (failed) {
                         self->Close();
                         return;
@@ -215,15 +253,17 @@ void HttpConnection::OnHeader(beast::error_code error) {
                     });
 }
 
-void HttpConnection::ReadBody() {
-  stream_.expires_after(server_.limits().body_timeout);
+template <class Stream>
+void StreamConnection<Stream>::ReadBody() {
+  tcp().expires_after(server_.limits().body_timeout);
   http::async_read(stream_, buffer_, *parser_,
-                   [self = shared_from_this()](beast::error_code error, std::size_t) {
+                   [self = Self()](beast::error_code error, std::size_t) {
                      self->OnBody(error);
                    });
 }
 
-void HttpConnection::OnBody(beast::error_code error) {
+template <class Stream>
+void StreamConnection<Stream>::OnBody(beast::error_code error) {
   if (error == http::error::body_limit) {
     RefuseLargeBody();
     return;
@@ -239,19 +279,22 @@ void HttpConnection::OnBody(beast::error_code error) {
   Respond(server_.Handle(request_, std::move(parser_->get().body())));
 }
 
-void HttpConnection::RefuseLargeBody() {
+template <class Stream>
+void StreamConnection<Stream>::RefuseLargeBody() {
   RefuseUnread(413, "The request body is larger than " +
                         std::to_string(server_.limits().max_body_bytes) + " bytes.");
 }
 
-void HttpConnection::RefuseUnread(int status, std::string_view detail) {
+template <class Stream>
+void StreamConnection<Stream>::RefuseUnread(int status, std::string_view detail) {
   parser_.reset();
   Reply reply = StatusReply(status, detail);
   reply.close = true;
   Respond(std::move(reply));
 }
 
-void HttpConnection::TakeHead() {
+template <class Stream>
+void StreamConnection<Stream>::TakeHead() {
   const auto& head = parser_->get();
   request_.method = std::string(head.method_string());
   request_.target = std::string(head.target());
@@ -263,15 +306,20 @@ void HttpConnection::TakeHead() {
   request_.remote_addr = remote_addr_;
   request_.remote_port = remote_port_;
   request_.local_port = local_port_;
+  request_.secure = kTls;
   head_only_ = request_.method == "HEAD";
 }
 
-void HttpConnection::Refuse(Reply reply) {
+template <class Stream>
+void StreamConnection<Stream>::Refuse(Reply reply) {
   reply.close = true;
-  Respond(std::move(reply));
+  Handshake([reply = std::move(reply)](StreamConnection& connection) mutable {
+    connection.Respond(std::move(reply));
+  });
 }
 
-void HttpConnection::Respond(Reply reply) {
+template <class Stream>
+void StreamConnection<Stream>::Respond(Reply reply) {
   reply_ = std::move(reply);
   // A body left unread on the connection cannot be told from the next request.
   if (reply_.close || !parser_ || !parser_->is_done()) keep_alive_ = false;
@@ -280,13 +328,14 @@ void HttpConnection::Respond(Reply reply) {
     return;
   }
   // The exchange keeps the connection while the page runs; releasing it breaks the cycle.
-  reply_.page->SetWake([self = shared_from_this()] {
+  reply_.page->SetWake([self = Self()] {
     asio::post(self->stream_.get_executor(), [self] { self->PollPage(); });
   });
   PollPage();
 }
 
-void HttpConnection::PollPage() {
+template <class Stream>
+void StreamConnection<Stream>::PollPage() {
   if (closed_ || !reply_.page) return;
   if (!head_written_) {
     PageExchange::Head head;
@@ -342,7 +391,8 @@ void HttpConnection::PollPage() {
   }
 }
 
-void HttpConnection::WriteWhole(int status, const NameValueList& headers,
+template <class Stream>
+void StreamConnection<Stream>::WriteWhole(int status, const NameValueList& headers,
                                 const std::string& body) {
   const bool bodiless = status == 204 || status == 304 || (status >= 100 && status < 200);
   out_ = FormatHead(status, headers,
@@ -361,7 +411,8 @@ void HttpConnection::WriteWhole(int status, const NameValueList& headers,
   Send(false);
 }
 
-std::string HttpConnection::FormatHead(int status, const NameValueList& headers,
+template <class Stream>
+std::string StreamConnection<Stream>::FormatHead(int status, const NameValueList& headers,
                                        std::string_view framing) {
   reply_.status = status;
   std::string head = "HTTP/1.1 " + std::to_string(status) + " ";
@@ -384,10 +435,11 @@ std::string HttpConnection::FormatHead(int status, const NameValueList& headers,
   return head;
 }
 
-void HttpConnection::Send(bool with_chunk) {
+template <class Stream>
+void StreamConnection<Stream>::Send(bool with_chunk) {
   // Done when the response is whole: no page left to poll.
   const bool last = !reply_.page;
-  const auto sent = [self = shared_from_this(), last](beast::error_code error, std::size_t) {
+  const auto sent = [self = Self(), last](beast::error_code error, std::size_t) {
     if (error) {
       self->Close();
     } else if (last) {
@@ -396,7 +448,7 @@ void HttpConnection::Send(bool with_chunk) {
       self->PollPage();
     }
   };
-  stream_.expires_after(server_.limits().send_timeout);
+  tcp().expires_after(server_.limits().send_timeout);
   if (!with_chunk) {
     asio::async_write(stream_, asio::buffer(out_), sent);
     return;
@@ -407,17 +459,19 @@ void HttpConnection::Send(bool with_chunk) {
   asio::async_write(stream_, pieces, sent);
 }
 
-void HttpConnection::Finished() {
+template <class Stream>
+void StreamConnection<Stream>::Finished() {
   Log();
   reply_ = Reply{};
   if (keep_alive_) {
-    Start();
+    WaitForRequest();
   } else {
     Linger();
   }
 }
 
-void HttpConnection::Log() const {
+template <class Stream>
+void StreamConnection<Stream>::Log() const {
   AccessRecord record;
   record.remote_addr = remote_addr_;
   record.method = request_.method;
@@ -429,21 +483,29 @@ void HttpConnection::Log() const {
   WriteLogLine(FormatAccessLine(record, std::chrono::system_clock::now()));
 }
 
-void HttpConnection::Linger() {
+template <class Stream>
+void StreamConnection<Stream>::Linger() {
+  if constexpr (kTls) {
+    // The client's close_notify, or the deadline, ends it; late application data is dropped.
+    tcp().expires_after(kLinger);
+    stream_.async_shutdown([self = Self()](beast::error_code) { self->Close(); });
+    return;
+  }
   beast::error_code error;
-  stream_.socket().shutdown(asio::ip::tcp::socket::shutdown_send, error);
+  tcp().socket().shutdown(asio::ip::tcp::socket::shutdown_send, error);
   if (error) {
     Close();
     return;
   }
-  stream_.expires_after(kLinger);
+  tcp().expires_after(kLinger);
   Discard();
 }
 
-void HttpConnection::Discard() {
+template <class Stream>
+void StreamConnection<Stream>::Discard() {
   buffer_.clear();
   stream_.async_read_some(buffer_.prepare(kReadSize),
-                          [self = shared_from_this()](beast::error_code error, std::size_t) {
+                          [self = Self()](beast::error_code error, std::size_t) {
                             if (error) {
                               self->Close();
                             } else {
@@ -452,14 +514,18 @@ void HttpConnection::Discard() {
                           });
 }
 
-void HttpConnection::Close() {
+template <class Stream>
+void StreamConnection<Stream>::Close() {
   if (closed_) return;
   closed_ = true;
   if (reply_.page) reply_.page->Release();
   reply_ = Reply{};
   beast::error_code error;
-  stream_.socket().shutdown(asio::ip::tcp::socket::shutdown_both, error);
-  stream_.close();
+  tcp().socket().shutdown(asio::ip::tcp::socket::shutdown_both, error);
+  tcp().close();
 }
+
+template class StreamConnection<PlainStream>;
+template class StreamConnection<TlsStream>;
 
 }  // namespace kelvo::server

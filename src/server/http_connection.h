@@ -1,6 +1,7 @@
 // One client connection of the HTTP host, served without a thread of its own: it waits for
 // requests, reads them within limits and deadlines, hands each to the server and writes the
-// answer, on the server's event loop.
+// answer, on the server's event loop. The same connection serves plain TCP and TLS; over TLS
+// the handshake comes first, under the deadline of a request's head.
 #ifndef KELVO_SERVER_HTTP_CONNECTION_H_
 #define KELVO_SERVER_HTTP_CONNECTION_H_
 
@@ -9,6 +10,7 @@
 #include <boost/beast/core/tcp_stream.hpp>
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/string_body.hpp>
+#include <boost/beast/ssl/ssl_stream.hpp>
 
 #include <chrono>
 #include <cstddef>
@@ -16,6 +18,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "kelvo/host.h"
 #include "server/http_request.h"
@@ -63,23 +67,56 @@ class ConnectionServer {
   ~ConnectionServer() = default;
 };
 
-class HttpConnection final : public std::enable_shared_from_this<HttpConnection> {
+class HttpConnection : public std::enable_shared_from_this<HttpConnection> {
  public:
-  HttpConnection(boost::asio::ip::tcp::socket socket, ConnectionServer& server);
   HttpConnection(const HttpConnection&) = delete;
   HttpConnection& operator=(const HttpConnection&) = delete;
-  ~HttpConnection();
+  virtual ~HttpConnection() = default;
 
   // Serves requests until the client leaves, a deadline passes or a limit is reached.
-  void Start();
+  virtual void Start() = 0;
   // Answers `reply` without reading a request, then closes.
-  void Refuse(Reply reply);
+  virtual void Refuse(Reply reply) = 0;
   // Closes at once; a page still writing to it gets false from then on.
-  void Close();
+  virtual void Close() = 0;
 
   const std::string& remote_addr() const { return remote_addr_; }
 
+ protected:
+  HttpConnection() = default;
+
+  std::string remote_addr_;
+};
+
+using PlainStream = boost::beast::tcp_stream;
+using TlsStream = boost::beast::ssl_stream<boost::beast::tcp_stream>;
+
+// A connection over `Stream`: PlainStream or TlsStream.
+template <class Stream>
+class StreamConnection final : public HttpConnection {
+ public:
+  static constexpr bool kTls = !std::is_same_v<Stream, PlainStream>;
+
+  // Over TLS, `tls` is the server's context (its certificate and key).
+  template <class... Tls>
+  StreamConnection(ConnectionServer& server, boost::asio::ip::tcp::socket socket, Tls&... tls)
+      : server_(server), stream_(std::move(socket), tls...) {
+    TakeEndpoints();
+  }
+  ~StreamConnection() override;
+
+  void Start() override;
+  void Refuse(Reply reply) override;
+  void Close() override;
+
  private:
+  std::shared_ptr<StreamConnection> Self();
+  boost::beast::tcp_stream& tcp() { return boost::beast::get_lowest_layer(stream_); }
+  void TakeEndpoints();
+  // Over TLS, the handshake before the first read or write; then `next`.
+  template <class Next>
+  void Handshake(Next next);
+  void WaitForRequest();
   void ReadHeader();
   void ParseHeader();
   void OnHeader(boost::beast::error_code error);
@@ -104,10 +141,10 @@ class HttpConnection final : public std::enable_shared_from_this<HttpConnection>
   void Discard();
 
   ConnectionServer& server_;
-  boost::beast::tcp_stream stream_;
+  Stream stream_;
+  bool handshaken_ = !kTls;
   boost::beast::flat_buffer buffer_;
   std::optional<boost::beast::http::request_parser<boost::beast::http::string_body>> parser_;
-  std::string remote_addr_;
   int remote_port_ = 0;
   int local_port_ = 0;
 
@@ -125,6 +162,9 @@ class HttpConnection final : public std::enable_shared_from_this<HttpConnection>
   std::string chunk_;  // the streamed bytes being written
   std::uint64_t body_bytes_ = 0;
 };
+
+extern template class StreamConnection<PlainStream>;
+extern template class StreamConnection<TlsStream>;
 
 }  // namespace kelvo::server
 

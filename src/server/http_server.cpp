@@ -3,11 +3,15 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/ssl/context.hpp>
 #include <boost/asio/steady_timer.hpp>
 
 #include <atomic>
 #include <condition_variable>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fstream>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
@@ -67,6 +71,45 @@ bool AnyTagMatches(std::string_view list, std::string_view etag) {
   return false;
 }
 
+void CheckReadable(std::string_view what, const std::string& file) {
+  std::ifstream in(file);
+  if (!in) {
+    throw Error(errc::kInvalidCall, "Cannot read the TLS " + std::string(what) + " file " + file +
+                                        ": " + std::strerror(errno));
+  }
+}
+
+// The context of a TLS server, or none. A file that cannot be read, or a key that is not the
+// certificate's, stops the start with the file named.
+std::unique_ptr<asio::ssl::context> MakeTlsContext(const ServerOptions& options) {
+  if (options.tls_certificate_file.empty() && options.tls_key_file.empty()) return nullptr;
+  if (options.tls_certificate_file.empty() || options.tls_key_file.empty()) {
+    throw Error(errc::kInvalidCall, "HTTPS needs both a certificate file and a key file");
+  }
+  auto context = std::make_unique<asio::ssl::context>(asio::ssl::context::tls_server);
+  context->set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
+                       asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
+                       asio::ssl::context::no_tlsv1_1 | asio::ssl::context::single_dh_use);
+  const std::string certificate = options.tls_certificate_file.string();
+  const std::string key = options.tls_key_file.string();
+  CheckReadable("certificate", certificate);
+  CheckReadable("key", key);
+  boost::system::error_code error;
+  if (context->use_certificate_chain_file(certificate, error)) {
+    throw Error(errc::kInvalidCall,
+                "The TLS certificate file " + certificate + " holds no PEM certificate");
+  }
+  if (context->use_private_key_file(key, asio::ssl::context::pem, error)) {
+    throw Error(errc::kInvalidCall, "The TLS key file " + key + " holds no PEM private key");
+  }
+  if (SSL_CTX_check_private_key(context->native_handle()) != 1) {
+    throw Error(errc::kInvalidCall, "The TLS key file " + key +
+                                        " does not hold the key of the certificate in " +
+                                        certificate);
+  }
+  return context;
+}
+
 server::Reply MethodNotAllowed(std::string allow) {
   server::Reply reply = server::StatusReply(405);
   reply.headers.emplace_back("Allow", std::move(allow));
@@ -90,6 +133,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
                 options_.send_timeout,
                 // A browser paging through a grid keeps its connection for many clicks.
                 100},
+        tls_(MakeTlsContext(options_)),
         acceptor_(io_),
         pause_(io_),
         workers_(options_.threads) {
@@ -251,7 +295,14 @@ class HttpServer::Impl final : public server::ConnectionServer {
     // The head and the body of a streamed response go out in separate writes; without this
     // each would wait for the client's delayed acknowledgement (40 ms).
     socket.set_option(tcp::no_delay(true), ignored);
-    const auto connection = std::make_shared<server::HttpConnection>(std::move(socket), *this);
+    std::shared_ptr<server::HttpConnection> connection;
+    if (tls_) {
+      connection = std::make_shared<server::StreamConnection<server::TlsStream>>(
+          *this, std::move(socket), *tls_);
+    } else {
+      connection = std::make_shared<server::StreamConnection<server::PlainStream>>(
+          *this, std::move(socket));
+    }
     int& open = per_address_[connection->remote_addr()];
     if (open >= options_.max_connections_per_address) {
       if (open == 0) per_address_.erase(connection->remote_addr());
@@ -441,6 +492,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
   // Touched on the event loop only; they outlive it, as connections end when it is destroyed.
   std::unordered_map<std::string, int> per_address_;
   std::unordered_set<server::HttpConnection*> connections_;
+  std::unique_ptr<asio::ssl::context> tls_;  // serving HTTPS only
   asio::io_context io_{1};
   tcp::acceptor acceptor_;
   asio::steady_timer pause_;
