@@ -295,6 +295,18 @@ void RenderPass::LocateKeyedRecord() {
     s_.mvarStatusText = s_.mvarStatusText.empty() ? gone : s_.mvarStatusText + gone;
     return;
   }
+  // The link's number and the count the page carries were taken together, when the link was
+  // drawn: while that count is trusted, so is the number, and neither is taken again.
+  if (s_.mvarCarriedCount >= 0 && s_.mvarCurrRecord >= 1 &&
+      s_.mvarCurrRecord <= s_.mvarCarriedCount) {
+    return;
+  }
+  // The count of all records ran past the budget just now; the count of those before this
+  // one would most likely too, and the page would pay the budget twice.
+  if (s_.mvarCountEstimated && s_.mvarCurrRecord >= 1) {
+    s_.mvarPositionEstimated = true;
+    return;
+  }
   // A record of the grid's own statement in a unique order stands after the records that
   // compare before it: counted, not read.
   const std::optional<SeekOrder> order = s_.mvarSeparateFormSql ? std::nullopt : SeekOrderOf(s_);
