@@ -67,7 +67,8 @@ std::optional<std::int32_t> RecordPosition(const DbViewState& s, const std::stri
 }
 
 std::optional<KeyedPosition> CountedRecordPosition(const DbViewState& s, const SeekOrder& order,
-                                                   Recordset& record, std::int32_t hint) {
+                                                   Recordset& record, std::int32_t hint,
+                                                   int budget_ms) {
   std::optional<KeyedPosition> position;
   IgnoreFailure([&] {
     const std::optional<SoughtStatement> count = PrecedingCountStatement(s, order, record);
@@ -81,7 +82,7 @@ std::optional<KeyedPosition> CountedRecordPosition(const DbViewState& s, const S
     // database less than counting the records before it.
     if (at_hint) {
       const std::optional<long long> found =
-          connection->CountWithin(at_hint->text, at_hint->parameters, s.CountTimeoutMs);
+          connection->CountWithin(at_hint->text, at_hint->parameters, budget_ms);
       position.emplace();
       if (!found) {
         position->estimated = true;
@@ -93,7 +94,7 @@ std::optional<KeyedPosition> CountedRecordPosition(const DbViewState& s, const S
       }
       position.reset();
     }
-    int budget = s.CountTimeoutMs;
+    int budget = budget_ms;
     if (budget > 0) {
       const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
           std::chrono::steady_clock::now() - started);

@@ -24,15 +24,16 @@ std::optional<std::int32_t> RecordPosition(const DbViewState& s, const std::stri
 
 // The place of the current record of `record` in `order` (the grid's unique order): `hint`, the
 // number its link carried, when the record there has its key; else one more than the records of
-// the grid's statement that come before it. Both are read within CountTimeoutMs; past the budget
-// the place is `estimated` and `record` is left 0. Nothing when the record's sort values cannot
+// the grid's statement that come before it. Both are read within `budget_ms` together (0: no
+// budget); past it the place is `estimated` and `record` is left 0. Nothing when the record's sort values cannot
 // be bound or a statement fails.
 struct KeyedPosition {
   std::int32_t record = 0;
   bool estimated = false;
 };
 std::optional<KeyedPosition> CountedRecordPosition(const DbViewState& s, const SeekOrder& order,
-                                                   Recordset& record, std::int32_t hint);
+                                                   Recordset& record, std::int32_t hint,
+                                                   int budget_ms);
 
 }  // namespace kelvo::detail
 

@@ -1,5 +1,7 @@
 // The render driver: one pass from the posted request to the finished frame with exactly one
 // renderer inside it.
+#include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -103,6 +105,8 @@ class RenderPass {
   std::shared_ptr<Recordset> pk_recordset_;
   std::int32_t rows_shown_ = 0;
   std::int32_t next_record_ = 0;
+  // What the page's count left of CountTimeoutMs: counting a record's place shares the budget.
+  int count_budget_left_ms_ = 0;
   std::int32_t posted_record_ = 1;     // the first record of the page the request came from
   std::optional<SeekOrder> seek_order_;  // the grid's unique order when its pages can be sought
   std::vector<Facet> facets_;
@@ -144,9 +148,13 @@ void RenderPass::CountRecords() {
     // Last needs the true total to find the final page by position; a grid page that can be
     // sought reads it by reverse order instead, numbered from the estimate.
     const bool last = !Trim(RequestValue(s_, "LAST.x")).empty() && !seek_order_;
+    const auto started = std::chrono::steady_clock::now();
     const RecordTotal total = CountWithinBudget(GridConnection(s_), FilteredStatement(s_),
                                                 last ? 0 : s_.CountTimeoutMs,
                                                 s_.mvarFilterParameters);
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started);
+    count_budget_left_ms_ = std::max(1, s_.CountTimeoutMs - static_cast<int>(spent.count()));
     s_.RecordCount = total.count;
     s_.mvarCountEstimated = total.estimated;
     if (total.count >= 0 && !total.estimated) StartCarryingCount(s_);
@@ -311,7 +319,12 @@ void RenderPass::LocateKeyedRecord() {
   // compare before it: counted, not read.
   const std::optional<SeekOrder> order = s_.mvarSeparateFormSql ? std::nullopt : SeekOrderOf(s_);
   std::optional<KeyedPosition> counted;
-  if (order) counted = CountedRecordPosition(s_, *order, *recordset_, s_.mvarCurrRecord);
+  if (order) {
+    const int budget = s_.CountTimeoutMs <= 0        ? 0
+                       : count_budget_left_ms_ > 0 ? count_budget_left_ms_
+                                                   : s_.CountTimeoutMs;
+    counted = CountedRecordPosition(s_, *order, *recordset_, s_.mvarCurrRecord, budget);
+  }
   if (counted) {
     if (counted->estimated) {
       s_.mvarPositionEstimated = true;
