@@ -378,7 +378,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
 
   // Whether the request comes from a signed-in user whose role may see the page, and for a
   // POST carries the session's form token; the page then runs as that user.
-  bool SignedIn(const server::HttpRequest& request, const site::PageRoute& route,
+  bool SignedIn(const server::HttpRequest& request, site::PageRoute& route,
                 RequestData& data, PageOptions& page_options, std::string& user,
                 server::Reply& refusal) {
     RequestCollection cookies;
@@ -411,6 +411,13 @@ class HttpServer::Impl final : public server::ConnectionServer {
             "from before you signed in again); nothing was changed. Load the page again.");
         return false;
       }
+    }
+    if (route.index) {
+      route.handler = site_.Index(
+          {[role = visitor->role](const PageFile& page) { return page.MaySee(role); },
+           [this, role = visitor->role](std::string_view table) {
+             return sign_in_->MaySeeTable(table, role);
+           }});
     }
     user = visitor->user;
     data.server_variables.emplace_back("REMOTE_USER", visitor->user);

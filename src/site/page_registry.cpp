@@ -91,16 +91,16 @@ std::shared_ptr<const PageFile> PageRegistry::Refresh(const std::string& name,
 }
 
 std::vector<PageLink> PageRegistry::Links() {
-  std::map<std::string, std::string> titles;
+  std::map<std::string, PageLink> found;
   {
     std::lock_guard lock(mutex_);
-    for (const auto& [name, page] : fixed_) titles[name] = page->title();
+    for (const auto& [name, page] : fixed_) found[name] = {name, page->title(), page};
     for (const auto& [name, entry] : folder_pages_) {
-      titles[name] = entry.page ? entry.page->title() : name;
+      found[name] = {name, entry.page ? entry.page->title() : name, entry.page};
     }
   }
   std::vector<PageLink> links;
-  for (auto& [name, title] : titles) links.push_back({name, title});
+  for (auto& [name, link] : found) links.push_back(std::move(link));
   return links;
 }
 

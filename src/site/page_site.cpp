@@ -1,6 +1,8 @@
 #include "site/page_site.h"
 
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "site/html_text.h"
 #include "site/table_browser.h"
@@ -25,10 +27,7 @@ bool PageSite::Route(const std::string& path, PageRoute& route) {
       settings_.table_browser ? settings_.defaults.connection : std::string(),
       settings_.defaults.locale, settings_.table_editing};
   if (path == "/") {
-    route = {[this, browser](const std::shared_ptr<ScriptingContext>& context) {
-               RenderIndex(context, pages_.Links(), browser);
-             },
-             "/", browser.locale, nullptr, {}, false};
+    route = {Index({}), "/", browser.locale, nullptr, {}, false, true};
     return true;
   }
   constexpr std::string_view kTables = "/table/";
@@ -50,6 +49,23 @@ bool PageSite::Route(const std::string& path, PageRoute& route) {
            },
            path, page->LocaleName(settings_.defaults), page, {}, false};
   return true;
+}
+
+PageRun PageSite::Index(Visibility visible) {
+  const BrowserSettings browser{
+      settings_.table_browser ? settings_.defaults.connection : std::string(),
+      settings_.defaults.locale, settings_.table_editing};
+  return [this, browser, visible = std::move(visible)](
+             const std::shared_ptr<ScriptingContext>& context) {
+    std::vector<PageLink> links = pages_.Links();
+    // A page whose file does not load cannot say who may see it.
+    if (visible.page) {
+      std::erase_if(links, [&](const PageLink& link) {
+        return !link.page || !visible.page(*link.page);
+      });
+    }
+    RenderIndex(context, links, browser, visible.table);
+  };
 }
 
 }  // namespace kelvo::site

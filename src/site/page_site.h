@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,13 @@ struct PageRoute {
   std::shared_ptr<const PageFile> page;
   std::string table;
   bool open = false;  // served without a sign-in (the sign-in page)
+  bool index = false;  // the index at "/", which lists pages and tables
+};
+
+// What one visitor may see, for an index that lists only that.
+struct Visibility {
+  std::function<bool(const PageFile&)> page;
+  std::function<bool(std::string_view table)> table;
 };
 
 struct SiteSettings {
@@ -54,6 +62,8 @@ class PageSite final {
   // The page that answers `path`; false when nothing is served there. Throws PageFileError for
   // a folder page whose changed file does not load. Thread-safe.
   bool Route(const std::string& path, PageRoute& route);
+  // The index listing only the pages and tables `visible` lets through.
+  PageRun Index(Visibility visible);
 
  private:
   SiteSettings settings_;

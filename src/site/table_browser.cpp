@@ -47,7 +47,8 @@ std::string DefaultOrder(const Connection& connection, const std::vector<std::st
 }  // namespace
 
 void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
-                 const std::vector<PageLink>& pages, const BrowserSettings& browser) {
+                 const std::vector<PageLink>& pages, const BrowserSettings& browser,
+                 const std::function<bool(std::string_view)>& may_see_table) {
   Response& out = context->response();
   WriteDocumentStart(out, "Kelvo", browser.locale);
   WriteSignedInUser(out, context->request().ServerVariables("REMOTE_USER"));
@@ -65,6 +66,7 @@ void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
     html += "<h2>Tables</h2>\n<ul class=\"KelvoIndex\">\n";
     const auto catalog = ReadCatalog(database->Connection(), browser.connection);
     for (const TableEntry& table : catalog->tables) {
+      if (may_see_table && !may_see_table(table.name)) continue;
       html += "<li><a href=\"table/" + EncodePathSegment(table.name) + "\">" +
               HtmlEscape(table.name) + "<small>" + (table.is_view ? "view" : "table") +
               "</small></a></li>\n";

@@ -210,6 +210,29 @@ TEST_F(SignInTest, AViewerSeesButCannotWrite) {
   EXPECT_EQ(Names(), "Ann Bob ");
 }
 
+// The index lists only what the role may open: a page or table it may not see is left out.
+TEST_F(SignInTest, TheIndexListsOnlyWhatTheRoleMaySee) {
+  connection_->Execute("CREATE TABLE salaries (id " + KeyType() + ", amount INTEGER)");
+  UsersFile users = UsersFile::Load(UsersPath());
+  users.PutTable("salaries", {std::vector<std::string>{"editor"}, std::nullopt});
+  users.Save(UsersPath());
+  auto server = Serve();
+  Visitor ann(server->port());
+  Visitor vic(server->port());
+  ASSERT_EQ(ann.SignIn("ann", "ann-password")->status, 303);
+  ASSERT_EQ(vic.SignIn("vic", "vic-password")->status, 303);
+
+  const std::string seen = vic.Page("/");
+  EXPECT_NE(seen.find("href=\"table/people\""), std::string::npos) << seen;
+  EXPECT_EQ(seen.find("href=\"table/salaries\""), std::string::npos) << seen;
+  EXPECT_EQ(seen.find("href=\"secret\""), std::string::npos) << seen;
+  EXPECT_EQ(vic.Get("/table/salaries")->status, 403);
+
+  const std::string all = ann.Page("/");
+  EXPECT_NE(all.find("href=\"table/salaries\""), std::string::npos) << all;
+  EXPECT_NE(all.find("href=\"secret\""), std::string::npos) << all;
+}
+
 TEST_F(SignInTest, ForgedExpiredAndOtherSecretSessionsAreRefused) {
   auto server = Serve();
   Visitor ann(server->port());
