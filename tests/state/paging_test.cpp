@@ -216,6 +216,21 @@ TEST_F(PagingTest, CountPastItsBudgetShowsTheEstimateAndPagesStillShowTheirRows)
   EXPECT_EQ(first.errors, "");
 }
 
+// Under a short budget a PostgreSQL count runs without parallel workers, which are slow to
+// start and slower to stop when the budget cancels them (a 25 ms budget ran to 39 ms); a
+// longer budget keeps them for the counts they speed up.
+TEST_F(PagingTest, AShortCountBudgetRunsWithoutParallelWorkers) {
+  if (!OnPostgres()) GTEST_SKIP() << "parallel workers are PostgreSQL's";
+  auto connection = Open();
+  const std::string serial =
+      "SELECT COUNT(*) FROM pg_settings WHERE name = 'max_parallel_workers_per_gather' "
+      "AND setting = '0'";
+  EXPECT_EQ(connection->CountWithin(serial, 25), 1);
+  EXPECT_EQ(connection->CountWithin(serial, 250), 0);
+  EXPECT_EQ(connection->CountWithin(serial, 0), 0);
+  EXPECT_EQ(connection->CountWithin(serial, 25), 1);
+}
+
 // A record opened by key stands after the records its sort values and key place before it,
 // however rows came and went since its link was drawn: ties broken by the key, either
 // direction, Null names where the database sorts them.
