@@ -10,6 +10,7 @@
 #include "kelvo/convert.h"
 #include "kelvo/error.h"
 #include "runtime/string_ops.h"
+#include "state/grid_filter.h"
 
 namespace kelvo::detail {
 namespace {
@@ -113,8 +114,11 @@ KeyedStatement GetRequestedRecordSql(DbViewState& s, std::string_view statement)
   KeyedStatement keyed;
   GuardedStep(s, " in GetSqlPK.<br>", [&] {
     const ProbeResult probe = ProbeStatement(s, statement);
-    keyed = KeyCondition(s, "SELECT * FROM (" + std::string(statement) + ") KELVOALIAS",
+    // Within the grid's search and filters, so a key outside them finds no record.
+    keyed = KeyCondition(s, "SELECT * FROM (" + FilteredStatement(s) + ") KELVOALIAS",
                          RequestedKeyTerms(s, probe.fields));
+    keyed.parameters.insert(keyed.parameters.begin(), s.mvarFilterParameters.begin(),
+                            s.mvarFilterParameters.end());
   });
   return keyed;
 }

@@ -276,6 +276,14 @@ TEST_F(GridFilterTest, SortPagingRecordViewEditAndExportSeeTheFilteredRows) {
   EXPECT_EQ(view.mode, "formview");
   EXPECT_NE(RecordText(view).find("1 of 10"), std::string::npos) << RecordText(view);
   EXPECT_NE(view.output.find("name=\"Vexmo1Search\" value=\"gamma 1\""), std::string::npos);
+  // A key outside the filter opens no record, in the view or the edit form.
+  const std::string outside = std::regex_replace(record, std::regex("PK=19"), "PK=1");
+  for (const std::string suffix : {"", "&Vexmo1FormEdit=1"}) {
+    const RenderedPage gone = Get(outside + suffix, grid);
+    EXPECT_NE(gone.output.find("[The record no longer exists]"), std::string::npos) << suffix;
+    EXPECT_EQ(gone.output.find("value=\"Alpha\""), std::string::npos) << suffix;
+    EXPECT_EQ(gone.output.find(">Alpha<"), std::string::npos) << suffix;
+  }
   // The edit form carries the filter to the page its save returns to.
   const RenderedPage edit = Get(record + "&Vexmo1FormEdit=1", grid);
   EXPECT_EQ(edit.mode, "formedit");
