@@ -177,6 +177,11 @@ class KELVO_EXPORT DbView final : public Object {
   void SetFilterFields(std::string_view value);
   const std::string& FacetFields() const;
   void SetFacetFields(std::string_view value);
+  // The grid table's accessible name, written encoded as its aria-label when AccessibleMarkup
+  // is on and this is not empty (default empty; page files and the table browser set the
+  // page's title).
+  const std::string& GridLabel() const;
+  void SetGridLabel(std::string_view value);
   const std::string& RequiredFieldIndicator() const;
   void SetRequiredFieldIndicator(std::string_view value);
   std::int32_t RecordsPerPage() const;

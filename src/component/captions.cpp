@@ -107,6 +107,20 @@ constexpr std::array<LanguageFormTexts, 3> kFormTextTables = {{
       "er ikke et tall", "er ikke en gyldig dato", "Sletter denne posten for godt."}},
 }};
 
+struct LanguageGridTexts {
+  std::string_view code;
+  std::array<std::string_view, 6> texts;
+};
+
+constexpr std::array<LanguageGridTexts, 3> kGridTextTables = {{
+    {"ENG", {"Record navigation", "not available", "sorted ascending", "sorted descending",
+             "Excel export", "Show"}},
+    {"GER", {"Datensatznavigation", "nicht verf\u00fcgbar", "aufsteigend sortiert",
+             "absteigend sortiert", "Excel-Export", "Anzeigen"}},
+    {"NOR", {"Postnavigering", "ikke tilgjengelig", "sortert stigende", "sortert synkende",
+             "Excel-eksport", "Vis"}},
+}};
+
 template <std::size_t N>
 std::vector<std::string> ToTable(const std::array<std::string_view, N>& texts) {
   return std::vector<std::string>(texts.begin(), texts.end());
@@ -198,6 +212,13 @@ std::string_view FormText(const DbViewState& s, FormTextSlot slot) {
     if (language.code == s.Language) return language.texts[slot];
   }
   return kFormTextTables[0].texts[slot];
+}
+
+std::string_view GridText(const DbViewState& s, GridTextSlot slot) {
+  for (const LanguageGridTexts& language : kGridTextTables) {
+    if (language.code == s.Language) return language.texts[slot];
+  }
+  return kGridTextTables[0].texts[slot];
 }
 
 std::string EstimatedCountText(const DbViewState& s, std::int64_t count) {

@@ -34,6 +34,13 @@ enum FormTextSlot {
   TxtFieldsAtFault, TxtValueRequired, TxtNotNumber, TxtNotDate, TxtDeleteNote,
 };
 
+// The grid's texts for assistive technology (AccessibleMarkup): the navigation bar's name, the
+// state of a dimmed button, the sort direction, the export button and the page-size button.
+// They follow Language (English for any other code).
+enum GridTextSlot {
+  TxtNavigation, TxtUnavailable, TxtSortedAscending, TxtSortedDescending, TxtExport, TxtShow,
+};
+
 // "ENG", "GER" or "NOR" (exact case) fills all three tables; any other code changes nothing.
 void SetLanguage(DbViewState& s, std::string_view code);
 // Replace one table from a comma list; too few items leave it unchanged and are reported in
@@ -49,6 +56,7 @@ const std::string& ButtonText(const DbViewState& s, ButtonSlot slot);
 const std::string& MessageText(const DbViewState& s, MessageSlot slot);
 const std::string& FilterText(const DbViewState& s, FilterSlot slot);
 std::string_view FormText(const DbViewState& s, FormTextSlot slot);
+std::string_view GridText(const DbViewState& s, GridTextSlot slot);
 // An estimated number of records as the navigation bar shows it, grouped by thousands in the
 // manner of Language: "about 1,200,000", "etwa 1.200.000", "omtrent 1 200 000".
 std::string EstimatedCountText(const DbViewState& s, std::int64_t count);

@@ -83,6 +83,8 @@ const std::string& DbView::FilterFields() const { return s_->FilterFields; }
 void DbView::SetFilterFields(std::string_view value) { s_->FilterFields = value; }
 const std::string& DbView::FacetFields() const { return s_->FacetFields; }
 void DbView::SetFacetFields(std::string_view value) { s_->FacetFields = value; }
+const std::string& DbView::GridLabel() const { return s_->GridLabel; }
+void DbView::SetGridLabel(std::string_view value) { s_->GridLabel = std::string(value); }
 void DbView::SetEditEnterSaves(bool value) { s_->EditEnterSaves = value; }
 const std::string& DbView::RequiredFieldIndicator() const { return s_->RequiredFieldIndicator; }
 void DbView::SetRequiredFieldIndicator(std::string_view value) { s_->RequiredFieldIndicator = std::string(value); }

@@ -150,6 +150,8 @@ const Member kMembers[] = {
      [](DbView& v, std::span<const Variant> a) { v.SetFilterFields(AsText(a.back())); }},
     {"FacetFields", "", [](DbView& v, std::span<const Variant>) { return Variant(v.FacetFields()); },
      [](DbView& v, std::span<const Variant> a) { v.SetFacetFields(AsText(a.back())); }},
+    {"GridLabel", "", [](DbView& v, std::span<const Variant>) { return Variant(v.GridLabel()); },
+     [](DbView& v, std::span<const Variant> a) { v.SetGridLabel(AsText(a.back())); }},
     {"EditEnterSaves", "", [](DbView& v, std::span<const Variant>) { return Variant(v.EditEnterSaves()); },
      [](DbView& v, std::span<const Variant> a) { v.SetEditEnterSaves(AsBool(a.back())); }},
     {"RequiredFieldIndicator", "", [](DbView& v, std::span<const Variant>) { return Variant(v.RequiredFieldIndicator()); },

@@ -42,6 +42,7 @@ struct DbViewState {
   std::string SearchFields = "";
   std::string FilterFields = "";
   std::string FacetFields = "";
+  std::string GridLabel = "";
   std::string RequiredFieldIndicator = "&nbsp;*&nbsp;";
   std::int16_t RecordsPerPage = 20;
   std::int32_t RecordsMaxLimit = 1000000;
@@ -157,6 +158,7 @@ struct DbViewState {
   // mvarCurrRecord of a record found by key is the number its link carried: counting the
   // records before it ran past CountTimeoutMs.
   bool mvarPositionEstimated = false;
+  bool mvarNavAnnounced = false;  // a navigation bar of this request carries the status region
   // A count the request carried with a valid signature (-1: none), and until when (Unix
   // seconds) it may be carried on; a count taken now is carried until CountCacheSeconds on.
   std::int32_t mvarCarriedCount = -1;

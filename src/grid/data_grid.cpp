@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "component/accessible_markup.h"
 #include "component/column_questions.h"
 #include "component/error_report.h"
 #include "component/list_utils.h"
@@ -232,7 +233,7 @@ void RowWriter::WriteDataCell(Field& field, int column) {
   std::string text;
   GuardedStep(s_, kFailure, [&] { text = CellText(field, column); });
   if (GuardedTest(s_, kFailure, [&] { return IsCellNoBr(s_, field.Name(), column); })) {
-    text = "<nobr>" + text + "</nobr>";
+    text = NoWrap(s_, text);
   }
   text += "</td>";
   text += kCrLf;

@@ -2,10 +2,13 @@
 
 #include <string>
 
+#include "component/accessible_markup.h"
+#include "component/captions.h"
 #include "component/column_questions.h"
 #include "component/error_report.h"
 #include "component/list_utils.h"
 #include "component/page_access.h"
+#include "component/web_encoding.h"
 #include "format/cell_tables.h"
 #include "state/request_state.h"
 #include "runtime/string_ops.h"
@@ -49,16 +52,31 @@ std::string SortLink(DbViewState& s, int column, std::string_view caption,
       ParameterName(s, "OrderByFields=") + std::to_string(column) + "&" +
       ParameterName(s, "BookMark=") +
       std::to_string(std::int64_t{s.mvarCurrRecord} + rows_shown - 1);
-  const std::string image = "&nbsp;<img border=\"0\" src=\"" + s.ImageDir +
-                            (s.OrderByDesc ? "orderdesc.gif\">" : "orderasc.gif\">");
+  std::string image = "&nbsp;<img border=\"0\" src=\"" + s.ImageDir +
+                      (s.OrderByDesc ? "orderdesc.gif\"" : "orderasc.gif\"");
+  if (s.AccessibleMarkup) {
+    image += " alt=\"" +
+             HtmlAttributeEncode(GridText(s, s.OrderByDesc ? TxtSortedDescending : TxtSortedAscending)) +
+             "\"";
+  }
+  image += ">";
   const std::string label(caption);
   // A click sorts another column ascending and toggles the direction of the sorted one; an
   // ascending link says so when the page's own order is descending.
   if (s.OrderByFields != std::to_string(column)) {
-    return start + SortDirectionQuery(s, false) + "\"><nobr>" + label + "</nobr></a>";
+    return start + SortDirectionQuery(s, false) + "\">" + NoWrap(s, label) + "</a>";
   }
-  return start + SortDirectionQuery(s, !s.OrderByDesc) + "\"><nobr>" + label + image +
-         "</nobr></a>";
+  return start + SortDirectionQuery(s, !s.OrderByDesc) + "\">" + NoWrap(s, label + image) + "</a>";
+}
+
+// With accessible markup a heading names its column, and the sorted one its direction.
+std::string HeadingScope(const DbViewState& s, int column) {
+  if (!s.AccessibleMarkup) return std::string();
+  std::string scope = "scope=\"col\" ";
+  if (column > 0 && s.OrderByFields == std::to_string(column)) {
+    scope += s.OrderByDesc ? "aria-sort=\"descending\" " : "aria-sort=\"ascending\" ";
+  }
+  return scope;
 }
 
 std::string HeadAttributes(DbViewState& s, int column) {
@@ -83,7 +101,8 @@ void WriteColumnHeader(DbViewState& s, Field& field, int column, std::int32_t ro
   GuardedStep(s, kFailure, [&] {
     std::string alignment = IsNumericType(field.Type()) ? "align=\"right\"" : "align=\"left\"";
     if (s.UseCSS) alignment += " class=\"KLVOTableTH\"";
-    Write(s, "<th" + attributes + std::string(tag_text) + alignment + width + ">" + text + "</th>");
+    Write(s, "<th" + attributes + std::string(tag_text) + HeadingScope(s, column) + alignment + width +
+                 ">" + text + "</th>");
     Write(s, kCrLf);
   });
 }
@@ -98,7 +117,7 @@ void WriteDataGridHeader(DbViewState& s, Recordset& recordset, std::int32_t rows
   });
   if (s.GridDisplayIndex) {
     GuardedStep(s, kFailure, [&] {
-      Write(s, "<th" + HeadAttributes(s, 0) + tag_text +
+      Write(s, "<th" + HeadAttributes(s, 0) + tag_text + HeadingScope(s, 0) +
                    (s.UseCSS ? "class=\"KLVOTableTH\">#</th>" : ">#</th>"));
       Write(s, kCrLf);
     });

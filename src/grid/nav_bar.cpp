@@ -25,6 +25,8 @@ struct BarFacts {
   std::int64_t page = 1;        // P as set
   std::int64_t divisor = 1;     // P, never below 1
   std::int64_t next = 0;        // N, the first record after the window
+  bool accessible = false;      // AccessibleMarkup
+  bool announce = false;        // this bar's position text is the request's status region
 };
 
 bool Contains(std::string_view text, std::string_view word) {
@@ -47,6 +49,8 @@ BarFacts ReadFacts(const DbViewState& s, std::int32_t next_record, std::string_v
   facts.next = next_record;
   facts.unit_is_record =
       s.mvarFormMode && !(Contains(facts.display_type, "FORM") && facts.page > 1);
+  facts.accessible = s.AccessibleMarkup;
+  facts.announce = s.AccessibleMarkup && !s.mvarNavAnnounced;
   return facts;
 }
 
@@ -65,23 +69,41 @@ std::string StepTitle(const DbViewState& s, const BarFacts& facts, CaptionSlot s
   return CaptionText(s, single) + " " + CaptionText(s, CapRecord);
 }
 
-void AppendDisabled(std::string& bar, const DbViewState& s, std::string_view image) {
+// A dimmed button: with accessible markup its alternative text names the action and that it
+// is not available.
+void AppendDisabled(std::string& bar, const DbViewState& s, const BarFacts& facts,
+                    std::string_view image, std::string_view action) {
   bar += "<img src=\"";
   bar += s.ImageDir;
   bar += image;
-  bar += "d.gif\" border=\"0\">";
+  bar += "d.gif\" border=\"0\"";
+  if (facts.accessible) {
+    bar += " alt=\"";
+    bar += HtmlAttributeEncode(std::string(action) + " (" +
+                               std::string(GridText(s, TxtUnavailable)) + ")");
+    bar += "\"";
+  }
+  bar += ">";
   bar += kCrLf;
 }
 
-void AppendButton(std::string& bar, const DbViewState& s, std::string_view image,
-                  std::string_view name, std::string_view title) {
+// Captions may come from the page's own lists: with accessible markup they are encoded.
+void AppendButton(std::string& bar, const DbViewState& s, const BarFacts& facts,
+                  std::string_view image, std::string_view name, std::string_view title) {
   bar += "<input type=\"image\" src=\"";
   bar += s.ImageDir;
   bar += image;
   bar += ".gif\" name=\"";
   bar += ParameterName(s, name);
   bar += "\" border=\"0\" title=\"";
-  bar += title;
+  if (facts.accessible) {
+    const std::string encoded = HtmlAttributeEncode(title);
+    bar += encoded;
+    bar += "\" alt=\"";
+    bar += encoded;
+  } else {
+    bar += title;
+  }
   bar += "\" > ";
   bar += kCrLf;
 }
@@ -89,32 +111,49 @@ void AppendButton(std::string& bar, const DbViewState& s, std::string_view image
 void AppendButtons(std::string& bar, const DbViewState& s, const BarFacts& facts) {
   // A window at or before record 1 has nothing before it.
   const bool at_start = facts.first <= 1;
+  const std::string first = CaptionText(s, CapFirst) + " " + UnitNoun(s, facts);
+  const std::string previous = StepTitle(s, facts, CapPrevious, CapPreviousN);
+  const std::string next = StepTitle(s, facts, CapNext, CapNextN);
+  const std::string last = CaptionText(s, CapLast) + " " + UnitNoun(s, facts);
   if (s.DisplayNavBarFirstLastBtn) {
     if (at_start) {
-      AppendDisabled(bar, s, "firstpg");
+      AppendDisabled(bar, s, facts, "firstpg", first);
     } else {
-      AppendButton(bar, s, "firstpg", "FIRST", CaptionText(s, CapFirst) + " " + UnitNoun(s, facts));
+      AppendButton(bar, s, facts, "firstpg", "FIRST", first);
     }
   }
   if (at_start) {
-    AppendDisabled(bar, s, "prevpg");
+    AppendDisabled(bar, s, facts, "prevpg", previous);
   } else {
-    AppendButton(bar, s, "prevpg", "PREV", StepTitle(s, facts, CapPrevious, CapPreviousN));
+    AppendButton(bar, s, facts, "prevpg", "PREV", previous);
   }
   const std::int64_t last_shown = s.mvarFormOneRec ? facts.first : facts.first + facts.page - 1;
   if (facts.next <= last_shown) {
-    AppendDisabled(bar, s, "nextpg");
+    AppendDisabled(bar, s, facts, "nextpg", next);
   } else {
-    AppendButton(bar, s, "nextpg", "NEXT", StepTitle(s, facts, CapNext, CapNextN));
+    AppendButton(bar, s, facts, "nextpg", "NEXT", next);
   }
   if (s.DisplayNavBarFirstLastBtn) {
     if (facts.first >= facts.next || s.DisableNavBarLastPageBtn) {
-      AppendDisabled(bar, s, "lastpg");
+      AppendDisabled(bar, s, facts, "lastpg", last);
     } else {
-      AppendButton(bar, s, "lastpg", "LAST", CaptionText(s, CapLast) + " " + UnitNoun(s, facts));
+      AppendButton(bar, s, facts, "lastpg", "LAST", last);
     }
   }
   bar += "</td>";
+}
+
+// The position text of the first bar a request writes is a status region, so that the page
+// reached is announced; a second bar repeats it silently.
+void OpenStatus(std::string& bar, BarFacts& facts) {
+  if (!facts.announce) return;
+  bar += "<span role=\"status\">";
+}
+
+void CloseStatus(std::string& bar, BarFacts& facts) {
+  if (!facts.announce) return;
+  bar += "</span>";
+  facts.announce = false;
 }
 
 void AppendCellStart(std::string& bar, const BarFacts& facts, std::string_view width,
@@ -130,10 +169,11 @@ void AppendCellStart(std::string& bar, const BarFacts& facts, std::string_view w
 }
 
 // "Record (1..20) of 57": the window shown and the count when it is known.
-void AppendRecordText(std::string& bar, const DbViewState& s, const BarFacts& facts) {
+void AppendRecordText(std::string& bar, const DbViewState& s, BarFacts& facts) {
   const std::int32_t shown_from = s.ToRow != 0 ? s.FromRow : 0;
   AppendCellStart(bar, facts, "1%", "left");
   bar += "&nbsp;";
+  OpenStatus(bar, facts);
   bar += CaptionText(s, CapRecord);
   if (shown_from == s.ToRow) {
     bar += " " +
@@ -147,6 +187,7 @@ void AppendRecordText(std::string& bar, const DbViewState& s, const BarFacts& fa
            (s.mvarCountEstimated ? EstimatedCountText(s, s.RecordCount)
                                  : std::to_string(s.RecordCount));
   }
+  CloseStatus(bar, facts);
   bar += "</td>";
   bar += kCrLf;
 }
@@ -171,7 +212,13 @@ void AppendListLink(std::string& bar, const DbViewState& s, const BarFacts& fact
 
 void AppendExportButton(std::string& bar, const DbViewState& s, const BarFacts& facts) {
   AppendCellStart(bar, facts, "1%", "left");
-  bar += "&nbsp;<input title=\"Excel export\" type=\"image\" name=\"";
+  bar += "&nbsp;<input title=\"Excel export\" ";
+  if (facts.accessible) {
+    bar += "alt=\"";
+    bar += HtmlAttributeEncode(GridText(s, TxtExport));
+    bar += "\" ";
+  }
+  bar += "type=\"image\" name=\"";
   bar += ParameterName(s, "ToExcel");
   bar += "\" border=0 src=\"";
   bar += s.ImageDir;
@@ -180,16 +227,18 @@ void AppendExportButton(std::string& bar, const DbViewState& s, const BarFacts& 
 }
 
 // "Page 2 of 3".
-void AppendPageText(std::string& bar, const DbViewState& s, const BarFacts& facts) {
+void AppendPageText(std::string& bar, const DbViewState& s, BarFacts& facts) {
   const std::int64_t count = s.RecordCount;
   std::int64_t pages = count / facts.divisor + (count % facts.divisor != 0 ? 1 : 0);
   if (pages == 0) pages = 1;
   const std::int64_t current = (facts.first - 1) / facts.divisor + 1;
   AppendCellStart(bar, facts, "99%", "right");
-  bar += "&nbsp;" + CaptionText(s, CapPage) + " " + std::to_string(current) + " " +
-         CaptionText(s, CapOf) + " " +
-         (s.mvarCountEstimated ? EstimatedCountText(s, pages) : std::to_string(pages)) +
-         "&nbsp;</td>";
+  bar += "&nbsp;";
+  OpenStatus(bar, facts);
+  bar += CaptionText(s, CapPage) + " " + std::to_string(current) + " " + CaptionText(s, CapOf) +
+         " " + (s.mvarCountEstimated ? EstimatedCountText(s, pages) : std::to_string(pages));
+  CloseStatus(bar, facts);
+  bar += "&nbsp;</td>";
   bar += kCrLf;
 }
 
@@ -197,7 +246,7 @@ void AppendPageText(std::string& bar, const DbViewState& s, const BarFacts& fact
 
 std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_record,
                         std::string_view placement) {
-  const BarFacts facts = ReadFacts(s, next_record, placement);
+  BarFacts facts = ReadFacts(s, next_record, placement);
   const bool by_both = facts.text_option == "BOTH";
   const bool by_pages = facts.text_option == "PAGES";
 
@@ -206,7 +255,14 @@ std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_recor
   bar += "<tr><th nowrap align=\"left\"" + facts.cell_class +
          "colspan=" + std::to_string(column_span) + ">";
   bar += kCrLf;
-  bar += "<table width=\"100%\" cellpadding=0 cellspacing=0>";
+  // With accessible markup the bar is a named group; its table only lays it out.
+  if (facts.accessible) {
+    bar += "<div role=\"group\" aria-label=\"";
+    bar += HtmlAttributeEncode(GridText(s, TxtNavigation));
+    bar += "\"><table role=\"presentation\" width=\"100%\" cellpadding=0 cellspacing=0>";
+  } else {
+    bar += "<table width=\"100%\" cellpadding=0 cellspacing=0>";
+  }
   bar += kCrLf;
   bar += "<tr><td width=\"1%\"" + facts.cell_class + "nowrap align=\"left\">";
   bar += kCrLf;
@@ -225,7 +281,8 @@ std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_recor
   if ((by_both || by_pages) && s.RecordCount != -1 && !facts.unit_is_record) {
     AppendPageText(bar, s, facts);
   }
-  bar += "</tr></table></th></tr>";
+  if (!facts.announce && facts.accessible) s.mvarNavAnnounced = true;
+  bar += facts.accessible ? "</tr></table></div></th></tr>" : "</tr></table></th></tr>";
   bar += kCrLf;
   return bar;
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "component/accessible_markup.h"
 #include "component/captions.h"
 #include "component/column_questions.h"
 #include "component/error_report.h"
@@ -78,9 +79,9 @@ void RecordViewWriter::ComputeKeyValues() {
 
 void RecordViewWriter::WriteButtonBar() {
   Put("<tr><td><table width=\"100%\" cellspacing=0 cellpadding=0>" + std::string(kCrLf));
-  Put(std::string(s_.UseCSS ? "<tr><td colspan=2 class=\"KelvoEditBtnBar\">"
-                            : "<tr><td colspan=2>") +
-      std::string(kCrLf));
+  // The bar's table has one column.
+  const std::string span = s_.AccessibleMarkup ? "" : " colspan=2";
+  Put("<tr><td" + span + (s_.UseCSS ? " class=\"KelvoEditBtnBar\">" : ">") + std::string(kCrLf));
   Guarded([&] {
     // The key values go into a script string inside an attribute.
     Write(s_, std::string(s_.UseCSS ? "<input class=\"KelvoInputBtn\" type=\"submit\" name=\"Vexmo"
@@ -120,8 +121,10 @@ void RecordViewWriter::WriteFieldRow(Field& field, int column, std::int32_t row)
   Put(s_.UseCSS ? "<tr" + form_class_ + ">" + std::string(kCrLf) : "<tr>" + std::string(kCrLf));
   if (s_.DisplayHeader) {
     Guarded([&] {
-      const std::string head =
+      std::string head =
           s_.THTag.empty() ? "align=left" + caption_width_ : s_.THTag + caption_width_;
+      // A caption heads the value beside it.
+      if (s_.AccessibleMarkup) head = "scope=\"row\" " + head;
       Write(s_, "<th" + form_class_ + " " + head + ">" + GetFormCaption(s_, column, field.Name()) +
                     "</th>");
     });
@@ -147,7 +150,8 @@ bool RecordViewWriter::WriteRecord(std::int32_t row) {
                   : "<tr><td>&nbsp;</td></tr>" + std::string(kCrLf));
   }
   if (row == 1 && !s_.EditPrimaryKeys.empty()) ComputeKeyValues();
-  Put("<input type=\"hidden\" name=\"Vexmo" + s_.Tag + "PK\" value=''>" + std::string(kCrLf));
+  Put(HiddenInputsBetweenRows(
+      s_, "<input type=\"hidden\" name=\"Vexmo" + s_.Tag + "PK\" value=''>" + std::string(kCrLf)));
   if (s_.mvarFormOneRec &&
       GuardedIf([&] { return s_.EditOptions.find("UPDATE") != std::string::npos; })) {
     WriteButtonBar();

@@ -5,6 +5,7 @@
 #include "component/captions.h"
 #include "component/list_utils.h"
 #include "component/page_access.h"
+#include "component/web_encoding.h"
 #include "grid/nav_bar.h"
 #include "kelvo/convert.h"
 #include "kelvo/error.h"
@@ -39,11 +40,18 @@ std::string SelectedOption(std::int32_t size) {
 }  // namespace
 
 void WriteRecordsPerPageSelect(DbViewState& s) {
-  Write(s, CaptionText(s, CapRecordsPerPage));
-  Write(s, "&nbsp;:&nbsp;");
-  std::string start = "<select onchange=\"FormKelvoGrid" + s.Tag + ".submit()\"";
+  const std::string name = ParameterName(s, "maxrecords");
+  std::string start;
+  if (s.AccessibleMarkup) {
+    // Labelled, and changed by its button rather than on the first arrow key.
+    start = "<label for=\"" + name + "\">" + HtmlAttributeEncode(CaptionText(s, CapRecordsPerPage)) +
+            "</label>&nbsp;:&nbsp;<select id=\"" + name + "\"";
+  } else {
+    start = CaptionText(s, CapRecordsPerPage) + "&nbsp;:&nbsp;<select onchange=\"FormKelvoGrid" +
+            s.Tag + ".submit()\"";
+  }
   if (s.UseCSS) start += " class=\"KLVOTableRecPerPage\"";
-  start += " name=\"" + ParameterName(s, "maxrecords") + "\">\r\n";
+  start += " name=\"" + name + "\">\r\n";
   Write(s, start);
 
   if (IsListBlank(s.RecordsPerPageOptions)) s.RecordsPerPageOptions = kDefaultRecordsPerPageOptions;
@@ -74,6 +82,11 @@ void WriteRecordsPerPageSelect(DbViewState& s) {
   }
   if (!size_written) Write(s, SelectedOption(s.RecordsPerPage));
   Write(s, "</select>\r\n");
+  if (s.AccessibleMarkup) {
+    Write(s, std::string(s.UseCSS ? "<input class=\"KelvoInputBtn\" " : "<input ") +
+                 "type=\"submit\" value=\"" + HtmlAttributeEncode(GridText(s, TxtShow)) +
+                 "\">\r\n");
+  }
 }
 
 }  // namespace kelvo::detail

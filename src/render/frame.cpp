@@ -11,9 +11,32 @@
 
 namespace kelvo::detail {
 
-void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement, bool editing) {
+namespace {
+
+// An edit form with AccessibleMarkup is not checked by the browser (see WriteFrameHead).
+std::string FormStart(const DbViewState& s, bool editing) {
+  std::string start = "<form name=\"FormKelvoGrid" + s.Tag + "\" id=\"FormKelvoGrid" + s.Tag +
+                      "\" action=\"" + ScriptPath(s) + "\" method=\"post\"" +
+                      (editing && s.AccessibleMarkup ? " novalidate" : "") + ">" + std::string(kCrLf);
+  // A signed-in user's posts must carry the session's token (hex digits, safe as written).
+  if (const std::string& token = PageFormToken(s); !token.empty()) {
+    start += "<input type=\"hidden\" name=\"kelvo_token\" value=\"" + token + "\">" +
+             std::string(kCrLf);
+  }
+  return start;
+}
+
+}  // namespace
+
+void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement, bool editing,
+                    std::string_view form_start_text) {
   std::string head = "\r\n\r\n<!-- Kelvo data grid -->\r\n\r\n";
-  head += "<table border=\"0\" cellspacing=\"0\" cellpadding=\"0\"";
+  // A form may not sit directly inside a table: with accessible markup it holds the frame, which
+  // only lays out the grid's parts.
+  if (s.AccessibleMarkup) head += FormStart(s, editing) + std::string(form_start_text);
+  head += "<table";
+  if (s.AccessibleMarkup) head += " role=\"presentation\"";
+  head += " border=\"0\" cellspacing=\"0\" cellpadding=\"0\"";
   if (!form_mode && !s.Width.empty()) head += " width=\"" + s.Width + "\" ";
   head += ">";
   head += kCrLf;
@@ -27,15 +50,7 @@ void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement, 
     Write(s, "</td></tr><tr><td>&nbsp;</td></tr>");
     Write(s, kCrLf);
   }
-  Write(s, "<form name=\"FormKelvoGrid" + s.Tag + "\" id=\"FormKelvoGrid" + s.Tag +
-               "\" action=\"" + ScriptPath(s) + "\" method=\"post\"" +
-               (editing && s.AccessibleMarkup ? " novalidate" : "") + ">");
-  Write(s, kCrLf);
-  // A signed-in user's posts must carry the session's token (hex digits, safe as written).
-  if (const std::string& token = PageFormToken(s); !token.empty()) {
-    Write(s, "<input type=\"hidden\" name=\"kelvo_token\" value=\"" + token + "\">");
-    Write(s, kCrLf);
-  }
+  if (!s.AccessibleMarkup) Write(s, FormStart(s, editing) + std::string(form_start_text));
 }
 
 void WriteTopSelectorRow(DbViewState& s) {
@@ -57,7 +72,9 @@ void WriteAddButtonRow(DbViewState& s) {
 
   Write(s, "<tr><td width=\"100%\"><table width=\"100%\" cellspacing=0 cellpadding=0>");
   Write(s, kCrLf);
-  Write(s, s.UseCSS ? "<tr><td colspan=2 class=\"KelvoEditBtnBar\">" : "<tr><td colspan=2>");
+  // The bar's table has one column.
+  const std::string_view span = s.AccessibleMarkup ? "" : " colspan=2";
+  Write(s, "<tr><td" + std::string(span) + (s.UseCSS ? " class=\"KelvoEditBtnBar\">" : ">"));
   Write(s, kCrLf);
   Write(s, s.UseCSS ? "<input class=\"KelvoInputBtn\" Value=\"" : "<input Value=\"");
   Write(s, ButtonText(s, BtnAdd));
@@ -85,7 +102,13 @@ void WriteGridCellStart(DbViewState& s, std::int16_t column_count) {
   Write(s, kCrLf);
   Write(s, s.UseCSS ? "<table width=\"100%\" class=\"KLVOTable\"" : "<table width=\"100%\"");
   Write(s, attributes);
-  Write(s, "cols=\"" + std::to_string(column_count) + "\">");
+  if (!s.AccessibleMarkup) {
+    Write(s, "cols=\"" + std::to_string(column_count) + "\">");
+  } else {
+    // Named for assistive technology; a column count is no HTML attribute.
+    Write(s, s.GridLabel.empty() ? std::string(">")
+                                 : " aria-label=\"" + HtmlAttributeEncode(s.GridLabel) + "\">");
+  }
   Write(s, kCrLf);
 }
 
@@ -112,6 +135,12 @@ void WriteBottomSelectorRow(DbViewState& s) {
 void WriteFrameEnd(DbViewState& s) {
   if (!s.FooterText.empty()) {
     Write(s, "<tr><td class=\"KLVOTableInfoFooter\">" + s.FooterText + "</td></tr>");
+  }
+  if (s.AccessibleMarkup) {
+    Write(s, "</table>");
+    Write(s, kCrLf);
+    Write(s, "</form>");
+    return;
   }
   Write(s, "</form>");
   Write(s, kCrLf);

@@ -14,11 +14,13 @@ namespace kelvo::detail {
 inline constexpr std::string_view kCrLf = "\r\n";
 
 // The credit comment, the outer table (with Width outside form mode), the debug row showing
-// `statement` when DisplayDebug is set, and the form start tag. An edit form with
+// `statement` when DisplayDebug is set, and the form start tag followed by `form_start_text`;
+// with AccessibleMarkup the form comes first and holds the table. An edit form with
 // AccessibleMarkup is not checked by the browser: its required editors say so to assistive
 // technology, while the save names every field at fault, in the page's language, and no
 // other button is held back by an empty field.
-void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement, bool editing);
+void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement, bool editing,
+                    std::string_view form_start_text);
 // A row holding the records-per-page selector above the body.
 void WriteTopSelectorRow(DbViewState& s);
 // The row with the button that opens the add form.

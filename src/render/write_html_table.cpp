@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "component/accessible_markup.h"
 #include "component/captions.h"
 #include "component/column_questions.h"
 #include "component/db_view_state.h"
@@ -393,7 +394,7 @@ void RenderPass::RenderGrid() {
 
 void RenderPass::WriteStateAndBottomBar() {
   next_record_ = WindowAfterRendering(s_, *recordset_, rows_shown_, next_record_);
-  Write(s_, GetStateHiddenFields(s_));
+  Write(s_, HiddenInputsBetweenRows(s_, GetStateHiddenFields(s_)));
   if (nav_bottom_) Write(s_, BuildNavBar(s_, 1, next_record_, ""));
 }
 
@@ -411,13 +412,12 @@ bool RenderPass::RenderBody() {
   Position();
   // A posted key's values are request text: encoded where the debug row shows them.
   const bool editing = s_.mvarFormMode && (s_.mvarUpdateFailed || edit_wanted_);
-  WriteFrameHead(s_, s_.mvarFormMode, by_key_ ? HtmlAttributeEncode(statement_) : statement_,
-                 editing);
   // With AccessibleMarkup the visible Save is the first button (RenderForm); a delete waiting
   // for its confirmation still needs Enter to go back, not to delete.
-  if (editing && s_.EditEnterSaves && (!s_.AccessibleMarkup || s_.mvarDeleteUnconfirmed)) {
-    Write(s_, EditFormDefaultButton(s_));
-  }
+  const bool default_button =
+      editing && s_.EditEnterSaves && (!s_.AccessibleMarkup || s_.mvarDeleteUnconfirmed);
+  WriteFrameHead(s_, s_.mvarFormMode, by_key_ ? HtmlAttributeEncode(statement_) : statement_,
+                 editing, default_button ? EditFormDefaultButton(s_) : std::string());
   if (s_.mvarFormMode) {
     RenderForm();
   } else {
@@ -478,6 +478,7 @@ void DbView::WriteHtmlTable() {
   s.mvarPageFirstValues.clear();
   s.mvarPageLastValues.clear();
   s.mvarPageReadInReverse = false;
+  s.mvarNavAnnounced = false;
   if ((!detail::RequestValue(s, "FormUpdate").empty() ||
        !detail::RequestValue(s, "FormDelete").empty()) &&
       s.EditPerformUpdates) {

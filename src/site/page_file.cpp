@@ -122,7 +122,7 @@ void PageFile::Render(const std::shared_ptr<ScriptingContext>& context,
     DbView grid;
     grid.OnStartPage(Variant(context));
     if (shared) grid.SetVexmoConnection(shared);
-    site::ApplyServedDefaults(grid);
+    site::ApplyServedDefaults(grid, plan.title);
     for (const site::GridStep& step : grid_plan.steps) Apply(plan, grid, step);
     site::WriteGridStart(out);
     grid.WriteHtmlTable();

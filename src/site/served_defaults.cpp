@@ -7,7 +7,7 @@
 
 namespace kelvo::site {
 
-void ApplyServedDefaults(DbView& grid) {
+void ApplyServedDefaults(DbView& grid, std::string_view title) {
   // Stored values may come from anyone who can edit a table; they show as text.
   grid.SetHtmlEncodeValues(true);
   // A blob shows that something is stored, unlike NULL.
@@ -26,6 +26,7 @@ void ApplyServedDefaults(DbView& grid) {
   grid.SetSeekPaging(true);
   // Screen readers, keyboards and validators read the page as everyone else does.
   grid.SetAccessibleMarkup(true);
+  grid.SetGridLabel(title);
   // Deep pages are sought, not skipped to, and the count has its budget: the records of a large
   // table stay reachable rather than ending at the millionth.
   grid.SetRecordsMaxLimit(std::numeric_limits<std::int32_t>::max());

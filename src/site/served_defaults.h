@@ -3,15 +3,18 @@
 #ifndef KELVO_SITE_SERVED_DEFAULTS_H_
 #define KELVO_SITE_SERVED_DEFAULTS_H_
 
+#include <string_view>
+
 namespace kelvo {
 class DbView;
 }
 
 namespace kelvo::site {
 
-// Applies the served settings to a new grid. Page files call it before their own keys, so a
-// grid may set any of them back; the table browser calls it for each of its grids.
-void ApplyServedDefaults(DbView& grid);
+// Applies the served settings to a new grid of the page titled `title`. Page files call it
+// before their own keys, so a grid may set any of them back; the table browser calls it for
+// each of its grids.
+void ApplyServedDefaults(DbView& grid, std::string_view title);
 
 }  // namespace kelvo::site
 

@@ -104,7 +104,7 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   DbView grid;
   grid.OnStartPage(Variant(context));
   grid.SetVexmoConnection(database);
-  ApplyServedDefaults(grid);
+  ApplyServedDefaults(grid, found->name);
   const std::string sql = "SELECT * FROM " + connection->QuoteIdentifier(found->name);
   grid.SetSql(sql);
   grid.SetDisplayNavBar("both");

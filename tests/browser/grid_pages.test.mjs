@@ -96,10 +96,21 @@ test('sorting a column ascending then descending', async () => {
   await shot('events-sorted-descending');
 });
 
-test('changing the page size', async () => {
+test('changing the page size: an arrow key chooses, the button beside applies', async () => {
   await page.goto(`${base}orders`);
   assert.match(await recordText(), /Record \(1\.\.15\) of 12000/);
-  await Promise.all([page.waitForNavigation(), page.locator('select[name="Vexmo1maxrecords"]').first().selectOption('25')]);
+  const select = page.getByLabel('Records per Page');
+  await select.focus();
+  let navigated = false;
+  const onNavigation = () => { navigated = true; };
+  page.on('framenavigated', onNavigation);
+  await page.keyboard.press('ArrowDown');
+  await page.waitForTimeout(500);
+  page.off('framenavigated', onNavigation);
+  assert.equal(navigated, false, 'the arrow key leaves the page as it is');
+  assert.equal(await select.inputValue(), '25');
+  await page.keyboard.press('Tab');
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
   assert.match(await recordText(), /Record \(1\.\.25\) of 12000/);
   assert.equal(await page.locator('table.KLVOTable tr.KLVOTableTRodd, table.KLVOTable tr.KLVOTableTReven').count(), 25);
   assert.equal(await page.locator('select[name="Vexmo1maxrecords"]').first().inputValue(), '25');

@@ -81,6 +81,31 @@ sql = "SELECT name FROM items WHERE kind = 'vegetable'"
   EXPECT_EQ(html.find("KelvoErrorBox"), std::string::npos);
 }
 
+TEST_F(PageRenderTest, GridsAreAccessibleAndNamedByTheTitleUnlessTheFileSaysOtherwise) {
+  const std::string html = Render(R"(
+title = "Fruit <&> veg"
+[[grid]]
+Tag = "a"
+sql = "SELECT name FROM items"
+[[grid]]
+Tag = "b"
+sql = "SELECT name FROM items"
+GridLabel = "Kinds \"all\""
+[[grid]]
+Tag = "c"
+sql = "SELECT name FROM items"
+AccessibleMarkup = false
+)");
+  const std::size_t a = At(html, "<form name=\"FormKelvoGrida\"");
+  At(html, " aria-label=\"Fruit &lt;&amp;&gt; veg\">");
+  At(html, " aria-label=\"Kinds &quot;all&quot;\">");
+  // Set back, the grid keeps the documented markup: the form inside the table.
+  const std::size_t c = At(html, "<table border=\"0\" cellspacing=\"0\" cellpadding=\"0\">\r\n"
+                                 "<form name=\"FormKelvoGridc\"");
+  EXPECT_LT(a, c);
+  EXPECT_EQ(html.find("aria-label", c), std::string::npos);
+}
+
 TEST_F(PageRenderTest, PagesOfOneFileKeepTheirOwnRequestState) {
   const std::string page = "[[grid]]\nsql = \"SELECT name FROM items\"\nRecordsPerPage = 2\n";
   const std::string first = Render(page);
