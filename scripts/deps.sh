@@ -22,6 +22,7 @@ KELVO_PACKAGES=(
   libtomlplusplus-dev # page files
   libsodium-dev # Argon2id password hashes of the users file
   chromium # browser tests, driven headless
+  default-jre-headless # runs the HTML validator of the browser tests (npm vnu-jar)
 )
 
 # Installs whatever in KELVO_PACKAGES is not installed yet; does nothing, quickly, otherwise.
@@ -62,7 +63,8 @@ kelvo_install_node() {
 }
 
 # The browser tests' npm packages, exactly as package-lock.json records them. Runs `npm ci` only
-# when node_modules is missing or older than the lock file.
+# when node_modules is missing or older than the lock file; without install scripts, which would
+# fetch a Java runtime besides Debian's.
 kelvo_install_browser_packages() {
   local dir
   dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../tests/browser" && pwd)"
@@ -71,5 +73,5 @@ kelvo_install_browser_packages() {
     return 0
   fi
   echo "Installing the browser tests' npm packages"
-  (cd "$dir" && npm ci --no-audit --no-fund)
+  (cd "$dir" && npm ci --no-audit --no-fund --ignore-scripts)
 }
