@@ -1,6 +1,7 @@
-// Every demo page and table-browser page, in each state a person meets it, checked by axe-core
-// at a desktop and a phone size and by the Nu HTML Checker on the bytes served; a screenshot of
-// each is kept in the browser artifacts.
+// Every demo page and table-browser page, in each state a person meets it (grid, sorted deep
+// page, record view, edit form, failed save, add form), checked by axe-core at a desktop and a
+// phone size and by the Nu HTML Checker on the bytes served; a screenshot of each is kept in the
+// browser artifacts.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
@@ -91,6 +92,17 @@ async function walkGrid(page, prefix, url, heading) {
   await follow(page, `${prefix}-record`, rowLink(page, 1));
 }
 
+// From the record view shown: its edit form, a save that fails for an empty required field,
+// and the grid's add form.
+async function walkEdit(page, prefix, url, required) {
+  await follow(page, `${prefix}-edit`, page.locator('input[name="Vexmo1FormEdit"]'));
+  await page.locator(`[name="${required}"]`).fill('');
+  await follow(page, `${prefix}-failed-save`,
+    page.locator('.KelvoEditBtnBar input[name="Vexmo1FormUpdate"]'));
+  await page.goto(url);
+  await follow(page, `${prefix}-add`, page.locator('input[value="Add"]').first());
+}
+
 test('demo pages', async () => {
   const server = await startServer(['--port', '0'], workDir);
   servers.push(server);
@@ -103,6 +115,7 @@ test('demo pages', async () => {
   await open(page, 'demo-products', `${server.url}products`);
   await open(page, 'demo-shipping', `${server.url}shipping`);
   await walkGrid(page, 'demo-customers', `${server.url}customers`, 'Name');
+  await walkEdit(page, 'demo-customers', `${server.url}customers`, 'Vexmo1_Form_name');
   assert.deepEqual(failed, [], 'no failed responses');
   await page.close();
   assert.deepEqual(found, [], 'axe-core finds no violations');
@@ -117,6 +130,7 @@ test('table browser pages', async () => {
   found = [];
   await open(page, 'browser-index', server.url);
   await walkGrid(page, 'browser-customers', `${server.url}table/customers`, 'name');
+  await walkEdit(page, 'browser-customers', `${server.url}table/customers`, 'Vexmo1_Form_name');
   assert.deepEqual(failed, [], 'no failed responses');
   await page.close();
   assert.deepEqual(found, [], 'axe-core finds no violations');
