@@ -162,6 +162,7 @@ struct DbViewState {
   // A count the request carried with a valid signature (-1: none), and until when (Unix
   // seconds) it may be carried on; a count taken now is carried until CountCacheSeconds on.
   std::int32_t mvarCarriedCount = -1;
+  bool mvarCarriedEstimated = false;  // the carried count is the budget's estimate
   std::int64_t mvarCountCarriedUntil = 0;
   // The carried count as last signed, and the secret and text signed: every link of a page
   // carries the same one, and signing is the dearest part of writing a link.

@@ -73,6 +73,7 @@ class RenderPass {
  private:
   void DecideMode();
   void CountRecords();
+  bool LastByPosition() const;
   void ChooseStatement();
   void OpenMainRecordset();
   void OpenDisplayStatement();
@@ -139,16 +140,21 @@ void RenderPass::DecideMode() {
   selector_bottom_ = s_.DisplayRecordsPerPageSelect && placement == "bottom";
 }
 
+// Last needs the true total to find the final page by position; a grid page that can be
+// sought reads it by reverse order instead, numbered from the estimate.
+bool RenderPass::LastByPosition() const {
+  return !Trim(RequestValue(s_, "LAST.x")).empty() && !seek_order_;
+}
+
 void RenderPass::CountRecords() {
   if (s_.RecordCount >= 1) return;
   if (!s_.CountRecords || s_.mvarStoredProc) {
     s_.RecordCount = -1;
-  } else if (s_.mvarCarriedCount >= 0) {
+  } else if (s_.mvarCarriedCount >= 0 && !(s_.mvarCarriedEstimated && LastByPosition())) {
     s_.RecordCount = s_.mvarCarriedCount;
+    s_.mvarCountEstimated = s_.mvarCarriedEstimated;
   } else if (s_.CountTimeoutMs > 0) {
-    // Last needs the true total to find the final page by position; a grid page that can be
-    // sought reads it by reverse order instead, numbered from the estimate.
-    const bool last = !Trim(RequestValue(s_, "LAST.x")).empty() && !seek_order_;
+    const bool last = LastByPosition();
     const auto started = std::chrono::steady_clock::now();
     const RecordTotal total = CountWithinBudget(GridConnection(s_), FilteredStatement(s_),
                                                 last ? 0 : s_.CountTimeoutMs,
@@ -158,7 +164,7 @@ void RenderPass::CountRecords() {
     count_budget_left_ms_ = std::max(1, s_.CountTimeoutMs - static_cast<int>(spent.count()));
     s_.RecordCount = total.count;
     s_.mvarCountEstimated = total.estimated;
-    if (total.count >= 0 && !total.estimated) StartCarryingCount(s_);
+    if (total.count >= 0) StartCarryingCount(s_);
   } else {
     s_.RecordCount =
         GetRecordCount(GridConnection(s_), FilteredStatement(s_), s_.mvarFilterParameters);
@@ -306,7 +312,7 @@ void RenderPass::LocateKeyedRecord() {
   }
   // The link's number and the count the page carries were taken together, when the link was
   // drawn: while that count is trusted, so is the number, and neither is taken again.
-  if (s_.mvarCarriedCount >= 0 && s_.mvarCurrRecord >= 1 &&
+  if (s_.mvarCarriedCount >= 0 && !s_.mvarCarriedEstimated && s_.mvarCurrRecord >= 1 &&
       s_.mvarCurrRecord <= s_.mvarCarriedCount) {
     return;
   }

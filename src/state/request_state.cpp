@@ -136,24 +136,29 @@ void ReadPostedPageSize(DbViewState& s) {
               " in ReadRequestState<br>");
 }
 
-// What a carried count's signature covers: the grid, its statement, the count and its end,
-// so that a count is taken only for the statement and grid it was made for.
-std::string CarriedCountText(const DbViewState& s, std::int32_t count, std::int64_t until) {
-  return "count\n" + s.Tag + "\n" + FilteredStatementIdentity(s) + "\n" + std::to_string(count) + "\n" +
+// What a carried count's signature covers: the grid, its statement, the count, whether it is
+// an estimate, and its end, so that a count is taken only for the statement and grid it was
+// made for, and an estimate only as one.
+std::string CarriedCountText(const DbViewState& s, std::int32_t count, bool estimated,
+                             std::int64_t until) {
+  return std::string(estimated ? "estimate\n" : "count\n") + s.Tag + "\n" +
+         FilteredStatementIdentity(s) + "\n" + std::to_string(count) + "\n" +
          std::to_string(until);
 }
 
-// "count.until.signature", or nothing when no count is carried on.
+// "count.until.signature", "~count.until.signature" for an estimate, or nothing when no count
+// is carried on.
 std::string CarriedCountValue(const DbViewState& s) {
   if (!s.CountRecords || s.CountCacheSeconds <= 0 || s.mvarCountCarriedUntil == 0 ||
-      s.mvarCountEstimated || s.RecordCount < 0) {
+      s.RecordCount < 0) {
     return {};
   }
   const std::string_view secret = PageSigningSecret(s);
-  std::string text = CarriedCountText(s, s.RecordCount, s.mvarCountCarriedUntil);
+  std::string text =
+      CarriedCountText(s, s.RecordCount, s.mvarCountEstimated, s.mvarCountCarriedUntil);
   if (text != s.mvarCarriedCountSigned || secret != s.mvarCarriedCountSecret) {
-    s.mvarCarriedCountValue = std::to_string(s.RecordCount) + "." +
-                              std::to_string(s.mvarCountCarriedUntil) + "." +
+    s.mvarCarriedCountValue = (s.mvarCountEstimated ? "~" : "") + std::to_string(s.RecordCount) +
+                              "." + std::to_string(s.mvarCountCarriedUntil) + "." +
                               SignStatement(secret, text);
     s.mvarCarriedCountSecret = secret;
     s.mvarCarriedCountSigned = std::move(text);
@@ -166,12 +171,15 @@ std::string CarriedCountValue(const DbViewState& s) {
 // reported once.
 void ReadCarriedCount(DbViewState& s) {
   s.mvarCarriedCount = -1;
+  s.mvarCarriedEstimated = false;
   s.mvarCountCarriedUntil = 0;
   if (s.CountCacheSeconds <= 0 || !IsPresent(s, "CarriedCount")) return;
   if (IsPresent(s, "FormUpdate") || IsPresent(s, "FormInsert") || IsPresent(s, "FormDelete")) return;
   // A count of the rows another search or filter showed is no count of these.
   if (s.mvarViewChanged) return;
-  const std::string value = RequestValue(s, "CarriedCount");
+  std::string value = RequestValue(s, "CarriedCount");
+  const bool estimated = !value.empty() && value[0] == '~';
+  if (estimated) value.erase(0, 1);
   const std::size_t first = value.find('.');
   const std::size_t second = first == std::string::npos ? first : value.find('.', first + 1);
   std::optional<std::int64_t> count;
@@ -182,9 +190,10 @@ void ReadCarriedCount(DbViewState& s) {
     until = PlainNumber<std::int64_t>(text.substr(first + 1, second - first - 1));
   }
   if (!count || !until || *count < 0 || *count > std::numeric_limits<std::int32_t>::max() ||
-      !IsStatementSignatureValid(
-          PageSigningSecret(s), CarriedCountText(s, static_cast<std::int32_t>(*count), *until),
-          std::string_view(value).substr(second + 1))) {
+      !IsStatementSignatureValid(PageSigningSecret(s),
+                                 CarriedCountText(s, static_cast<std::int32_t>(*count),
+                                                  estimated, *until),
+                                 std::string_view(value).substr(second + 1))) {
     AppendError(s, "The carried record count was ignored: it carries no valid signature",
                 " in ReadRequestState<br>");
     return;
@@ -192,6 +201,7 @@ void ReadCarriedCount(DbViewState& s) {
   const std::int64_t now = std::time(nullptr);
   if (now >= *until || *until - now > s.CountCacheSeconds) return;
   s.mvarCarriedCount = static_cast<std::int32_t>(*count);
+  s.mvarCarriedEstimated = estimated;
   s.mvarCountCarriedUntil = *until;
 }
 

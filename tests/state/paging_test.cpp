@@ -337,5 +337,43 @@ TEST_F(PagingTest, CarriedCountServesItsStatementUntilAWriteAndForgeriesAreRepor
   EXPECT_EQ(Get().output.find("CarriedCount"), std::string::npos);
 }
 
+// An estimate past the budget is carried as the count is: Next shows it without counting
+// again (a count would now give another figure), still as an estimate, and an estimate is
+// never taken for an exact count; a save drops it.
+TEST_F(PagingTest, AnEstimatePastTheBudgetIsCarriedAsAnEstimate) {
+  MakeTable(0);
+  Execute("INSERT INTO T (id, name, price) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+          "SELECT i + 1 FROM n WHERE i < 300000) SELECT i, 'item ' || i, i * 1.5 FROM n");
+  Execute("ANALYZE");
+  const auto budgeted = [](DbView& v) {
+    v.SetSql("SELECT * FROM T WHERE name <> 'none'");
+    v.SetOrderByFields("id");
+    v.SetCountTimeoutMs(1);
+    v.SetCountCacheSeconds(30);
+  };
+  const RenderedPage first = Get({}, budgeted);
+  const std::string shown = Between(first.output, "Record (1..20) of about ", "<");
+  ASSERT_FALSE(shown.empty()) << first.output;
+  const std::string carried =
+      Between(first.output, "name=\"Vexmo1CarriedCount\" value=\"", "\"");
+  ASSERT_EQ(carried.substr(0, 1), "~") << first.output;
+  const std::string state = "Vexmo1CurrRecord=1&Vexmo1CountRecords=on&Vexmo1CarriedCount=";
+
+  Execute("DELETE FROM T WHERE id > 100");
+  Execute(OnPostgres() ? "ANALYZE" : "UPDATE sqlite_stat1 SET stat = '100' WHERE tbl = 'T'");
+  const RenderedPage next = Post(state + carried + "&Vexmo1NEXT.x=1", budgeted);
+  EXPECT_NE(next.output.find("Record (21..40) of about " + shown + "<"), std::string::npos)
+      << next.output;
+  EXPECT_NE(next.output.find(carried), std::string::npos);
+  EXPECT_EQ(next.errors, "");
+
+  const std::string as_exact = carried.substr(1);
+  const RenderedPage forged = Post(state + as_exact, budgeted);
+  EXPECT_NE(forged.errors.find("The carried record count was ignored"), std::string::npos);
+
+  const RenderedPage written = Post(state + carried + "&Vexmo1FormUpdate=Save", budgeted);
+  EXPECT_EQ(written.output.find("of about " + shown + "<"), std::string::npos) << written.output;
+}
+
 }  // namespace
 }  // namespace kelvo::testing
