@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <memory>
+#include <optional>
 
 #include "component/captions.h"
 #include "component/column_questions.h"
@@ -66,12 +67,19 @@ std::optional<std::string> FilterValueText(const Variant& value, int type) {
   }
 }
 
-std::vector<FacetValue> FacetValuesOf(DbViewState& s, const ResultColumn& column) {
-  const Connection& connection = *s.VexmoConnection->Connection();
+// The values of a facet with their counts; nothing when grouping the rows runs past
+// CountTimeoutMs, tried first as a budgeted count so a facet never holds the page longer.
+std::optional<std::vector<FacetValue>> FacetValuesOf(DbViewState& s, const ResultColumn& column) {
+  Connection& connection = *s.VexmoConnection->Connection();
   const std::string quoted = connection.QuoteIdentifier(column.name);
-  const std::string query = "SELECT " + quoted + " AS KELVOVALUE, COUNT(*) AS KELVOCOUNT FROM (" +
-                            FilteredStatement(s) + ") KELVOFACET GROUP BY " + quoted +
-                            " ORDER BY COUNT(*) DESC, " + quoted;
+  const std::string grouped = "SELECT " + quoted + " AS KELVOVALUE, COUNT(*) AS KELVOCOUNT FROM (" +
+                              FilteredStatement(s) + ") KELVOFACET GROUP BY " + quoted;
+  if (s.CountTimeoutMs > 0 &&
+      !connection.CountWithin("SELECT COUNT(*) FROM (" + grouped + ") KELVOFACETS",
+                              s.mvarFilterParameters, s.CountTimeoutMs)) {
+    return std::nullopt;
+  }
+  const std::string query = grouped + " ORDER BY COUNT(*) DESC, " + quoted;
   std::shared_ptr<Recordset> recordset = NewRecordset();
   recordset->SetMaxRecords(kFacetValues);
   OpenBound(s, *recordset, query, s.mvarFilterParameters, ado::adOpenForwardOnly,
@@ -196,7 +204,15 @@ std::vector<Facet> ReadFacets(DbViewState& s) {
       facet.column = column;
       facet.name = columns[i].name;
       facet.caption = GetGridCaption(s, facet.column, columns[i].name);
-      if (s.RecordCount > 0) facet.values = FacetValuesOf(s, columns[i]);
+      if (s.RecordCount > 0) {
+        std::optional<std::vector<FacetValue>> values = FacetValuesOf(s, columns[i]);
+        if (!values) {
+          if (!s.mvarFilterStatus.empty()) s.mvarFilterStatus += ' ';
+          s.mvarFilterStatus += "The counts of " + facet.name + " were left out: they took too long.";
+          continue;
+        }
+        facet.values = std::move(*values);
+      }
       facets.push_back(std::move(facet));
     }
   });
