@@ -47,10 +47,26 @@ bool IsActionParameter(std::string_view key) {
                      [&](std::string_view suffix) { return EndsWithIgnoreCase(key, suffix); });
 }
 
+// Whether `key` is one of this grid's own parameters. The name after the tag must be one a
+// grid uses, so the parameters of a grid tagged "12" are not taken for grid "1"'s.
+bool IsOwnParameter(const DbViewState& s, std::string_view key) {
+  static constexpr std::array<std::string_view, 25> kOwnNames = {
+      "BookMark", "CarriedCount", "CountRecords", "CurrRecord", "DeleteNote", "Filter",
+      "Form",     "OrderBy",      "PK",           "PageKeys",   "SQL",        "Search",
+      "ToExcel",  "View",         "maxrecords",   "FIRST.",     "LAST.",      "NEXT.",
+      "PREV.",    "_Form_",       "Key_Form_",    "Hash_Form_", "Was_Form_",  "Choice_Form_",
+      "Confirm_Form_"};
+  const std::string prefix = ParameterName(s, "");
+  if (!StartsWithIgnoreCase(key, prefix)) return false;
+  const std::string_view rest = key.substr(prefix.size());
+  return std::any_of(kOwnNames.begin(), kOwnNames.end(),
+                     [&](std::string_view name) { return StartsWithIgnoreCase(rest, name); });
+}
+
 bool IsCarried(const DbViewState& s, std::string_view key) {
   // The form writes the sign-in token itself; carried too, it would be posted twice.
   if (!PageFormToken(s).empty() && LCase(key) == "kelvo_token") return false;
-  return !StartsWithIgnoreCase(key, ParameterName(s, "")) && !IsActionParameter(key);
+  return !IsOwnParameter(s, key) && !IsActionParameter(key);
 }
 
 // Calls `visit(key, value)` for every value of every carried query-string and form parameter.

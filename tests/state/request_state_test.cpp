@@ -66,6 +66,11 @@ TEST_F(RequestStateTest, TagsKeepGridsApartAndForeignParametersAreCarried) {
   EXPECT_EQ(HiddenValue(page, "Vexmo2CurrRecord"), "1");
   EXPECT_EQ(HiddenValue(page, "Vexmo1CurrRecord"), "2");
   EXPECT_EQ(HiddenValue(page, "id"), "7");
+  // A tag that begins with another grid's tag is that grid's own.
+  const RenderedPage one = Get("Vexmo12CurrRecord=3&Vexmo12Search=x");
+  EXPECT_EQ(HiddenValue(one, "Vexmo12CurrRecord"), "3");
+  EXPECT_EQ(HiddenValue(one, "Vexmo12Search"), "x");
+  EXPECT_EQ(HiddenValue(one, "Vexmo1CurrRecord"), "1");
 }
 
 TEST_F(RequestStateTest, OtherGridsActionsAreNeverCarried) {
