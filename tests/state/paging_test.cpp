@@ -11,6 +11,13 @@ using detail::DbViewState;
 
 class PagingTest : public GridPageTest {
  protected:
+  // Enough rows that counting them takes longer than a budget of a millisecond.
+  void MakeLargeTable() {
+    MakeTable(0);
+    Execute("INSERT INTO T (id, name, price) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+            "SELECT i + 1 FROM n WHERE i < 300000) SELECT i, 'item ' || i, i * 1.5 FROM n");
+  }
+
   std::shared_ptr<Connection> Open() {
     auto connection = std::make_shared<Connection>();
     connection->Open(ConnectionString());
@@ -143,9 +150,7 @@ TEST_F(PagingTest, DriverCapsTheCountAndCountingOffLeavesMinusOne) {
 }
 
 TEST_F(PagingTest, CountPastItsBudgetShowsTheEstimateAndPagesStillShowTheirRows) {
-  MakeTable(0);
-  Execute("INSERT INTO T (id, name, price) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
-          "SELECT i + 1 FROM n WHERE i < 300000) SELECT i, 'item ' || i, i * 1.5 FROM n");
+  MakeLargeTable();
   Execute("ANALYZE");
   const auto budgeted = [](DbView& v) {
     v.SetSql("SELECT * FROM T WHERE name <> 'none'");
@@ -284,9 +289,7 @@ TEST_F(PagingTest, RecordOpenedByKeyIsPlacedAfterTheRecordsBeforeIt) {
 // Counting the records before one opened by key keeps to the count's budget: past it the page
 // shows the number its link carried, as an estimate.
 TEST_F(PagingTest, RecordOpenedByKeyPastTheCountBudgetShowsItsLinksNumberAsAnEstimate) {
-  MakeTable(0);
-  Execute("INSERT INTO T (id, name, price) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
-          "SELECT i + 1 FROM n WHERE i < 300000) SELECT i, 'item ' || i, i * 1.5 FROM n");
+  MakeLargeTable();
   const RenderedPage page = Get(
       "Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=250000&Vexmo1CountRecords=on"
       "&Vexmo1PK=250001&Vexmo1OrderByFields=id",
@@ -341,9 +344,7 @@ TEST_F(PagingTest, CarriedCountServesItsStatementUntilAWriteAndForgeriesAreRepor
 // again (a count would now give another figure), still as an estimate, and an estimate is
 // never taken for an exact count; a save drops it.
 TEST_F(PagingTest, AnEstimatePastTheBudgetIsCarriedAsAnEstimate) {
-  MakeTable(0);
-  Execute("INSERT INTO T (id, name, price) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
-          "SELECT i + 1 FROM n WHERE i < 300000) SELECT i, 'item ' || i, i * 1.5 FROM n");
+  MakeLargeTable();
   Execute("ANALYZE");
   const auto budgeted = [](DbView& v) {
     v.SetSql("SELECT * FROM T WHERE name <> 'none'");
