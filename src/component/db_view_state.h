@@ -208,6 +208,7 @@ struct DbViewState {
     std::string name;  // the column's field name
     std::string op;
     std::string value;
+    std::string to;  // with "from": the upper bound of a range
   };
   std::string mvarSearchText;
   std::vector<GridFilter> mvarFilters;

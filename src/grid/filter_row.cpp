@@ -141,7 +141,17 @@ void WriteSearchAndFilters(DbViewState& s, Recordset& recordset) {
            "\" class=\"KelvoInput\" id=\"" + id + "\" name=\"" + id + "\" value=\"" +
            HtmlAttributeEncode(applied != nullptr ? applied->value : std::string()) + "\"";
     if (IsNumberType(type)) row += " inputmode=\"decimal\"";
-    row += "></span>";
+    row += ">";
+    if (IsNumberType(type) || IsDateType(type)) {
+      // The upper bound of a range, taken with "from".
+      row += " <input type=\"" + std::string(IsDateType(type) ? "date" : "text") +
+             "\" class=\"KelvoInput\" name=\"" + id + "To\" aria-label=\"" +
+             HtmlAttributeEncode(name + " " + FilterText(s, FltTo)) + "\" value=\"" +
+             HtmlAttributeEncode(applied != nullptr ? applied->to : std::string()) + "\"";
+      if (IsNumberType(type)) row += " inputmode=\"decimal\"";
+      row += ">";
+    }
+    row += "</span>";
     row += kCrLf;
   }
   row += "<input type=\"submit\" class=\"KelvoInputBtn\" value=\"" +

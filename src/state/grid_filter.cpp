@@ -56,7 +56,7 @@ PostedFilters ReadPostedFilters(const DbViewState& s) {
     for (DbViewState::GridFilter& filter : posted.filters) {
       if (filter.column == column) return filter;
     }
-    posted.filters.push_back({column, {}, {}, {}});
+    posted.filters.push_back({column, {}, {}, {}, {}});
     return posted.filters.back();
   };
   for (const RequestCollection* collection : {&request.QueryString(), &request.Form()}) {
@@ -64,7 +64,8 @@ PostedFilters ReadPostedFilters(const DbViewState& s) {
       if (entry.values.empty() || !StartsWithIgnoreCase(entry.key, prefix)) continue;
       std::string_view rest = std::string_view(entry.key).substr(prefix.size());
       const bool is_op = rest.size() > 2 && EqualsIgnoreCase(rest.substr(rest.size() - 2), "Op");
-      if (is_op) rest.remove_suffix(2);
+      const bool is_to = rest.size() > 2 && EqualsIgnoreCase(rest.substr(rest.size() - 2), "To");
+      if (is_op || is_to) rest.remove_suffix(2);
       std::int32_t column = 0;
       const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), column);
       if (!AllDigits(rest) || error != std::errc() || end != rest.data() + rest.size()) {
@@ -72,14 +73,14 @@ PostedFilters ReadPostedFilters(const DbViewState& s) {
         continue;
       }
       DbViewState::GridFilter& filter = filter_of(column);
-      std::string& target = is_op ? filter.op : filter.value;
+      std::string& target = is_op ? filter.op : is_to ? filter.to : filter.value;
       if (target.empty()) target = entry.values.front();
     }
   }
   // A filter row posts every operator list; a filter without a value filters nothing.
   std::erase_if(posted.filters, [](const DbViewState::GridFilter& filter) {
     const std::string op = LCase(Trim(filter.op));
-    return op != kOpEmpty && Trim(filter.value).empty();
+    return op != kOpEmpty && Trim(filter.value).empty() && Trim(filter.to).empty();
   });
   return posted;
 }
@@ -282,11 +283,25 @@ void ApplyFilters(DbViewState& s, const std::vector<ResultColumn>& columns,
     filter.op = LCase(Trim(filter.op));
     if (filter.op.empty()) filter.op = OperatorsFor(columns[index].type).front();
     if (filter.op == kOpEmpty) filter.value.clear();
+    // An upper bound goes with "from" only; alone it is the "to" filter.
+    if (filter.op != kOpFrom) filter.to.clear();
+    if (Trim(filter.value).empty() && !filter.to.empty()) {
+      filter.op = kOpTo;
+      filter.value = std::move(filter.to);
+      filter.to.clear();
+    }
+    if (filter.op != kOpEmpty && Trim(filter.value).empty()) continue;
     std::string refused;
     std::optional<Condition> condition;
+    std::optional<Condition> upper;
     try {
       condition = FilterCondition(s, columns[index], filter.op, filter.value, refused);
+      if (condition && !Trim(filter.to).empty()) {
+        upper = FilterCondition(s, columns[index], kOpTo, filter.to, refused);
+        if (!upper) condition.reset();
+      }
     } catch (const Error& failure) {
+      condition.reset();
       refused = failure.what();
     }
     if (!condition) {
@@ -294,6 +309,7 @@ void ApplyFilters(DbViewState& s, const std::vector<ResultColumn>& columns,
       continue;
     }
     AddCondition(s, std::move(*condition));
+    if (upper) AddCondition(s, std::move(*upper));
     s.mvarFilters.push_back(std::move(filter));
   }
   if (bad_column) {
@@ -390,6 +406,7 @@ std::string FilteredStatementIdentity(const DbViewState& s) {
   std::string identity = s.sql + "\nfilter\n" + s.mvarFilterCondition + "\n" + s.mvarSearchText;
   for (const DbViewState::GridFilter& filter : s.mvarFilters) {
     identity += "\n" + std::to_string(filter.column) + " " + filter.op + " " + filter.value;
+    if (!filter.to.empty()) identity += "\nto " + filter.to;
   }
   return identity;
 }
@@ -405,14 +422,16 @@ std::string FilterQuery(const DbViewState& s, std::int32_t column, const std::st
   if (!s.mvarSearchText.empty()) {
     query += "&" + ParameterName(s, "Search=") + UrlEncodeComponent(s.mvarSearchText);
   }
-  const auto add = [&](std::int32_t number, const std::string& filter_op, const std::string& text) {
+  const auto add = [&](std::int32_t number, const std::string& filter_op, const std::string& text,
+                       const std::string& to) {
     const std::string name = ParameterName(s, "Filter" + std::to_string(number));
     query += "&" + name + "=" + UrlEncodeComponent(text) + "&" + name + "Op=" + filter_op;
+    if (!to.empty()) query += "&" + name + "To=" + UrlEncodeComponent(to);
   };
   for (const DbViewState::GridFilter& filter : s.mvarFilters) {
-    if (filter.column != column) add(filter.column, filter.op, filter.value);
+    if (filter.column != column) add(filter.column, filter.op, filter.value, filter.to);
   }
-  if (column > 0 && !op.empty()) add(column, op, value);
+  if (column > 0 && !op.empty()) add(column, op, value, {});
   return query;
 }
 
@@ -427,6 +446,7 @@ std::string FilterHiddenFields(const DbViewState& s) {
     const std::string name = ParameterName(s, "Filter" + std::to_string(filter.column));
     fields += HiddenInput(name, filter.value);
     fields += HiddenInput(name + "Op", filter.op);
+    if (!filter.to.empty()) fields += HiddenInput(name + "To", filter.to);
   }
   if (row_posts) fields += HiddenInput(ParameterName(s, "View"), ViewStamp(s));
   return fields;

@@ -182,6 +182,9 @@ TEST_F(GridFilterTest, EachFilterKindFindsTheRowsTheDatabaseFinds) {
       {"Vexmo1Filter5=2024-03-01&Vexmo1Filter5Op=from&Vexmo1Filter4=9&Vexmo1Filter4Op=to",
        "WHERE made >= '2024-03-01' AND qty <= 9"},
       {"Vexmo1Filter5=&Vexmo1Filter5Op=empty", "WHERE made IS NULL"},
+      {"Vexmo1Filter4=7&Vexmo1Filter4Op=from&Vexmo1Filter4To=12", "WHERE qty >= 7 AND qty <= 12"},
+      {"Vexmo1Filter5=2024-02-10&Vexmo1Filter5Op=from&Vexmo1Filter5To=2024-03-02",
+       "WHERE made >= '2024-02-10' AND made <= '2024-03-02'"},
   };
   for (const Case& c : cases) {
     const RenderedPage page = Get(c.query + "&Vexmo1maxrecords=50", Grid([](DbView& v) {
@@ -193,6 +196,18 @@ TEST_F(GridFilterTest, EachFilterKindFindsTheRowsTheDatabaseFinds) {
     EXPECT_EQ(static_cast<int>(std::count(ids.begin(), ids.end(), ' ')), expected) << c.query;
     EXPECT_EQ(page.errors, "") << c.query;
   }
+
+  // A range travels in the view's link and its filter row.
+  const RenderedPage range = Get("Vexmo1Filter4=7&Vexmo1Filter4To=12", Grid());
+  const std::string range_link = LinkQuery(range, "link to this view");
+  EXPECT_NE(range_link.find("Vexmo1Filter4=7&Vexmo1Filter4Op=from&Vexmo1Filter4To=12"),
+            std::string::npos) << range_link;
+  EXPECT_EQ(Get(range_link, Grid()).grid->RecordCount(), CountRows("WHERE qty >= 7 AND qty <= 12"));
+  EXPECT_NE(range.output.find("name=\"Vexmo1Filter4To\" aria-label=\"qty to\" value=\"12\""),
+            std::string::npos);
+  const RenderedPage bad_to = Get("Vexmo1Filter4=7&Vexmo1Filter4To=x", Grid());
+  EXPECT_NE(bad_to.output.find("is not a number"), std::string::npos);
+  EXPECT_EQ(bad_to.grid->RecordCount(), 33);
 
   // Bad values are told and leave the rows unfiltered; a column the grid does not filter, or
   // none, is one ErrorMessage entry.
