@@ -52,34 +52,6 @@ class GridFilterTest : public GridPageTest {
   }
 };
 
-std::string HtmlDecode(std::string text) {
-  static const std::vector<std::pair<std::string, std::string>> kEntities = {
-      {"&quot;", "\""}, {"&#39;", "'"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}};
-  for (const auto& [entity, plain] : kEntities) {
-    for (std::size_t at = text.find(entity); at != std::string::npos;
-         at = text.find(entity, at + plain.size())) {
-      text.replace(at, entity.size(), plain);
-    }
-  }
-  return text;
-}
-
-std::string FormEncode(const std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (std::isalnum(u) || c == '.' || c == '_' || c == '-') {
-      out += c;
-    } else {
-      out += '%';
-      out += kHex[u >> 4];
-      out += kHex[u & 0x0F];
-    }
-  }
-  return out;
-}
-
 // The page's form as a browser posts it: hidden inputs, then the filter row's inputs with the
 // values of `typed` (name → value) in place of theirs, then `extra`.
 std::string FormOf(const RenderedPage& page, const std::vector<std::pair<std::string, std::string>>& typed,

@@ -51,34 +51,6 @@ class SeekPagingTest : public GridPageTest {
   }
 };
 
-std::string HtmlDecode(std::string text) {
-  static const std::vector<std::pair<std::string, std::string>> kEntities = {
-      {"&quot;", "\""}, {"&#39;", "'"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}};
-  for (const auto& [entity, plain] : kEntities) {
-    for (std::size_t at = text.find(entity); at != std::string::npos;
-         at = text.find(entity, at + plain.size())) {
-      text.replace(at, entity.size(), plain);
-    }
-  }
-  return text;
-}
-
-std::string FormEncode(const std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (std::isalnum(u) || c == '.' || c == '_' || c == '-') {
-      out += c;
-    } else {
-      out += '%';
-      out += kHex[u >> 4];
-      out += kHex[u & 0x0F];
-    }
-  }
-  return out;
-}
-
 // The page's own form posted back with the button `button` ("NEXT", "PREV", "LAST").
 std::string FormOf(const RenderedPage& page, const std::string& button) {
   static const std::regex kHidden("<input type=\"hidden\" name=\"([^\"]*)\" value=\"([^\"]*)\">");

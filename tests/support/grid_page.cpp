@@ -1,5 +1,10 @@
 #include "support/grid_page.h"
 
+#include <cctype>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace kelvo::testing {
 
 GridPageTest::GridPageTest() { options_.signing_secret = "test secret"; }
@@ -59,6 +64,34 @@ std::string Between(const std::string& text, const std::string& start, const std
   const std::size_t begin = from + start.size();
   const std::size_t to = text.find(end, begin);
   return to == std::string::npos ? std::string() : text.substr(begin, to - begin);
+}
+
+std::string HtmlDecode(std::string text) {
+  static const std::vector<std::pair<std::string, std::string>> kEntities = {
+      {"&quot;", "\""}, {"&#39;", "'"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}};
+  for (const auto& [entity, plain] : kEntities) {
+    for (std::size_t at = text.find(entity); at != std::string::npos;
+         at = text.find(entity, at + plain.size())) {
+      text.replace(at, entity.size(), plain);
+    }
+  }
+  return text;
+}
+
+std::string FormEncode(const std::string& text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (std::isalnum(u) || c == '.' || c == '_' || c == '-') {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[u >> 4];
+      out += kHex[u & 0x0F];
+    }
+  }
+  return out;
 }
 
 }  // namespace kelvo::testing

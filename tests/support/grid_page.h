@@ -63,6 +63,12 @@ class GridPageTest : public ::testing::Test {
 // The text between `start` and the next `end` after it, or "" when absent.
 std::string Between(const std::string& text, const std::string& start, const std::string& end);
 
+// `text` with the entities a page writes for markup characters turned back into them.
+std::string HtmlDecode(std::string text);
+
+// `text` as a browser encodes a form field: letters, digits and ".-_" as they are, the rest %XX.
+std::string FormEncode(const std::string& text);
+
 }  // namespace kelvo::testing
 
 #endif  // KELVO_TESTS_SUPPORT_GRID_PAGE_H_
