@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "kelvo/convert.h"
+#include "kelvo/data.h"
 #include "kelvo/error.h"
 #include "kelvo/locale.h"
 #include "runtime/string_ops.h"
@@ -59,6 +60,41 @@ std::int16_t CountOccurrences(std::string_view text, std::string_view pattern) {
 std::int32_t ToLongOrZero(const Variant& value) {
   if (value.IsNull() || (value.IsString() && value.AsString().empty())) return 0;
   return CLng(value, Locale::Default());
+}
+
+bool IsWholeNumberType(int type) {
+  switch (type) {
+    case ado::adSmallInt:
+    case ado::adInteger:
+    case ado::adTinyInt:
+    case ado::adUnsignedTinyInt:
+    case ado::adUnsignedSmallInt:
+    case ado::adUnsignedInt:
+    case ado::adBigInt:
+    case ado::adUnsignedBigInt:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsTextType(int type) {
+  switch (type) {
+    case ado::adChar:
+    case ado::adVarChar:
+    case ado::adLongVarChar:
+    case ado::adVarWChar:
+    case ado::adLongVarWChar:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsNumberType(int type) {
+  return IsWholeNumberType(type) || type == ado::adSingle || type == ado::adDouble ||
+         type == ado::adCurrency || type == ado::adDecimal || type == ado::adNumeric ||
+         type == ado::adVarNumeric;
 }
 
 bool IsNumericType(long type_code) {

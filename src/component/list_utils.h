@@ -34,6 +34,13 @@ std::int32_t ToLongOrZero(const Variant& value);
 // Booleans.
 bool IsNumericType(long type_code);
 
+// Integer types of every width, signed or not.
+bool IsWholeNumberType(int type);
+// Character types, fixed or varying, narrow or wide.
+bool IsTextType(int type);
+// Number types: whole, floating, currency and exact; not dates or Booleans.
+bool IsNumberType(int type);
+
 // Initial capitals for text with no lower-case letters: mode 1 capitalises every word (the
 // result starts with a blank), any other mode only the first letter.
 std::string InitCaps(std::string_view text, int mode);

@@ -1,5 +1,6 @@
 #include "edit/field_rules.h"
 
+#include "component/list_utils.h"
 #include "edit/posted_number.h"
 #include "kelvo/convert.h"
 #include "kelvo/data.h"
@@ -44,22 +45,6 @@ RuleOutcome Number(std::string_view posted, const Locale& locale) {
 }
 
 }  // namespace
-
-bool IsWholeNumberType(int type) {
-  switch (type) {
-    case ado::adSmallInt:
-    case ado::adInteger:
-    case ado::adTinyInt:
-    case ado::adUnsignedTinyInt:
-    case ado::adUnsignedSmallInt:
-    case ado::adUnsignedInt:
-    case ado::adBigInt:
-    case ado::adUnsignedBigInt:
-      return true;
-    default:
-      return false;
-  }
-}
 
 std::string_view InputModeOf(int type) {
   switch (RuleOf(type)) {

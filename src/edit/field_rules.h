@@ -21,8 +21,6 @@ struct RuleOutcome {
   Variant value;
 };
 
-// Integer types of every width, signed or not.
-bool IsWholeNumberType(int type);
 // The phone keyboard that fits a number field: "numeric" for whole numbers, "decimal" for
 // fractions; empty for any other type (a date's text holds separators that no number keys
 // offer).

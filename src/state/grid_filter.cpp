@@ -10,7 +10,6 @@
 #include "component/page_access.h"
 #include "component/web_encoding.h"
 #include "data/iso_date.h"
-#include "edit/field_rules.h"
 #include "kelvo/components.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/error.h"
@@ -330,27 +329,8 @@ std::string HiddenInput(std::string_view name, std::string_view value) {
 
 }  // namespace
 
-bool IsTextType(int type) {
-  switch (type) {
-    case ado::adChar:
-    case ado::adVarChar:
-    case ado::adLongVarChar:
-    case ado::adVarWChar:
-    case ado::adLongVarWChar:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool IsDateType(int type) {
   return type == ado::adDate || type == ado::adDBDate || type == ado::adDBTimeStamp;
-}
-
-bool IsNumberType(int type) {
-  return IsWholeNumberType(type) || type == ado::adSingle || type == ado::adDouble ||
-         type == ado::adCurrency || type == ado::adDecimal || type == ado::adNumeric ||
-         type == ado::adVarNumeric;
 }
 
 std::vector<std::string> OperatorsFor(int type) {

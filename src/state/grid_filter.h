@@ -48,9 +48,8 @@ struct ResultColumn {
   int type = 0;
 };
 std::vector<ResultColumn> StatementColumns(const DbViewState& s);
-bool IsTextType(int type);
+// Date and time-stamp types: those a from/to filter reads as dates.
 bool IsDateType(int type);
-bool IsNumberType(int type);
 // The operators a column of `type` offers, in the order a list shows them.
 std::vector<std::string> OperatorsFor(int type);
 

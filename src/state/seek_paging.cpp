@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "component/error_report.h"
+#include "component/list_utils.h"
 #include "component/page_access.h"
 #include "kelvo/components.h"
 #include "kelvo/error.h"
@@ -137,28 +138,8 @@ std::string OrderClause(const std::vector<SeekColumn>& columns, bool reversed) {
 }
 
 bool IsCarriedType(int type) {
-  switch (type) {
-    case ado::adTinyInt:
-    case ado::adSmallInt:
-    case ado::adInteger:
-    case ado::adBigInt:
-    case ado::adUnsignedTinyInt:
-    case ado::adUnsignedSmallInt:
-    case ado::adUnsignedInt:
-    case ado::adUnsignedBigInt:
-    case ado::adBoolean:
-    case ado::adDecimal:
-    case ado::adNumeric:
-    case ado::adVarNumeric:
-    case ado::adChar:
-    case ado::adVarChar:
-    case ado::adLongVarChar:
-    case ado::adVarWChar:
-    case ado::adLongVarWChar:
-      return true;
-    default:
-      return false;
-  }
+  return IsWholeNumberType(type) || IsTextType(type) || type == ado::adBoolean ||
+         type == ado::adDecimal || type == ado::adNumeric || type == ado::adVarNumeric;
 }
 
 // A value as the page carries it: "n" for Null, else a kind letter and the exact text, with
