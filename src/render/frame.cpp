@@ -26,6 +26,24 @@ std::string FormStart(const DbViewState& s, bool editing) {
   return start;
 }
 
+// The Add button: it opens the add form at the current page's place.
+std::string AddControl(DbViewState& s) {
+  std::string url = ScriptPath(s) + "?" + ParameterName(s, "FormDisplay=formOneRec") + "&" +
+                    GetStateQuery(s, s.mvarCurrRecord);
+  url += "&" + ParameterName(s, "OrderByFields=") + UrlEncodeComponent(s.OrderByFields);
+  url += SortDirectionQuery(s, s.OrderByDesc);
+  // No rows are shown yet, so the bookmark is the record before the page.
+  url += "&" + ParameterName(s, "BookMark=") + std::to_string(std::int64_t{s.mvarCurrRecord} - 1);
+  url += "&" + ParameterName(s, "FormAdd=1");
+  if (s.AccessibleMarkup) {
+    // A link opens the add form with script off too.
+    return std::string(s.UseCSS ? "<a class=\"KelvoInputBtn\" href=\"" : "<a href=\"") +
+           HtmlAttributeEncode(url) + "\">" + HtmlAttributeEncode(ButtonText(s, BtnAdd)) + "</a>";
+  }
+  return std::string(s.UseCSS ? "<input class=\"KelvoInputBtn\" Value=\"" : "<input Value=\"") +
+         ButtonText(s, BtnAdd) + "\" type=\"button\" onclick=\"window.location='" + url + "'\">";
+}
+
 }  // namespace
 
 void WriteFrameHead(DbViewState& s, bool form_mode, std::string_view statement, bool editing,
@@ -62,28 +80,25 @@ void WriteTopSelectorRow(DbViewState& s) {
 }
 
 void WriteAddButtonRow(DbViewState& s) {
-  std::string url = ScriptPath(s) + "?" + ParameterName(s, "FormDisplay=formOneRec") + "&" +
-                    GetStateQuery(s, s.mvarCurrRecord);
-  url += "&" + ParameterName(s, "OrderByFields=") + UrlEncodeComponent(s.OrderByFields);
-  url += SortDirectionQuery(s, s.OrderByDesc);
-  // No rows are shown yet, so the bookmark is the record before the page.
-  url += "&" + ParameterName(s, "BookMark=") + std::to_string(std::int64_t{s.mvarCurrRecord} - 1);
-  url += "&" + ParameterName(s, "FormAdd=1");
-
   Write(s, "<tr><td width=\"100%\"><table width=\"100%\" cellspacing=0 cellpadding=0>");
   Write(s, kCrLf);
   // The bar's table has one column.
   const std::string_view span = s.AccessibleMarkup ? "" : " colspan=2";
   Write(s, "<tr><td" + std::string(span) + (s.UseCSS ? " class=\"KelvoEditBtnBar\">" : ">"));
   Write(s, kCrLf);
-  Write(s, s.UseCSS ? "<input class=\"KelvoInputBtn\" Value=\"" : "<input Value=\"");
-  Write(s, ButtonText(s, BtnAdd));
-  Write(s, "\" type=\"button\" onclick=\"window.location='" + url + "'\">");
+  Write(s, AddControl(s));
   Write(s, kCrLf);
   Write(s, "</td></tr>");
   Write(s, kCrLf);
   Write(s, "</table></td></tr>");
   Write(s, kCrLf);
+}
+
+void WriteNoRecordRow(DbViewState& s) {
+  std::string row = s.mvarStatusText;
+  // With no record left there is no button bar: the status offers what is still possible.
+  if (s.EditOptions.find("ADD") != std::string::npos) row += "&nbsp;" + AddControl(s);
+  WriteStatusRow(s, row);
 }
 
 void WriteFormCellStart(DbViewState& s) {

@@ -31,6 +31,9 @@ void WriteFormCellStart(DbViewState& s);
 void WriteGridCellStart(DbViewState& s, std::int16_t column_count);
 // A row holding only `status`, where a form has no record to show.
 void WriteStatusRow(DbViewState& s, std::string_view status);
+// The status row of a record form left without a record (after the delete of the last one),
+// with the Add button when records may be added.
+void WriteNoRecordRow(DbViewState& s);
 // Closes the cell opened by either of the above.
 void WriteBodyCellEnd(DbViewState& s);
 // The selector row below the body, the footer row, and the end of form and table.

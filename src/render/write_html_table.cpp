@@ -347,7 +347,10 @@ void RenderPass::LocateKeyedRecord() {
 
 void RenderPass::RenderForm() {
   Recordset& shown = pk_recordset_used_ ? *pk_recordset_ : *recordset_;
-  const bool editing = !record_missing_ && (s_.mvarUpdateFailed || edit_wanted_);
+  // After the delete of the last record a form posted without script still asks for editing,
+  // but there is nothing left to edit.
+  const bool no_record = record_missing_ || (!add_wanted_ && shown.Eof());
+  const bool editing = !no_record && (s_.mvarUpdateFailed || edit_wanted_);
   if (editing && s_.AccessibleMarkup) RenderEditButtonBar(s_, shown);
   if (multi_record_form_ && selector_top_) WriteTopSelectorRow(s_);
   if (nav_top_ && s_.CountRecords) {
@@ -362,7 +365,7 @@ void RenderPass::RenderForm() {
   } else {
     MakeFormGrid(s_, shown, rows_shown_);
     // No record, so no button bar to carry the status: the delete of the last one says so here.
-    if (rows_shown_ == 0 && !s_.mvarStatusText.empty()) WriteStatusRow(s_, s_.mvarStatusText);
+    if (rows_shown_ == 0 && !s_.mvarStatusText.empty()) WriteNoRecordRow(s_);
   }
   WriteBodyCellEnd(s_);
 }

@@ -119,6 +119,9 @@ std::int32_t TopOfFormWindow(DbViewState& s) {
   if (s.RecordCount < s.RecordsPerPage + current) {
     if (multi) {
       s.ToRow = s.RecordCount;
+    } else if (s.RecordCount == 0 && !s.mvarCountEstimated) {
+      // No record is left to show (the last one was deleted): "Record 0 of 0", as below.
+      s.ToRow = 0;
     } else {
       s.ToRow = s.mvarCurrRecord;
       next = Saturate(current + 1);

@@ -106,7 +106,7 @@ async function walkEdit(page, prefix, url, required) {
   await follow(page, `${prefix}-failed-save`,
     page.locator('.KelvoEditBtnBar input[name="Vexmo1FormUpdate"]'));
   await page.goto(url);
-  await follow(page, `${prefix}-add`, page.locator('input[value="Add"]').first());
+  await follow(page, `${prefix}-add`, page.locator('a.KelvoInputBtn', { hasText: 'Add' }).first());
 }
 
 test('demo pages', async () => {

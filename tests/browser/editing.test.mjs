@@ -1,7 +1,8 @@
 // Editing records as a person does, in headless Chromium: open a record, edit and save, add
 // one, save with Enter from the keyboard, be asked before leaving unsaved changes, delete with
 // the confirmation accepted and dismissed and with script off, leave a required field empty,
-// and pick a value from a lookup list. The page and its SQLite database are made here.
+// pick a value from a lookup list, and with script off delete the last record and add one.
+// The page and its SQLite database are made here.
 import assert from 'node:assert/strict';
 import { rmSync } from 'node:fs';
 import { join } from 'node:path';
@@ -114,7 +115,7 @@ test('an untouched form saves nothing new', async () => {
 
 test('add a record', async () => {
   await page.goto(`${base}people`);
-  await go(page.locator('input[value="Add"]').first());
+  await go(page.locator('a.KelvoInputBtn', { hasText: 'Add' }).first());
   await page.locator('[name="Vexmo1_Form_name"]').fill('Dee');
   await page.locator('[name="Vexmo1_Form_team"]').selectOption('blue');
   await page.locator('[name="Vexmo1_Form_score"]').fill('40');
@@ -177,7 +178,7 @@ test('Enter in an editor saves the edit and the new record', async () => {
   assert.equal(query('SELECT score FROM people WHERE id = 1'), '12');
 
   await page.goto(`${base}people`);
-  await go(page.locator('input[value="Add"]').first());
+  await go(page.locator('a.KelvoInputBtn', { hasText: 'Add' }).first());
   await page.locator('[name="Vexmo1_Form_name"]').focus();
   await page.keyboard.press('Control+A');
   await page.keyboard.type('Eve');
@@ -273,4 +274,31 @@ test('a save refused as changed by another user shows the conflict screen', asyn
   await go(barButton('Vexmo1FormUpdate'));
   assert.match(await statusBar().innerText(), /\[Record saved ok\]/);
   assert.equal(query('SELECT score, note FROM people WHERE id = 1'), '13|my note');
+});
+
+// Last: it deletes every record.
+test('with script off the last record is deleted and a new one added', async () => {
+  query('DELETE FROM people WHERE id <> (SELECT MIN(id) FROM people)');
+  const context = await browser.newContext({ javaScriptEnabled: false });
+  const plain = await context.newPage();
+  try {
+    const submit = async (locator) => Promise.all([plain.waitForNavigation(), locator.click()]);
+    await plain.goto(`${base}people`);
+    await submit(plain.locator('table.KLVOTable tr.KLVOTableTRodd td a').first());
+    await submit(plain.locator('input[name="Vexmo1FormEdit"]'));
+    await submit(barButton('Vexmo1FormDelete', plain));
+    await submit(barButton('Vexmo1FormDelete', plain));
+    assert.equal(query('SELECT COUNT(*) FROM people'), '0');
+    const body = await plain.locator('body').innerText();
+    assert.match(body, /\[Record deleted\]/);
+    assert.deepEqual(body.match(/Record \d+ of \d+/g), ['Record 0 of 0', 'Record 0 of 0'],
+      'both bars count no record');
+    await plain.screenshot({ path: join(artifacts, 'editing-last-deleted.png'), fullPage: true });
+    await submit(plain.locator('a.KelvoInputBtn', { hasText: 'Add' }));
+    await plain.locator('[name="Vexmo1_Form_name"]').fill('Fay');
+    await submit(barButton('Vexmo1FormUpdate', plain));
+    assert.equal(query('SELECT name FROM people'), 'Fay');
+  } finally {
+    await context.close();
+  }
 });

@@ -106,7 +106,7 @@ test('a text area keeps its leading line break, and a value no form carries stay
 
 test("an add form's list starts unchosen and must be chosen", async () => {
   await page.goto(`${base}items`);
-  await go(page.locator('input[value="Add"]').first());
+  await go(page.locator('a.KelvoInputBtn', { hasText: 'Add' }).first());
   const team = page.locator('[name="Vexmo1_Form_team"]');
   assert.equal(await team.inputValue(), '');
   await page.locator('[name="Vexmo1_Form_name"]').fill('Desk');

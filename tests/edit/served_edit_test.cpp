@@ -228,16 +228,25 @@ TEST_F(ServedEditTest, BinaryDataAndTextThatIsNoDateAreShownAndKept) {
   }
 }
 
-// The record view after the delete of the table's last record has no record to show, and
-// still says that the delete happened.
-TEST_F(ServedEditTest, DeletingTheLastRecordSaysItWasDeleted) {
+// The record view after the delete of the table's last record has no record to show: it says
+// that the delete happened and still offers Add, as a link that needs no script.
+TEST_F(ServedEditTest, DeletingTheLastRecordSaysItWasDeletedAndOffersAdd) {
+  Reply deleted;
   for (const int id : {2, 1}) {
     BrowserForm form = EditForm(id);
     form.Set("Vexmo1Confirm_Form_", "1");
-    const Reply deleted = Press(form, "Vexmo1FormDelete");
+    deleted = Press(form, "Vexmo1FormDelete");
     EXPECT_TRUE(Says(deleted, "[Record deleted]")) << id << "\n" << deleted.body;
   }
   EXPECT_EQ(Value("SELECT COUNT(*) FROM P"), "0");
+  std::smatch add;
+  ASSERT_TRUE(std::regex_search(deleted.body, add,
+                                std::regex(R"re(<a class="KelvoInputBtn" href="([^"]*)">Add</a>)re")))
+      << deleted.body;
+  const auto form = server_->Client().Get(HtmlDecode(add[1].str()));
+  ASSERT_TRUE(form);
+  EXPECT_TRUE(Says({form->status, form->body}, "name=\"Vexmo1FormInsert\" value=\"1\""))
+      << form->body;
 }
 
 // Page files turn AccessibleMarkup on.
