@@ -70,7 +70,7 @@ std::optional<Visitor> SignIn::Identify(const RequestCollection& cookies) {
   if (value.empty()) return std::nullopt;
   const std::optional<access::Session> session =
       access::ReadSessionCookie(secret_, value, UnixNow());
-  if (!session) return std::nullopt;
+  if (!session || IsSignedOut(session->nonce)) return std::nullopt;
   const std::shared_ptr<const UsersFile> users = users_.Current();
   const User* user = users->Find(session->user);
   if (user == nullptr || user->role != session->role ||
@@ -157,6 +157,7 @@ void SignIn::SignInPosted(const std::shared_ptr<ScriptingContext>& context) {
 void SignIn::RenderLogout(const std::shared_ptr<ScriptingContext>& context) {
   Response& out = context->response();
   if (context->request().IsPost()) {
+    SignOut(CookieValue(context->request().Cookies()));
     out.AddHeader("Set-Cookie", std::string(access::kSessionCookie) + "=" +
                                     CookieAttributes(*context) + "; Max-Age=0");
     out.SetStatus(303);
@@ -171,6 +172,21 @@ void SignIn::RenderLogout(const std::shared_ptr<ScriptingContext>& context) {
       HtmlEscape(access::FormToken(secret_, CookieValue(context->request().Cookies()))) +
       "\">\n<button type=\"submit\">Sign out</button>\n</form>\n");
   WriteDocumentEnd(out);
+}
+
+void SignIn::SignOut(const std::string& cookie_value) {
+  const std::int64_t now = UnixNow();
+  const std::optional<access::Session> session =
+      access::ReadSessionCookie(secret_, cookie_value, now);
+  if (!session) return;
+  const std::lock_guard lock(signed_out_mutex_);
+  std::erase_if(signed_out_, [now](const auto& entry) { return entry.second <= now; });
+  signed_out_.emplace(session->nonce, session->expires);
+}
+
+bool SignIn::IsSignedOut(const std::string& nonce) {
+  const std::lock_guard lock(signed_out_mutex_);
+  return signed_out_.contains(nonce);
 }
 
 }  // namespace kelvo::site

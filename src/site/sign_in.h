@@ -1,19 +1,23 @@
 // Sign-in for a server with a users file: who a request comes from, what the user's role may
 // see and write, and the pages /login and /logout.
 //
-// A session lives in a signed cookie only (access/session.h): servers with one secret and one
-// users file share sign-ins, and no server keeps sessions. Signing out removes the cookie from
-// the browser; a password change, a role change or removing the user ends all of the user's
-// sessions at once.
+// A session lives in a signed cookie (access/session.h): servers with one secret and one users
+// file share sign-ins. Signing out removes the cookie from the browser, and the server that
+// signed it out refuses that session from then on, so a copy of the cookie is worth nothing
+// there either; a password change, a role change or removing the user ends all of the user's
+// sessions on every server at once.
 #ifndef KELVO_SITE_SIGN_IN_H_
 #define KELVO_SITE_SIGN_IN_H_
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "access/sign_in_limiter.h"
 #include "access/user_directory.h"
@@ -49,11 +53,14 @@ class SignIn {
   // GET shows the sign-in form; POST signs in (limited per address and user) and goes to the
   // posted `next`, a path of this server.
   void RenderLogin(const std::shared_ptr<ScriptingContext>& context);
-  // GET asks to confirm; POST (with the session's token) removes the session cookie.
+  // GET asks to confirm; POST (with the session's token) ends the session and removes its
+  // cookie.
   void RenderLogout(const std::shared_ptr<ScriptingContext>& context);
 
  private:
   void SignInPosted(const std::shared_ptr<ScriptingContext>& context);
+  void SignOut(const std::string& cookie_value);
+  bool IsSignedOut(const std::string& nonce);
 
   access::UserDirectory users_;
   std::string secret_;
@@ -61,6 +68,10 @@ class SignIn {
   access::SignInLimiter limiter_;
   // Checked against for unknown users, so that they take as long to refuse as known ones.
   std::string decoy_hash_;
+  // Sessions signed out here, by nonce, until they would have expired anyway. Each entry needs
+  // a successful sign-in, so the sign-in limits bound it.
+  std::mutex signed_out_mutex_;
+  std::unordered_map<std::string, std::int64_t> signed_out_;
 };
 
 // `next` when it is a path of this server ("/..." but not "//..." nor "/\..."), else "/".

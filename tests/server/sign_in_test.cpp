@@ -233,7 +233,7 @@ TEST_F(SignInTest, TheIndexListsOnlyWhatTheRoleMaySee) {
   EXPECT_NE(all.find("href=\"secret\""), std::string::npos) << all;
 }
 
-TEST_F(SignInTest, ForgedExpiredAndOtherSecretSessionsAreRefused) {
+TEST_F(SignInTest, ForgedExpiredSignedOutAndOtherSecretSessionsAreRefused) {
   auto server = Serve();
   Visitor ann(server->port());
   ASSERT_EQ(ann.SignIn("ann", "ann-password")->status, 303);
@@ -257,6 +257,24 @@ TEST_F(SignInTest, ForgedExpiredAndOtherSecretSessionsAreRefused) {
     EXPECT_EQ(intruder.Get("/table/people")->status, 303) << cookie;
     EXPECT_EQ(intruder.Post("/table/people", save)->status, 403) << cookie;
   }
+  EXPECT_EQ(Names(), "Ann Bob ");
+
+  // Signing out ends the session on the server: a copy of its cookie is refused, and the
+  // user's other sessions go on.
+  Visitor leaving(server->port());
+  ASSERT_EQ(leaving.SignIn("ann", "ann-password")->status, 303);
+  Visitor copy(server->port());
+  copy.cookie = leaving.cookie;
+  const std::string token =
+      access::FormToken(kSecret, leaving.cookie.substr(std::string("kelvo_session=").size()));
+  EXPECT_EQ(leaving.Post("/logout", "kelvo_token=" + token)->status, 303);
+  EXPECT_EQ(copy.Get("/table/people")->status, 303);
+  EXPECT_EQ(copy.Post("/table/people", "kelvo_token=" + token +
+                                           "&Vexmo1FormDisplay=formOneRec&Vexmo1FormUpdate=Save"
+                                           "&Vexmo1_Form_id=1&Vexmo1_Form_name=Eve")
+                ->status,
+            403);
+  EXPECT_EQ(ann.Get("/table/people")->status, 200);
   EXPECT_EQ(Names(), "Ann Bob ");
 
   // A new password ends the sessions signed in with the old one.
