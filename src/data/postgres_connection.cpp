@@ -255,41 +255,28 @@ PostgresResult PostgresConnection::CountInTransaction(const std::string& sql,
     return PQsendQueryParams(connection_, text, count, nullptr, parameters, nullptr, nullptr, 0) == 1;
   };
   if (PQenterPipelineMode(connection_) != 1) Fail();
+  // The rollback follows a sync of its own: a cancelled count aborts the statements up to the
+  // sync, and the rollback after it still ends the transaction without another round trip.
   const bool sent =
       send("BEGIN READ ONLY", 0, nullptr) && send(timeout.c_str(), 0, nullptr) &&
       (!serial || send("SET LOCAL max_parallel_workers_per_gather = 0", 0, nullptr)) &&
       send(sql.c_str(), static_cast<int>(values.size()), values.data()) &&
-      send("ROLLBACK", 0, nullptr) && PQpipelineSync(connection_) == 1;
-  // Each statement's result is followed by a null one; the sync's result ends the round trip.
-  const int counted = serial ? 3 : 2;
-  const int statements = counted + 2;
-  PostgresResult count;
-  PostgresResult failure;
-  int ended = 0;
-  while (sent && ended <= statements) {
-    PGresult* raw = PQgetResult(connection_);
-    if (raw == nullptr) {
-      ++ended;
-      continue;
-    }
-    PostgresResult result(raw);
-    const ExecStatusType status = PQresultStatus(raw);
-    if (status == PGRES_PIPELINE_SYNC) break;
-    if (ended == counted) {
-      count = std::move(result);
-    } else if (!IsSuccess(raw) && status != PGRES_PIPELINE_ABORTED && failure.get() == nullptr) {
-      failure = std::move(result);
-    }
-  }
+      PQpipelineSync(connection_) == 1 && send("ROLLBACK", 0, nullptr) &&
+      PQpipelineSync(connection_) == 1;
+  CountRoundTrip trip;
+  if (sent) trip = ReadCountRoundTrip([this] { return PQgetResult(connection_); }, serial ? 3 : 2);
   PQexitPipelineMode(connection_);
-  // A cancelled count leaves its transaction failed, the rollback after it unrun.
-  if (PQtransactionStatus(connection_) != PQTRANS_IDLE) {
+  // A rollback that failed on a live session is tried once more; a lost session is the pool's
+  // to drop, which takes no session that is not usable.
+  if (PQstatus(connection_) == CONNECTION_OK && PQtransactionStatus(connection_) != PQTRANS_IDLE) {
     const PostgresResult end(PQexec(connection_, "ROLLBACK"));
   }
   if (!sent) Fail();
-  if (failure.get() != nullptr) Fail(failure.get());
-  if (count.get() == nullptr) throw Error(errc::kDatabase, "The count returned no result");
-  return count;
+  // What the count answered stands even when the rollback after it failed: the transaction
+  // was read-only, and the count had finished.
+  if (trip.count != nullptr) return std::move(trip.count);
+  if (trip.failure != nullptr) Fail(trip.failure.get());
+  throw Error(errc::kDatabase, "The count returned no result");
 }
 
 std::optional<long long> PostgresConnection::EstimatedRows(std::string_view sql) {

@@ -30,6 +30,32 @@ bool IsSuccess(const PGresult* result) {
   }
 }
 
+CountRoundTrip ReadCountRoundTrip(const std::function<PGresult*()>& next, int before) {
+  CountRoundTrip trip;
+  // Each statement's results end with a null one; a sync's result stands alone. A lost
+  // connection answers nulls from then on.
+  const int statements = before + 2;
+  int statement = 0;
+  int syncs = 0;
+  while (syncs < 2 && statement <= statements) {
+    PGresult* raw = next();
+    if (raw == nullptr) {
+      ++statement;
+      continue;
+    }
+    PostgresResult result(raw);
+    const ExecStatusType status = PQresultStatus(raw);
+    if (status == PGRES_PIPELINE_SYNC) {
+      ++syncs;
+    } else if (statement == before && status != PGRES_PIPELINE_ABORTED) {
+      trip.count = std::move(result);
+    } else if (!IsSuccess(raw) && status != PGRES_PIPELINE_ABORTED && trip.failure == nullptr) {
+      trip.failure = std::move(result);
+    }
+  }
+  return trip;
+}
+
 long ChangedRows(const PGresult* result) {
   auto* mutable_result = const_cast<PGresult*>(result);  // libpq's accessors take non-const
   const std::string_view status = PQcmdStatus(mutable_result);

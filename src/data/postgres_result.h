@@ -4,6 +4,7 @@
 
 #include <libpq-fe.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,17 @@ long ChangedRows(const PGresult* result);
 // The server's message for a failed result, with its detail when it has one; the
 // connection's own message when there is no result (a lost connection, say). Trimmed.
 std::string ServerMessage(const PGresult* result, const PGconn* connection);
+
+// A budgeted count's round trip as it was sent: `before` statements that open its transaction,
+// the count, a sync, the rollback and a sync.
+struct CountRoundTrip {
+  PostgresResult count;    // the count's own result; null when it never came
+  PostgresResult failure;  // the first failure of another statement, the rollback's included
+};
+
+// Reads the results of that round trip with `next` (PQgetResult), to the second sync or to the
+// end of what a lost connection answers.
+CountRoundTrip ReadCountRoundTrip(const std::function<PGresult*()>& next, int before);
 
 }  // namespace kelvo::data
 

@@ -1,8 +1,11 @@
 // The PostgreSQL provider's connection strings, session and failures.
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "data/conformance_fixture.h"
 #include "data/postgres_fixture.h"
+#include "data/postgres_result.h"
 
 namespace kelvo::testing {
 namespace {
@@ -119,6 +122,46 @@ TEST_F(PostgresConnectionTest, ScriptsRunEveryStatementOrNone) {
             4);
   EXPECT_THROW(db_->Execute("INSERT INTO t VALUES (3); INSERT INTO t VALUES ('x')"), Error);
   EXPECT_EQ(Scalar("SELECT count(*) FROM t"), Variant(2));
+}
+
+// A budgeted count's round trip as the server may answer it: BEGIN and the timeout, the count,
+// a sync, the rollback, a sync. The count that finished is kept when the rollback after it is
+// lost; a cancelled count is the count's own answer; a refused BEGIN is the failure.
+TEST(PostgresCountRoundTripTest, KeepsTheCountWhateverTheRollbackAnswers) {
+  const auto made = [](ExecStatusType status) { return PQmakeEmptyPGresult(nullptr, status); };
+  const auto counted = [](const char* value) {
+    PGresult* result = PQmakeEmptyPGresult(nullptr, PGRES_TUPLES_OK);
+    PGresAttDesc column{const_cast<char*>("count"), 0, 0, 0, 20, 8, -1};
+    PQsetResultAttrs(result, 1, &column);
+    PQsetvalue(result, 0, 0, const_cast<char*>(value), static_cast<int>(std::strlen(value)));
+    return result;
+  };
+  // Answers the results in turn, then nulls, as a lost connection does.
+  const auto read = [](std::vector<PGresult*> results) {
+    std::size_t at = 0;
+    return data::ReadCountRoundTrip(
+        [&]() -> PGresult* { return at < results.size() ? results[at++] : nullptr; }, 2);
+  };
+  const data::CountRoundTrip lost = read({made(PGRES_COMMAND_OK), nullptr, made(PGRES_COMMAND_OK),
+                                          nullptr, counted("42"), nullptr,
+                                          made(PGRES_PIPELINE_SYNC), made(PGRES_FATAL_ERROR)});
+  ASSERT_NE(lost.count, nullptr);
+  EXPECT_STREQ(PQgetvalue(lost.count.get(), 0, 0), "42");
+  EXPECT_EQ(PQresultStatus(lost.failure.get()), PGRES_FATAL_ERROR);
+
+  const data::CountRoundTrip cancelled =
+      read({made(PGRES_COMMAND_OK), nullptr, made(PGRES_COMMAND_OK), nullptr,
+            made(PGRES_FATAL_ERROR), nullptr, made(PGRES_PIPELINE_SYNC), made(PGRES_COMMAND_OK),
+            nullptr, made(PGRES_PIPELINE_SYNC)});
+  EXPECT_EQ(PQresultStatus(cancelled.count.get()), PGRES_FATAL_ERROR);
+  EXPECT_EQ(cancelled.failure, nullptr);
+
+  const data::CountRoundTrip refused =
+      read({made(PGRES_FATAL_ERROR), nullptr, made(PGRES_PIPELINE_ABORTED), nullptr,
+            made(PGRES_PIPELINE_ABORTED), nullptr, made(PGRES_PIPELINE_SYNC),
+            made(PGRES_COMMAND_OK), nullptr, made(PGRES_PIPELINE_SYNC)});
+  EXPECT_EQ(refused.count, nullptr);
+  EXPECT_EQ(PQresultStatus(refused.failure.get()), PGRES_FATAL_ERROR);
 }
 
 }  // namespace
