@@ -92,6 +92,15 @@ export function sqliteQuery(database, sql) {
   return result.stdout.trim();
 }
 
+// What `sql` reads through psql from the PostgreSQL database `connection` (a URI), unaligned
+// and without headers.
+export function postgresQuery(connection, sql) {
+  const result = spawnSync('psql', ['-X', '-q', '-A', '-t', '-v', 'ON_ERROR_STOP=1', '-d', connection],
+    { input: sql, encoding: 'utf8' });
+  assert.equal(result.status, 0, result.stderr);
+  return result.stdout.trim();
+}
+
 // Clicks `locator` on `page` and waits for the page the click opens.
 export async function follow(page, locator) {
   await Promise.all([page.waitForLoadState('load'), page.waitForNavigation(), locator.click()]);

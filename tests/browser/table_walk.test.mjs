@@ -1,8 +1,9 @@
-// The table browser with --edit, walked as a person does, over the demo database and the
-// lending library (foreign keys, a composite key, a virtual table, mixed types, unicode): every
-// table lists, opens its first record and saves it untouched with Enter, on a desktop and on a
-// phone, without one failed response, without a stored script running or markup shown twice
-// encoded, and without changing a byte of the database.
+// The table browser with --edit, walked as a person does, over the demo database, the lending
+// library (foreign keys, a composite key, a virtual table, mixed types, unicode) and a
+// PostgreSQL database of odd types (arrays, JSON, binary, UUID, intervals, time zones, NULLs, a
+// quoted table name): every table lists, opens its first record and saves it untouched with
+// Enter, on a desktop and on a phone, without one failed response, without a stored script
+// running or markup shown twice encoded, and without changing a byte of the database.
 import assert from 'node:assert/strict';
 import { copyFileSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -10,7 +11,7 @@ import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 
 import {
-  artifacts, failedResponses, launchBrowser, sqliteQuery, startServer, stopServer,
+  artifacts, failedResponses, launchBrowser, postgresQuery, sqliteQuery, startServer, stopServer,
 } from './harness.mjs';
 
 const viewports = [
@@ -30,8 +31,8 @@ after(async () => {
   for (const dir of workDirs) rmSync(dir, { recursive: true, force: true });
 });
 
-// A hash of the database's schema and content.
-const contentHash = (database) => sqliteQuery(database, '.sha3sum --schema');
+// A hash of the SQLite database's schema and content.
+const sqliteHash = (database) => () => sqliteQuery(database, '.sha3sum --schema');
 
 // The tables the index page links to, as { name, href }.
 async function tableLinks(page, base) {
@@ -62,10 +63,10 @@ async function tabTo(page, selector, limit = 200) {
   assert.fail(`Tab never reached ${selector}`);
 }
 
-async function walk(label, database, serverArgs, cwd) {
+async function walk(label, contentHash, serverArgs, cwd) {
   const server = await startServer([...serverArgs, '--edit', '--port', '0'], cwd);
   try {
-    const before = contentHash(database);
+    const before = contentHash();
     for (const viewport of viewports) {
       const page = await browser.newPage({ viewport });
       const failed = failedResponses(page);
@@ -102,7 +103,7 @@ async function walk(label, database, serverArgs, cwd) {
       assert.deepEqual(dialogs, [], `${label} ${viewport.name}: no stored script ran`);
       await page.close();
     }
-    assert.equal(contentHash(database), before, `${label}: untouched saves change nothing`);
+    assert.equal(contentHash(), before, `${label}: untouched saves change nothing`);
   } finally {
     await stopServer(server);
   }
@@ -114,7 +115,8 @@ test('the demo database walks clean', async () => {
   // Without --db the server makes the demo database in its folder and serves it with the pages.
   const server = await startServer(['--port', '0'], dir);
   await stopServer(server);
-  await walk('demo', join(dir, 'kelvo-demo.db'), ['--db', join(dir, 'kelvo-demo.db')], dir);
+  const database = join(dir, 'kelvo-demo.db');
+  await walk('demo', sqliteHash(database), ['--db', database], dir);
 });
 
 test('the lending library walks clean', async () => {
@@ -123,5 +125,52 @@ test('the lending library walks clean', async () => {
   workDirs.push(dir);
   const database = join(dir, 'library.db');
   copyFileSync(process.env.KELVO_LIBRARY_DB, database);
-  await walk('library', database, ['--db', database], dir);
+  await walk('library', sqliteHash(database), ['--db', database], dir);
+});
+
+const oddTypes = `
+CREATE TABLE authors (id serial PRIMARY KEY, name text NOT NULL, born date, bio text);
+CREATE TABLE books (isbn char(13) PRIMARY KEY, title varchar(200) NOT NULL,
+  author_id int REFERENCES authors (id), price numeric(8, 2), pages smallint, rating real,
+  tags text[], meta jsonb, cover bytea, uid uuid, published timestamptz, reading interval,
+  available boolean, weight double precision);
+CREATE TABLE loans (isbn char(13) REFERENCES books (isbn), copy int, member text, due date,
+  returned timestamp, PRIMARY KEY (isbn, copy));
+CREATE TABLE "Odd Name" ("Key Col" int PRIMARY KEY, "quote""d" text, "ünïcødé" text);
+INSERT INTO authors (name, born, bio) VALUES
+  ('Åsa Ørn', '1970-05-01', E'Line one\nline two <b>bold</b> & "quotes"'),
+  ('李白', NULL, NULL), ('O''Brien', '1901-01-01', '<script>alert(1)</script>');
+INSERT INTO books VALUES
+  ('9780000000001', 'Ærø — tales', 1, 12.50, 320, 4.5, '{a,b,"c d"}', '{"k": [1, 2], "s": "x<y"}',
+   '\\x00ff10', 'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11', '2020-02-29 13:45:00+01',
+   '2 hours 30 minutes', true, 0.1),
+  ('9780000000002', 'NULLs', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),
+  ('9780000000003', 'Big', 3, 999999.99, -32768, 1e-30, '{}', '[]', '', '00000000-0000-0000-0000-000000000000',
+   '1900-01-01 00:00:00+00', '-1 day', false, 1e300);
+INSERT INTO loans VALUES ('9780000000001', 1, 'Zoë', '2026-12-24', NULL),
+  ('9780000000001', 2, 'Bob', '2026-01-01', '2026-01-02 10:00:00'), ('9780000000003', 1, NULL, NULL, NULL);
+INSERT INTO "Odd Name" VALUES (1, 'it''s', 'ok'), (2, NULL, '日本語');
+`;
+
+// Every row of every table, as text, in a stable order.
+const postgresContent = (connection) => () => postgresQuery(connection, `
+  SELECT string_agg(x, ' / ' ORDER BY x) FROM (
+    SELECT 'authors ' || a::text AS x FROM authors a UNION ALL
+    SELECT 'books ' || b::text FROM books b UNION ALL
+    SELECT 'loans ' || l::text FROM loans l UNION ALL
+    SELECT 'odd ' || o::text FROM "Odd Name" o) AS t`);
+
+test('a PostgreSQL database of odd types walks clean', { skip: !process.env.KELVO_TEST_POSTGRES }, async () => {
+  const server = process.env.KELVO_TEST_POSTGRES;
+  const name = `kelvo_walk_${process.pid}`;
+  postgresQuery(server, `CREATE DATABASE ${name}`);
+  const connection = server.replace(/^(postgresql:\/\/[^/?]*\/)[^?]*/, `$1${name}`);
+  try {
+    postgresQuery(connection, oddTypes);
+    const dir = mkdtempSync(join(tmpdir(), 'kelvo-walk-postgres-'));
+    workDirs.push(dir);
+    await walk('postgres', postgresContent(connection), ['--db', connection], dir);
+  } finally {
+    postgresQuery(server, `DROP DATABASE IF EXISTS ${name} WITH (FORCE)`);
+  }
 });
