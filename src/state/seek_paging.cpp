@@ -269,66 +269,133 @@ std::optional<Boundary> ReadBoundary(const DbViewState& s, const SeekOrder& orde
   return boundary;
 }
 
-// The records that come after `values` in `columns` (or before them, `after` false): for each
-// column, the earlier ones equal and this one beyond. NULL takes the place the database gives
-// it, which no comparison with a value reaches. A column declared NOT NULL needs no NULL branch;
-// when the first column then reaches beyond by a plain comparison, that comparison is also
-// stated alone, as a range an index on it serves in the order's direction.
-std::string SeekCondition(const DbViewState& s, const SeekOrder& order, const Boundary& boundary,
-                          const std::vector<Variant>& values, bool after,
-                          std::vector<Variant>& parameters) {
-  const Connection& connection = *s.VexmoConnection->Connection();
-  const bool nulls_low = connection.NullsSortFirst();
+// The side of a boundary a seek reads: the records after `values` (or before them, `after`
+// false) in the order.
+struct SeekSide {
+  const Connection& connection;
+  const SeekOrder& order;
+  const Boundary& boundary;
+  const std::vector<Variant>& values;
+  bool after;
+
+  bool Descending(std::size_t i) const { return order.columns[i].descending == after; }
+  // Whether column i's NULLs lie behind the values, where no record read from here is.
+  bool NullsBehind(std::size_t i) const {
+    return connection.NullsSortFirst() != Descending(i) || order.columns[i].key ||
+           boundary.never_null[i];
+  }
+  Variant Bound(std::size_t i) const {
+    return connection.StoredValue(values[i], boundary.types[i]);
+  }
+  std::string Beyond(std::size_t i, bool or_equal) const {
+    return order.columns[i].sql + (Descending(i) ? " <" : " >") + (or_equal ? "= ?" : " ?");
+  }
+};
+
+// One condition of a seek, its placeholders' values in order.
+struct SeekBranch {
+  std::string condition;
+  std::vector<Variant> parameters;
+  // The condition holds the first column to NULL: the rest of the order orders its records,
+  // which an index on the key serves where one on the first column alone cannot.
+  bool first_null = false;
+};
+
+// The records beyond the side's values among those equal on the columns before `from`: for
+// each column from there, the earlier ones equal and this one beyond. NULL takes the place the
+// database gives it, which no comparison with a value reaches; a column declared NOT NULL
+// needs no NULL branch.
+std::string BeyondChain(const SeekSide& side, std::size_t from, std::vector<Variant>& parameters) {
   std::string condition;
   std::string equal;
-  std::string range;
   std::vector<Variant> equal_parameters;
-  std::vector<Variant> condition_parameters;
-  for (std::size_t i = 0; i < order.columns.size(); ++i) {
-    const SeekColumn& column = order.columns[i];
-    const bool descending = column.descending == after;
-    const bool nulls_first = nulls_low != descending || column.key || boundary.never_null[i];
-    const bool is_null = values[i].IsNull();
+  for (std::size_t i = from; i < side.order.columns.size(); ++i) {
+    const std::string& sql = side.order.columns[i].sql;
+    const bool is_null = side.values[i].IsNull();
     std::string beyond;
     std::vector<Variant> beyond_parameters = equal_parameters;
     if (is_null) {
-      if (nulls_first) beyond = column.sql + " IS NOT NULL";
+      if (side.NullsBehind(i)) beyond = sql + " IS NOT NULL";
     } else {
-      beyond = column.sql + (descending ? " < ?" : " > ?");
-      if (!nulls_first) beyond = "(" + beyond + " OR " + column.sql + " IS NULL)";
-      beyond_parameters.push_back(connection.StoredValue(values[i], boundary.types[i]));
-      if (i == 0 && nulls_first && order.columns.size() > 1) {
-        range = column.sql + (descending ? " <= ?" : " >= ?");
-        parameters.push_back(beyond_parameters.back());
-      }
+      beyond = side.Beyond(i, false);
+      if (!side.NullsBehind(i)) beyond = "(" + beyond + " OR " + sql + " IS NULL)";
+      beyond_parameters.push_back(side.Bound(i));
     }
     if (!beyond.empty()) {
       if (!condition.empty()) condition += " OR ";
       condition += "(" + equal + beyond + ")";
-      condition_parameters.insert(condition_parameters.end(), beyond_parameters.begin(),
-                                  beyond_parameters.end());
+      parameters.insert(parameters.end(), beyond_parameters.begin(), beyond_parameters.end());
     }
     if (is_null) {
-      equal += column.sql + " IS NULL AND ";
+      equal += sql + " IS NULL AND ";
     } else {
-      equal += column.sql + " = ? AND ";
-      equal_parameters.push_back(connection.StoredValue(values[i], boundary.types[i]));
+      equal += sql + " = ? AND ";
+      equal_parameters.push_back(side.Bound(i));
     }
   }
-  if (condition.empty()) return "1 = 0";
-  parameters.insert(parameters.end(), condition_parameters.begin(), condition_parameters.end());
-  return range.empty() ? condition : range + " AND (" + condition + ")";
+  return condition.empty() ? "1 = 0" : condition;
+}
+
+// The conditions whose records together are those beyond the side's values, each one a range
+// or a NULL test on the first column that an index on it serves in the order's direction: a
+// NULL test joined to a comparison by OR is answered by reading every record. The records
+// equal on the first column and beyond on the rest go with the range, or with the NULL test
+// when the boundary's first value is NULL; the NULLs or the values lying beyond them make a
+// second condition.
+std::vector<SeekBranch> SeekBranches(const SeekSide& side) {
+  std::vector<SeekBranch> branches(1);
+  SeekBranch& near = branches.front();
+  const std::string& first = side.order.columns.front().sql;
+  if (side.order.columns.size() == 1) {
+    near.condition = BeyondChain(side, 0, near.parameters);
+    return branches;
+  }
+  if (side.values.front().IsNull()) {
+    near.condition = first + " IS NULL AND (" + BeyondChain(side, 1, near.parameters) + ")";
+    near.first_null = true;
+    if (side.NullsBehind(0)) branches.push_back({first + " IS NOT NULL", {}});
+    return branches;
+  }
+  near.parameters = {side.Bound(0), side.Bound(0), side.Bound(0)};
+  near.condition = side.Beyond(0, true) + " AND (" + side.Beyond(0, false) + " OR (" + first +
+                   " = ? AND (" + BeyondChain(side, 1, near.parameters) + ")))";
+  if (!side.NullsBehind(0)) branches.push_back({first + " IS NULL", {}, true});
+  return branches;
 }
 
 std::string Wrapped(const DbViewState& s) {
   return "SELECT * FROM (" + FilteredStatement(s) + ") KELVOALIAS";
 }
 
-// The last `rows` records of `where` read in reverse and shown in the grid's order.
-std::string ReversedPage(const DbViewState& s, const SeekOrder& order, std::string_view where,
-                         std::int32_t rows) {
-  return "SELECT * FROM (" + Wrapped(s) + std::string(where) + " ORDER BY " +
-         OrderClause(order.columns, true) + " LIMIT " + std::to_string(rows) +
+// The records of the wrapped statement that meet one of `branches`, in the order (reversed
+// when `reversed`). Branches are read each under its own order and limit of `rows`, so that
+// each is a read of an index, and merged; the filter's placeholders come first in each, its
+// condition sitting inside the wrapped statement.
+std::string BranchRecords(const DbViewState& s, const SeekOrder& order,
+                          const std::vector<SeekBranch>& branches, bool reversed,
+                          std::int32_t rows, std::vector<Variant>& parameters) {
+  const std::string clause = " ORDER BY " + OrderClause(order.columns, reversed);
+  const std::vector<SeekColumn> rest(order.columns.begin() + 1, order.columns.end());
+  std::string text;
+  for (std::size_t i = 0; i < branches.size(); ++i) {
+    parameters.insert(parameters.end(), s.mvarFilterParameters.begin(),
+                      s.mvarFilterParameters.end());
+    parameters.insert(parameters.end(), branches[i].parameters.begin(),
+                      branches[i].parameters.end());
+    const std::string read =
+        Wrapped(s) + " WHERE " + branches[i].condition +
+        (branches[i].first_null ? " ORDER BY " + OrderClause(rest, reversed) : clause);
+    if (branches.size() == 1) return read;
+    if (i > 0) text += " UNION ALL ";
+    text += "SELECT * FROM (" + read + " LIMIT " + std::to_string(rows) + ") KELVOSEEK" +
+            std::to_string(i + 1);
+  }
+  return "SELECT * FROM (" + text + ") KELVOSEEK" + clause;
+}
+
+// The last `rows` records of `records` read in reverse and shown in the grid's order.
+std::string ReversedPage(const SeekOrder& order, std::string_view records, std::int32_t rows) {
+  return "SELECT * FROM (" + std::string(records) + " LIMIT " + std::to_string(rows) +
          ") KELVOPAGE ORDER BY " + order.clause;
 }
 
@@ -429,7 +496,9 @@ std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& or
     }
     const std::int32_t rows = s.RecordCount - record + 1;
     if (rows < 1 || rows > page) return std::nullopt;
-    return SoughtStatement{ReversedPage(s, order, "", rows), s.mvarFilterParameters, 0, true};
+    return SoughtStatement{
+        ReversedPage(order, Wrapped(s) + " ORDER BY " + OrderClause(order.columns, true), rows),
+        s.mvarFilterParameters, 0, true};
   }
   // A page next to the one shown, but not one the numbers or the record limit would move.
   if (next && (std::int64_t{posted_record} + page != record ||
@@ -449,17 +518,17 @@ std::optional<SoughtStatement> SeekStatement(DbViewState& s, const SeekOrder& or
                 " in ApplyNavCommand<br>");
     return std::nullopt;
   }
+  const SeekSide side{*s.VexmoConnection->Connection(), order, *boundary,
+                      next ? boundary->last : boundary->first, next};
+  const std::vector<SeekBranch> branches = SeekBranches(side);
   SoughtStatement statement;
-  // The filter's placeholders come first: its condition sits inside the wrapped statement.
-  statement.parameters = s.mvarFilterParameters;
-  const std::string where =
-      " WHERE " + SeekCondition(s, order, *boundary, next ? boundary->last : boundary->first,
-                                next, statement.parameters);
   if (next) {
-    statement.text = Wrapped(s) + where + " ORDER BY " + order.clause;
     statement.max_records = page + 1;
+    statement.text =
+        BranchRecords(s, order, branches, false, statement.max_records, statement.parameters);
   } else {
-    statement.text = ReversedPage(s, order, where, page);
+    statement.text = ReversedPage(
+        order, BranchRecords(s, order, branches, true, page, statement.parameters), page);
     statement.reversed = true;
   }
   return statement;
@@ -477,11 +546,21 @@ std::optional<SoughtStatement> PrecedingCountStatement(const DbViewState& s, con
     sort_values.never_null.push_back(!column.key &&
                                      (field->Attributes() & ado::adFldIsNullable) == 0);
   }
+  const SeekSide side{*s.VexmoConnection->Connection(), order, sort_values, sort_values.first,
+                      false};
+  // One count per branch, each a read of an index, added up.
   SoughtStatement statement;
-  statement.parameters = s.mvarFilterParameters;
-  statement.text = "SELECT COUNT(*) AS ANT FROM (" + FilteredStatement(s) + ") KELVOALIAS WHERE " +
-                   SeekCondition(s, order, sort_values, sort_values.first, false,
-                                 statement.parameters);
+  std::string counts;
+  for (const SeekBranch& branch : SeekBranches(side)) {
+    statement.parameters.insert(statement.parameters.end(), s.mvarFilterParameters.begin(),
+                                s.mvarFilterParameters.end());
+    statement.parameters.insert(statement.parameters.end(), branch.parameters.begin(),
+                                branch.parameters.end());
+    if (!counts.empty()) counts += " + ";
+    counts += "(SELECT COUNT(*) FROM (" + FilteredStatement(s) + ") KELVOALIAS WHERE " +
+              branch.condition + ")";
+  }
+  statement.text = "SELECT " + counts + " AS ANT";
   return statement;
 }
 

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "kelvo/convert.h"
+#include "state/seek_paging.h"
 #include "support/grid_page.h"
+#include "support/renderer_test.h"
 
 namespace kelvo::testing {
 namespace {
@@ -203,6 +206,49 @@ TEST_F(SeekPagingTest, LastAndPreviousUnderAnEstimateReadTheFinalRecordsByRevers
   const RenderedPage capped = Post(FormOf(Get({}, limited), "LAST"), limited);
   EXPECT_EQ(capped.grid->FromRow(), 81);
   EXPECT_EQ(Cells(capped), Cells(Get("Vexmo1CurrRecord=81", by_position)));
+}
+
+class SeekPlanTest : public RendererTest {};
+
+// A sort on a column that allows NULL is sought by ranges and NULL tests that an index on the
+// column serves, in either direction, from a NULL or a value: a NULL test joined to a
+// comparison by OR had SQLite read the whole index, 180 ms for a page of 2,000,000 rows.
+TEST_F(SeekPlanTest, ColumnThatAllowsNullIsSoughtByIndexRanges) {
+  if (OnPostgres()) GTEST_SKIP() << "reads SQLite's query plans";
+  connection_->Execute("CREATE TABLE S (id INTEGER PRIMARY KEY, grp INTEGER, name TEXT)");
+  connection_->Execute("INSERT INTO S VALUES (1, NULL, 'a'), (2, 1, 'b'), (3, 2, 'c')");
+  connection_->Execute("CREATE INDEX S_grp ON S (grp)");
+  s_.sql = "SELECT * FROM S";
+  s_.EditPrimaryKeys = "id";
+  s_.SeekPaging = true;
+  s_.OrderByFields = "grp";
+  for (const bool descending : {false, true}) {
+    for (const int id : {1, 2}) {
+      SCOPED_TRACE("record " + std::to_string(id) + (descending ? " descending" : ""));
+      s_.OrderByDesc = descending;
+      const std::optional<detail::SeekOrder> order = detail::SeekOrderOf(s_);
+      ASSERT_TRUE(order);
+      Recordset record;
+      record.Open("SELECT * FROM S WHERE id = " + std::to_string(id), connection_);
+      const std::optional<detail::SoughtStatement> count =
+          detail::PrecedingCountStatement(s_, *order, record);
+      ASSERT_TRUE(count);
+      std::string explained = "EXPLAIN QUERY PLAN ";
+      std::size_t bound = 0;
+      for (const char c : count->text) {
+        explained +=
+            c == '?' ? CStr(count->parameters.at(bound++), Locale::Default()) : std::string(1, c);
+      }
+      Recordset plan;
+      plan.Open(explained, connection_);
+      std::string steps;
+      for (; !plan.Eof(); plan.MoveNext()) {
+        steps += CStr(plan.Fields().Item("detail").Value(), Locale::Default()) + "\n";
+      }
+      EXPECT_EQ(steps.find("SCAN S"), std::string::npos) << steps;
+      EXPECT_NE(steps.find("SEARCH S USING COVERING INDEX S_grp"), std::string::npos) << steps;
+    }
+  }
 }
 
 }  // namespace
