@@ -194,7 +194,7 @@ void AppendRecordFields(std::string& out, const std::vector<Row>& rows) {
   const std::pair<const char*, const std::string*> fields[] = {
       {"id", &rows[0].id}, {"code", &rows[0].code}, {"qty", &rows[0].qty}};
   for (const auto& [name, value] : fields) {
-    out += "<tr class=\"KLVOTableFormDataView\">\r\n<th class=\"KLVOTableFormDataView\" align=left>";
+    out += "<tr class=\"KLVOTableFormDataView\">\r\n<th class=\"KLVOTableFormDataView\" scope=\"row\" align=left>";
     out += name;
     out += "</th><td class=\"KLVOTableFormDataView\">";
     AppendEscaped(out, *value);
