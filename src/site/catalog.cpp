@@ -1,6 +1,7 @@
 #include "site/catalog.h"
 
 #include <mutex>
+#include <utility>
 
 #include "host/ascii_case.h"
 #include "kelvo/convert.h"
@@ -13,12 +14,15 @@ bool IsSqlite(std::string_view connection_string) {
   return host::EqualsIgnoringAsciiCase(Connection::ProviderOf(connection_string), "sqlite");
 }
 
-// Runs a catalogue query and gives back its rows as text.
+// Runs a catalogue query, `parameters` bound to its placeholders, and gives back its rows as
+// text.
 std::vector<std::vector<std::string>> Rows(const std::shared_ptr<Connection>& connection,
-                                           std::string_view sql) {
+                                           std::string_view sql,
+                                           std::vector<Variant> parameters = {}) {
   auto command = std::make_shared<Command>();
   command->SetActiveConnection(connection);
   command->SetCommandText(sql);
+  command->Parameters() = std::move(parameters);
   Recordset rows;
   rows.Open(command);
   std::vector<std::vector<std::string>> result;
@@ -35,6 +39,10 @@ std::vector<std::vector<std::string>> Rows(const std::shared_ptr<Connection>& co
   return result;
 }
 
+std::string FirstValue(const std::vector<std::vector<std::string>>& rows) {
+  return rows.empty() || rows[0].empty() ? std::string() : rows[0][0];
+}
+
 // Changes whenever a table, view, column or constraint is added, altered or dropped. SQLite
 // counts schema changes itself; on PostgreSQL every such change writes a row of pg_class,
 // pg_attribute or pg_constraint (a new transaction id in xmin) or removes one (a lower count).
@@ -46,8 +54,24 @@ std::string SchemaVersion(const std::shared_ptr<Connection>& connection,
           : "SELECT (SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_class) || '/' || "
             "(SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_attribute) || '/' || "
             "(SELECT count(*) || ':' || coalesce(max(xmin::text::bigint), 0) FROM pg_constraint)";
-  const auto rows = Rows(connection, sql);
-  return rows.empty() || rows[0].empty() ? std::string() : rows[0][0];
+  return FirstValue(Rows(connection, sql));
+}
+
+// Changes whenever the table an unquoted `name` reaches is made, dropped, renamed, granted,
+// keyed or given other columns: on PostgreSQL the table's own rows of pg_class, pg_attribute
+// and pg_index, read by index, where the whole schema's version reads every row. The result
+// is one computed value, so that describing it asks the catalogue nothing more.
+std::string TableVersion(const std::shared_ptr<Connection>& connection,
+                         std::string_view connection_string, std::string_view name) {
+  if (IsSqlite(connection_string)) return SchemaVersion(connection, connection_string);
+  return FirstValue(Rows(
+      connection,
+      "SELECT concat(c.oid, '/', c.xmin, '/', "
+      "(SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_attribute "
+      "WHERE attrelid = c.oid), '/', "
+      "(SELECT count(*) || ':' || coalesce(max(xmin::text::bigint), 0) FROM pg_index "
+      "WHERE indrelid = c.oid)) FROM pg_class c WHERE c.oid = to_regclass(?)",
+      {Variant(connection->QuoteIdentifier(name))}));
 }
 
 Catalog ReadFromDatabase(const std::shared_ptr<Connection>& connection,
@@ -96,6 +120,8 @@ Catalog ReadFromDatabase(const std::shared_ptr<Connection>& connection,
 struct KeptCatalog {
   std::string version;
   std::shared_ptr<const Catalog> catalog;
+  // Tables' own versions as they were when the catalogue was read.
+  std::map<std::string, std::string, std::less<>> table_versions;
 };
 
 std::mutex kept_mutex;
@@ -121,8 +147,39 @@ std::shared_ptr<const Catalog> ReadCatalog(const std::shared_ptr<Connection>& co
   auto catalog =
       std::make_shared<const Catalog>(ReadFromDatabase(connection, connection_string));
   const std::lock_guard lock(kept_mutex);
-  kept[std::string(connection_string)] = {version, catalog};
+  kept[std::string(connection_string)] = {version, catalog, {}};
   return catalog;
+}
+
+std::optional<TableEntry> FindTable(const std::shared_ptr<Connection>& connection,
+                                    std::string_view connection_string, std::string_view name) {
+  // Each version is read before what it vouches for, so that a change between the two shows
+  // as a version the next request does not find.
+  const std::string table_version = TableVersion(connection, connection_string, name);
+  std::shared_ptr<const Catalog> catalog;
+  {
+    const std::lock_guard lock(kept_mutex);
+    const auto found = kept.find(connection_string);
+    if (found != kept.end()) {
+      const auto table = found->second.table_versions.find(name);
+      if (table != found->second.table_versions.end() && table->second == table_version)
+        catalog = found->second.catalog;
+    }
+  }
+  const TableEntry* table = nullptr;
+  if (catalog) {
+    table = catalog->Find(name);
+  } else {
+    catalog = ReadCatalog(connection, connection_string);
+    table = catalog->Find(name);
+    // Only names of tables are kept, so that requests for names of no table keep nothing;
+    // those check the whole schema's version.
+    const std::lock_guard lock(kept_mutex);
+    const auto found = kept.find(connection_string);
+    if (table && found != kept.end() && found->second.catalog == catalog)
+      found->second.table_versions[std::string(name)] = table_version;
+  }
+  return table ? std::optional<TableEntry>(*table) : std::nullopt;
 }
 
 }  // namespace kelvo::site

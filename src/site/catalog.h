@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,12 @@ struct Catalog {
 // version tells that the schema changed; safe to call from several threads.
 std::shared_ptr<const Catalog> ReadCatalog(const std::shared_ptr<Connection>& connection,
                                            std::string_view connection_string);
+
+// The entry named exactly `name` of the catalogue ReadCatalog keeps, or nothing. Once a name
+// has been looked up, later look-ups check only that table's own version, not the whole
+// schema's (PostgreSQL reads a few catalogue rows by index instead of every row).
+std::optional<TableEntry> FindTable(const std::shared_ptr<Connection>& connection,
+                                    std::string_view connection_string, std::string_view name);
 
 }  // namespace kelvo::site
 

@@ -86,8 +86,7 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   Response& out = context->response();
   auto database = OpenDatabase(context, browser);
   const std::shared_ptr<Connection>& connection = database->Connection();
-  const auto catalog = ReadCatalog(connection, browser.connection);
-  const TableEntry* found = catalog->Find(table);
+  const std::optional<TableEntry> found = FindTable(connection, browser.connection, table);
   if (!found) {
     out.SetStatus(404);
     WriteDocumentStart(out, "No such table", browser.locale);
