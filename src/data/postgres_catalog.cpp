@@ -10,11 +10,30 @@
 namespace kelvo::data {
 namespace {
 
+std::string NumberList(const std::set<std::uint32_t>& numbers) {
+  std::string list;
+  for (std::uint32_t number : numbers) {
+    if (!list.empty()) list += ',';
+    list += std::to_string(number);
+  }
+  return list;
+}
+
+// The versions of tables: a table's row of pg_class, and its rows of pg_attribute, which
+// every change of a column rewrites (a default's too, through atthasdef), read by index.
+constexpr const char* kVersionColumns =
+    "SELECT c.oid, concat(c.xmin, '/', (SELECT count(*) || ':' || max(xmin::text::bigint) "
+    "FROM pg_attribute WHERE attrelid = c.oid)) FROM pg_class c WHERE c.oid";
+
+// The identifiers written into these statements are numbers (PQftable's), never text.
+std::string VersionsSql(const std::set<std::uint32_t>& tables) {
+  return std::string(kVersionColumns) + " IN (" + NumberList(tables) + ")";
+}
+
 // Joins of the catalogue take longer to plan than these plain statements take to run, so the
-// column facts come from three statements sent at once. The identifiers written into them are
-// numbers (PQftable's), never text.
-std::string ColumnFactsSql(const std::string& tables) {
-  const std::string in = " IN (" + tables + ")";
+// column facts come from three statements sent at once.
+std::string ColumnFactsSql(const std::set<std::uint32_t>& tables) {
+  const std::string in = " IN (" + NumberList(tables) + ")";
   return "SELECT attrelid, attnum, attname, attnotnull, attidentity <> '', attgenerated <> '' "
          "FROM pg_attribute WHERE NOT attisdropped AND attrelid" +
          in +
@@ -67,15 +86,58 @@ int SignedNumber(const PGresult* result, int row, int column) {
 
 }  // namespace
 
+const std::string& TableVersionsSql() {
+  static const std::string sql = std::string(kVersionColumns) + " = ANY($1::oid[])";
+  return sql;
+}
+
+std::string OidArray(const std::set<std::uint32_t>& tables) {
+  return "{" + NumberList(tables) + "}";
+}
+
+std::set<std::uint32_t> ColumnFactsCache::Unchecked() const {
+  std::set<std::uint32_t> unchecked;
+  for (const auto& [id, table] : tables_) {
+    if (table.checked != generation_) unchecked.insert(id);
+  }
+  return unchecked;
+}
+
+void ColumnFactsCache::TakeVersions(const std::set<std::uint32_t>& asked,
+                                    const PGresult* versions) {
+  std::map<std::uint32_t, std::string> current;
+  for (int row = 0; row < PQntuples(versions); ++row)
+    current[Number(versions, row, 0)] = Text(versions, row, 1);
+  for (std::uint32_t id : asked) {
+    const auto table = tables_.find(id);
+    if (table == tables_.end()) continue;
+    const auto version = current.find(id);
+    if (version != current.end() && version->second == table->second.version) {
+      table->second.checked = generation_;
+    } else {
+      tables_.erase(table);  // read again at its next use
+    }
+  }
+}
+
 std::vector<std::optional<TableColumnFacts>> ColumnFactsCache::Lookup(
     PostgresConnection& connection, const std::vector<TableColumnRef>& columns) {
+  std::set<std::uint32_t> unchecked;
+  for (const TableColumnRef& column : columns) {
+    const auto table = tables_.find(column.table);
+    if (table != tables_.end() && table->second.checked != generation_)
+      unchecked.insert(column.table);
+  }
+  if (!unchecked.empty()) {
+    const std::array<std::optional<std::string>, 1> parameters = {OidArray(unchecked)};
+    TakeVersions(unchecked, connection.RunKept(TableVersionsSql(), parameters).get());
+  }
   std::set<std::uint32_t> missing;
   for (const TableColumnRef& column : columns) {
     // A column the table did not have when it was read was added since.
     const auto table = tables_.find(column.table);
-    if (table == tables_.end() || table->second.columns.count(column.number) == 0) {
+    if (table == tables_.end() || table->second.columns.count(column.number) == 0)
       missing.insert(column.table);
-    }
   }
   if (!missing.empty()) Read(connection, missing);
   std::vector<std::optional<TableColumnFacts>> facts(columns.size());
@@ -88,20 +150,28 @@ std::vector<std::optional<TableColumnFacts>> ColumnFactsCache::Lookup(
   return facts;
 }
 
-void ColumnFactsCache::Read(PostgresConnection& connection, const std::set<std::uint32_t>& tables) {
-  std::string list;
-  for (std::uint32_t table : tables) {
-    if (!list.empty()) list += ',';
-    list += std::to_string(table);
-  }
-  const std::vector<PostgresResult> results = connection.RunScript(ColumnFactsSql(list));
-  if (results.size() != 3) throw Error(errc::kDatabase, "The catalogue query gave no answer");
-  const PGresult* attributes = results[0].get();
-  const PGresult* classes = results[1].get();
-  const PGresult* defaults = results[2].get();
-
+void ColumnFactsCache::Read(PostgresConnection& connection,
+                            const std::set<std::uint32_t>& tables) {
+  // The versions are read before the facts they vouch for, so that a change between the two
+  // shows at the next check.
+  const std::vector<PostgresResult> results =
+      connection.RunScript(VersionsSql(tables) + ";" + ColumnFactsSql(tables));
+  if (results.size() != 4) throw Error(errc::kDatabase, "The catalogue query gave no answer");
+  std::map<std::uint32_t, std::string> versions;
+  for (int row = 0; row < PQntuples(results[0].get()); ++row)
+    versions[Number(results[0].get(), row, 0)] = Text(results[0].get(), row, 1);
+  const PGresult* attributes = results[1].get();
+  const PGresult* classes = results[2].get();
+  const PGresult* defaults = results[3].get();
+  // A table the catalogue no longer shows is forgotten.
+  for (std::uint32_t table : tables) tables_.erase(table);
   for (int row = 0; row < PQntuples(classes); ++row) {
-    tables_[Number(classes, row, 0)].name = {Text(classes, row, 2), Text(classes, row, 1)};
+    const std::uint32_t id = Number(classes, row, 0);
+    const auto version = versions.find(id);
+    Table& table = tables_[id];
+    table.name = {Text(classes, row, 2), Text(classes, row, 1)};
+    table.version = version == versions.end() ? std::string() : version->second;
+    table.checked = generation_;
   }
   std::set<std::pair<std::uint32_t, int>> sequence_defaults;
   for (int row = 0; row < PQntuples(defaults); ++row) {

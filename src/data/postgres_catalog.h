@@ -2,6 +2,8 @@
 #ifndef KELVO_DATA_POSTGRES_CATALOG_H_
 #define KELVO_DATA_POSTGRES_CATALOG_H_
 
+#include <libpq-fe.h>
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -30,26 +32,45 @@ struct TableColumnFacts {
   bool generated = false;  // computed by the table: it cannot be written
 };
 
-// The column facts of the tables a connection has described, kept until the connection runs
-// a command that may change a table (anything but a query), so that the recordsets of one
-// page ask the catalogue once per table.
+// The column facts of the tables a connection has described, kept with each table's version
+// (its own rows of pg_class and pg_attribute, where every change of its columns, name,
+// defaults or rights writes). Once the facts may be out of date (a new user of a pooled
+// session, or a command that may change tables), the next look-up checks the versions of the
+// tables it needs and reads again only those that changed.
 class ColumnFactsCache final {
  public:
   // The facts of each column in `columns`, in that order; nothing for one the catalogue does
-  // not show (a dropped table, say). One query reads all the tables not kept yet.
+  // not show (a dropped table, say). One round trip checks the tables kept and reads those not
+  // kept yet; a table that changed takes one more.
   std::vector<std::optional<TableColumnFacts>> Lookup(PostgresConnection& connection,
                                                       const std::vector<TableColumnRef>& columns);
-  void Clear() { tables_.clear(); }
+  // Every table's facts are checked before their next use.
+  void Outdate() { ++generation_; }
+  // The kept tables whose versions are to be checked before their facts are used again, so
+  // that a caller can send TableVersionsSql along with a statement of its own.
+  std::set<std::uint32_t> Unchecked() const;
+  // Takes the result of TableVersionsSql for the tables `asked`: those whose version is the one
+  // kept count as checked, the others are read again at their next use.
+  void TakeVersions(const std::set<std::uint32_t>& asked, const PGresult* versions);
 
  private:
   struct Table {
     TableName name;
     std::map<int, TableColumnFacts> columns;  // by column number
+    std::string version;
+    unsigned long checked = 0;  // the generation in which the version was last seen current
   };
+  // Reads the facts of `tables`, with their versions.
   void Read(PostgresConnection& connection, const std::set<std::uint32_t>& tables);
 
   std::map<std::uint32_t, Table> tables_;
+  unsigned long generation_ = 1;
 };
+
+// The statement that reads the versions of the tables whose oids its one parameter lists
+// (OidArray): rows of oid and version.
+const std::string& TableVersionsSql();
+std::string OidArray(const std::set<std::uint32_t>& tables);
 
 // The primary key columns of a table in key order; empty when it has none.
 std::vector<std::string> ReadPrimaryKey(PostgresConnection& connection, const TableName& table);

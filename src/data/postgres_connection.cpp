@@ -19,6 +19,13 @@ namespace {
 // Statements kept prepared per session.
 constexpr size_t kKeptStatements = 128;
 
+// The settings, cursors, listens, locks and role a page's own statements may have changed in
+// a session, put back as a new session has them (DISCARD ALL keeping the statements prepared
+// and the temporary tables); the settings Kelvo reads by are made again after it.
+constexpr const char* kSessionReset =
+    "CLOSE ALL; UNLISTEN *; SELECT pg_advisory_unlock_all(); SET SESSION AUTHORIZATION DEFAULT; "
+    "RESET ALL";
+
 bool IsCLocale(std::string_view locale) {
   return locale == "C" || locale == "POSIX" || StartsWithIgnoreCase(locale, "C.");
 }
@@ -54,6 +61,25 @@ PostgresResult PostgresConnection::Run(const std::string& sql,
   return result;
 }
 
+PostgresResult PostgresConnection::RunKept(const std::string& sql,
+                                           std::span<const std::optional<std::string>> parameters) {
+  Claim();
+  const std::string* prepared = PreparedName(sql);
+  if (prepared == nullptr) return Run(sql, parameters);
+  std::vector<const char*> values;
+  values.reserve(parameters.size());
+  for (const auto& parameter : parameters)
+    values.push_back(parameter ? parameter->c_str() : nullptr);
+  PostgresResult result(PQexecPrepared(connection_, prepared->c_str(),
+                                       static_cast<int>(values.size()), values.data(), nullptr,
+                                       nullptr, 0));
+  if (!IsSuccess(result.get())) {
+    ForgetPrepared(sql);
+    Fail(result.get());
+  }
+  return result;
+}
+
 std::vector<PostgresResult> PostgresConnection::RunScript(const std::string& sql) {
   Claim();
   if (!PQsendQuery(connection_, sql.c_str())) Fail();
@@ -68,19 +94,34 @@ std::vector<PostgresResult> PostgresConnection::RunScript(const std::string& sql
   return results;
 }
 
-void PostgresConnection::SetUpSession() {
+void PostgresConnection::SetUpSession(bool read_only) {
+  session_setup_ = "SET DateStyle = 'ISO, YMD'; SET extra_float_digits = 3; SET bytea_output = 'hex'";
   // The money type's decimals come from lc_monetary; C keeps the same two decimals as most
   // locales and reads and writes '.' as the decimal point whatever the server's locale.
   PostgresResult settings(
-      PQexec(connection_,
-             "SET DateStyle = 'ISO, YMD'; SET extra_float_digits = 3; "
-             "SET bytea_output = 'hex'; "
-             "SELECT scale('1'::money::numeric), current_setting('lc_monetary')"));
+      PQexec(connection_, (session_setup_ +
+                           "; SELECT scale('1'::money::numeric), current_setting('lc_monetary')")
+                              .c_str()));
   if (PQresultStatus(settings.get()) != PGRES_TUPLES_OK) Fail(settings.get());
   money_decimals_ = std::atoi(PQgetvalue(settings.get(), 0, 0));
-  if (money_decimals_ == 2 && !IsCLocale(PQgetvalue(settings.get(), 0, 1))) {
-    ExecuteScript("SET lc_monetary = 'C'");
-  }
+  std::string more;
+  if (money_decimals_ == 2 && !IsCLocale(PQgetvalue(settings.get(), 0, 1)))
+    more += "; SET lc_monetary = 'C'";
+  if (read_only) more += "; SET default_transaction_read_only = on";
+  if (more.empty()) return;
+  session_setup_ += more;
+  RunScript(more.substr(2));
+}
+
+const std::vector<ResultField>* PostgresConnection::KeptFields(const std::string& sql) const {
+  const auto found = kept_fields_.find(sql);
+  return found == kept_fields_.end() ? nullptr : &found->second;
+}
+
+void PostgresConnection::KeepFields(const std::string& sql, std::vector<ResultField> fields) {
+  if (kept_fields_.size() >= 4 * kKeptStatements && kept_fields_.count(sql) == 0)
+    kept_fields_.clear();
+  kept_fields_.insert_or_assign(sql, std::move(fields));
 }
 
 std::unique_ptr<ProviderStatement> PostgresConnection::Prepare(std::string_view sql) {
@@ -97,7 +138,7 @@ const std::string* PostgresConnection::PreparedName(const std::string& sql) {
   }
   Claim();
   if (prepared_.size() >= kKeptStatements) {
-    ExecuteScript("DEALLOCATE ALL");
+    RunScript("DEALLOCATE ALL");
     prepared_.clear();
   }
   std::string name = "kelvo_" + std::to_string(++prepared_count_);
@@ -107,17 +148,21 @@ const std::string* PostgresConnection::PreparedName(const std::string& sql) {
 }
 
 long PostgresConnection::ExecuteScript(std::string_view sql) {
-  column_facts_.Clear();  // the script may change tables; a transaction's end may undo that
+  SessionTouched();
+  return RunCommands(std::string(sql));
+}
+
+long PostgresConnection::RunCommands(const std::string& sql) {
+  column_facts_.Outdate();  // the script may change tables; a transaction's end may undo that
   long changed = 0;
-  for (const PostgresResult& result : RunScript(std::string(sql)))
-    changed += ChangedRows(result.get());
+  for (const PostgresResult& result : RunScript(sql)) changed += ChangedRows(result.get());
   return changed;
 }
 
-void PostgresConnection::BeginTransaction() { ExecuteScript("BEGIN"); }
+void PostgresConnection::BeginTransaction() { RunCommands("BEGIN"); }
 
 void PostgresConnection::CommitTransaction() {
-  column_facts_.Clear();
+  column_facts_.Outdate();
   const std::array<std::optional<std::string>, 0> none;
   const PostgresResult result = Run("COMMIT", none);
   // The server answers COMMIT of a failed transaction by rolling it back.
@@ -127,7 +172,7 @@ void PostgresConnection::CommitTransaction() {
   }
 }
 
-void PostgresConnection::RollbackTransaction() { ExecuteScript("ROLLBACK"); }
+void PostgresConnection::RollbackTransaction() { RunCommands("ROLLBACK"); }
 
 bool PostgresConnection::Usable() {
   if (PQstatus(connection_) != CONNECTION_OK || streaming_ != nullptr) return false;
@@ -140,19 +185,28 @@ bool PostgresConnection::Usable() {
 void PostgresConnection::ResetForReuse() {
   Claim();
   // The catalogue's facts hold for one user of the session: another session may alter a table
-  // before the next.
-  column_facts_.Clear();
+  // before the next, which checks them first.
+  column_facts_.Outdate();
   if (PQstatus(connection_) != CONNECTION_OK) Fail();
+  std::string reset;
   switch (PQtransactionStatus(connection_)) {
     case PQTRANS_IDLE:
-      return;
+      break;
     case PQTRANS_INTRANS:
     case PQTRANS_INERROR:
-      RollbackTransaction();
-      return;
+      reset = "ROLLBACK";
+      break;
     default:
       throw Error(errc::kDatabase, "The connection is busy or lost");
   }
+  if (session_touched_) {
+    if (!reset.empty()) reset += "; ";
+    reset += std::string(kSessionReset) + "; " + session_setup_;
+  }
+  // One round trip, and none for a session whose user only read.
+  if (reset.empty()) return;
+  RunScript(reset);
+  session_touched_ = false;
 }
 
 std::optional<std::string> PostgresConnection::NativeProcedure(std::string_view name,
@@ -225,6 +279,8 @@ std::optional<long long> PostgresConnection::CountWithin(std::string_view sql,
   // A statement still streaming its rows is read to its end first: it keeps the session busy.
   Claim();
   const bool budgeted = budget_ms > 0 && PQtransactionStatus(connection_) == PQTRANS_IDLE;
+  // A read-only transaction of its own ends whatever the count did to the session.
+  if (!budgeted && !translated.session_neutral) SessionTouched();
   PostgresResult result =
       budgeted ? CountInTransaction(translated.text, values, budget_ms)
                : PostgresResult(PQexecParams(connection_, translated.text.c_str(),
@@ -254,6 +310,20 @@ PostgresResult PostgresConnection::CountInTransaction(const std::string& sql,
   const auto send = [&](const char* text, int count, const char* const* parameters) {
     return PQsendQueryParams(connection_, text, count, nullptr, parameters, nullptr, nullptr, 0) == 1;
   };
+  // The versions of the tables whose facts are kept travel with the count, so that the page
+  // read after it needs no round trip of its own to trust them.
+  const std::set<std::uint32_t> unchecked = column_facts_.Unchecked();
+  const std::string tables = OidArray(unchecked);
+  const char* const table_values[] = {tables.c_str()};
+  const bool checking = !unchecked.empty();
+  // Planning the catalogue's joins takes longer than running them: prepared once, it is not.
+  const std::string* versions_name = checking ? PreparedName(TableVersionsSql()) : nullptr;
+  const auto send_versions = [&] {
+    return versions_name != nullptr
+               ? PQsendQueryPrepared(connection_, versions_name->c_str(), 1, table_values, nullptr,
+                                     nullptr, 0) == 1
+               : send(TableVersionsSql().c_str(), 1, table_values);
+  };
   if (PQenterPipelineMode(connection_) != 1) Fail();
   // The rollback follows a sync of its own: a cancelled count aborts the statements up to the
   // sync, and the rollback after it still ends the transaction without another round trip.
@@ -261,10 +331,13 @@ PostgresResult PostgresConnection::CountInTransaction(const std::string& sql,
       send("BEGIN READ ONLY", 0, nullptr) && send(timeout.c_str(), 0, nullptr) &&
       (!serial || send("SET LOCAL max_parallel_workers_per_gather = 0", 0, nullptr)) &&
       send(sql.c_str(), static_cast<int>(values.size()), values.data()) &&
-      PQpipelineSync(connection_) == 1 && send("ROLLBACK", 0, nullptr) &&
-      PQpipelineSync(connection_) == 1;
+      (!checking || send_versions()) && PQpipelineSync(connection_) == 1 &&
+      send("ROLLBACK", 0, nullptr) && PQpipelineSync(connection_) == 1;
   CountRoundTrip trip;
-  if (sent) trip = ReadCountRoundTrip([this] { return PQgetResult(connection_); }, serial ? 3 : 2);
+  if (sent) {
+    trip = ReadCountRoundTrip([this] { return PQgetResult(connection_); }, serial ? 3 : 2,
+                              checking ? 1 : 0);
+  }
   PQexitPipelineMode(connection_);
   // A rollback that failed on a live session is tried once more; a lost session is the pool's
   // to drop, which takes no session that is not usable.
@@ -272,6 +345,8 @@ PostgresResult PostgresConnection::CountInTransaction(const std::string& sql,
     const PostgresResult end(PQexec(connection_, "ROLLBACK"));
   }
   if (!sent) Fail();
+  // Unchecked after a cancelled count, the facts are checked at their use.
+  if (trip.after != nullptr) column_facts_.TakeVersions(unchecked, trip.after.get());
   // What the count answered stands even when the rollback after it failed: the transaction
   // was read-only, and the count had finished.
   if (trip.count != nullptr) return std::move(trip.count);

@@ -63,8 +63,9 @@ class PostgresConnection final : public ProviderConnection {
   Variant ToStored(const Variant& value, int type) const override;
   long StoredSize(const Variant& stored, int type) const override;
 
-  // Reads the session settings the values depend on, and sets those Kelvo reads by.
-  void SetUpSession();
+  // Reads the session settings the values depend on, and sets those Kelvo reads by; a session
+  // opened for reading only makes every transaction read-only.
+  void SetUpSession(bool read_only);
 
   PGconn* handle() const { return connection_; }
   ColumnFactsCache& column_facts() { return column_facts_; }
@@ -75,6 +76,13 @@ class PostgresConnection final : public ProviderConnection {
   // Forgets the statement prepared from `sql`, whose run failed: the server may have dropped
   // it, or its plan may no longer fit the tables.
   void ForgetPrepared(const std::string& sql) { prepared_.erase(sql); }
+  // The result columns the server described for `sql` on this session, or null. A statement
+  // run from them checks them against its first result, which tells of any change.
+  const std::vector<ResultField>* KeptFields(const std::string& sql) const;
+  void KeepFields(const std::string& sql, std::vector<ResultField> fields);
+  // A statement ran that may have changed the session's settings, cursors, listens or locks:
+  // ResetForReuse then resets them.
+  void SessionTouched() { session_touched_ = true; }
   int money_decimals() const { return money_decimals_; }
 
   // Makes the connection free for a new command: a statement still streaming reads the rest
@@ -90,12 +98,18 @@ class PostgresConnection final : public ProviderConnection {
   // whole result. Throws Error(errc::kDatabase) with the server's message.
   PostgresResult Run(const std::string& sql,
                      std::span<const std::optional<std::string>> parameters);
+  // Run, the statement prepared once it has been seen before.
+  PostgresResult RunKept(const std::string& sql,
+                         std::span<const std::optional<std::string>> parameters);
   // Runs statements without parameters, sent at once, and returns each one's result. Throws
   // Error(errc::kDatabase) with the server's message when one fails.
   std::vector<PostgresResult> RunScript(const std::string& sql);
   [[noreturn]] void Fail(const PGresult* result = nullptr) const;
 
  private:
+  // Runs statements without parameters, which may change tables; the column facts are then
+  // checked again before their next use.
+  long RunCommands(const std::string& sql);
   // The result of counting `sql` in a read-only transaction of its own under a statement
   // timeout of `budget_ms`; the transaction has ended when it returns.
   PostgresResult CountInTransaction(const std::string& sql, const std::vector<const char*>& values,
@@ -106,6 +120,9 @@ class PostgresConnection final : public ProviderConnection {
   ColumnFactsCache column_facts_;
   std::set<std::string> seen_;                   // texts run once
   std::map<std::string, std::string> prepared_;  // text to name
+  std::map<std::string, std::vector<ResultField>> kept_fields_;  // by statement text
+  std::string session_setup_;  // the settings SetUpSession made, made again after a reset
+  bool session_touched_ = false;
   long prepared_count_ = 0;
   int money_decimals_ = 2;
 };

@@ -140,8 +140,7 @@ std::unique_ptr<ProviderConnection> OpenPostgresConnection(const ConnectionSetti
   // person at a terminal; libpq would print them on standard error.
   PQsetNoticeProcessor(
       handle, [](void*, const char*) {}, nullptr);
-  connection->SetUpSession();
-  if (settings.read_only) connection->ExecuteScript("SET default_transaction_read_only = on");
+  connection->SetUpSession(settings.read_only);
   return connection;
 }
 

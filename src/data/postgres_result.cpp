@@ -18,6 +18,16 @@ std::string Trimmed(const char* text) {
 
 }  // namespace
 
+std::vector<ResultField> ResultFields(const PGresult* result) {
+  std::vector<ResultField> fields(static_cast<size_t>(PQnfields(result)));
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const int field = static_cast<int>(i);
+    fields[i] = {PQfname(result, field), PQftype(result, field), PQfmod(result, field),
+                 PQftable(result, field), PQftablecol(result, field)};
+  }
+  return fields;
+}
+
 bool IsSuccess(const PGresult* result) {
   switch (PQresultStatus(result)) {
     case PGRES_COMMAND_OK:
@@ -30,11 +40,12 @@ bool IsSuccess(const PGresult* result) {
   }
 }
 
-CountRoundTrip ReadCountRoundTrip(const std::function<PGresult*()>& next, int before) {
+CountRoundTrip ReadCountRoundTrip(const std::function<PGresult*()>& next, int before,
+                                  int after) {
   CountRoundTrip trip;
   // Each statement's results end with a null one; a sync's result stands alone. A lost
   // connection answers nulls from then on.
-  const int statements = before + 2;
+  const int statements = before + after + 2;
   int statement = 0;
   int syncs = 0;
   while (syncs < 2 && statement <= statements) {
@@ -49,6 +60,9 @@ CountRoundTrip ReadCountRoundTrip(const std::function<PGresult*()>& next, int be
       ++syncs;
     } else if (statement == before && status != PGRES_PIPELINE_ABORTED) {
       trip.count = std::move(result);
+    } else if (statement > before && statement <= before + after) {
+      // Aborted with a cancelled count, it is left out: its caller does without it.
+      if (status == PGRES_TUPLES_OK && trip.after == nullptr) trip.after = std::move(result);
     } else if (!IsSuccess(raw) && status != PGRES_PIPELINE_ABORTED && trip.failure == nullptr) {
       trip.failure = std::move(result);
     }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kelvo::data {
 
@@ -18,6 +19,17 @@ using PostgresResult = std::unique_ptr<PGresult, PostgresResultFree>;
 // Whether a result reports success: a command, rows, or one row of a streamed query.
 bool IsSuccess(const PGresult* result);
 
+// What a result or a prepared statement's description says of one of its columns.
+struct ResultField {
+  std::string name;
+  Oid type = 0;
+  int modifier = -1;
+  Oid table = 0;  // the table the column is read from, or 0 for a computed one
+  int number = 0;
+  friend bool operator==(const ResultField&, const ResultField&) = default;
+};
+std::vector<ResultField> ResultFields(const PGresult* result);
+
 // The rows a command reports as changed: those of INSERT, UPDATE, DELETE, MERGE and COPY; a
 // query changes none.
 long ChangedRows(const PGresult* result);
@@ -27,15 +39,18 @@ long ChangedRows(const PGresult* result);
 std::string ServerMessage(const PGresult* result, const PGconn* connection);
 
 // A budgeted count's round trip as it was sent: `before` statements that open its transaction,
-// the count, a sync, the rollback and a sync.
+// the count, `after` statements that read along with it (0 or 1), a sync, the rollback and a
+// sync.
 struct CountRoundTrip {
   PostgresResult count;    // the count's own result; null when it never came
+  PostgresResult after;    // the rows of the statement after the count; null when it failed
   PostgresResult failure;  // the first failure of another statement, the rollback's included
 };
 
 // Reads the results of that round trip with `next` (PQgetResult), to the second sync or to the
 // end of what a lost connection answers.
-CountRoundTrip ReadCountRoundTrip(const std::function<PGresult*()>& next, int before);
+CountRoundTrip ReadCountRoundTrip(const std::function<PGresult*()>& next, int before,
+                                  int after = 0);
 
 }  // namespace kelvo::data
 

@@ -19,6 +19,23 @@ bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || IsAsciiDigit(c) |
 // Words that make a query more than a read, or that a subquery cannot hold.
 constexpr std::array kChangingWords = {"INSERT", "UPDATE", "DELETE", "MERGE", "INTO"};
 constexpr std::array kQueryWords = {"SELECT", "VALUES", "TABLE", "WITH"};
+constexpr std::array kRowWords = {"INSERT", "UPDATE", "DELETE"};
+// Words that may stand before a parenthesis without calling a function that could change the
+// session: keywords, type names with a size, and built-in functions without side effects.
+constexpr std::array kNeutralBeforeParenthesis = {
+    "ALL", "AND", "ANY", "ARRAY", "AS", "BETWEEN", "BY", "CASE", "CUBE", "DISTINCT", "ELSE",
+    "EXCEPT", "EXISTS", "FILTER", "FROM", "GROUP", "GROUPING", "HAVING", "ILIKE", "IN",
+    "INTERSECT", "INTO", "IS", "JOIN", "LATERAL", "LIKE", "LIMIT", "NOT", "OFFSET", "ON", "OR",
+    "OVER", "RETURNING", "ROLLUP", "ROW", "SELECT", "SET", "SETS", "SOME", "TABLE", "THEN",
+    "UNION", "USING", "VALUES", "WHEN", "WHERE", "WITH", "WITHIN",
+    "BIT", "CHAR", "CHARACTER", "DECIMAL", "INTERVAL", "NUMERIC", "TIME", "TIMESTAMP",
+    "VARCHAR",
+    "ABS", "ARRAY_AGG", "ARRAY_POSITION", "AVG", "CAST", "COALESCE", "CONCAT", "COUNT",
+    "CURRENT_SCHEMAS", "CURRENT_SETTING", "DATE_TRUNC", "EXTRACT", "GREATEST",
+    "HAS_ANY_COLUMN_PRIVILEGE", "HAS_TABLE_PRIVILEGE", "LEAST", "LENGTH", "LOWER", "MAX", "MIN",
+    "NOW", "NULLIF", "PG_GET_EXPR", "PG_HAS_ROLE", "PG_TABLE_IS_VISIBLE", "RANK", "REPLACE",
+    "ROUND", "ROW_NUMBER", "SCALE", "STRING_AGG", "SUBSTR", "SUBSTRING", "SUM", "TO_CHAR",
+    "TO_DATE", "TO_NUMBER", "TO_REGCLASS", "TO_TIMESTAMP", "TRIM", "UPPER"};
 
 template <size_t N>
 bool IsOneOf(std::string_view word, const std::array<const char*, N>& words) {
@@ -44,6 +61,7 @@ class Translator {
     result.text = std::move(out_);
     result.parameter_count = question_marks_ > 0 ? question_marks_ : highest_dollar_;
     result.limitable = query_ && !changes_;
+    result.session_neutral = (query_ || row_command_) && !calls_;
     return result;
   }
 
@@ -56,6 +74,13 @@ class Translator {
   }
 
   void Significant() { significant_end_ = out_.size(); }
+
+  // Whether the next significant character is an opening parenthesis.
+  bool ParenthesisFollows() const {
+    size_t at = pos_;
+    while (at < sql_.size() && (IsBlank(sql_[at]) || sql_[at] == '\n' || sql_[at] == '\r')) ++at;
+    return At(at) == '(';
+  }
 
   void Step() {
     const char c = sql_[pos_];
@@ -70,6 +95,7 @@ class Translator {
       Quoted('\'', escapes);
     } else if (c == '"') {
       Quoted('"', false);
+      if (ParenthesisFollows()) calls_ = true;
     } else if (c == '$') {
       Dollar();
     } else if (c == '?') {
@@ -161,8 +187,10 @@ class Translator {
     if (first_word_) {
       first_word_ = false;
       query_ = IsOneOf(word, kQueryWords);
+      row_command_ = IsOneOf(word, kRowWords);
     }
     if (IsOneOf(word, kChangingWords)) changes_ = true;
+    if (ParenthesisFollows() && !IsOneOf(word, kNeutralBeforeParenthesis)) calls_ = true;
   }
 
   std::string_view sql_;
@@ -174,6 +202,8 @@ class Translator {
   bool first_word_ = true;
   bool query_ = false;
   bool changes_ = false;
+  bool row_command_ = false;
+  bool calls_ = false;
 };
 
 }  // namespace

@@ -14,6 +14,9 @@ struct PostgresSql {
   // A plain query (SELECT, VALUES, TABLE or WITH that changes nothing), which can be read
   // through "SELECT * FROM (query) LIMIT n".
   bool limitable = false;
+  // A query, insert, update or delete that calls no function but well-known ones without side
+  // effects: running it leaves the session's settings, cursors, listens and locks as they were.
+  bool session_neutral = false;
 };
 
 // Translates `?` outside string literals, quoted identifiers, dollar quotes and comments to

@@ -42,36 +42,41 @@ const std::vector<const char*>& PostgresStatement::ParameterValues() {
   return parameter_values_;
 }
 
-int PostgresStatement::ColumnCount() const {
-  Describe();
-  return static_cast<int>(columns_->size());
-}
+int PostgresStatement::ColumnCount() const { return static_cast<int>(Fields().size()); }
 
-void PostgresStatement::Describe() const {
-  if (columns_) return;
+const std::vector<ResultField>& PostgresStatement::Fields() const {
+  if (fields_) return *fields_;
+  if (const std::vector<ResultField>* kept = connection_.KeptFields(sql_.text)) {
+    fields_ = *kept;
+    return *fields_;
+  }
   connection_.Claim();
   PGconn* handle = connection_.handle();
   const PostgresResult prepared(PQprepare(handle, "", sql_.text.c_str(), 0, nullptr));
   if (!IsSuccess(prepared.get())) connection_.Fail(prepared.get());
   const PostgresResult described(PQdescribePrepared(handle, ""));
   if (!IsSuccess(described.get())) connection_.Fail(described.get());
+  fields_ = ResultFields(described.get());
+  // A statement without columns is refused before it runs; only a query is described again.
+  if (!fields_->empty()) connection_.KeepFields(sql_.text, *fields_);
+  return *fields_;
+}
 
-  std::vector<Column> columns(static_cast<size_t>(PQnfields(described.get())));
+void PostgresStatement::Describe() const {
+  if (columns_) return;
+  const std::vector<ResultField>& fields = Fields();
+  std::vector<Column> columns(fields.size());
   std::vector<TableColumnRef> references;
   std::vector<size_t> referenced;
   for (size_t i = 0; i < columns.size(); ++i) {
-    const int field = static_cast<int>(i);
     ColumnInfo& info = columns[i].info;
-    info.name = PQfname(described.get(), field);
-    const PostgresColumnType type =
-        TypeOfColumn(PQftype(described.get(), field), PQfmod(described.get(), field));
+    info.name = fields[i].name;
+    const PostgresColumnType type = TypeOfColumn(fields[i].type, fields[i].modifier);
     info.type = type.type;
     info.defined_size = type.defined_size;
     columns[i].value_class = ValueClassOf(type.type);
-    const Oid table = PQftable(described.get(), field);
-    const int number = PQftablecol(described.get(), field);
-    if (table != InvalidOid && number != 0) {
-      references.push_back({table, number});
+    if (fields[i].table != InvalidOid && fields[i].number != 0) {
+      references.push_back({fields[i].table, fields[i].number});
       referenced.push_back(i);
     }
   }
@@ -89,8 +94,22 @@ void PostgresStatement::Describe() const {
   columns_ = std::move(columns);
 }
 
+bool PostgresStatement::CheckFields(const PGresult* result) {
+  fields_checked_ = true;
+  std::vector<ResultField> fields = ResultFields(result);
+  if (fields_ && fields == *fields_) return true;
+  // A table changed since the description was kept: its facts are read again too.
+  connection_.column_facts().Outdate();
+  connection_.KeepFields(sql_.text, fields);
+  if (columns_given_) return false;
+  fields_ = std::move(fields);
+  columns_.reset();
+  return true;
+}
+
 std::vector<ColumnInfo> PostgresStatement::DescribeColumns() {
   Describe();
+  columns_given_ = true;
   std::vector<ColumnInfo> infos;
   infos.reserve(columns_->size());
   classes_.clear();
@@ -119,6 +138,8 @@ void PostgresStatement::Start() {
   connection_.StreamFrom(*this);
   phase_ = Phase::kStreaming;
   replanned_ = prepared == nullptr;
+  fields_checked_ = false;
+  if (!sql_.session_neutral) connection_.SessionTouched();
 }
 
 bool PostgresStatement::Step() {
@@ -166,6 +187,12 @@ bool PostgresStatement::TakeStreamed() {
       Start();
       replanned_ = true;
       continue;
+    }
+    if (!fields_checked_ && !CheckFields(raw)) {
+      Abandon();
+      throw Error(errc::kDatabase,
+                  "The statement's columns changed while it was in use (a table was altered); "
+                  "read it again");
     }
     if (PQntuples(raw) > 0) {
       block_ = std::move(result);
@@ -227,7 +254,8 @@ void PostgresStatement::Reset() {
 
 long PostgresStatement::Execute() {
   Reset();
-  connection_.column_facts().Clear();  // the statement may change a table
+  connection_.column_facts().Outdate();  // the statement may change a table
+  if (!sql_.session_neutral) connection_.SessionTouched();
   connection_.Claim();
   const std::string* prepared = connection_.PreparedName(sql_.text);
   PostgresResult result(

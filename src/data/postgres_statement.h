@@ -1,8 +1,9 @@
 // The PostgreSQL provider's statement. Rows stream in libpq's single-row mode, so a result of
 // any size takes the memory of one row; with a row limit, a plain query is limited on the
 // server, which then produces no more rows than will be read. The statement is described
-// (prepared and its columns looked up in the catalogue) only when its columns are asked for,
-// before it runs.
+// only when its columns are asked for, before it runs: from the description the session keeps
+// for its text, or else by preparing it; its first result is then checked against that
+// description, so that a table changed since shows as it is now.
 #ifndef KELVO_DATA_POSTGRES_STATEMENT_H_
 #define KELVO_DATA_POSTGRES_STATEMENT_H_
 
@@ -43,7 +44,11 @@ class PostgresStatement final : public ProviderStatement {
  private:
   enum class Phase { kIdle, kStreaming, kSpilled, kDone };
 
+  const std::vector<ResultField>& Fields() const;
   void Describe() const;
+  // Takes the columns of the execution's first result when they are not those described;
+  // false when they changed after the caller was told them.
+  bool CheckFields(const PGresult* result);
   void Start();
   // Takes the next result of the stream; false once the stream has ended.
   bool TakeStreamed();
@@ -63,7 +68,10 @@ class PostgresStatement final : public ProviderStatement {
     ColumnInfo info;
     ValueClass value_class = ValueClass::kText;
   };
+  mutable std::optional<std::vector<ResultField>> fields_;
   mutable std::optional<std::vector<Column>> columns_;
+  bool fields_checked_ = false;  // the running execution's columns were checked
+  bool columns_given_ = false;   // DescribeColumns has told the caller the columns
   std::string sent_;  // the text of the running execution
   bool replanned_ = false;  // the execution was parsed anew, not run prepared
 

@@ -41,6 +41,22 @@ TEST(PostgresSqlTest, OnlyPlainQueriesAreLimitable) {
   EXPECT_FALSE(TranslateSql("SHOW search_path").limitable);
 }
 
+// Whether a pooled session must be reset after the statement ran.
+TEST(PostgresSqlTest, OnlyStatementsThatCallNoUnknownFunctionLeaveTheSessionAsItWas) {
+  EXPECT_TRUE(TranslateSql("SELECT COUNT(*) AS n FROM (SELECT * FROM t) x WHERE (id=?)")
+                  .session_neutral);
+  EXPECT_TRUE(TranslateSql("SELECT CAST(a AS NUMERIC (10, 2)), lower(b) FROM t WHERE c IN (1)")
+                  .session_neutral);
+  EXPECT_TRUE(TranslateSql("UPDATE t SET a = ? WHERE id IN (SELECT id FROM u)").session_neutral);
+  EXPECT_TRUE(TranslateSql("SELECT 'set_config(' AS \"text\" FROM t").session_neutral);
+  EXPECT_FALSE(TranslateSql("SET statement_timeout = 5").session_neutral);
+  EXPECT_FALSE(TranslateSql("SELECT set_config('a.b', 'c', false)").session_neutral);
+  EXPECT_FALSE(TranslateSql("SELECT pg_advisory_lock (1)").session_neutral);
+  EXPECT_FALSE(TranslateSql("SELECT \"Changes\"(1) FROM t").session_neutral);
+  EXPECT_FALSE(TranslateSql("DECLARE c CURSOR WITH HOLD FOR SELECT 1").session_neutral);
+  EXPECT_FALSE(TranslateSql("LISTEN news").session_neutral);
+}
+
 TEST(PostgresSqlTest, TrailingSemicolonAndCommentsGoSoTheQueryCanBeLimited) {
   EXPECT_EQ(TranslateSql("SELECT 1; -- done\n").text, "SELECT 1");
   EXPECT_EQ(LimitedSql(TranslateSql("SELECT 1 /* one */ -- one;").text, 5),

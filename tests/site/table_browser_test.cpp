@@ -153,6 +153,39 @@ TEST_F(TableBrowserTest, TheKeptCatalogueFollowsSchemaChanges) {
   EXPECT_EQ(server.Page("/").find("table/late"), std::string::npos);
 }
 
+// A table altered between two pages of a running server shows as it is now, though the
+// server keeps its statements, their columns and the columns' facts from page to page.
+TEST_F(TableBrowserTest, AnAlteredTableShowsAsItIsNowOnTheNextPage) {
+  connection_->Execute(
+      "CREATE TABLE notes (id INTEGER PRIMARY KEY, word VARCHAR(10), gone INTEGER)");
+  connection_->Execute("INSERT INTO notes (id, word, gone) VALUES (1, 'one', 7)");
+  BrowserServer server(Options(true));
+  // The edit form's editor of word marks whether a value is required.
+  const auto word_required = [&] {
+    const std::string edit = OpenEdit(server, "notes", 1, "1");
+    const std::size_t word = edit.find("name=\"Vexmo1_Form_word\"");
+    EXPECT_NE(word, std::string::npos) << edit;
+    return word != std::string::npos &&
+           edit.substr(word, edit.find('>', word) - word).find("required") != std::string::npos;
+  };
+  // Run more than once, so that the statements are kept.
+  for (int i = 0; i < 3; ++i) server.Page("/table/notes");
+  EXPECT_FALSE(word_required());
+
+  connection_->Execute("ALTER TABLE notes ADD COLUMN extra VARCHAR(10) NOT NULL DEFAULT 'fresh'");
+  connection_->Execute("ALTER TABLE notes DROP COLUMN gone");
+  const std::string grid = server.Page("/table/notes");
+  EXPECT_NE(grid.find(">extra<"), std::string::npos) << grid;
+  EXPECT_NE(grid.find(">fresh<"), std::string::npos) << grid;
+  EXPECT_EQ(grid.find(">gone<"), std::string::npos) << grid;
+  EXPECT_EQ(grid.find(">7<"), std::string::npos) << grid;
+  // A change that leaves the columns' types as they were shows only in the catalogue.
+  if (OnPostgres()) {
+    connection_->Execute("ALTER TABLE notes ALTER COLUMN word SET NOT NULL");
+    EXPECT_TRUE(word_required());
+  }
+}
+
 // The database's refusal of a change that breaks a foreign key is the form's status, and
 // nothing is written.
 TEST_F(TableBrowserTest, ChangesThatBreakAForeignKeyAreRefused) {
@@ -410,6 +443,40 @@ TEST_F(TableBrowserTest, GridsRunOverTableValuedFunctions) {
   EXPECT_NE(json.find(">two<"), std::string::npos) << json;
   const std::string columns = server.Page("/columns");
   EXPECT_NE(columns.find(">label<"), std::string::npos) << columns;
+}
+
+// A page whose statement changes its session's settings and takes a lock leaves neither to the
+// next request on that pooled session, which still reads values as Kelvo set it up.
+TEST_F(TableBrowserTest, APageLeavesNothingOfItsSessionToTheNextRequest) {
+  if (!OnPostgres()) GTEST_SKIP() << "PostgreSQL's session settings and locks";
+  ServerOptions options = Options(false);
+  options.threads = 1;  // one pooled session serves every request
+  BrowserServer server(options, [](HttpServer& http) {
+    http.AddPage("changing", PageFile::Parse(
+                                 "[[grid]]\nsql = \"SELECT 'pid' || pg_backend_pid() AS pid, "
+                                 "set_config('statement_timeout', '4321', false) AS timeout, "
+                                 "pg_advisory_lock(77) IS NULL AS locked\"\n",
+                                 "changing.toml"));
+    http.AddPage("session",
+                 PageFile::Parse("[[grid]]\nsql = \"SELECT 'pid' || pg_backend_pid() AS pid, "
+                                 "current_setting('statement_timeout') AS timeout, "
+                                 "current_setting('DateStyle') AS dates, "
+                                 "(SELECT count(*) FROM pg_locks WHERE locktype = 'advisory' "
+                                 "AND granted) AS locks\"\n",
+                                 "session.toml"));
+  });
+  const auto pid = [](const std::string& page) {
+    const std::size_t at = page.find(">pid");
+    return at == std::string::npos ? std::string() : page.substr(at, page.find('<', at) - at);
+  };
+  const std::string changing = server.Page("/changing");
+  EXPECT_NE(changing.find(">4321ms<"), std::string::npos) << changing;
+  const std::string next = server.Page("/session");
+  EXPECT_FALSE(pid(changing).empty()) << changing;
+  EXPECT_EQ(pid(next), pid(changing)) << "the pooled session was not reused";
+  EXPECT_EQ(next.find(">4321ms<"), std::string::npos) << next;
+  EXPECT_NE(next.find(">ISO, YMD<"), std::string::npos) << next;
+  EXPECT_NE(next.find("align=\"right\">0<"), std::string::npos) << "a lock is still held\n" << next;
 }
 
 }  // namespace
