@@ -58,7 +58,7 @@ const std::shared_ptr<Connection>& GridConnection(const DbViewState& s) {
 // One call of WriteHtmlTable: the decisions of the request and the recordsets it opened.
 class RenderPass {
  public:
-  explicit RenderPass(DbViewState& s) : s_(s) {}
+  explicit RenderPass(DbViewState& s) : s_(s), started_(std::chrono::steady_clock::now()) {}
 
   // Steps that run under the driver's failure handler. Returns true when the main recordset
   // is open and was made here, so that its close and the last rows run without the handler.
@@ -72,6 +72,10 @@ class RenderPass {
 
  private:
   void DecideMode();
+  // What is left of CountTimeoutMs since the page started, in whole milliseconds rounded
+  // down: the budget bounds the page's wait, and what the page did before it counted is
+  // part of it.
+  int CountBudgetLeftMs() const;
   void CountRecords();
   bool LastByPosition() const;
   void ChooseStatement();
@@ -88,6 +92,7 @@ class RenderPass {
   void FinishRows();
 
   DbViewState& s_;
+  std::chrono::steady_clock::time_point started_;
   bool edit_wanted_ = false;
   bool add_wanted_ = false;
   bool by_key_ = false;          // the form's record is the one the request names by key
@@ -146,6 +151,12 @@ bool RenderPass::LastByPosition() const {
   return !Trim(RequestValue(s_, "LAST.x")).empty() && !seek_order_;
 }
 
+int RenderPass::CountBudgetLeftMs() const {
+  const auto spent = std::chrono::ceil<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started_);
+  return std::max(1, s_.CountTimeoutMs - static_cast<int>(spent.count()));
+}
+
 void RenderPass::CountRecords() {
   if (s_.RecordCount >= 1) return;
   if (!s_.CountRecords || s_.mvarStoredProc) {
@@ -155,13 +166,10 @@ void RenderPass::CountRecords() {
     s_.mvarCountEstimated = s_.mvarCarriedEstimated;
   } else if (s_.CountTimeoutMs > 0) {
     const bool last = LastByPosition();
-    const auto started = std::chrono::steady_clock::now();
     const RecordTotal total = CountWithinBudget(GridConnection(s_), FilteredStatement(s_),
-                                                last ? 0 : s_.CountTimeoutMs,
+                                                last ? 0 : CountBudgetLeftMs(),
                                                 s_.mvarFilterParameters);
-    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - started);
-    count_budget_left_ms_ = std::max(1, s_.CountTimeoutMs - static_cast<int>(spent.count()));
+    count_budget_left_ms_ = CountBudgetLeftMs();
     s_.RecordCount = total.count;
     s_.mvarCountEstimated = total.estimated;
     if (total.count >= 0) StartCarryingCount(s_);
