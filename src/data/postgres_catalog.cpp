@@ -98,7 +98,7 @@ std::string OidArray(const std::set<std::uint32_t>& tables) {
 std::set<std::uint32_t> ColumnFactsCache::Unchecked() const {
   std::set<std::uint32_t> unchecked;
   for (const auto& [id, table] : tables_) {
-    if (table.checked != generation_) unchecked.insert(id);
+    if (table.checked != generation_ && table.used + 1 >= generation_) unchecked.insert(id);
   }
   return unchecked;
 }
@@ -144,6 +144,7 @@ std::vector<std::optional<TableColumnFacts>> ColumnFactsCache::Lookup(
   for (size_t i = 0; i < columns.size(); ++i) {
     const auto table = tables_.find(columns[i].table);
     if (table == tables_.end()) continue;
+    table->second.used = generation_;
     const auto column = table->second.columns.find(columns[i].number);
     if (column != table->second.columns.end()) facts[i] = column->second;
   }

@@ -46,8 +46,9 @@ class ColumnFactsCache final {
                                                       const std::vector<TableColumnRef>& columns);
   // Every table's facts are checked before their next use.
   void Outdate() { ++generation_; }
-  // The kept tables whose versions are to be checked before their facts are used again, so
-  // that a caller can send TableVersionsSql along with a statement of its own.
+  // The kept tables used since the facts were last outdated but one whose versions are to be
+  // checked before their facts are used again (those a page is likely to use again), so that a
+  // caller can send TableVersionsSql along with a statement of its own.
   std::set<std::uint32_t> Unchecked() const;
   // Takes the result of TableVersionsSql for the tables `asked`: those whose version is the one
   // kept count as checked, the others are read again at their next use.
@@ -59,6 +60,7 @@ class ColumnFactsCache final {
     std::map<int, TableColumnFacts> columns;  // by column number
     std::string version;
     unsigned long checked = 0;  // the generation in which the version was last seen current
+    unsigned long used = 0;     // the generation of the last look-up
   };
   // Reads the facts of `tables`, with their versions.
   void Read(PostgresConnection& connection, const std::set<std::uint32_t>& tables);
