@@ -1,5 +1,6 @@
 #include "grid/data_grid.h"
 
+#include <charconv>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,12 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kFailure = " in MakeDataGrid<br>";
 
+void AppendNumber(std::string& out, std::int64_t number) {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, number);
+  out.append(digits, result.ptr);
+}
+
 // Each pair of adjacent blanks, left to right, becomes one blank.
 std::string FoldBlankPairs(std::string_view text) {
   std::string out;
@@ -36,14 +43,22 @@ std::string FoldBlankPairs(std::string_view text) {
   return out;
 }
 
-// A row or cell tag text: folded, with field values put in, trimmed, one blank in front.
-std::string TagText(DbViewState& s, std::string_view tags, Recordset& recordset, std::int32_t row) {
-  const std::string expanded = ReplaceFieldValuesFromTag(s, FoldBlankPairs(tags), recordset, row);
+// A row or cell tag text, folded: with field values put in, trimmed, one blank in front.
+std::string TagText(DbViewState& s, std::string_view folded, Recordset& recordset,
+                    std::int32_t row) {
+  const std::string expanded = ReplaceFieldValuesFromTag(s, folded, recordset, row);
   const std::string_view trimmed = Trim(expanded);
   return trimmed.empty() ? std::string() : " " + std::string(trimmed);
 }
 
-// Writes the data rows of one page.
+// The row or cell tags of one parity, folded once per page. Tags that name no field read the
+// same on every row of their parity, so their text is kept from the first.
+struct ParityTag {
+  std::string folded;
+  std::optional<std::string> kept;
+};
+
+// Writes the data rows of one page, each built in one buffer and written at once.
 class RowWriter {
  public:
   RowWriter(DbViewState& s, Recordset& recordset) : s_(s), recordset_(recordset) {}
@@ -52,8 +67,9 @@ class RowWriter {
 
  private:
   void ComputeRowTexts();
-  void WriteIndexCell();
-  void WriteDataCell(Field& field, int column);
+  std::string TagTextFor(ParityTag& tag);
+  void AppendIndexCell();
+  void AppendDataCell(Field& field, int column);
   bool IsRepeatedValue(Field& field, int column);
   std::string CellText(Field& field, int column);
   // The parts of a record link that are the same on every row of the page: the state query
@@ -66,14 +82,19 @@ class RowWriter {
     std::string bookmark;  // "&BookMark="
   };
   const LinkParts& Link();
-  void AppendCellId(std::string& out, int column) const {
-    out += " id=\"klv";
-    out += s_.Tag;
-    out += "cell_";
-    out += std::to_string(row_);
-    out += '_';
-    out += std::to_string(column);
-    out += "\" ";
+  void AppendCellStart(int column) {
+    out_ += "<td id=\"klv";
+    out_ += s_.Tag;
+    out_ += "cell_";
+    AppendNumber(out_, row_);
+    out_ += '_';
+    AppendNumber(out_, column);
+    out_ += "\" ";
+    if (s_.UseCSS) {
+      out_ += "class=\"KLVOTableTD";
+      out_ += parity_;
+      out_ += '"';
+    }
   }
 
   DbViewState& s_;
@@ -81,26 +102,38 @@ class RowWriter {
   std::int32_t row_ = 0;
   std::int64_t record_ = 0;
   std::optional<LinkParts> link_;
-  std::string parity_;
-  std::string cell_;  // the cell being written, kept so that its buffer serves every cell
+  std::string_view parity_;
+  // Indexed by parity: 0 odd, 1 even.
+  std::optional<ParityTag> row_tag_[2];
+  std::optional<ParityTag> cell_tag_[2];
   std::string row_tags_;
   std::string cell_tags_;
+  std::string out_;  // the row being built, kept so that its buffer serves every row
 };
+
+std::string RowWriter::TagTextFor(ParityTag& tag) {
+  if (tag.kept) return *tag.kept;
+  std::string text = TagText(s_, tag.folded, recordset_, row_);
+  if (tag.folded.find("##") == std::string::npos) tag.kept = text;
+  return text;
+}
 
 void RowWriter::ComputeRowTexts() {
   const bool odd = row_ % 2 == 1;
   parity_ = odd ? "odd" : "even";
   record_ = std::int64_t{s_.mvarCurrRecord} + row_ - 1;
-  GuardedStep(s_, kFailure, [&] {
-    row_tags_ = TagText(s_, s_.GridTRTag + " " + (odd ? s_.GridTROddTag : s_.GridTREvenTag),
-                        recordset_, row_);
-  });
-  GuardedStep(s_, kFailure, [&] {
-    cell_tags_ = TagText(s_,
-                         s_.TDTag + " " + s_.GridTDTag + " " + (odd ? s_.TDOddTag : s_.TDEvenTag) +
-                             " " + (odd ? s_.GridTDOddTag : s_.GridTDEvenTag),
-                         recordset_, row_);
-  });
+  std::optional<ParityTag>& row_tag = row_tag_[odd ? 0 : 1];
+  std::optional<ParityTag>& cell_tag = cell_tag_[odd ? 0 : 1];
+  if (!row_tag) {
+    row_tag.emplace();
+    row_tag->folded = FoldBlankPairs(s_.GridTRTag + " " + (odd ? s_.GridTROddTag : s_.GridTREvenTag));
+    cell_tag.emplace();
+    cell_tag->folded = FoldBlankPairs(s_.TDTag + " " + s_.GridTDTag + " " +
+                                      (odd ? s_.TDOddTag : s_.TDEvenTag) + " " +
+                                      (odd ? s_.GridTDOddTag : s_.GridTDEvenTag));
+  }
+  GuardedStep(s_, kFailure, [&] { row_tags_ = TagTextFor(*row_tag); });
+  GuardedStep(s_, kFailure, [&] { cell_tags_ = TagTextFor(*cell_tag); });
 }
 
 const RowWriter::LinkParts& RowWriter::Link() {
@@ -116,21 +149,27 @@ const RowWriter::LinkParts& RowWriter::Link() {
   return *link_;
 }
 
-void RowWriter::WriteIndexCell() {
-  std::string id;
-  AppendCellId(id, 0);
-  const std::string number = std::to_string(record_);
+void RowWriter::AppendIndexCell() {
   if (s_.GridLinkIndex != 0) {
     GuardedStep(s_, kFailure, [&] {
       if (s_.UseCSS) {
         const std::string head = GetGridColHeadAttributes(s_, 0);
-        const std::string attributes = head.empty() ? std::string() : " " + head + " ";
-        Write(s_, "<td" + id + "class=\"KLVOTableTD" + parity_ + "\"" + attributes + cell_tags_ +
-                      ">" + number + "</td>");
+        AppendCellStart(0);
+        if (!head.empty()) {
+          out_ += ' ';
+          out_ += head;
+          out_ += ' ';
+        }
       } else {
-        Write(s_, "<td" + id + GetGridColAttributes(s_, 0) + cell_tags_ + ">" + number + "</td>");
+        const std::string attributes = GetGridColAttributes(s_, 0);
+        AppendCellStart(0);
+        out_ += attributes;
       }
-      Write(s_, kCrLf);
+      out_ += cell_tags_;
+      out_ += '>';
+      AppendNumber(out_, record_);
+      out_ += "</td>";
+      out_ += kCrLf;
     });
     return;
   }
@@ -138,30 +177,21 @@ void RowWriter::WriteIndexCell() {
     const LinkParts& link = Link();
     const std::string key = GetPKValueList(s_, recordset_);
     const std::string attributes = GetGridColAttributes(s_, 0);
-    std::string& cell = cell_;
-    cell.clear();
-    cell += "<td";
-    cell += id;
-    if (s_.UseCSS) {
-      cell += "class=\"KLVOTableTD";
-      cell += parity_;
-      cell += "\"";
-    }
-    cell += attributes;
-    cell += cell_tags_;
-    cell += s_.UseCSS ? "><a class=\"KLVOTable\" href=\"" : "><a href=\"";
-    cell += link.start;
-    cell += link.key;
-    cell += key;
-    cell += link.order;
-    cell += link.direction;
-    cell += link.bookmark;
-    cell += number;
-    cell += "\">";
-    cell += number;
-    cell += "</a></td>";
-    cell += kCrLf;
-    Write(s_, cell);
+    AppendCellStart(0);
+    out_ += attributes;
+    out_ += cell_tags_;
+    out_ += s_.UseCSS ? "><a class=\"KLVOTable\" href=\"" : "><a href=\"";
+    out_ += link.start;
+    out_ += link.key;
+    out_ += key;
+    out_ += link.order;
+    out_ += link.direction;
+    out_ += link.bookmark;
+    AppendNumber(out_, record_);
+    out_ += "\">";
+    AppendNumber(out_, record_);
+    out_ += "</a></td>";
+    out_ += kCrLf;
   });
 }
 
@@ -190,73 +220,78 @@ std::string RowWriter::CellText(Field& field, int column) {
   std::string text = GetStdDbFieldString(s_, field);
   if (s_.GridLinkIndex == column) {
     const LinkParts& link = Link();
-    std::string url = link.start + link.order + link.key + GetPKValueList(s_, recordset_);
-    url += link.direction;
-    url += link.bookmark + std::to_string(record_);
-    text = "<a" + std::string(s_.UseCSS ? " class=\"KLVOTable\"" : "") + " href=\"" + url + "\">" +
-           text + "</a>";
+    const std::string key = GetPKValueList(s_, recordset_);
+    std::string linked = s_.UseCSS ? "<a class=\"KLVOTable\" href=\"" : "<a href=\"";
+    linked += link.start;
+    linked += link.order;
+    linked += link.key;
+    linked += key;
+    linked += link.direction;
+    linked += link.bookmark;
+    AppendNumber(linked, record_);
+    linked += "\">";
+    linked += text;
+    linked += "</a>";
+    text.swap(linked);
   }
   return text;
 }
 
-void RowWriter::WriteDataCell(Field& field, int column) {
+void RowWriter::AppendDataCell(Field& field, int column) {
   std::string attributes;
   GuardedStep(s_, kFailure, [&] {
-    if (s_.UseCSS) {
-      const std::string head = GetGridColHeadAttributes(s_, column);
-      if (!head.empty()) attributes = " " + head;
-    } else {
-      attributes = GetGridColAttributes(s_, column);
-    }
+    attributes = s_.UseCSS ? GetGridColHeadAttributes(s_, column) : GetGridColAttributes(s_, column);
   });
-  std::string& cell = cell_;
-  cell.clear();
-  cell += "<td";
-  AppendCellId(cell, column);
-  if (s_.UseCSS) {
-    cell += "class=\"KLVOTableTD";
-    cell += parity_;
-    cell += '"';
-  }
-  cell += attributes;
-  cell += cell_tags_;
+  const std::size_t cell_start = out_.size();
+  AppendCellStart(column);
+  if (s_.UseCSS && !attributes.empty()) out_ += ' ';
+  out_ += attributes;
+  out_ += cell_tags_;
   if (IsRepeatedValue(field, column)) {
-    cell += ">&nbsp;</td>";
-    cell += kCrLf;
-    GuardedStep(s_, kFailure, [&] { Write(s_, cell); });
+    out_ += ">&nbsp;</td>";
+    out_ += kCrLf;
     return;
   }
-  GuardedStep(s_, kFailure, [&] {
-    cell += IsNumericType(field.Type()) ? " align=\"right\">" : ">";
-    Write(s_, cell);
-  });
+  // The opening tag is written whole or, when the field's type cannot be read, not at all.
+  if (!GuardedStep(s_, kFailure,
+                   [&] { out_ += IsNumericType(field.Type()) ? " align=\"right\">" : ">"; })) {
+    out_.resize(cell_start);
+  }
   std::string text;
   GuardedStep(s_, kFailure, [&] { text = CellText(field, column); });
   if (GuardedTest(s_, kFailure, [&] { return IsCellNoBr(s_, field.Name(), column); })) {
     text = NoWrap(s_, text);
   }
-  text += "</td>";
-  text += kCrLf;
-  GuardedStep(s_, kFailure, [&] { Write(s_, text); });
+  out_ += text;
+  out_ += "</td>";
+  out_ += kCrLf;
 }
 
 void RowWriter::WriteRow(std::int32_t row) {
   row_ = row;
   ComputeRowTexts();
-  const std::string row_id = " id=\"klv" + s_.Tag + "row_" + std::to_string(row_) + "\" ";
-  GuardedStep(s_, kFailure, [&] {
-    Write(s_, s_.UseCSS ? "<tr" + row_id + "class=\"KLVOTableTR" + parity_ + "\"" + row_tags_ + ">"
-                        : "<tr" + row_id + row_tags_ + ">");
-    Write(s_, kCrLf);
-  });
-  if (s_.GridDisplayIndex) WriteIndexCell();
+  out_.clear();
+  out_ += "<tr id=\"klv";
+  out_ += s_.Tag;
+  out_ += "row_";
+  AppendNumber(out_, row_);
+  out_ += "\" ";
+  if (s_.UseCSS) {
+    out_ += "class=\"KLVOTableTR";
+    out_ += parity_;
+    out_ += '"';
+  }
+  out_ += row_tags_;
+  out_ += '>';
+  out_ += kCrLf;
+  if (s_.GridDisplayIndex) AppendIndexCell();
   int column = 0;
   for (Field& field : recordset_.Fields()) {
     ++column;
     if (!GuardedTest(s_, kFailure, [&] { return IsGridColumnShown(s_, field.Name(), column); })) {
       continue;
     }
-    WriteDataCell(field, column);
+    AppendDataCell(field, column);
   }
   GuardedStep(s_, kFailure, [&] {
     if (row_ == 1) {
@@ -265,10 +300,9 @@ void RowWriter::WriteRow(std::int32_t row) {
       recordset_.MoveNext();
     }
   });
-  GuardedStep(s_, kFailure, [&] {
-    Write(s_, "</tr>");
-    Write(s_, kCrLf);
-  });
+  out_ += "</tr>";
+  out_ += kCrLf;
+  GuardedStep(s_, kFailure, [&] { Write(s_, out_); });
 }
 
 }  // namespace

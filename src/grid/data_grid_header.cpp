@@ -1,5 +1,6 @@
 #include "grid/data_grid_header.h"
 
+#include <optional>
 #include <string>
 
 #include "component/accessible_markup.h"
@@ -44,29 +45,46 @@ bool IsSortable(DbViewState& s, Field& field, int column) {
   return !GuardedTest(s, kFailure, [&] { return IsColumnNoSort(s, field.Name(), column); });
 }
 
-std::string SortLink(DbViewState& s, int column, std::string_view caption,
-                     std::int32_t rows_shown) {
-  const std::string link_class = s.UseCSS ? " class=\"KLVOTableTH\"" : "";
-  const std::string start =
-      "<a" + link_class + " href=\"" + ScriptPath(s) + "?" + GetStateQuery(s, 1) + "&" +
-      ParameterName(s, "OrderByFields=") + std::to_string(column) + "&" +
-      ParameterName(s, "BookMark=") +
-      std::to_string(std::int64_t{s.mvarCurrRecord} + rows_shown - 1);
-  std::string image = "&nbsp;<img border=\"0\" src=\"" + s.ImageDir +
-                      (s.OrderByDesc ? "orderdesc.gif\"" : "orderasc.gif\"");
+// The parts of the sort links that every column shares, built for the first sortable column.
+struct SortLinkParts {
+  std::string start;  // "<a", the class and the page with its state, up to the column number
+  std::string bookmark;
+  std::string image;
+};
+
+SortLinkParts MakeSortLinkParts(DbViewState& s, std::int32_t rows_shown) {
+  SortLinkParts parts;
+  parts.start = s.UseCSS ? "<a class=\"KLVOTableTH\" href=\"" : "<a href=\"";
+  parts.start += ScriptPath(s);
+  parts.start += '?';
+  parts.start += GetStateQuery(s, 1);
+  parts.start += '&';
+  parts.start += ParameterName(s, "OrderByFields=");
+  parts.bookmark = "&" + ParameterName(s, "BookMark=") +
+                   std::to_string(std::int64_t{s.mvarCurrRecord} + rows_shown - 1);
+  parts.image = "&nbsp;<img border=\"0\" src=\"" + s.ImageDir +
+                (s.OrderByDesc ? "orderdesc.gif\"" : "orderasc.gif\"");
   if (s.AccessibleMarkup) {
-    image += " alt=\"" +
-             HtmlAttributeEncode(GridText(s, s.OrderByDesc ? TxtSortedDescending : TxtSortedAscending)) +
-             "\"";
+    parts.image += " alt=\"" +
+                   HtmlAttributeEncode(GridText(s, s.OrderByDesc ? TxtSortedDescending : TxtSortedAscending)) +
+                   "\"";
   }
-  image += ">";
-  const std::string label(caption);
+  parts.image += ">";
+  return parts;
+}
+
+std::string SortLink(DbViewState& s, const SortLinkParts& parts, int column,
+                     std::string_view caption) {
+  const std::string number = std::to_string(column);
+  std::string link = parts.start + number + parts.bookmark;
   // A click sorts another column ascending and toggles the direction of the sorted one; an
   // ascending link says so when the page's own order is descending.
-  if (s.OrderByFields != std::to_string(column)) {
-    return start + SortDirectionQuery(s, false) + "\">" + NoWrap(s, label) + "</a>";
-  }
-  return start + SortDirectionQuery(s, !s.OrderByDesc) + "\">" + NoWrap(s, label + image) + "</a>";
+  const bool sorted = s.OrderByFields == number;
+  link += SortDirectionQuery(s, sorted && !s.OrderByDesc);
+  link += "\">";
+  link += sorted ? NoWrap(s, std::string(caption) + parts.image) : NoWrap(s, caption);
+  link += "</a>";
+  return link;
 }
 
 // With accessible markup a heading names its column, and the sorted one its direction.
@@ -85,7 +103,7 @@ std::string HeadAttributes(DbViewState& s, int column) {
 }
 
 void WriteColumnHeader(DbViewState& s, Field& field, int column, std::int32_t rows_shown,
-                       std::string_view tag_text) {
+                       std::string_view tag_text, std::optional<SortLinkParts>& sort_link) {
   std::string width;
   GuardedStep(s, kFailure, [&] {
     const std::string item = GetListItem(s.GridCellWidths, column, "");
@@ -94,7 +112,12 @@ void WriteColumnHeader(DbViewState& s, Field& field, int column, std::int32_t ro
   std::string text;
   GuardedStep(s, kFailure, [&] {
     const std::string caption = GetGridCaption(s, column, field.Name());
-    text = IsSortable(s, field, column) ? SortLink(s, column, caption, rows_shown) : caption;
+    if (!IsSortable(s, field, column)) {
+      text = caption;
+      return;
+    }
+    if (!sort_link) sort_link = MakeSortLinkParts(s, rows_shown);
+    text = SortLink(s, *sort_link, column, caption);
   });
   std::string attributes = " ";
   GuardedStep(s, kFailure, [&] { attributes = HeadAttributes(s, column); });
@@ -122,13 +145,14 @@ void WriteDataGridHeader(DbViewState& s, Recordset& recordset, std::int32_t rows
       Write(s, kCrLf);
     });
   }
+  std::optional<SortLinkParts> sort_link;
   int column = 0;
   for (Field& field : recordset.Fields()) {
     ++column;
     if (!GuardedTest(s, kFailure, [&] { return IsGridColumnShown(s, field.Name(), column); })) {
       continue;
     }
-    WriteColumnHeader(s, field, column, rows_shown, tag_text);
+    WriteColumnHeader(s, field, column, rows_shown, tag_text, sort_link);
   }
   GuardedStep(s, kFailure, [&] {
     Write(s, "</tr>");
