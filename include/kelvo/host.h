@@ -47,10 +47,20 @@ class KELVO_EXPORT RequestCollection {
   const Entry* Find(std::string_view key) const;
   // The value text: the single value, several values joined by ", ", empty when absent.
   std::string Get(std::string_view key) const;
+  // The value text of an entry that was found.
+  static std::string ValueText(const Entry& entry);
 
  private:
+  // Looked up by a view, so that finding a key allocates nothing.
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const {
+      return std::hash<std::string_view>{}(key);
+    }
+  };
   std::vector<Entry> entries_;
-  std::unordered_map<std::string, std::size_t> index_;  // lower-cased key -> entries_ position
+  // lower-cased key -> entries_ position
+  std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
 };
 
 // Decodes an application/x-www-form-urlencoded text ("a=1&b=x+y%21") into `into`: "+" is a

@@ -35,16 +35,23 @@ std::string PercentEncode(std::string_view text, KeepPredicate keep) {
 std::string HtmlAttributeEncode(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+  // Runs of plain characters are copied whole: most values hold nothing to encode.
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::string_view entity;
+    switch (text[i]) {
+      case '&': entity = "&amp;"; break;
+      case '<': entity = "&lt;"; break;
+      case '>': entity = "&gt;"; break;
+      case '"': entity = "&quot;"; break;
+      case '\'': entity = "&#39;"; break;
+      default: continue;
     }
+    out.append(text.substr(plain, i - plain));
+    out.append(entity);
+    plain = i + 1;
   }
+  out.append(text.substr(plain));
   return out;
 }
 

@@ -51,7 +51,9 @@ Request::Request(RequestData data) {
 
 std::string Request::Item(std::string_view name) const {
   for (const RequestCollection* collection : {&query_, &form_, &cookies_, &server_variables_}) {
-    if (collection->Find(name) != nullptr) return collection->Get(name);
+    if (const RequestCollection::Entry* entry = collection->Find(name)) {
+      return RequestCollection::ValueText(*entry);
+    }
   }
   return {};
 }

@@ -16,16 +16,31 @@ void RequestCollection::Add(std::string key, std::string value) {
 }
 
 const RequestCollection::Entry* RequestCollection::Find(std::string_view key) const {
-  const auto slot = index_.find(host::AsciiLowered(key));
+  if (index_.empty()) return nullptr;
+  // Parameter names are short: lowered on the stack, a long one in a string of its own.
+  char buffer[64];
+  std::string long_key;
+  std::string_view lowered;
+  if (key.size() <= sizeof buffer) {
+    for (std::size_t i = 0; i < key.size(); ++i) buffer[i] = host::AsciiLower(key[i]);
+    lowered = std::string_view(buffer, key.size());
+  } else {
+    long_key = host::AsciiLowered(key);
+    lowered = long_key;
+  }
+  const auto slot = index_.find(lowered);
   return slot == index_.end() ? nullptr : &entries_[slot->second];
 }
 
 std::string RequestCollection::Get(std::string_view key) const {
   const Entry* entry = Find(key);
-  if (entry == nullptr) return {};
+  return entry == nullptr ? std::string() : ValueText(*entry);
+}
+
+std::string RequestCollection::ValueText(const Entry& entry) {
   std::string joined;
-  for (const std::string& value : entry->values) {
-    if (&value != &entry->values.front()) joined += ", ";
+  for (const std::string& value : entry.values) {
+    if (&value != &entry.values.front()) joined += ", ";
     joined += value;
   }
   return joined;

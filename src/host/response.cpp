@@ -9,6 +9,8 @@
 namespace kelvo {
 namespace {
 
+constexpr std::size_t kFirstBufferBytes = 16 * 1024;
+
 // Kelvo writes UTF-8; a text type without a charset would leave browsers guessing.
 std::string ContentTypeToSend(const std::string& type) {
   const std::string lowered = host::AsciiLowered(type);
@@ -27,6 +29,8 @@ void Response::Write(std::string_view text) {
   if (head_sent_) {
     SendBody(text);
   } else {
+    // Pages seldom hold less: the buffer then grows a few times rather than a dozen.
+    if (buffer_.capacity() < kFirstBufferBytes) buffer_.reserve(kFirstBufferBytes);
     buffer_.append(text);
   }
 }
