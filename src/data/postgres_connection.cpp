@@ -229,7 +229,7 @@ std::string PostgresConnection::WithSkippedRows(std::string_view sql, long skip,
     return {};
   }
   if (!query.limitable || query.parameter_count != static_cast<int>(parameter_count)) return {};
-  return "SELECT * FROM (\n" + query.text + "\n) AS kelvo_skipped OFFSET " + std::to_string(skip);
+  return SkippedSql(query.text, skip);
 }
 
 std::string PostgresConnection::QuoteIdentifier(std::string_view name) const {

@@ -210,6 +210,28 @@ class Translator {
 
 PostgresSql TranslateSql(std::string_view sql) { return Translator(sql).Run(); }
 
+namespace {
+
+constexpr std::string_view kSkippedStart = "SELECT * FROM (\n";
+// The line break ends a comment that the query may end with.
+constexpr std::string_view kSkippedEnd = "\n) AS kelvo_skipped OFFSET ";
+
+}  // namespace
+
+std::string SkippedSql(const std::string& query, long skip) {
+  return std::string(kSkippedStart) + query + std::string(kSkippedEnd) + std::to_string(skip);
+}
+
+std::string_view UnskippedSql(std::string_view sql) {
+  const size_t end = sql.rfind(kSkippedEnd);
+  if (sql.substr(0, kSkippedStart.size()) != kSkippedStart || end == std::string_view::npos ||
+      end < kSkippedStart.size())
+    return sql;
+  const std::string_view skip = sql.substr(end + kSkippedEnd.size());
+  if (skip.empty() || !std::all_of(skip.begin(), skip.end(), IsAsciiDigit)) return sql;
+  return sql.substr(kSkippedStart.size(), end - kSkippedStart.size());
+}
+
 std::string LimitedSql(const std::string& query, long max_rows) {
   // The line break ends a comment that the query may end with.
   return "SELECT * FROM (\n" + query + "\n) AS kelvo_rows LIMIT " + std::to_string(max_rows);

@@ -28,6 +28,12 @@ PostgresSql TranslateSql(std::string_view sql);
 // The query limited to its first `max_rows` rows; the order of the rows stays the query's.
 std::string LimitedSql(const std::string& query, long max_rows);
 
+// The query with its first `skip` rows left out; the order of the rows stays the query's.
+std::string SkippedSql(const std::string& query, long skip);
+// The query that SkippedSql wrapped to make `sql`, whose result columns are the same; `sql`
+// itself when it is no such wrapper.
+std::string_view UnskippedSql(std::string_view sql);
+
 }  // namespace kelvo::data
 
 #endif  // KELVO_DATA_POSTGRES_SQL_H_

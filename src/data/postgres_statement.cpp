@@ -42,11 +42,16 @@ const std::vector<const char*>& PostgresStatement::ParameterValues() {
   return parameter_values_;
 }
 
+std::string PostgresStatement::DescribedSql() const {
+  // Every page of a query skipping rows reads the columns of that query.
+  return std::string(UnskippedSql(sql_.text));
+}
+
 int PostgresStatement::ColumnCount() const { return static_cast<int>(Fields().size()); }
 
 const std::vector<ResultField>& PostgresStatement::Fields() const {
   if (fields_) return *fields_;
-  if (const std::vector<ResultField>* kept = connection_.KeptFields(sql_.text)) {
+  if (const std::vector<ResultField>* kept = connection_.KeptFields(DescribedSql())) {
     fields_ = *kept;
     return *fields_;
   }
@@ -58,7 +63,7 @@ const std::vector<ResultField>& PostgresStatement::Fields() const {
   if (!IsSuccess(described.get())) connection_.Fail(described.get());
   fields_ = ResultFields(described.get());
   // A statement without columns is refused before it runs; only a query is described again.
-  if (!fields_->empty()) connection_.KeepFields(sql_.text, *fields_);
+  if (!fields_->empty()) connection_.KeepFields(DescribedSql(), *fields_);
   return *fields_;
 }
 
@@ -100,7 +105,7 @@ bool PostgresStatement::CheckFields(const PGresult* result) {
   if (fields_ && fields == *fields_) return true;
   // A table changed since the description was kept: its facts are read again too.
   connection_.column_facts().Outdate();
-  connection_.KeepFields(sql_.text, fields);
+  connection_.KeepFields(DescribedSql(), fields);
   if (columns_given_) return false;
   fields_ = std::move(fields);
   columns_.reset();

@@ -44,6 +44,8 @@ class PostgresStatement final : public ProviderStatement {
  private:
   enum class Phase { kIdle, kStreaming, kSpilled, kDone };
 
+  // The text the session keeps this statement's result columns by.
+  std::string DescribedSql() const;
   const std::vector<ResultField>& Fields() const;
   void Describe() const;
   // Takes the columns of the execution's first result when they are not those described;

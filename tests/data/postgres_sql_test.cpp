@@ -41,6 +41,15 @@ TEST(PostgresSqlTest, OnlyPlainQueriesAreLimitable) {
   EXPECT_FALSE(TranslateSql("SHOW search_path").limitable);
 }
 
+// Every page of a query skipping rows is described by the query's own columns.
+TEST(PostgresSqlTest, ASkippingWrapperGivesBackItsQuery) {
+  const std::string query = "SELECT * FROM t WHERE a = $1 -- last";
+  EXPECT_EQ(UnskippedSql(SkippedSql(query, 49980)), query);
+  EXPECT_EQ(UnskippedSql("SELECT * FROM t OFFSET 5"), "SELECT * FROM t OFFSET 5");
+  EXPECT_EQ(UnskippedSql("SELECT * FROM (\nq\n) AS kelvo_skipped OFFSET $1"),
+            "SELECT * FROM (\nq\n) AS kelvo_skipped OFFSET $1");
+}
+
 // Whether a pooled session must be reset after the statement ran.
 TEST(PostgresSqlTest, OnlyStatementsThatCallNoUnknownFunctionLeaveTheSessionAsItWas) {
   EXPECT_TRUE(TranslateSql("SELECT COUNT(*) AS n FROM (SELECT * FROM t) x WHERE (id=?)")
