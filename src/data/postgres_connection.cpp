@@ -19,12 +19,15 @@ namespace {
 // Statements kept prepared per session.
 constexpr size_t kKeptStatements = 128;
 
-// The settings, cursors, listens, locks and role a page's own statements may have changed in
-// a session, put back as a new session has them (DISCARD ALL keeping the statements prepared
-// and the temporary tables); the settings Kelvo reads by are made again after it.
+// The settings, cursors, listens, locks, role and prepared statements a page's own statements
+// may have changed in a session, put back as a new session has them (DISCARD ALL keeping
+// Kelvo's own prepared statements and the temporary tables); the settings Kelvo reads by are
+// made again after it.
 constexpr const char* kSessionReset =
     "CLOSE ALL; UNLISTEN *; SELECT pg_advisory_unlock_all(); SET SESSION AUTHORIZATION DEFAULT; "
-    "RESET ALL";
+    "RESET ALL; DO $$DECLARE s record; BEGIN FOR s IN SELECT name FROM pg_prepared_statements "
+    "WHERE name NOT LIKE 'kelvo\\_%' LOOP EXECUTE 'DEALLOCATE ' || quote_ident(s.name); "
+    "END LOOP; END$$";
 
 bool IsCLocale(std::string_view locale) {
   return locale == "C" || locale == "POSIX" || StartsWithIgnoreCase(locale, "C.");

@@ -69,6 +69,8 @@ TEST_F(ConnectionPoolTest, ReusesAConnectionAndResetsItAfterAFailedRequest) {
     // A session's temporary table tells the session apart.
     auto first = Open(pooled);
     first->Execute("CREATE TEMPORARY TABLE session_mark (x INTEGER)");
+    // A statement of the page's own, prepared by name, is the page's alone.
+    if (OnPostgres()) first->Execute("PREPARE page_own AS SELECT 1");
     // A request that fails inside its transaction and never ends it.
     first->BeginTrans();
     first->Execute("INSERT INTO items (name) VALUES ('lost')");
@@ -79,6 +81,9 @@ TEST_F(ConnectionPoolTest, ReusesAConnectionAndResetsItAfterAFailedRequest) {
   auto again = Open(pooled);
   EXPECT_EQ(Scalar(again, "SELECT COUNT(*) FROM session_mark"), 0);
   EXPECT_EQ(Scalar(again, "SELECT COUNT(*) FROM items"), 0);
+  if (OnPostgres()) {
+    EXPECT_THROW(again->Execute("EXECUTE page_own"), Error);
+  }
   // No transaction is left open: a new one begins and commits.
   again->BeginTrans();
   again->Execute("INSERT INTO items (name) VALUES ('kept')");
