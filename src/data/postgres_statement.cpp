@@ -57,10 +57,33 @@ const std::vector<ResultField>& PostgresStatement::Fields() const {
   }
   connection_.Claim();
   PGconn* handle = connection_.handle();
-  const PostgresResult prepared(PQprepare(handle, "", sql_.text.c_str(), 0, nullptr));
-  if (!IsSuccess(prepared.get())) connection_.Fail(prepared.get());
-  const PostgresResult described(PQdescribePrepared(handle, ""));
-  if (!IsSuccess(described.get())) connection_.Fail(described.get());
+  // Prepared and described in one round trip.
+  if (PQenterPipelineMode(handle) != 1) connection_.Fail();
+  const bool sent = PQsendPrepare(handle, "", sql_.text.c_str(), 0, nullptr) == 1 &&
+                    PQsendDescribePrepared(handle, "") == 1 && PQpipelineSync(handle) == 1;
+  PostgresResult described;
+  PostgresResult failure;
+  // Each step's result is followed by a null one; the sync's result ends the round trip. A
+  // lost connection answers nulls from then on.
+  for (int steps = 0; sent && steps < 3;) {
+    PGresult* raw = PQgetResult(handle);
+    if (raw == nullptr) {
+      ++steps;
+      continue;
+    }
+    PostgresResult result(raw);
+    const ExecStatusType status = PQresultStatus(raw);
+    if (status == PGRES_PIPELINE_SYNC) break;
+    if (!IsSuccess(raw)) {
+      if (status != PGRES_PIPELINE_ABORTED && failure == nullptr) failure = std::move(result);
+    } else if (steps == 1) {
+      described = std::move(result);
+    }
+  }
+  PQexitPipelineMode(handle);
+  if (!sent) connection_.Fail();
+  if (failure != nullptr) connection_.Fail(failure.get());
+  if (described == nullptr) connection_.Fail();
   fields_ = ResultFields(described.get());
   // A statement without columns is refused before it runs; only a query is described again.
   if (!fields_->empty()) connection_.KeepFields(DescribedSql(), *fields_);
