@@ -78,6 +78,8 @@ PostgresResult PostgresConnection::RunKept(const std::string& sql,
                                        nullptr, 0));
   if (!IsSuccess(result.get())) {
     ForgetPrepared(sql);
+    if (IsStalePlan(result.get()) && PQtransactionStatus(connection_) == PQTRANS_IDLE)
+      return Run(sql, parameters);
     Fail(result.get());
   }
   return result;
@@ -289,6 +291,9 @@ std::optional<long long> PostgresConnection::CountWithin(std::string_view sql,
                : PostgresResult(PQexecParams(connection_, translated.text.c_str(),
                                              static_cast<int>(values.size()), nullptr,
                                              values.data(), nullptr, nullptr, 0));
+  // The count's own transaction has ended: a stale statement is prepared anew.
+  if (budgeted && IsStalePlan(result.get()))
+    result = CountInTransaction(translated.text, values, budget_ms);
   if (!IsSuccess(result.get())) {
     const char* state = PQresultErrorField(result.get(), PG_DIAG_SQLSTATE);
     if (budgeted && state != nullptr && std::string_view(state) == "57014") return std::nullopt;
@@ -321,6 +326,17 @@ PostgresResult PostgresConnection::CountInTransaction(const std::string& sql,
   const bool checking = !unchecked.empty();
   // Planning the catalogue's joins takes longer than running them: prepared once, it is not.
   const std::string* versions_name = checking ? PreparedName(TableVersionsSql()) : nullptr;
+  // A count run again is planned once per session too; a serial one apart, as a plan keeps
+  // the workers it was made with.
+  const std::string count_text = serial ? sql + "\n-- serial" : sql;
+  const std::string* count_name = PreparedName(count_text);
+  const auto send_count = [&] {
+    return count_name != nullptr
+               ? PQsendQueryPrepared(connection_, count_name->c_str(),
+                                     static_cast<int>(values.size()), values.data(), nullptr,
+                                     nullptr, 0) == 1
+               : send(count_text.c_str(), static_cast<int>(values.size()), values.data());
+  };
   const auto send_versions = [&] {
     return versions_name != nullptr
                ? PQsendQueryPrepared(connection_, versions_name->c_str(), 1, table_values, nullptr,
@@ -333,8 +349,7 @@ PostgresResult PostgresConnection::CountInTransaction(const std::string& sql,
   const bool sent =
       send("BEGIN READ ONLY", 0, nullptr) && send(timeout.c_str(), 0, nullptr) &&
       (!serial || send("SET LOCAL max_parallel_workers_per_gather = 0", 0, nullptr)) &&
-      send(sql.c_str(), static_cast<int>(values.size()), values.data()) &&
-      (!checking || send_versions()) && PQpipelineSync(connection_) == 1 &&
+      send_count() && (!checking || send_versions()) && PQpipelineSync(connection_) == 1 &&
       send("ROLLBACK", 0, nullptr) && PQpipelineSync(connection_) == 1;
   CountRoundTrip trip;
   if (sent) {
@@ -352,7 +367,13 @@ PostgresResult PostgresConnection::CountInTransaction(const std::string& sql,
   if (trip.after != nullptr) column_facts_.TakeVersions(unchecked, trip.after.get());
   // What the count answered stands even when the rollback after it failed: the transaction
   // was read-only, and the count had finished.
-  if (trip.count != nullptr) return std::move(trip.count);
+  if (trip.count != nullptr) {
+    // Anything but the budget's cancel may mean the statement prepared is gone or outdated.
+    const char* state = PQresultErrorField(trip.count.get(), PG_DIAG_SQLSTATE);
+    if (!IsSuccess(trip.count.get()) && (state == nullptr || std::string_view(state) != "57014"))
+      ForgetPrepared(count_text);
+    return std::move(trip.count);
+  }
   if (trip.failure != nullptr) Fail(trip.failure.get());
   throw Error(errc::kDatabase, "The count returned no result");
 }

@@ -28,6 +28,13 @@ std::vector<ResultField> ResultFields(const PGresult* result) {
   return fields;
 }
 
+bool IsStalePlan(const PGresult* result) {
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  if (state == nullptr) return false;
+  const std::string_view code = state;
+  return code == "0A000" || code == "26000";
+}
+
 bool IsSuccess(const PGresult* result) {
   switch (PQresultStatus(result)) {
     case PGRES_COMMAND_OK:

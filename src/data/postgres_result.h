@@ -30,6 +30,11 @@ struct ResultField {
 };
 std::vector<ResultField> ResultFields(const PGresult* result);
 
+// Whether a prepared statement failed as a whole, before it ran, because it is stale: its result
+// columns changed under it ("cached plan must not change result type"), or a page's own
+// DEALLOCATE dropped it. Outside a transaction it can be run again, prepared anew.
+bool IsStalePlan(const PGresult* result);
+
 // The rows a command reports as changed: those of INSERT, UPDATE, DELETE, MERGE and COPY; a
 // query changes none.
 long ChangedRows(const PGresult* result);

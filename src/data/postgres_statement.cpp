@@ -5,16 +5,6 @@
 #include "kelvo/error.h"
 
 namespace kelvo::data {
-namespace {
-
-// A prepared statement whose result columns changed under it ("cached plan must not change
-// result type").
-bool IsStalePlan(const PGresult* result) {
-  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-  return state != nullptr && std::string_view(state) == "0A000";
-}
-
-}  // namespace
 
 PostgresStatement::PostgresStatement(PostgresConnection& connection, PostgresSql sql)
     : connection_(connection),

@@ -190,6 +190,9 @@ TEST_F(ConnectionPoolTest, APooledSessionKeepsStatementsYetSeesAnotherSessionsSc
     EXPECT_EQ(Scalar(Open(pooled), "SELECT COUNT(*) FROM pg_prepared_statements "
                                    "WHERE statement LIKE 'SELECT * FROM items%'"),
               1);
+    // A page that drops every prepared statement costs the next use of one nothing.
+    Open(pooled)->Execute("DEALLOCATE ALL");
+    EXPECT_EQ(columns("SELECT * FROM items"), 1);
   }
   // Another session replaces the table with a wider one; the pooled session's next page shows
   // and writes its columns.
