@@ -82,19 +82,11 @@ class RowWriter {
     std::string bookmark;  // "&BookMark="
   };
   const LinkParts& Link();
+  // "<td", the cell's id and its class: all but the column number are the same for the row.
   void AppendCellStart(int column) {
-    out_ += "<td id=\"klv";
-    out_ += s_.Tag;
-    out_ += "cell_";
-    AppendNumber(out_, row_);
-    out_ += '_';
+    out_ += cell_id_;
     AppendNumber(out_, column);
-    out_ += "\" ";
-    if (s_.UseCSS) {
-      out_ += "class=\"KLVOTableTD";
-      out_ += parity_;
-      out_ += '"';
-    }
+    out_ += cell_class_;
   }
 
   DbViewState& s_;
@@ -108,6 +100,8 @@ class RowWriter {
   std::optional<ParityTag> cell_tag_[2];
   std::string row_tags_;
   std::string cell_tags_;
+  std::string cell_id_;     // "<td id=" up to the column number, for the row being written
+  std::string cell_class_;  // from the end of the id to the class, by parity
   std::string out_;  // the row being built, kept so that its buffer serves every row
 };
 
@@ -122,6 +116,17 @@ void RowWriter::ComputeRowTexts() {
   const bool odd = row_ % 2 == 1;
   parity_ = odd ? "odd" : "even";
   record_ = std::int64_t{s_.mvarCurrRecord} + row_ - 1;
+  cell_id_ = "<td id=\"klv";
+  cell_id_ += s_.Tag;
+  cell_id_ += "cell_";
+  AppendNumber(cell_id_, row_);
+  cell_id_ += '_';
+  cell_class_ = "\" ";
+  if (s_.UseCSS) {
+    cell_class_ += "class=\"KLVOTableTD";
+    cell_class_ += parity_;
+    cell_class_ += '"';
+  }
   std::optional<ParityTag>& row_tag = row_tag_[odd ? 0 : 1];
   std::optional<ParityTag>& cell_tag = cell_tag_[odd ? 0 : 1];
   if (!row_tag) {
