@@ -149,6 +149,10 @@ class KELVO_EXPORT Response final {
   // output is gone and cannot be taken back: throws Error(errc::kInvalidCall). A no-op after
   // the response has ended.
   void Clear();
+  // Puts text into the buffered body at `position`, as Clear and a Write of the whole body
+  // with the text inserted would, without copying what is buffered. Throws as Clear does, and
+  // std::out_of_range for a position past the buffered body.
+  void InsertBuffered(std::size_t position, std::string_view text);
   // Sends what is buffered and ends the page: throws PageEnded, so nothing after it runs.
   [[noreturn]] void End();
 

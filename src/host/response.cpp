@@ -43,6 +43,18 @@ void Response::Clear() {
   buffer_.clear();
 }
 
+void Response::InsertBuffered(std::size_t position, std::string_view text) {
+  if (ended_) return;
+  if (head_sent_) {
+    throw Error(errc::kInvalidCall, "Response.Clear: the output is already being sent");
+  }
+  if (!client_connected_) {
+    buffer_.clear();
+    return;
+  }
+  buffer_.insert(position, text);
+}
+
 void Response::End() {
   Finish();
   throw PageEnded{};

@@ -402,10 +402,7 @@ void RenderPass::RenderGrid() {
   if (rows_shown_ == 0 && !s_.mvarFilterCondition.empty()) WriteNoRowsMatchRow(s_);
   if (top_bar_at) {
     const std::int32_t next = WindowAfterRendering(s_, *recordset_, rows_shown_, next_record_);
-    std::string page = response.Buffered();
-    page.insert(*top_bar_at, BuildNavBar(s_, 1, next, "Top"));
-    response.Clear();
-    response.Write(page);
+    response.InsertBuffered(*top_bar_at, BuildNavBar(s_, 1, next, "Top"));
   }
 }
 
