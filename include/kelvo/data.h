@@ -143,6 +143,14 @@ class KELVO_EXPORT Connection final : public Object {
   // The same with `parameters` bound to the query's `?` placeholders, in order.
   std::optional<long long> CountWithin(std::string_view query, std::span<const Variant> parameters,
                                        int budget_ms);
+  // The first `max_rows` rows (more than 0) of `query`, `parameters` bound to its `?`
+  // placeholders in order, each value typed as Field::Value types its column. When the
+  // statement runs longer than `budget_ms` milliseconds (0: no limit) it is cancelled and
+  // nothing is returned. Inside a transaction PostgreSQL runs it without the limit, as a cancel
+  // would abort the transaction.
+  std::optional<std::vector<std::vector<Variant>>> RowsWithin(std::string_view query,
+                                                              std::span<const Variant> parameters,
+                                                              long max_rows, int budget_ms);
   // A condition on the quoted text column `quoted_column` that is true when it matches the LIKE
   // pattern bound to the next placeholder, without regard to case (letters as the database
   // compares them); a backslash in the pattern escapes "%", "_" and itself. Throws when not open.

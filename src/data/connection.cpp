@@ -73,6 +73,12 @@ std::optional<long long> Connection::CountWithin(std::string_view query,
   return core().provider().CountWithin(query, parameters, budget_ms);
 }
 
+std::optional<std::vector<std::vector<Variant>>> Connection::RowsWithin(
+    std::string_view query, std::span<const Variant> parameters, long max_rows, int budget_ms) {
+  if (max_rows <= 0) throw Error(errc::kInvalidCall, "RowsWithin reads at least one row");
+  return core().provider().RowsWithin(query, parameters, max_rows, budget_ms);
+}
+
 std::string Connection::LikeIgnoringCase(std::string_view quoted_column) const {
   return core().provider().LikeIgnoringCase(quoted_column);
 }

@@ -9,7 +9,9 @@
 #include "data/postgres_catalog.h"
 #include "data/postgres_sql.h"
 #include "data/postgres_statement.h"
+#include "data/postgres_types.h"
 #include "data/postgres_values.h"
+#include "data/value_class.h"
 #include "kelvo/error.h"
 #include "runtime/text.h"
 
@@ -268,27 +270,27 @@ std::string PostgresConnection::LikeIgnoringCase(std::string_view quoted_column)
   return std::string(quoted_column) + " ILIKE ? ESCAPE '\\'";
 }
 
-std::optional<long long> PostgresConnection::CountWithin(std::string_view sql,
-                                                         std::span<const Variant> parameters,
-                                                         int budget_ms) {
-  const PostgresSql translated = TranslateSql(sql);
-  if (translated.parameter_count != static_cast<int>(parameters.size())) {
-    throw Error(errc::kWrongArguments, "The count's parameters do not match its placeholders");
+std::optional<PostgresResult> PostgresConnection::RunBudgeted(const PostgresSql& sql,
+                                                              std::span<const Variant> parameters,
+                                                              int budget_ms) {
+  if (sql.parameter_count != static_cast<int>(parameters.size())) {
+    throw Error(errc::kWrongArguments, "The query's parameters do not match its placeholders");
   }
   std::vector<std::optional<std::string>> texts;
   std::vector<const char*> values;
   for (const Variant& parameter : parameters) texts.push_back(PostgresParameterText(parameter));
   for (const auto& parameter_text : texts) values.push_back(parameter_text ? parameter_text->c_str() : nullptr);
   // The budget is a statement timeout local to a transaction of its own, so that it ends with
-  // the count; inside the caller's transaction a cancel would abort that, so it runs unbudgeted.
-  // A statement still streaming its rows is read to its end first: it keeps the session busy.
+  // the statement; inside the caller's transaction a cancel would abort that, so it runs
+  // unbudgeted. A statement still streaming its rows is read to its end first: it keeps the
+  // session busy.
   Claim();
   const bool budgeted = budget_ms > 0 && PQtransactionStatus(connection_) == PQTRANS_IDLE;
-  // A read-only transaction of its own ends whatever the count did to the session.
-  if (!budgeted && !translated.session_neutral) SessionTouched();
+  // A read-only transaction of its own ends whatever the statement did to the session.
+  if (!budgeted && !sql.session_neutral) SessionTouched();
   PostgresResult result =
-      budgeted ? CountInTransaction(translated.text, values, budget_ms)
-               : PostgresResult(PQexecParams(connection_, translated.text.c_str(),
+      budgeted ? ResultInTransaction(sql.text, values, budget_ms)
+               : PostgresResult(PQexecParams(connection_, sql.text.c_str(),
                                              static_cast<int>(values.size()), nullptr,
                                              values.data(), nullptr, nullptr, 0));
   // The count's own transaction has ended: a stale statement is prepared anew.
@@ -299,15 +301,52 @@ std::optional<long long> PostgresConnection::CountWithin(std::string_view sql,
     if (budgeted && state != nullptr && std::string_view(state) == "57014") return std::nullopt;
     Fail(result.get());
   }
-  if (PQntuples(result.get()) < 1 || PQnfields(result.get()) < 1 || PQgetisnull(result.get(), 0, 0))
-    throw Error(errc::kDatabase, "The count returned no value");
-  return std::stoll(PQgetvalue(result.get(), 0, 0));
+  return result;
 }
 
-PostgresResult PostgresConnection::CountInTransaction(const std::string& sql,
-                                                      const std::vector<const char*>& values,
-                                                      int budget_ms) {
-  // The transaction, its timeout, the count and the rollback travel in one round trip. A
+std::optional<long long> PostgresConnection::CountWithin(std::string_view sql,
+                                                         std::span<const Variant> parameters,
+                                                         int budget_ms) {
+  const std::optional<PostgresResult> result = RunBudgeted(TranslateSql(sql), parameters, budget_ms);
+  if (!result) return std::nullopt;
+  if (PQntuples(result->get()) < 1 || PQnfields(result->get()) < 1 || PQgetisnull(result->get(), 0, 0))
+    throw Error(errc::kDatabase, "The count returned no value");
+  return std::stoll(PQgetvalue(result->get(), 0, 0));
+}
+
+std::optional<std::vector<std::vector<Variant>>> PostgresConnection::RowsWithin(
+    std::string_view sql, std::span<const Variant> parameters, long max_rows, int budget_ms) {
+  PostgresSql translated = TranslateSql(sql);
+  // Limited on the server, which may then keep only the first rows of a sort.
+  if (translated.limitable) translated.text = LimitedSql(translated.text, max_rows);
+  const std::optional<PostgresResult> result = RunBudgeted(translated, parameters, budget_ms);
+  if (!result) return std::nullopt;
+  const PGresult* raw = result->get();
+  std::vector<ValueClass> classes;
+  for (int column = 0; column < PQnfields(raw); ++column) {
+    classes.push_back(
+        ValueClassOf(TypeOfColumn(PQftype(raw, column), PQfmod(raw, column)).type));
+  }
+  std::vector<std::vector<Variant>> rows;
+  for (int row = 0; row < PQntuples(raw) && static_cast<long>(rows.size()) < max_rows; ++row) {
+    std::vector<Variant>& values = rows.emplace_back();
+    for (int column = 0; column < PQnfields(raw); ++column) {
+      if (PQgetisnull(raw, row, column)) {
+        values.push_back(Variant::Null());
+        continue;
+      }
+      const std::string_view text(PQgetvalue(raw, row, column),
+                                  static_cast<std::size_t>(PQgetlength(raw, row, column)));
+      values.push_back(PostgresTyped(text, classes[static_cast<std::size_t>(column)], money_decimals_));
+    }
+  }
+  return rows;
+}
+
+PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
+                                                       const std::vector<const char*>& values,
+                                                       int budget_ms) {
+  // The transaction, its timeout, the statement and the rollback travel in one round trip. A
   // read-only transaction changes no table: the column facts stay good.
   // Parallel workers take 10-15 ms to start and as long to stop when the timeout cancels the
   // count: a 25 ms budget ran to 39 ms with them, 26 ms without. Under longer budgets they

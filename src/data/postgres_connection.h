@@ -29,6 +29,7 @@
 
 #include "data/postgres_catalog.h"
 #include "data/postgres_result.h"
+#include "data/postgres_sql.h"
 #include "data/provider.h"
 
 namespace kelvo::data {
@@ -53,6 +54,10 @@ class PostgresConnection final : public ProviderConnection {
   std::string QuoteIdentifier(std::string_view name) const override;
   std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
                                        int budget_ms) override;
+  std::optional<std::vector<std::vector<Variant>>> RowsWithin(std::string_view sql,
+                                                               std::span<const Variant> parameters,
+                                                               long max_rows,
+                                                               int budget_ms) override;
   std::optional<long long> EstimatedRows(std::string_view sql) override;
   std::string WithSkippedRows(std::string_view sql, long skip,
                               std::size_t parameter_count) const override;
@@ -110,10 +115,15 @@ class PostgresConnection final : public ProviderConnection {
   // Runs statements without parameters, which may change tables; the column facts are then
   // checked again before their next use.
   long RunCommands(const std::string& sql);
-  // The result of counting `sql` in a read-only transaction of its own under a statement
-  // timeout of `budget_ms`; the transaction has ended when it returns.
-  PostgresResult CountInTransaction(const std::string& sql, const std::vector<const char*>& values,
-                                    int budget_ms);
+  // The result of `sql` run in a read-only transaction of its own under a statement timeout
+  // of `budget_ms`; the transaction has ended when it returns.
+  PostgresResult ResultInTransaction(const std::string& sql,
+                                     const std::vector<const char*>& values, int budget_ms);
+  // The result of `sql`, `parameters` bound: under a timeout of `budget_ms` (0: none) when no
+  // transaction is open, else unbudgeted, as a cancel would abort the caller's transaction.
+  // Nothing when the timeout cancelled it; throws Error(errc::kDatabase) on another failure.
+  std::optional<PostgresResult> RunBudgeted(const PostgresSql& sql,
+                                            std::span<const Variant> parameters, int budget_ms);
 
   PGconn* connection_;
   PostgresStatement* streaming_ = nullptr;

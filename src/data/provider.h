@@ -114,6 +114,12 @@ class ProviderConnection {
   virtual std::optional<long long> CountWithin(std::string_view sql,
                                                std::span<const Variant> parameters,
                                                int budget_ms) = 0;
+  // The first `max_rows` rows (more than 0) of `sql`, `parameters` bound to its placeholders,
+  // each value typed as Field::Value types its column; nothing when the statement ran longer
+  // than `budget_ms` milliseconds (0: no limit) and was cancelled.
+  virtual std::optional<std::vector<std::vector<Variant>>> RowsWithin(
+      std::string_view sql, std::span<const Variant> parameters, long max_rows,
+      int budget_ms) = 0;
   // The rows the database's statistics expect `sql` to return; nothing when it keeps none.
   virtual std::optional<long long> EstimatedRows(std::string_view sql) = 0;
   // `sql` with its first `skip` rows left out by the database, or the empty text when the

@@ -353,6 +353,39 @@ std::optional<long long> SqliteConnection::CountWithin(std::string_view sql,
   return sqlite3_column_int64(statement, 0);
 }
 
+std::optional<std::vector<std::vector<Variant>>> SqliteConnection::RowsWithin(
+    std::string_view sql, std::span<const Variant> parameters, long max_rows, int budget_ms) {
+  const std::unique_ptr<ProviderStatement> prepared = Prepare(sql);
+  if (prepared->ParameterCount() != static_cast<int>(parameters.size())) {
+    throw Error(errc::kWrongArguments, "The query's parameters do not match its placeholders");
+  }
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    prepared->Bind(static_cast<int>(i), parameters[i]);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budget_ms);
+  ProgressHandlerOnExit handler{db_};
+  if (budget_ms > 0) {
+    sqlite3_progress_handler(db_, 4000, PastDeadline, const_cast<void*>(static_cast<const void*>(&deadline)));
+  }
+  std::vector<std::vector<Variant>> rows;
+  try {
+    while (static_cast<long>(rows.size()) < max_rows && prepared->Step()) {
+      // Described on the first row, which types the columns that declare no type.
+      if (rows.empty()) prepared->DescribeColumns();
+      std::vector<Variant>& row = rows.emplace_back();
+      for (int column = 0; column < prepared->ColumnCount(); ++column) {
+        row.push_back(prepared->Value(column));
+      }
+    }
+  } catch (const Error&) {
+    // The handler interrupts only past the deadline.
+    if (budget_ms > 0 && std::chrono::steady_clock::now() > deadline) return std::nullopt;
+    throw;
+  }
+  prepared->Reset();
+  return rows;
+}
+
 namespace {
 
 // The share of the table's rows a statement over it keeps, from a short scan from the table's

@@ -45,6 +45,10 @@ class SqliteConnection final : public ProviderConnection {
   std::string QuoteIdentifier(std::string_view name) const override;
   std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
                                        int budget_ms) override;
+  std::optional<std::vector<std::vector<Variant>>> RowsWithin(std::string_view sql,
+                                                               std::span<const Variant> parameters,
+                                                               long max_rows,
+                                                               int budget_ms) override;
   std::optional<long long> EstimatedRows(std::string_view sql) override;
   std::string WithSkippedRows(std::string_view sql, long skip,
                               std::size_t parameter_count) const override;

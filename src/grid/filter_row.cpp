@@ -1,6 +1,7 @@
 #include "grid/filter_row.h"
 
 #include <charconv>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -11,7 +12,6 @@
 #include "component/page_access.h"
 #include "component/web_encoding.h"
 #include "data/iso_date.h"
-#include "edit/edit_data_access.h"
 #include "kelvo/convert.h"
 #include "kelvo/db_connection.h"
 #include "runtime/string_ops.h"
@@ -68,27 +68,22 @@ std::optional<std::string> FilterValueText(const Variant& value, int type) {
 }
 
 // The values of a facet with their counts; nothing when grouping the rows runs past
-// CountTimeoutMs, tried first as a budgeted count so a facet never holds the page longer.
-std::optional<std::vector<FacetValue>> FacetValuesOf(DbViewState& s, const ResultColumn& column) {
+// `budget_ms` (0: no limit), which the database then cancels.
+std::optional<std::vector<FacetValue>> FacetValuesOf(DbViewState& s, const ResultColumn& column,
+                                                     int budget_ms) {
   Connection& connection = *s.VexmoConnection->Connection();
   const std::string quoted = connection.QuoteIdentifier(column.name);
-  const std::string grouped = "SELECT " + quoted + " AS KELVOVALUE, COUNT(*) AS KELVOCOUNT FROM (" +
-                              FilteredStatement(s) + ") KELVOFACET GROUP BY " + quoted;
-  if (s.CountTimeoutMs > 0 &&
-      !connection.CountWithin("SELECT COUNT(*) FROM (" + grouped + ") KELVOFACETS",
-                              s.mvarFilterParameters, s.CountTimeoutMs)) {
-    return std::nullopt;
-  }
-  const std::string query = grouped + " ORDER BY COUNT(*) DESC, " + quoted;
-  std::shared_ptr<Recordset> recordset = NewRecordset();
-  recordset->SetMaxRecords(kFacetValues);
-  OpenBound(s, *recordset, query, s.mvarFilterParameters, ado::adOpenForwardOnly,
-            ado::adLockReadOnly);
+  const std::string query = "SELECT " + quoted + " AS KELVOVALUE, COUNT(*) AS KELVOCOUNT FROM (" +
+                            FilteredStatement(s) + ") KELVOFACET GROUP BY " + quoted +
+                            " ORDER BY COUNT(*) DESC, " + quoted;
+  const std::optional<std::vector<std::vector<Variant>>> rows =
+      connection.RowsWithin(query, s.mvarFilterParameters, kFacetValues, budget_ms);
+  if (!rows) return std::nullopt;
   std::vector<FacetValue> values;
-  for (; !recordset->Eof(); recordset->MoveNext()) {
-    const Variant value = recordset->Fields().Item(0).Value();
+  for (const std::vector<Variant>& row : *rows) {
+    const Variant& value = row.at(0);
     FacetValue facet;
-    facet.count = CLng(recordset->Fields().Item(1).Value(), PageLocale(s));
+    facet.count = CLng(row.at(1), PageLocale(s));
     if (value.IsNull()) {
       facet.shown = HtmlAttributeEncode(FormText(s, TxtEmpty));
       facet.op = kOpEmpty;
@@ -101,7 +96,6 @@ std::optional<std::vector<FacetValue>> FacetValuesOf(DbViewState& s, const Resul
     }
     values.push_back(std::move(facet));
   }
-  recordset->Close();
   return values;
 }
 
@@ -199,12 +193,14 @@ void WriteFacets(DbViewState& s, const std::vector<Facet>& facets) {
 
 }  // namespace
 
-std::vector<Facet> ReadFacets(DbViewState& s) {
+std::vector<Facet> ReadFacets(DbViewState& s, int budget_ms) {
   std::vector<Facet> facets;
   if (IsListBlank(s.FacetFields) || s.mvarStoredProc || s.mvarRecordsetSupplied ||
       !s.CountRecords || s.RecordCount < 0 || s.mvarCountEstimated) {
     return facets;
   }
+  // The facets share the budget: each one has what those before it left.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budget_ms);
   GuardedStep(s, " in ReadFacets<br>", [&] {
     const std::vector<ResultColumn> columns = StatementColumns(s);
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -215,7 +211,12 @@ std::vector<Facet> ReadFacets(DbViewState& s) {
       facet.name = columns[i].name;
       facet.caption = GetGridCaption(s, facet.column, columns[i].name);
       if (s.RecordCount > 0) {
-        std::optional<std::vector<FacetValue>> values = FacetValuesOf(s, columns[i]);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        std::optional<std::vector<FacetValue>> values;
+        if (budget_ms <= 0 || left.count() > 0) {
+          values = FacetValuesOf(s, columns[i], budget_ms <= 0 ? 0 : static_cast<int>(left.count()));
+        }
         if (!values) {
           if (!s.mvarFilterStatus.empty()) s.mvarFilterStatus += ' ';
           s.mvarFilterStatus += "The counts of " + facet.name + " were left out: they took too long.";

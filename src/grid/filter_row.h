@@ -27,10 +27,12 @@ struct Facet {
   std::vector<FacetValue> values;
 };
 
-// The ten most frequent values of each FacetFields column of the rows the grid pages through.
-// Nothing when counting is off or ran past CountTimeoutMs (facets cost at least a count), or
-// for a procedure or supplied recordset; a failure is reported in ErrorMessage.
-std::vector<Facet> ReadFacets(DbViewState& s);
+// The ten most frequent values of each FacetFields column of the rows the grid pages through,
+// all of them counted within `budget_ms` (0: no limit); a facet the budget does not reach is
+// left out and told in mvarFilterStatus. Nothing when counting is off or ran past
+// CountTimeoutMs (facets cost at least a count), or for a procedure or supplied recordset; a
+// failure is reported in ErrorMessage.
+std::vector<Facet> ReadFacets(DbViewState& s, int budget_ms);
 
 // The search and filter row (when OffersFilterRow), then the facets; `recordset` is the
 // grid's, open, for its columns.

@@ -78,6 +78,7 @@ class RenderPass {
   int CountBudgetLeftMs() const;
   void CountRecords();
   bool LastByPosition() const;
+  int BudgetLeft() const;
   void ChooseStatement();
   void OpenMainRecordset();
   void OpenDisplayStatement();
@@ -112,7 +113,8 @@ class RenderPass {
   std::shared_ptr<Recordset> pk_recordset_;
   std::int32_t rows_shown_ = 0;
   std::int32_t next_record_ = 0;
-  // What the page's count left of CountTimeoutMs: counting a record's place shares the budget.
+  // What the page's count left of CountTimeoutMs: the facets and counting a record's place
+  // share the budget.
   int count_budget_left_ms_ = 0;
   std::int32_t posted_record_ = 1;     // the first record of the page the request came from
   std::optional<SeekOrder> seek_order_;  // the grid's unique order when its pages can be sought
@@ -155,6 +157,13 @@ int RenderPass::CountBudgetLeftMs() const {
   const auto spent = std::chrono::ceil<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - started_);
   return std::max(1, s_.CountTimeoutMs - static_cast<int>(spent.count()));
+}
+
+// The budget of what the page counts after its records: what the count left of
+// CountTimeoutMs, or what the page left of it when the count was carried; 0 without a budget.
+int RenderPass::BudgetLeft() const {
+  if (s_.CountTimeoutMs <= 0) return 0;
+  return count_budget_left_ms_ > 0 ? count_budget_left_ms_ : CountBudgetLeftMs();
 }
 
 void RenderPass::CountRecords() {
@@ -335,10 +344,7 @@ void RenderPass::LocateKeyedRecord() {
   const std::optional<SeekOrder> order = s_.mvarSeparateFormSql ? std::nullopt : SeekOrderOf(s_);
   std::optional<KeyedPosition> counted;
   if (order) {
-    const int budget = s_.CountTimeoutMs <= 0        ? 0
-                       : count_budget_left_ms_ > 0 ? count_budget_left_ms_
-                                                   : s_.CountTimeoutMs;
-    counted = CountedRecordPosition(s_, *order, *recordset_, s_.mvarCurrRecord, budget);
+    counted = CountedRecordPosition(s_, *order, *recordset_, s_.mvarCurrRecord, BudgetLeft());
   }
   if (counted) {
     if (counted->estimated) {
@@ -421,7 +427,7 @@ bool RenderPass::RenderBody() {
   posted_record_ = s_.mvarCurrRecord;
   ApplyNavCommand(s_);
   // Before the grid's rows are open, which a database may have to read ahead of another query.
-  if (!s_.mvarFormMode) facets_ = ReadFacets(s_);
+  if (!s_.mvarFormMode) facets_ = ReadFacets(s_, BudgetLeft());
   OpenMainRecordset();
   Position();
   // A posted key's values are request text: encoded where the debug row shows them.
