@@ -106,6 +106,18 @@ KeyedStatement GetSqlPK(DbViewState& s, std::string_view form_sql, bool use_reco
       terms = RequestedKeyTerms(s, probe.fields);
     }
     statement = KeyCondition(s, BaseStatement(form_sql), terms);
+    // A record named by the request is one of the grid's rows under its search and filters,
+    // so a key outside them finds no record; one read from the grid's rows is already among them.
+    if (!use_recordset && !s.mvarFilterCondition.empty()) {
+      const KeyedStatement filtered =
+          KeyCondition(s, "SELECT 1 FROM (" + FilteredStatement(s) + ") KELVOFILTERED", terms);
+      statement.text += " AND EXISTS (" + filtered.text + ")";
+      statement.display += " AND EXISTS (" + filtered.display + ")";
+      statement.parameters.insert(statement.parameters.end(), s.mvarFilterParameters.begin(),
+                                  s.mvarFilterParameters.end());
+      statement.parameters.insert(statement.parameters.end(), filtered.parameters.begin(),
+                                  filtered.parameters.end());
+    }
   });
   return statement;
 }

@@ -26,8 +26,9 @@ bool UpdateRecord(DbViewState& s);
 bool RequestNamesRecord(const DbViewState& s);
 
 // `form_sql` narrowed to one record: by the record the request names (`use_recordset` false;
-// a PK parameter holds one comma-separated value per key) or by the key fields of the
-// recordset's current record. The key values are checked against their fields' types and bound.
+// a PK parameter holds one comma-separated value per key), which must also be one of the
+// grid's rows under its search and filters, or by the key fields of the recordset's current
+// record. The key values are checked against their fields' types and bound.
 // Empty when no restriction is possible (no key set, no current record, an empty result, a
 // refused key value); failures are reported in ErrorMessage.
 KeyedStatement GetSqlPK(DbViewState& s, std::string_view form_sql, bool use_recordset,

@@ -336,7 +336,23 @@ TEST_F(GridFilterTest, SortPagingRecordViewEditAndExportSeeTheFilteredRows) {
     EXPECT_NE(gone.output.find("[The record no longer exists]"), std::string::npos) << suffix;
     EXPECT_EQ(gone.output.find("value=\"Alpha\""), std::string::npos) << suffix;
     EXPECT_EQ(gone.output.find(">Alpha<"), std::string::npos) << suffix;
+    // So does a record view that reads a statement of its own.
+    const RenderedPage form_gone = Get(outside + suffix, [&grid](DbView& v) {
+      grid(v);
+      v.SetFormSQL("SELECT id, name, qty FROM P");
+    v.SetEditSQL("SELECT id, name, qty FROM P");
+    });
+    EXPECT_NE(form_gone.output.find("[The record no longer exists]"), std::string::npos) << suffix;
+    EXPECT_EQ(form_gone.output.find("Alpha"), std::string::npos) << suffix;
+    EXPECT_EQ(form_gone.errors, "") << suffix;
   }
+  const RenderedPage form_view = Get(record, [&grid](DbView& v) {
+    grid(v);
+    v.SetFormSQL("SELECT id, name, qty FROM P");
+    v.SetEditSQL("SELECT id, name, qty FROM P");
+  });
+  EXPECT_NE(form_view.output.find("gamma 19"), std::string::npos);
+  EXPECT_NE(RecordText(form_view).find("1 of 10"), std::string::npos) << RecordText(form_view);
   // The edit form carries the filter to the page its save returns to.
   const RenderedPage edit = Get(record + "&Vexmo1FormEdit=1", grid);
   EXPECT_EQ(edit.mode, "formedit");
