@@ -15,7 +15,7 @@ struct LanguageTexts {
   std::array<std::string_view, 12> captions;
   std::array<std::string_view, 5> buttons;
   std::array<std::string_view, 6> messages;
-  std::array<std::string_view, 10> filters;
+  std::array<std::string_view, kFilterTexts> filters;
 };
 
 constexpr std::array<LanguageTexts, 3> kLanguages = {{
@@ -28,7 +28,16 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
       "Record WAS NOT SAVED. It was changed by another user.",
       "[The record no longer exists]"},
      {"Search", "Search", "contains", "equals", "from", "to", "is empty", "no rows match",
-      "Clear filters", "link to this view"}},
+      "Clear filters", "link to this view",
+      "The search was not applied: it is longer than 1,000 characters.",
+      "The search was not applied: the grid has no text column to search.",
+      "The filter on %1 was not applied: the column has no filter \"%2\".",
+      "The filter on %1 was not applied: the text is longer than 1,000 characters.",
+      "The filter on %1 was not applied: \"%2\" is not a number.",
+      "The filter on %1 was not applied: \"%2\" is not a date (YYYY-MM-DD).",
+      "The filter on %1 was not applied: \"%2\" is out of range.",
+      "Search and filters are not available here: the rows come from a procedure.",
+      "The counts of %1 were left out: they took too long."}},
     {"GER",
      {"N\u00e4chster", "N\u00e4chste", "Vorheriger", "Vorherige", "Datensatz",
       "Datens\u00e4tze", "Liste", "von", "Erste", "Letzter", "Datens\u00e4tze pro Seite",
@@ -39,7 +48,17 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
       "Record WAS NOT SAVED. It was changed by another user.",
       "[Der Datensatz existiert nicht mehr]"},
      {"Suche", "Suchen", "enth\u00e4lt", "gleich", "von", "bis", "ist leer",
-      "keine Zeilen gefunden", "Filter l\u00f6schen", "Link zu dieser Ansicht"}},
+      "keine Zeilen gefunden", "Filter l\u00f6schen", "Link zu dieser Ansicht",
+      "Die Suche wurde nicht angewandt: Sie ist l\u00e4nger als 1.000 Zeichen.",
+      "Die Suche wurde nicht angewandt: Die Tabelle hat keine Textspalte zum Durchsuchen.",
+      "Der Filter auf %1 wurde nicht angewandt: Die Spalte hat keinen Filter \u201e%2\u201c.",
+      "Der Filter auf %1 wurde nicht angewandt: Der Text ist l\u00e4nger als 1.000 Zeichen.",
+      "Der Filter auf %1 wurde nicht angewandt: \u201e%2\u201c ist keine Zahl.",
+      "Der Filter auf %1 wurde nicht angewandt: \u201e%2\u201c ist kein Datum (JJJJ-MM-TT).",
+      "Der Filter auf %1 wurde nicht angewandt: \u201e%2\u201c liegt au\u00dferhalb des "
+      "zul\u00e4ssigen Bereichs.",
+      "Suche und Filter sind hier nicht verf\u00fcgbar: Die Zeilen stammen aus einer Prozedur.",
+      "Die Anzahlen f\u00fcr %1 wurden weggelassen: Ihre Ermittlung dauerte zu lange."}},
     {"NOR",
      {"Neste", "Neste", "Forrige", "Forrige", "post", "poster", "Liste", "av", "F\u00f8rste",
       "Siste", "Poster per side", "side"},
@@ -49,7 +68,16 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
       "Dataposten ble IKKE LAGRET. Den ble endret av en annen bruker.",
       "[Dataposten finnes ikke lenger]"},
      {"S\u00f8k", "S\u00f8k", "inneholder", "er lik", "fra", "til", "er tom",
-      "ingen poster passer", "Fjern filtre", "lenke til denne visningen"}},
+      "ingen poster passer", "Fjern filtre", "lenke til denne visningen",
+      "S\u00f8ket ble ikke brukt: det er lengre enn 1 000 tegn.",
+      "S\u00f8ket ble ikke brukt: tabellen har ingen tekstkolonne \u00e5 s\u00f8ke i.",
+      "Filteret p\u00e5 %1 ble ikke brukt: kolonnen har ikke filteret \u00ab%2\u00bb.",
+      "Filteret p\u00e5 %1 ble ikke brukt: teksten er lengre enn 1 000 tegn.",
+      "Filteret p\u00e5 %1 ble ikke brukt: \u00ab%2\u00bb er ikke et tall.",
+      "Filteret p\u00e5 %1 ble ikke brukt: \u00ab%2\u00bb er ikke en dato (\u00c5\u00c5\u00c5\u00c5-MM-DD).",
+      "Filteret p\u00e5 %1 ble ikke brukt: \u00ab%2\u00bb er utenfor gyldig omr\u00e5de.",
+      "S\u00f8k og filtre er ikke tilgjengelige her: postene kommer fra en prosedyre.",
+      "Antallene for %1 ble utelatt: det tok for lang tid."}},
 }};
 
 constexpr std::size_t kFormTexts = TxtDeleteNote + 1;
@@ -193,6 +221,22 @@ void SetLanguageFilterString(DbViewState& s, std::string_view list) {
 
 const std::string& FilterText(const DbViewState& s, FilterSlot slot) {
   return Slot(s.marrFilterCaptions, slot);
+}
+
+std::string FilterStatus(const DbViewState& s, FilterSlot slot, std::string_view column,
+                         std::string_view value) {
+  const std::string& text = Slot(s.marrFilterCaptions, slot);
+  // One pass, so that a value holding "%1" is not read as a placeholder.
+  std::string status;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+      status += text[i + 1] == '1' ? column : value;
+      ++i;
+    } else {
+      status += text[i];
+    }
+  }
+  return status;
 }
 
 const std::string& CaptionText(const DbViewState& s, CaptionSlot slot) {

@@ -16,10 +16,15 @@ enum CaptionSlot {
   CapNext, CapNextN, CapPrevious, CapPreviousN, CapRecord, CapRecords,
   CapList, CapOf, CapFirst, CapLast, CapRecordsPerPage, CapPage,
 };
-// The search box, the filter operators, the empty result and the filter links.
+// The search box, the filter operators, the empty result and the filter links, which a page's
+// list must give; then the statuses of a search or filter that was not applied and of facets
+// left out, which it may give. In a status "%1" stands for the column, "%2" for the value.
 enum FilterSlot { FltSearch, FltSearchButton, FltContains, FltEquals, FltFrom, FltTo, FltEmpty,
-                  FltNoRows, FltClear, FltLink };
+                  FltNoRows, FltClear, FltLink,
+                  FltSearchTooLong, FltNoTextColumn, FltNoSuchFilter, FltTextTooLong, FltNotNumber,
+                  FltNotDate, FltOutOfRange, FltProcedure, FltFacetsSlow };
 inline constexpr std::size_t kFilterCaptions = FltLink + 1;
+inline constexpr std::size_t kFilterTexts = FltFacetsSlow + 1;
 enum ButtonSlot { BtnEdit, BtnSave, BtnClose, BtnAdd, BtnDelete };
 enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved, MsgChangedByOther,
                    MsgNoLongerExists };
@@ -55,6 +60,9 @@ const std::string& CaptionText(const DbViewState& s, CaptionSlot slot);
 const std::string& ButtonText(const DbViewState& s, ButtonSlot slot);
 const std::string& MessageText(const DbViewState& s, MessageSlot slot);
 const std::string& FilterText(const DbViewState& s, FilterSlot slot);
+// A status of the filter table with "%1" replaced by `column` and "%2" by `value`.
+std::string FilterStatus(const DbViewState& s, FilterSlot slot, std::string_view column,
+                         std::string_view value = {});
 std::string_view FormText(const DbViewState& s, FormTextSlot slot);
 std::string_view GridText(const DbViewState& s, GridTextSlot slot);
 // An estimated number of records as the navigation bar shows it, grouped by thousands in the

@@ -219,7 +219,7 @@ std::vector<Facet> ReadFacets(DbViewState& s, int budget_ms) {
         }
         if (!values) {
           if (!s.mvarFilterStatus.empty()) s.mvarFilterStatus += ' ';
-          s.mvarFilterStatus += "The counts of " + facet.name + " were left out: they took too long.";
+          s.mvarFilterStatus += FilterStatus(s, FltFacetsSlow, facet.name);
           continue;
         }
         facet.values = std::move(*values);

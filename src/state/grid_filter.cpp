@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "component/captions.h"
 #include "component/error_report.h"
 #include "component/list_utils.h"
 #include "component/page_access.h"
@@ -167,15 +168,21 @@ std::optional<Variant> ParseNumber(std::string_view text, bool& fraction) {
   return Variant(number);
 }
 
+// Why a filter was not applied: the status and the value it names.
+struct Refusal {
+  FilterSlot status = FltOutOfRange;
+  std::string value;
+};
+
 // The condition of one filter; nothing, with the reason in `refused`, when it cannot be made.
 std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColumn& column,
                                          const std::string& op, const std::string& value,
-                                         std::string& refused) {
+                                         Refusal& refused) {
   const Connection& connection = *s.VexmoConnection->Connection();
   const std::string quoted = connection.QuoteIdentifier(column.name);
   const std::vector<std::string> offered = OperatorsFor(column.type);
   if (std::find(offered.begin(), offered.end(), op) == offered.end()) {
-    refused = "the column has no filter \"" + op + "\"";
+    refused = {FltNoSuchFilter, op};
     return std::nullopt;
   }
   if (op == kOpEmpty) {
@@ -184,7 +191,7 @@ std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColum
   }
   if (IsTextType(column.type)) {
     if (value.size() > kMaxSearchLength) {
-      refused = "the text is longer than 1,000 characters";
+      refused = {FltTextTooLong, {}};
       return std::nullopt;
     }
     if (op == kOpContains) return Condition{connection.LikeIgnoringCase(quoted), {Variant(ContainsPattern(value))}};
@@ -193,7 +200,7 @@ std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColum
   if (IsDateType(column.type)) {
     const std::optional<Date> date = data::ParseIsoDate(Trim(value));
     if (!date) {
-      refused = "\"" + value + "\" is not a date (YYYY-MM-DD)";
+      refused = {FltNotDate, value};
       return std::nullopt;
     }
     // A day without a time stands for the whole day.
@@ -211,7 +218,7 @@ std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColum
   bool fraction = false;
   const std::optional<Variant> number = ParseNumber(value, fraction);
   if (!number) {
-    refused = "\"" + value + "\" is not a number";
+    refused = {FltNotNumber, value};
     return std::nullopt;
   }
   if (IsWholeNumberType(column.type) && fraction) {
@@ -220,7 +227,7 @@ std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColum
     if (op == kOpEquals) return Condition{"1 = 0", {}};
     const double whole = op == kOpFrom ? std::ceil(bound) : std::floor(bound);
     if (std::fabs(whole) > 9.0e18) {
-      refused = "\"" + value + "\" is out of range";
+      refused = {FltOutOfRange, value};
       return std::nullopt;
     }
     return Condition{quoted + (op == kOpFrom ? " >= ?" : " <= ?"), {Variant(static_cast<std::int64_t>(whole))}};
@@ -247,7 +254,7 @@ void ApplySearch(DbViewState& s, const std::vector<ResultColumn>& columns, const
     return;
   }
   if (text.size() > kMaxSearchLength) {
-    Tell(s, "The search was not applied: it is longer than 1,000 characters.");
+    Tell(s, FilterStatus(s, FltSearchTooLong, {}));
     return;
   }
   const bool every = Trim(s.SearchFields) == "*";
@@ -260,7 +267,7 @@ void ApplySearch(DbViewState& s, const std::vector<ResultColumn>& columns, const
     condition.parameters.push_back(Variant(ContainsPattern(text)));
   }
   if (condition.parameters.empty()) {
-    Tell(s, "The search was not applied: the grid has no text column to search.");
+    Tell(s, FilterStatus(s, FltNoTextColumn, {}));
     return;
   }
   condition.text = "(" + condition.text + ")";
@@ -290,7 +297,7 @@ void ApplyFilters(DbViewState& s, const std::vector<ResultColumn>& columns,
       filter.to.clear();
     }
     if (filter.op != kOpEmpty && Trim(filter.value).empty()) continue;
-    std::string refused;
+    Refusal refused;
     std::optional<Condition> condition;
     std::optional<Condition> upper;
     try {
@@ -299,12 +306,14 @@ void ApplyFilters(DbViewState& s, const std::vector<ResultColumn>& columns,
         upper = FilterCondition(s, columns[index], kOpTo, filter.to, refused);
         if (!upper) condition.reset();
       }
-    } catch (const Error& failure) {
+    } catch (const Error&) {
+      // The value does not convert to what the column stores; the lower bound was made when
+      // the upper one failed.
+      refused = {FltOutOfRange, condition ? filter.to : filter.value};
       condition.reset();
-      refused = failure.what();
     }
     if (!condition) {
-      Tell(s, "The filter on " + filter.name + " was not applied: " + refused + ".");
+      Tell(s, FilterStatus(s, refused.status, filter.name, refused.value));
       continue;
     }
     AddCondition(s, std::move(*condition));
@@ -362,7 +371,7 @@ void ReadGridFilter(DbViewState& s) {
   PostedFilters posted = ReadPostedFilters(s);
   if (!Trim(search).empty() || !posted.filters.empty() || posted.bad_name) {
     if (s.mvarStoredProc || s.mvarRecordsetSupplied) {
-      Tell(s, "Search and filters are not available here: the rows come from a procedure.");
+      Tell(s, FilterStatus(s, FltProcedure, {}));
       AppendError(s, "The posted search and filters were refused: the grid's rows come from a procedure",
                   " in ReadGridFilter<br>");
     } else {

@@ -437,6 +437,22 @@ TEST_F(GridFilterTest, CaptionsFollowTheLanguageOrThePagesList) {
   EXPECT_NE(own.output.find(">blank</option>"), std::string::npos);
   EXPECT_NE(own.output.find(">Keep this view</a>"), std::string::npos);
   EXPECT_NE(own.output.find("Nothing here"), std::string::npos);
+  // The statuses of what was not applied follow the language too, and a longer list replaces
+  // them.
+  const std::string refused = "Vexmo1Search=" + std::string(1001, 'a') +
+                              "&Vexmo1Filter4=12abc&Vexmo1Filter4Op=from";
+  const RenderedPage german_status = Get(refused, Grid([](DbView& v) { v.SetLanguage("GER"); }));
+  EXPECT_NE(german_status.output.find(
+                "<p class=\"KelvoSearchStatus\" role=\"status\">Die Suche wurde nicht angewandt: Sie "
+                "ist l\u00e4nger als 1.000 Zeichen. Der Filter auf qty wurde nicht angewandt: "
+                "\u201e12abc\u201c ist keine Zahl.</p>"),
+            std::string::npos);
+  const RenderedPage own_status = Get(refused, Grid([](DbView& v) {
+    v.SetLanguageFilterString("Find,Go,has,is,min,max,blank,Nothing here,Reset,Keep this view,"
+                              "Too long!,No text,No %2 on %1,Long,%1: %2 <is no number>");
+  }));
+  EXPECT_NE(own_status.output.find("role=\"status\">Too long! qty: 12abc &lt;is no number&gt;</p>"),
+            std::string::npos);
   const RenderedPage short_list =
       Get(query, Grid([](DbView& v) { v.SetLanguageFilterString("Find,Go"); }));
   EXPECT_NE(short_list.output.find(">Search</label>"), std::string::npos);
