@@ -278,6 +278,7 @@ void ApplySearch(DbViewState& s, const std::vector<ResultColumn>& columns, const
 void ApplyFilters(DbViewState& s, const std::vector<ResultColumn>& columns,
                   PostedFilters posted) {
   bool bad_column = posted.bad_name;
+  bool ignored_bound = false;
   for (DbViewState::GridFilter& filter : posted.filters) {
     const std::size_t index = static_cast<std::size_t>(filter.column) - 1;
     if (filter.column < 1 || index >= columns.size() ||
@@ -290,6 +291,7 @@ void ApplyFilters(DbViewState& s, const std::vector<ResultColumn>& columns,
     if (filter.op.empty()) filter.op = OperatorsFor(columns[index].type).front();
     if (filter.op == kOpEmpty) filter.value.clear();
     // An upper bound goes with "from" only; alone it is the "to" filter.
+    if (filter.op != kOpFrom && !Trim(filter.to).empty()) ignored_bound = true;
     if (filter.op != kOpFrom) filter.to.clear();
     if (Trim(filter.value).empty() && !filter.to.empty()) {
       filter.op = kOpTo;
@@ -322,6 +324,10 @@ void ApplyFilters(DbViewState& s, const std::vector<ResultColumn>& columns,
   }
   if (bad_column) {
     AppendError(s, "A posted filter was ignored: it names no column the grid filters",
+                " in ReadGridFilter<br>");
+  }
+  if (ignored_bound) {
+    AppendError(s, "A posted upper bound was ignored: it goes with the filter \"from\" only",
                 " in ReadGridFilter<br>");
   }
 }

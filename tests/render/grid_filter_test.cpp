@@ -182,6 +182,16 @@ TEST_F(GridFilterTest, EachFilterKindFindsTheRowsTheDatabaseFinds) {
   const RenderedPage bad_to = Get("Vexmo1Filter4=7&Vexmo1Filter4To=x", Grid());
   EXPECT_NE(bad_to.output.find("is not a number"), std::string::npos);
   EXPECT_EQ(bad_to.grid->RecordCount(), 33);
+  // An upper bound with another operator than "from" is left out, told once in ErrorMessage
+  // however many came; the other filters still apply.
+  const RenderedPage stray_to =
+      Get("Vexmo1Filter4=9&Vexmo1Filter4Op=equals&Vexmo1Filter4To=12&Vexmo1Filter3=oslo&"
+          "Vexmo1Filter3Op=contains&Vexmo1Filter5=2024-05-01&Vexmo1Filter5Op=equals&Vexmo1Filter5To=2024-12-31",
+          Grid());
+  EXPECT_EQ(Ids(stray_to), "9 ");
+  EXPECT_EQ(stray_to.errors,
+            "A posted upper bound was ignored: it goes with the filter \"from\" only in ReadGridFilter<br>");
+  EXPECT_EQ(LinkQuery(stray_to, "link to this view").find("To="), std::string::npos);
 
   // Bad values are told and leave the rows unfiltered; a column the grid does not filter, or
   // none, is one ErrorMessage entry.
