@@ -293,9 +293,8 @@ std::optional<PostgresResult> PostgresConnection::RunBudgeted(const PostgresSql&
                : PostgresResult(PQexecParams(connection_, sql.text.c_str(),
                                              static_cast<int>(values.size()), nullptr,
                                              values.data(), nullptr, nullptr, 0));
-  // The count's own transaction has ended: a stale statement is prepared anew.
-  if (budgeted && IsStalePlan(result.get()))
-    result = CountInTransaction(translated.text, values, budget_ms);
+  // The statement's own transaction has ended: a stale statement is prepared anew.
+  if (budgeted && IsStalePlan(result.get())) result = ResultInTransaction(sql.text, values, budget_ms);
   if (!IsSuccess(result.get())) {
     const char* state = PQresultErrorField(result.get(), PG_DIAG_SQLSTATE);
     if (budgeted && state != nullptr && std::string_view(state) == "57014") return std::nullopt;
