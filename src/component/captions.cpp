@@ -37,7 +37,9 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
       "The filter on %1 was not applied: \"%2\" is not a date (YYYY-MM-DD).",
       "The filter on %1 was not applied: \"%2\" is out of range.",
       "Search and filters are not available here: the rows come from a procedure.",
-      "The counts of %1 were left out: they took too long."}},
+      "The counts of %1 were left out: they took too long.",
+      "The search looked for \"%2\" as typed: *, ? and % are no wildcards here.",
+      "The filter on %1 looked for \"%2\" as typed: *, ? and % are no wildcards here."}},
     {"GER",
      {"N\u00e4chster", "N\u00e4chste", "Vorheriger", "Vorherige", "Datensatz",
       "Datens\u00e4tze", "Liste", "von", "Erste", "Letzter", "Datens\u00e4tze pro Seite",
@@ -58,7 +60,10 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
       "Der Filter auf %1 wurde nicht angewandt: \u201e%2\u201c liegt au\u00dferhalb des "
       "zul\u00e4ssigen Bereichs.",
       "Suche und Filter sind hier nicht verf\u00fcgbar: Die Zeilen stammen aus einer Prozedur.",
-      "Die Anzahlen f\u00fcr %1 wurden weggelassen: Ihre Ermittlung dauerte zu lange."}},
+      "Die Anzahlen f\u00fcr %1 wurden weggelassen: Ihre Ermittlung dauerte zu lange.",
+      "Die Suche galt \u201e%2\u201c w\u00f6rtlich: *, ? und % sind hier keine Platzhalter.",
+      "Der Filter auf %1 galt \u201e%2\u201c w\u00f6rtlich: *, ? und % sind hier keine "
+      "Platzhalter."}},
     {"NOR",
      {"Neste", "Neste", "Forrige", "Forrige", "post", "poster", "Liste", "av", "F\u00f8rste",
       "Siste", "Poster per side", "side"},
@@ -77,7 +82,10 @@ constexpr std::array<LanguageTexts, 3> kLanguages = {{
       "Filteret p\u00e5 %1 ble ikke brukt: \u00ab%2\u00bb er ikke en dato (\u00c5\u00c5\u00c5\u00c5-MM-DD).",
       "Filteret p\u00e5 %1 ble ikke brukt: \u00ab%2\u00bb er utenfor gyldig omr\u00e5de.",
       "S\u00f8k og filtre er ikke tilgjengelige her: postene kommer fra en prosedyre.",
-      "Antallene for %1 ble utelatt: det tok for lang tid."}},
+      "Antallene for %1 ble utelatt: det tok for lang tid.",
+      "S\u00f8ket gjaldt \u00ab%2\u00bb slik det er skrevet: *, ? og % er ikke jokertegn her.",
+      "Filteret p\u00e5 %1 gjaldt \u00ab%2\u00bb slik det er skrevet: *, ? og % er ikke "
+      "jokertegn her."}},
 }};
 
 constexpr std::size_t kFormTexts = TxtDeleteNote + 1;

@@ -22,9 +22,10 @@ enum CaptionSlot {
 enum FilterSlot { FltSearch, FltSearchButton, FltContains, FltEquals, FltFrom, FltTo, FltEmpty,
                   FltNoRows, FltClear, FltLink,
                   FltSearchTooLong, FltNoTextColumn, FltNoSuchFilter, FltTextTooLong, FltNotNumber,
-                  FltNotDate, FltOutOfRange, FltProcedure, FltFacetsSlow };
+                  FltNotDate, FltOutOfRange, FltProcedure, FltFacetsSlow, FltSearchAsTyped,
+                  FltFilterAsTyped };
 inline constexpr std::size_t kFilterCaptions = FltLink + 1;
-inline constexpr std::size_t kFilterTexts = FltFacetsSlow + 1;
+inline constexpr std::size_t kFilterTexts = FltFilterAsTyped + 1;
 enum ButtonSlot { BtnEdit, BtnSave, BtnClose, BtnAdd, BtnDelete };
 enum MessageSlot { MsgNewSaved, MsgSaved, MsgDeleted, MsgNotSaved, MsgChangedByOther,
                    MsgNoLongerExists };

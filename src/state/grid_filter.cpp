@@ -243,6 +243,11 @@ void AddCondition(DbViewState& s, Condition condition) {
                                 condition.parameters.end());
 }
 
+// Text a user may have meant as a pattern; searches and "contains" filters match it as typed.
+bool HasWildcard(std::string_view text) {
+  return text.find_first_of("*?%") != std::string_view::npos;
+}
+
 void Tell(DbViewState& s, const std::string& text) {
   if (!s.mvarFilterStatus.empty()) s.mvarFilterStatus += ' ';
   s.mvarFilterStatus += text;
@@ -273,6 +278,7 @@ void ApplySearch(DbViewState& s, const std::vector<ResultColumn>& columns, const
   condition.text = "(" + condition.text + ")";
   AddCondition(s, std::move(condition));
   s.mvarSearchText = text;
+  if (HasWildcard(text)) Tell(s, FilterStatus(s, FltSearchAsTyped, {}, text));
 }
 
 void ApplyFilters(DbViewState& s, const std::vector<ResultColumn>& columns,
@@ -320,6 +326,9 @@ void ApplyFilters(DbViewState& s, const std::vector<ResultColumn>& columns,
     }
     AddCondition(s, std::move(*condition));
     if (upper) AddCondition(s, std::move(*upper));
+    if (filter.op == kOpContains && HasWildcard(filter.value)) {
+      Tell(s, FilterStatus(s, FltFilterAsTyped, filter.name, filter.value));
+    }
     s.mvarFilters.push_back(std::move(filter));
   }
   if (bad_column) {

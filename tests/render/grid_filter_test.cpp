@@ -120,7 +120,13 @@ TEST_F(GridFilterTest, SearchMatchesListedTextColumnsIgnoringCaseAndTakesWildcar
   const RenderedPage bergen = Get("Vexmo1Search=BERG", Grid());
   EXPECT_EQ(Ids(bergen), "2 6 ");
   EXPECT_NE(RecordText(bergen).find("of 2"), std::string::npos) << RecordText(bergen);
+  // A wildcard is matched as typed, and the page says so, with the text encoded.
+  const RenderedPage percent = Get("Vexmo1Search=%25%3Cb", Grid());
   EXPECT_EQ(Ids(Get("Vexmo1Search=%25", Grid())), "3 ");
+  EXPECT_NE(percent.output.find(
+                "The search looked for &quot;%&lt;b&quot; as typed: *, ? and % are no wildcards here."),
+            std::string::npos)
+      << percent.output;
   EXPECT_EQ(Ids(Get("Vexmo1Search=a_", Grid())), "4 ");
   EXPECT_EQ(Ids(Get("Vexmo1Search=k%5Cs", Grid())), "6 ");
   // A column the list leaves out is not searched; "*" is every text column.
