@@ -269,6 +269,16 @@ class Pool final {
   std::vector<std::unique_ptr<Database>> idle_;
 };
 
+// A target without the carried count a record link holds: the floor counts on every request,
+// so the count's signature is of no use to it.
+std::string WithoutCarriedCount(std::string_view target) {
+  constexpr std::string_view kCarried = "&Vexmo1CarriedCount=";
+  std::string bare(target);
+  const std::size_t start = bare.find(kCarried);
+  if (start != std::string::npos) bare.erase(start, bare.find('&', start + 1) - start);
+  return bare;
+}
+
 // One thread per client connection; a database connection from the pool for each request.
 void Serve(asio::ip::tcp::socket socket, const std::vector<Page>& pages, Pool& pool) {
   try {
@@ -284,8 +294,10 @@ void Serve(asio::ip::tcp::socket socket, const std::vector<Page>& pages, Pool& p
       response.version(request.version());
       response.keep_alive(request.keep_alive());
       const Page* page = nullptr;
+      const beast::string_view asked = request.target();
+      const std::string target = WithoutCarriedCount({asked.data(), asked.size()});
       for (const Page& p : pages) {
-        if (p.target == request.target()) page = &p;
+        if (p.target == target) page = &p;
       }
       if (page == nullptr) {
         response.result(http::status::not_found);

@@ -4,7 +4,8 @@
 #
 # The ratio table: `kelvo serve` and the floor (bench/load/floor_server.cpp: the same HTTP
 # library, raw sqlite3 and libpq, the same bytes) are run alternately on page 1, the page at
-# record 49,981, that page sorted on code, and a record view; with keep-alive and with
+# record 49,981, that page sorted on code, and a record view (by a fixed link that carries no
+# count, and by the link a user clicks on the page of record 49,981); with keep-alive and with
 # `Connection: close`, at 1 and at 4 connections, DURATION seconds each. Each page is first
 # fetched from both and compared byte for byte; the run fails when they differ. Prints
 # Kelvo/floor requests/s and p50 latency for every cell.
@@ -93,7 +94,22 @@ declare -A paths=(
   [sorted]="$list&Vexmo1OrderByFields=2"
   [record-view]='table/items?Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=49981&Vexmo1CountRecords=on&Vexmo1maxrecords=20&Vexmo1PK=49981&Vexmo1OrderByFields=%22id%22&Vexmo1BookMark=49981'
 )
-pages=(page-1 record-49981 sorted record-view)
+pages=(page-1 record-49981 sorted record-view record-link)
+
+# The target of `page` on the Kelvo server at `1`. record-link is the record view as a user
+# opens it: the link of record 49,981 on its page, carrying that page's signed count, which
+# lasts CountCacheSeconds (30 s), so it is taken again before each use. The floor counts on
+# every request and ignores the carried count.
+target_of() {
+  local page=$1 base=$2
+  if [[ $page != record-link ]]; then
+    echo "${paths[$page]}"
+    return
+  fi
+  curl -sf "$base${paths[record-49981]}" |
+    grep -o 'href="/table/items?Vexmo1FormDisplay=formOneRec[^"]*Vexmo1BookMark=49981"' |
+    head -n 1 | sed -e 's/^href="\///' -e 's/"$//' -e 's/&amp;/\&/g'
+}
 
 # Prints requests/s, p50 in ms and errors (socket errors plus non-2xx) of one wrk run.
 measure() {
@@ -124,15 +140,17 @@ table_for() {
   start "kelvo-$provider" "$KELVO_PROGRAM" serve --db "$db" --port 0
   local kelvo=$server kelvo_url=$url
   mkdir -p "pages-$provider"
-  local page
+  local page target
   for page in "${pages[@]}"; do
-    curl -sf -o "pages-$provider/$page.html" "$kelvo_url${paths[$page]}"
+    curl -sf -o "pages-$provider/$page.html" "$kelvo_url$(target_of "$page" "$kelvo_url")"
   done
   start "floor-$provider" "$FLOOR_PROGRAM" --port 0 --pages "pages-$provider" "$floor_option" "$db"
   local floor=$server floor_url=$url
   for page in "${pages[@]}"; do
-    curl -sf -o "floor-$page.html" "$floor_url${paths[$page]}"
-    curl -sf -o "kelvo-$page.html" "$kelvo_url${paths[$page]}"
+    target=$(target_of "$page" "$kelvo_url")
+    [[ -n $target ]] || { echo "$provider $page: no target" >&2; exit 1; }
+    curl -sf -o "floor-$page.html" "$floor_url$target"
+    curl -sf -o "kelvo-$page.html" "$kelvo_url$target"
     # A carried count's expiry and signature change with the second they were written in.
     sed -i -E 's/(CarriedCount(=|" value=")[0-9]+)\.[0-9]+\.[0-9a-f]+/\1/g' "kelvo-$page.html" \
       "floor-$page.html"
@@ -146,8 +164,9 @@ table_for() {
   for page in "${pages[@]}"; do
     for close in keep-alive close; do
       for connections in 1 4; do
-        k=$(measure "$kelvo_url${paths[$page]}" "$connections" "$close")
-        f=$(measure "$floor_url${paths[$page]}" "$connections" "$close")
+        target=$(target_of "$page" "$kelvo_url")
+        k=$(measure "$kelvo_url$target" "$connections" "$close")
+        f=$(measure "$floor_url$target" "$connections" "$close")
         echo "$provider $page $close $connections $k $f" | tee -a "$results" >&2
       done
     done
