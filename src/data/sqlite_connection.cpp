@@ -388,21 +388,27 @@ std::optional<std::vector<std::vector<Variant>>> SqliteConnection::RowsWithin(
 
 namespace {
 
+// Stops a sample after a fixed amount of work (200 calls, one per 1,000 virtual machine steps,
+// about a millisecond or two), not of time: a busy machine samples a statement as an idle one
+// does, so its estimate does not change with the load.
+constexpr int kSampleWork = 200;
+
+int PastSampleWork(void* calls) { return ++*static_cast<int*>(calls) > kSampleWork ? 1 : 0; }
+
 // The share of the table's rows a statement over it keeps, from a short scan from the table's
-// start: its first rows, or what a few milliseconds reach. Nothing when no full scan of the
-// table serves the statement (an index does), or no row was scanned.
+// start: its first rows, or what a fixed amount of work reaches. Nothing when no full scan of
+// the table serves the statement (an index does), or no row was scanned.
 std::optional<double> KeptShare(sqlite3* db, std::string_view sql, long long& whole) {
   constexpr int kRowsKept = 1000;
-  constexpr auto kTime = std::chrono::milliseconds(2);
   const std::string sample = "SELECT 1 FROM (" + std::string(sql) + ")";
   FinalizeOnExit prepared;
   if (sqlite3_prepare_v2(db, sample.c_str(), -1, &prepared.statement, nullptr) != SQLITE_OK ||
       prepared.statement == nullptr) {
     return std::nullopt;
   }
-  const auto deadline = std::chrono::steady_clock::now() + kTime;
+  int calls = 0;
   ProgressHandlerOnExit handler{db};
-  sqlite3_progress_handler(db, 1000, PastDeadline, const_cast<void*>(static_cast<const void*>(&deadline)));
+  sqlite3_progress_handler(db, 1000, PastSampleWork, &calls);
   int kept = 0;
   int result = SQLITE_ROW;
   while (kept < kRowsKept && (result = sqlite3_step(prepared.statement)) == SQLITE_ROW) ++kept;
@@ -411,10 +417,13 @@ std::optional<double> KeptShare(sqlite3* db, std::string_view sql, long long& wh
     return std::nullopt;
   }
   if (result != SQLITE_ROW && result != SQLITE_INTERRUPT) return std::nullopt;
-  // Steps past the first row: the scan starts on it without one.
+  // Steps past the first row: the scan starts on it without one. A scan stopped by its work
+  // limit stands on a row not yet decided, which counts on neither side; counted as
+  // dropped, it made a statement that keeps every row look like it kept fewer.
   const int steps = sqlite3_stmt_status(prepared.statement, SQLITE_STMTSTATUS_FULLSCAN_STEP, 0);
-  if (steps <= 0) return std::nullopt;
-  return std::min(1.0, static_cast<double>(kept) / (steps + 1));
+  const int decided = result == SQLITE_INTERRUPT ? steps : steps + 1;
+  if (steps <= 0 || decided <= 0) return std::nullopt;
+  return std::min(1.0, static_cast<double>(kept) / decided);
 }
 
 }  // namespace
