@@ -79,11 +79,12 @@ class KELVO_EXPORT DbView final : public Object {
   void SetLangUpdString(std::string_view value);
   // The search and filter texts (10 items): the search box label, its button, the operators
   // contains, equals, from, to and is empty, the empty result, the link that clears the
-  // filters and the link to the view shown. Up to 9 more items replace the statuses, in order:
-  // a search too long, a search with no text column, a filter the column does not offer, a
-  // filter text too long, not a number, not a date, out of range, search and filters refused
-  // on a procedure, and facets left out as too slow; in them "%1" stands for the column and
-  // "%2" for the value. Items are split at every comma, so a text of the list holds none.
+  // filters and the link to the view shown. Up to 11 more items replace the statuses, in
+  // order: a search too long, a search with no text column, a filter the column does not
+  // offer, a filter text too long, not a number, not a date, out of range, search and filters
+  // refused on a procedure, facets left out as too slow, and a search and a "contains" filter
+  // whose text holds *, ? or %, matched as typed; in them "%1" stands for the column and "%2"
+  // for the value. Items are split at every comma, so a text of the list holds none.
   void SetLanguageFilterString(std::string_view value);
 
   // Lookup lists of the edit form: the editor of `field_name` becomes a select list of

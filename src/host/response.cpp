@@ -46,7 +46,7 @@ void Response::Clear() {
 void Response::InsertBuffered(std::size_t position, std::string_view text) {
   if (ended_) return;
   if (head_sent_) {
-    throw Error(errc::kInvalidCall, "Response.Clear: the output is already being sent");
+    throw Error(errc::kInvalidCall, "Response.InsertBuffered: the output is already being sent");
   }
   if (!client_connected_) {
     buffer_.clear();
