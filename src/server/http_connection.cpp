@@ -327,10 +327,18 @@ void StreamConnection<Stream>::Respond(Reply reply) {
     WriteWhole(reply_.status, reply_.headers, reply_.body);
     return;
   }
-  // The exchange keeps the connection while the page runs; releasing it breaks the cycle.
-  reply_.page->SetWake([self = Self()] {
-    asio::post(self->stream_.get_executor(), [self] { self->PollPage(); });
-  });
+  // The exchange keeps the connection while the page runs; releasing it breaks the cycle. The
+  // page's thread holds the connection only inside what it posts, so the last share is always
+  // dropped on the event loop.
+  reply_.page->SetWake(
+      [weak = weak_from_this(), executor = stream_.get_executor()] {
+        if (std::shared_ptr<HttpConnection> self = weak.lock()) {
+          asio::post(executor, [self = std::static_pointer_cast<StreamConnection>(std::move(self))] {
+            self->PollPage();
+          });
+        }
+      },
+      Self());
   PollPage();
 }
 

@@ -10,7 +10,7 @@ void PageExchange::SendHead(int status, const NameValueList& headers) {
   head_.headers = headers;
   head_.streaming = !finishing_;
   head_sent_ = true;
-  if (head_.streaming) WakeConnection();
+  if (head_.streaming) WakeConnection(lock);
 }
 
 bool PageExchange::SendBody(std::string_view bytes) {
@@ -23,7 +23,7 @@ bool PageExchange::SendBody(std::string_view bytes) {
   changed_.wait(lock, [this] { return released_ || queue_.size() < kQueueLimit; });
   if (released_) return false;
   queue_.append(bytes);
-  WakeConnection();
+  WakeConnection(lock);
   return true;
 }
 
@@ -41,20 +41,23 @@ void PageExchange::Done(bool failed) {
   std::unique_lock lock(mutex_);
   done_ = true;
   failed_ = failed;
-  WakeConnection();
+  WakeConnection(lock);
 }
 
-void PageExchange::SetWake(std::function<void()> wake) {
+void PageExchange::SetWake(std::function<void()> wake, std::shared_ptr<void> owner) {
   std::lock_guard lock(mutex_);
   wake_ = std::move(wake);
+  owner_ = std::move(owner);
 }
 
-void PageExchange::WakeConnection() {
-  if (!waiting_) return;
+void PageExchange::WakeConnection(std::unique_lock<std::mutex>& lock) {
+  if (!waiting_ || !wake_) return;
   waiting_ = false;
-  // Called in place, never copied: a copy would share ownership of the connection, and a
-  // worker thread dropping the last share would close the connection away from its event loop.
-  if (wake_) wake_();
+  // The connection does not poll again until woken; if it closes meanwhile, the poll it gets
+  // finds it closed.
+  const std::function<void()> wake = wake_;
+  lock.unlock();
+  wake();
 }
 
 bool PageExchange::TakeHead(Head& head) {
@@ -91,6 +94,7 @@ void PageExchange::Release() {
     released_ = true;
     queue_.clear();
     wake_ = nullptr;
+    owner_ = nullptr;
   }
   changed_.notify_all();
 }

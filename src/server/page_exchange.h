@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -43,8 +44,12 @@ class PageExchange final : public ResponseSink {
   // response cut short.
   void Done(bool failed);
 
-  // Connection side. `wake` must not block; set it before the page starts.
-  void SetWake(std::function<void()> wake);
+  // Connection side. `wake` must not block; set it before the page starts. The page's thread
+  // calls a copy of it after letting go of the exchange, so that the woken event loop finds
+  // nothing locked; the copy must therefore not own the connection, or a worker dropping the
+  // last share would close the connection away from its event loop. `owner` is the connection,
+  // held until Release.
+  void SetWake(std::function<void()> wake, std::shared_ptr<void> owner);
   // The head once known (at once when the page starts streaming, else when it is done); false
   // before that.
   bool TakeHead(Head& head);
@@ -58,9 +63,9 @@ class PageExchange final : public ResponseSink {
  private:
   static constexpr std::size_t kQueueLimit = 256 * 1024;
 
-  // Calls the wake function, with mutex_ held, when the connection waits for news. The wake
-  // function only posts to the connection's event loop, so it never takes this lock itself.
-  void WakeConnection();
+  // Calls the wake function when the connection waits for news; `lock` holds mutex_ and is
+  // released first. The caller touches the exchange no more after it.
+  void WakeConnection(std::unique_lock<std::mutex>& lock);
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
@@ -72,6 +77,7 @@ class PageExchange final : public ResponseSink {
   bool released_ = false;
   bool waiting_ = false;  // the connection's last poll found nothing
   std::function<void()> wake_;
+  std::shared_ptr<void> owner_;
   std::string queue_;  // streamed bytes not yet taken by the connection
 };
 
