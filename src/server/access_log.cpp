@@ -55,10 +55,14 @@ std::string FormatAccessLine(const AccessRecord& record,
 }
 
 void WriteLogLine(std::string_view line) {
+  // One write per line: stderr is unbuffered, so the newline alone would cost a second one.
+  std::string whole;
+  whole.reserve(line.size() + 1);
+  whole += line;
+  whole += '\n';
   static std::mutex mutex;
   std::lock_guard lock(mutex);
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fputc('\n', stderr);
+  std::fwrite(whole.data(), 1, whole.size(), stderr);
   std::fflush(stderr);
 }
 
