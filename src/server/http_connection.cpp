@@ -328,15 +328,11 @@ void StreamConnection<Stream>::Respond(Reply reply) {
     return;
   }
   // The exchange keeps the connection while the page runs; releasing it breaks the cycle. The
-  // page's thread holds the connection only inside what it posts, so the last share is always
-  // dropped on the event loop.
+  // page's thread holds the connection only inside what it hands to the server's Wake, so the
+  // last share is always dropped on the event loop.
   reply_.page->SetWake(
-      [weak = weak_from_this(), executor = stream_.get_executor()] {
-        if (std::shared_ptr<HttpConnection> self = weak.lock()) {
-          asio::post(executor, [self = std::static_pointer_cast<StreamConnection>(std::move(self))] {
-            self->PollPage();
-          });
-        }
+      [weak = weak_from_this(), server = &server_] {
+        if (std::shared_ptr<HttpConnection> self = weak.lock()) server->Wake(std::move(self));
       },
       Self());
   PollPage();

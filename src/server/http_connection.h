@@ -62,6 +62,8 @@ class ConnectionServer {
   // The whole request is read.
   virtual Reply Handle(const HttpRequest& request, std::string body) = 0;
   virtual void Closed(HttpConnection& connection) = 0;
+  // Thread-safe: the event loop soon calls the connection's Poll.
+  virtual void Wake(std::shared_ptr<HttpConnection> connection) = 0;
 
  protected:
   ~ConnectionServer() = default;
@@ -79,6 +81,8 @@ class HttpConnection : public std::enable_shared_from_this<HttpConnection> {
   virtual void Refuse(Reply reply) = 0;
   // Closes at once; a page still writing to it gets false from then on.
   virtual void Close() = 0;
+  // On the event loop: looks again at the page being answered.
+  virtual void Poll() = 0;
 
   const std::string& remote_addr() const { return remote_addr_; }
 
@@ -108,6 +112,7 @@ class StreamConnection final : public HttpConnection {
   void Start() override;
   void Refuse(Reply reply) override;
   void Close() override;
+  void Poll() override { PollPage(); }
 
  private:
   std::shared_ptr<StreamConnection> Self();

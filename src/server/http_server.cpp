@@ -3,6 +3,7 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/posix/stream_descriptor.hpp>
 #include <boost/asio/ssl/context.hpp>
 #include <boost/asio/steady_timer.hpp>
 
@@ -10,6 +11,7 @@
 #include <condition_variable>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -18,6 +20,9 @@
 #include <unordered_set>
 #include <utility>
 #include <vector>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include "data/connection_pool.h"
 #include "host/ascii_case.h"
@@ -136,6 +141,8 @@ class HttpServer::Impl final : public server::ConnectionServer {
         tls_(MakeTlsContext(options_)),
         acceptor_(io_),
         pause_(io_),
+        wake_fd_(OpenEventFd()),
+        wake_signal_(io_, wake_fd_),
         workers_(options_.threads) {
     if (!options_.audit_file.empty()) {
       audit_ = std::make_shared<access::AuditTrail>(options_.audit_file, options_.audit_values);
@@ -202,6 +209,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
     running_ = true;
     if (!stop_requested_) {
       Accept();
+      AwaitWakes();
       io_.run();
     }
     running_ = false;
@@ -267,6 +275,21 @@ class HttpServer::Impl final : public server::ConnectionServer {
     }
   }
 
+  void Wake(std::shared_ptr<server::HttpConnection> connection) override {
+    bool first = false;
+    {
+      std::lock_guard lock(woken_mutex_);
+      first = woken_.empty();
+      woken_.push_back(std::move(connection));
+    }
+    // The last thing the page's thread does: the loop it wakes finds nothing of it locked.
+    if (first) {
+      const std::uint64_t one = 1;
+      // Fails only when the counter would overflow, and then the loop is due to wake anyway.
+      [[maybe_unused]] const ssize_t written = ::write(wake_fd_, &one, sizeof one);
+    }
+  }
+
   void Closed(server::HttpConnection& connection) override {
     if (connections_.erase(&connection) == 0) return;
     const auto counted = per_address_.find(connection.remote_addr());
@@ -288,6 +311,29 @@ class HttpServer::Impl final : public server::ConnectionServer {
       Open(std::move(socket));
       Accept();
     });
+  }
+
+  static int OpenEventFd() {
+    const int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (fd < 0) {
+      throw Error(errc::kInvalidCall, std::string("Cannot create the server's wake-up descriptor: ") +
+                                          std::strerror(errno));
+    }
+    return fd;
+  }
+
+  void AwaitWakes() {
+    wake_signal_.async_read_some(asio::buffer(&wake_count_, sizeof wake_count_),
+                                 [this](boost::system::error_code error, std::size_t) {
+                                   if (error) return;
+                                   std::vector<std::shared_ptr<server::HttpConnection>> woken;
+                                   {
+                                     std::lock_guard lock(woken_mutex_);
+                                     woken.swap(woken_);
+                                   }
+                                   for (const auto& connection : woken) connection->Poll();
+                                   AwaitWakes();
+                                 });
   }
 
   void Open(tcp::socket socket) {
@@ -503,6 +549,15 @@ class HttpServer::Impl final : public server::ConnectionServer {
   asio::io_context io_{1};
   tcp::acceptor acceptor_;
   asio::steady_timer pause_;
+  // Pages' news reaches the loop through an eventfd rather than asio::post: a post from a worker
+  // wakes the loop while holding the loop's own lock, and the woken loop sleeps on it again.
+  // Closed only when the server goes, after the workers, so a worker never writes to a reused
+  // descriptor.
+  int wake_fd_;
+  asio::posix::stream_descriptor wake_signal_;
+  std::uint64_t wake_count_ = 0;
+  std::mutex woken_mutex_;
+  std::vector<std::shared_ptr<server::HttpConnection>> woken_;  // to be polled
   // Last member: destroyed first, so no page is still running when the rest goes.
   server::WorkerPool workers_;
 };
