@@ -215,6 +215,13 @@ struct DbViewState {
   std::string mvarFilterCondition;
   std::vector<Variant> mvarFilterParameters;
   std::string mvarFilterStatus;
+  // The grid statement's columns and types, read once per render when the search, the filters
+  // or the facets need them.
+  struct ResultColumn {
+    std::string name;
+    int type = 0;
+  };
+  std::optional<std::vector<ResultColumn>> mvarStatementColumns;
   // The request comes from a page that showed another search or other filters: it starts on
   // the first record and takes no count or page boundaries carried from that page.
   bool mvarViewChanged = false;

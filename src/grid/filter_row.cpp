@@ -202,7 +202,7 @@ std::vector<Facet> ReadFacets(DbViewState& s, int budget_ms) {
   // The facets share the budget: each one has what those before it left.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budget_ms);
   GuardedStep(s, " in ReadFacets<br>", [&] {
-    const std::vector<ResultColumn> columns = StatementColumns(s);
+    const std::vector<ResultColumn>& columns = StatementColumns(s);
     for (std::size_t i = 0; i < columns.size(); ++i) {
       const auto column = static_cast<std::int32_t>(i + 1);
       if (!NamesColumn(s.FacetFields, columns[i].name, column)) continue;

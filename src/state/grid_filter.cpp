@@ -363,7 +363,8 @@ std::vector<std::string> OperatorsFor(int type) {
   return {kOpEmpty};
 }
 
-std::vector<ResultColumn> StatementColumns(const DbViewState& s) {
+const std::vector<ResultColumn>& StatementColumns(DbViewState& s) {
+  if (s.mvarStatementColumns) return *s.mvarStatementColumns;
   if (!s.VexmoConnection) throw Error(errc::kObjectRequired, "Object required: the grid has no connection");
   auto probe = std::dynamic_pointer_cast<Recordset>(CreateComponent("ADODB.Recordset"));
   if (!probe) throw Error(errc::kClassNotRegistered, "ADODB.Recordset is not a recordset");
@@ -372,7 +373,7 @@ std::vector<ResultColumn> StatementColumns(const DbViewState& s) {
   std::vector<ResultColumn> columns;
   for (const Field& field : probe->Fields()) columns.push_back({field.Name(), field.Type()});
   probe->Close();
-  return columns;
+  return s.mvarStatementColumns.emplace(std::move(columns));
 }
 
 void ReadGridFilter(DbViewState& s) {
@@ -381,6 +382,7 @@ void ReadGridFilter(DbViewState& s) {
   s.mvarFilterCondition.clear();
   s.mvarFilterParameters.clear();
   s.mvarFilterStatus.clear();
+  s.mvarStatementColumns.reset();
   s.mvarViewChanged = false;
   const std::string search = FirstValue(s, "Search").value_or(std::string());
   PostedFilters posted = ReadPostedFilters(s);
@@ -390,7 +392,7 @@ void ReadGridFilter(DbViewState& s) {
       AppendError(s, "The posted search and filters were refused: the grid's rows come from a procedure",
                   " in ReadGridFilter<br>");
     } else {
-      const std::vector<ResultColumn> columns = StatementColumns(s);
+      const std::vector<ResultColumn>& columns = StatementColumns(s);
       if (!Trim(search).empty()) ApplySearch(s, columns, std::string(Trim(search)));
       if (!posted.filters.empty() || posted.bad_name) ApplyFilters(s, columns, std::move(posted));
     }

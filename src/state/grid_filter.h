@@ -42,12 +42,9 @@ std::string FilteredStatement(const DbViewState& s);
 // count or page boundary is used only for the rows it was taken from.
 std::string FilteredStatementIdentity(const DbViewState& s);
 
-// The columns and types of the grid's statement, read from one record.
-struct ResultColumn {
-  std::string name;
-  int type = 0;
-};
-std::vector<ResultColumn> StatementColumns(const DbViewState& s);
+// The columns and types of the grid's statement, read from one record once per render.
+using ResultColumn = DbViewState::ResultColumn;
+const std::vector<ResultColumn>& StatementColumns(DbViewState& s);
 // Date and time-stamp types: those a from/to filter reads as dates.
 bool IsDateType(int type);
 // The operators a column of `type` offers, in the order a list shows them.
