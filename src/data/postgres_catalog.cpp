@@ -19,15 +19,18 @@ std::string NumberList(const std::set<std::uint32_t>& numbers) {
   return list;
 }
 
-// The versions of tables: a table's row of pg_class, and its rows of pg_attribute, which
-// every change of a column rewrites (a default's too, through atthasdef), read by index.
-constexpr const char* kVersionColumns =
-    "SELECT c.oid, concat(c.xmin, '/', (SELECT count(*) || ':' || max(xmin::text::bigint) "
-    "FROM pg_attribute WHERE attrelid = c.oid)) FROM pg_class c WHERE c.oid";
+// The version of a table: its row of pg_class (renames and grants write it), its rows of
+// pg_attribute, which every change of a column rewrites (a default's too, through atthasdef),
+// and its rows of pg_index (keys), all read by index.
+constexpr const char* kTableVersion =
+    "concat(c.xmin, '/', (SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_attribute "
+    "WHERE attrelid = c.oid), '/', (SELECT count(*) || ':' || "
+    "coalesce(max(xmin::text::bigint), 0) FROM pg_index WHERE indrelid = c.oid))";
 
 // The identifiers written into these statements are numbers (PQftable's), never text.
 std::string VersionsSql(const std::set<std::uint32_t>& tables) {
-  return std::string(kVersionColumns) + " IN (" + NumberList(tables) + ")";
+  return std::string("SELECT c.oid, ") + kTableVersion + " FROM pg_class c WHERE c.oid IN (" +
+         NumberList(tables) + ")";
 }
 
 // Joins of the catalogue take longer to plan than these plain statements take to run, so the
@@ -87,7 +90,9 @@ int SignedNumber(const PGresult* result, int row, int column) {
 }  // namespace
 
 const std::string& TableVersionsSql() {
-  static const std::string sql = std::string(kVersionColumns) + " = ANY($1::oid[])";
+  static const std::string sql = std::string("SELECT c.oid, ") + kTableVersion +
+                                 ", c.oid = to_regclass($2::text) FROM pg_class c "
+                                 "WHERE c.oid = ANY($1::oid[]) OR c.oid = to_regclass($2::text)";
   return sql;
 }
 
@@ -103,11 +108,17 @@ std::set<std::uint32_t> ColumnFactsCache::Unchecked() const {
   return unchecked;
 }
 
-void ColumnFactsCache::TakeVersions(const std::set<std::uint32_t>& asked,
-                                    const PGresult* versions) {
+std::string ColumnFactsCache::TakeVersions(const std::set<std::uint32_t>& asked,
+                                           const PGresult* versions, std::string_view name) {
+  // Names of no table are not kept, so that requests for made-up names keep nothing.
+  constexpr size_t kKeptNames = 256;
   std::map<std::uint32_t, std::string> current;
-  for (int row = 0; row < PQntuples(versions); ++row)
+  std::string named;
+  for (int row = 0; row < PQntuples(versions); ++row) {
     current[Number(versions, row, 0)] = Text(versions, row, 1);
+    if (!name.empty() && Flag(versions, row, 2))
+      named = Text(versions, row, 0) + "/" + Text(versions, row, 1);
+  }
   for (std::uint32_t id : asked) {
     const auto table = tables_.find(id);
     if (table == tables_.end()) continue;
@@ -118,6 +129,26 @@ void ColumnFactsCache::TakeVersions(const std::set<std::uint32_t>& asked,
       tables_.erase(table);  // read again at its next use
     }
   }
+  if (name.empty()) return named;
+  if (named.empty()) {
+    if (const auto kept = names_.find(name); kept != names_.end()) names_.erase(kept);
+    return named;
+  }
+  if (names_.size() >= kKeptNames && names_.count(name) == 0) names_.clear();
+  NamedTable& table = names_[std::string(name)];
+  table.version = named;
+  table.checked = generation_;
+  return named;
+}
+
+std::string ColumnFactsCache::TableVersion(PostgresConnection& connection,
+                                           std::string_view name) {
+  if (const auto kept = names_.find(name); kept != names_.end() && kept->second.checked == generation_)
+    return kept->second.version;
+  const std::set<std::uint32_t> due = Unchecked();
+  const std::array<std::optional<std::string>, 2> parameters = {OidArray(due),
+                                                                 connection.QuoteIdentifier(name)};
+  return TakeVersions(due, connection.RunKept(TableVersionsSql(), parameters).get(), name);
 }
 
 std::vector<std::optional<TableColumnFacts>> ColumnFactsCache::Lookup(
@@ -129,7 +160,8 @@ std::vector<std::optional<TableColumnFacts>> ColumnFactsCache::Lookup(
       unchecked.insert(column.table);
   }
   if (!unchecked.empty()) {
-    const std::array<std::optional<std::string>, 1> parameters = {OidArray(unchecked)};
+    const std::array<std::optional<std::string>, 2> parameters = {OidArray(unchecked),
+                                                                   std::nullopt};
     TakeVersions(unchecked, connection.RunKept(TableVersionsSql(), parameters).get());
   }
   std::set<std::uint32_t> missing;

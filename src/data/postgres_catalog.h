@@ -50,9 +50,17 @@ class ColumnFactsCache final {
   // checked before their facts are used again (those a page is likely to use again), so that a
   // caller can send TableVersionsSql along with a statement of its own.
   std::set<std::uint32_t> Unchecked() const;
-  // Takes the result of TableVersionsSql for the tables `asked`: those whose version is the one
-  // kept count as checked, the others are read again at their next use.
-  void TakeVersions(const std::set<std::uint32_t>& asked, const PGresult* versions);
+  // Takes the result of TableVersionsSql for the tables `asked` (and the table `name` reaches,
+  // when given): those whose version is the one kept count as checked, the others are read
+  // again at their next use. Returns the version of the table `name` reaches, as TableVersion.
+  std::string TakeVersions(const std::set<std::uint32_t>& asked, const PGresult* versions,
+                           std::string_view name = {});
+  // The version of the table named exactly `name` along the search path (empty when there is
+  // none): its oid and the version its facts are kept by. It changes whenever that name
+  // reaches another table, or the table is renamed, granted, keyed or given other columns.
+  // Known once per use of the session: found in the round trip that checks the kept tables
+  // due, which then need no check of their own.
+  std::string TableVersion(PostgresConnection& connection, std::string_view name);
 
  private:
   struct Table {
@@ -66,11 +74,17 @@ class ColumnFactsCache final {
   void Read(PostgresConnection& connection, const std::set<std::uint32_t>& tables);
 
   std::map<std::uint32_t, Table> tables_;
+  struct NamedTable {
+    std::string version;
+    unsigned long checked = 0;
+  };
+  std::map<std::string, NamedTable, std::less<>> names_;  // names of tables, not of nothing
   unsigned long generation_ = 1;
 };
 
-// The statement that reads the versions of the tables whose oids its one parameter lists
-// (OidArray): rows of oid and version.
+// The statement that reads the versions of the tables whose oids its first parameter lists
+// (OidArray) and of the table its second names (quoted; null for none): rows of oid, version
+// and whether the second parameter names that table.
 const std::string& TableVersionsSql();
 std::string OidArray(const std::set<std::uint32_t>& tables);
 

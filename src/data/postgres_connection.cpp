@@ -221,6 +221,10 @@ std::optional<std::string> PostgresConnection::NativeProcedure(std::string_view 
   return RoutineCall(*this, name, argument_count);
 }
 
+std::optional<std::string> PostgresConnection::TableVersion(std::string_view name) {
+  return column_facts_.TableVersion(*this, name);
+}
+
 std::vector<std::string> PostgresConnection::PrimaryKey(const TableName& table) {
   return ReadPrimaryKey(*this, table);
 }
@@ -360,7 +364,7 @@ PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
   // read after it needs no round trip of its own to trust them.
   const std::set<std::uint32_t> unchecked = column_facts_.Unchecked();
   const std::string tables = OidArray(unchecked);
-  const char* const table_values[] = {tables.c_str()};
+  const char* const table_values[] = {tables.c_str(), nullptr};
   const bool checking = !unchecked.empty();
   // Planning the catalogue's joins takes longer than running them: prepared once, it is not.
   const std::string* versions_name = checking ? PreparedName(TableVersionsSql()) : nullptr;
@@ -377,9 +381,9 @@ PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
   };
   const auto send_versions = [&] {
     return versions_name != nullptr
-               ? PQsendQueryPrepared(connection_, versions_name->c_str(), 1, table_values, nullptr,
+               ? PQsendQueryPrepared(connection_, versions_name->c_str(), 2, table_values, nullptr,
                                      nullptr, 0) == 1
-               : send(TableVersionsSql().c_str(), 1, table_values);
+               : send(TableVersionsSql().c_str(), 2, table_values);
   };
   if (PQenterPipelineMode(connection_) != 1) Fail();
   // The rollback follows a sync of its own: a cancelled count aborts the statements up to the

@@ -51,6 +51,7 @@ class PostgresConnection final : public ProviderConnection {
   void ResetForReuse() override;
   std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) override;
   std::vector<std::string> PrimaryKey(const TableName& table) override;
+  std::optional<std::string> TableVersion(std::string_view name) override;
   std::string QuoteIdentifier(std::string_view name) const override;
   std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
                                        int budget_ms) override;

@@ -107,6 +107,14 @@ class ProviderConnection {
   // The primary key columns of a table in key order; empty when it has none.
   virtual std::vector<std::string> PrimaryKey(const TableName& table) = 0;
 
+  // A text that changes whenever the table named exactly `name` (found as the database finds
+  // an unqualified name) is made, dropped, renamed, granted, keyed or given other columns;
+  // empty when the name reaches no table. Nothing when the provider has no check cheaper than
+  // the whole schema's version.
+  virtual std::optional<std::string> TableVersion(std::string_view /*name*/) {
+    return std::nullopt;
+  }
+
   virtual std::string QuoteIdentifier(std::string_view name) const = 0;
   // The first value of the first row of `sql`, `parameters` bound to its placeholders, as a
   // whole number; nothing when the statement ran longer than `budget_ms` milliseconds (0: no

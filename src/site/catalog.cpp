@@ -3,6 +3,7 @@
 #include <mutex>
 #include <utility>
 
+#include "data/connection_core.h"
 #include "host/ascii_case.h"
 #include "kelvo/convert.h"
 #include "kelvo/data.h"
@@ -57,21 +58,15 @@ std::string SchemaVersion(const std::shared_ptr<Connection>& connection,
   return FirstValue(Rows(connection, sql));
 }
 
-// Changes whenever the table an unquoted `name` reaches is made, dropped, renamed, granted,
-// keyed or given other columns: on PostgreSQL the table's own rows of pg_class, pg_attribute
-// and pg_index, read by index, where the whole schema's version reads every row. The result
-// is one computed value, so that describing it asks the catalogue nothing more.
+// Changes whenever the table `name` reaches is made, dropped, renamed, granted, keyed or given
+// other columns. PostgreSQL's data layer reads the table's own catalogue rows by index with the
+// versions it checks of the tables whose facts it keeps, in one round trip per use of a session;
+// SQLite counts schema changes itself.
 std::string TableVersion(const std::shared_ptr<Connection>& connection,
                          std::string_view connection_string, std::string_view name) {
-  if (IsSqlite(connection_string)) return SchemaVersion(connection, connection_string);
-  return FirstValue(Rows(
-      connection,
-      "SELECT concat(c.oid, '/', c.xmin, '/', "
-      "(SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_attribute "
-      "WHERE attrelid = c.oid), '/', "
-      "(SELECT count(*) || ':' || coalesce(max(xmin::text::bigint), 0) FROM pg_index "
-      "WHERE indrelid = c.oid)) FROM pg_class c WHERE c.oid = to_regclass(?)",
-      {Variant(connection->QuoteIdentifier(name))}));
+  if (std::optional<std::string> version = connection->core().provider().TableVersion(name))
+    return std::move(*version);
+  return SchemaVersion(connection, connection_string);
 }
 
 Catalog ReadFromDatabase(const std::shared_ptr<Connection>& connection,
