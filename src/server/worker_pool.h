@@ -2,7 +2,7 @@
 #ifndef KELVO_SERVER_WORKER_POOL_H_
 #define KELVO_SERVER_WORKER_POOL_H_
 
-#include <condition_variable>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -23,11 +23,20 @@ class WorkerPool final {
   void Submit(std::function<void()> task);
 
  private:
+  // An idle thread's bell: rung once to let it look for a task.
+  struct Sleeper {
+    std::atomic<int> rung{0};
+    void Wait();
+    void Ring();
+  };
+
   void Work();
 
   std::mutex mutex_;
-  std::condition_variable ready_;
   std::deque<std::function<void()>> tasks_;
+  // Idle threads, the latest last: the next task goes to the thread that ran the previous
+  // one, whose caches and database connection are warm.
+  std::vector<Sleeper*> idle_;
   bool stopping_ = false;
   std::vector<std::thread> threads_;
 };
