@@ -128,6 +128,9 @@ class KELVO_EXPORT ResponseSink {
   virtual void SendHead(int status, const NameValueList& headers) = 0;
   // Sends body bytes. Returns false when the client has gone away.
   virtual bool SendBody(std::string_view bytes) = 0;
+  // SendBody for bytes the sink may keep, leaving `bytes` valid but unspecified: a page's
+  // buffered body is handed over rather than copied.
+  virtual bool HandOverBody(std::string& bytes) { return SendBody(bytes); }
 };
 
 // User side of a response. Output is buffered until the page finishes (so Clear can discard

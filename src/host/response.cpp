@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -10,6 +12,16 @@ namespace kelvo {
 namespace {
 
 constexpr std::size_t kFirstBufferBytes = 16 * 1024;
+constexpr std::size_t kMostReservedBytes = 256 * 1024;
+
+// The size of the last page sent whole. A page's first write reserves a little more, so that
+// the buffer of a page like the last is allocated once instead of grown and copied.
+std::atomic<std::size_t> last_page_bytes{kFirstBufferBytes};
+
+std::size_t BytesToReserve() {
+  const std::size_t last = last_page_bytes.load(std::memory_order_relaxed);
+  return std::clamp(last + last / 8, kFirstBufferBytes, kMostReservedBytes);
+}
 
 // Kelvo writes UTF-8; a text type without a charset would leave browsers guessing.
 std::string ContentTypeToSend(const std::string& type) {
@@ -29,8 +41,7 @@ void Response::Write(std::string_view text) {
   if (head_sent_) {
     SendBody(text);
   } else {
-    // Pages seldom hold less: the buffer then grows a few times rather than a dozen.
-    if (buffer_.capacity() < kFirstBufferBytes) buffer_.reserve(kFirstBufferBytes);
+    if (buffer_.capacity() < kFirstBufferBytes) buffer_.reserve(BytesToReserve());
     buffer_.append(text);
   }
 }
@@ -104,9 +115,11 @@ void Response::SetStatus(int status) {
 void Response::StartStreaming() {
   if (head_sent_) return;
   SendHead();
+  if (ended_) last_page_bytes.store(buffer_.size(), std::memory_order_relaxed);
   std::string buffered;
   buffered.swap(buffer_);
-  SendBody(buffered);
+  if (buffered.empty() || !client_connected_) return;
+  client_connected_ = sink_.HandOverBody(buffered);
 }
 
 void Response::Finish() {

@@ -397,14 +397,16 @@ void StreamConnection<Stream>::PollPage() {
 
 template <class Stream>
 void StreamConnection<Stream>::WriteWhole(int status, const NameValueList& headers,
-                                const std::string& body) {
+                                std::string& body) {
   const bool bodiless = status == 204 || status == 304 || (status >= 100 && status < 200);
   out_ = FormatHead(status, headers,
                     bodiless ? std::string()
                              : "Content-Length: " + std::to_string(body.size()) + "\r\n");
+  // The body goes out beside the head in the same write, taken over rather than copied.
+  chunk_.clear();
   if (!head_only_ && !bodiless) {
-    out_ += body;
-    body_bytes_ = body.size();
+    chunk_.swap(body);
+    body_bytes_ = chunk_.size();
   }
   reply_.status = status;
   if (reply_.page) {
@@ -412,7 +414,7 @@ void StreamConnection<Stream>::WriteWhole(int status, const NameValueList& heade
     reply_.page.reset();
   }
   head_written_ = true;
-  Send(false);
+  Send(!chunk_.empty());
 }
 
 template <class Stream>

@@ -134,7 +134,7 @@ class StreamConnection final : public HttpConnection {
   void TakeHead();
   void Respond(Reply reply);
   void PollPage();
-  void WriteWhole(int status, const NameValueList& headers, const std::string& body);
+  void WriteWhole(int status, const NameValueList& headers, std::string& body);
   std::string FormatHead(int status, const NameValueList& headers, std::string_view framing);
   void Send(bool with_chunk);
   void Finished();

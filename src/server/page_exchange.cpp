@@ -27,6 +27,19 @@ bool PageExchange::SendBody(std::string_view bytes) {
   return true;
 }
 
+bool PageExchange::HandOverBody(std::string& bytes) {
+  std::unique_lock lock(mutex_);
+  if (released_) return false;
+  std::string& pending = head_.streaming ? queue_ : head_.body;
+  if (!pending.empty()) {
+    lock.unlock();
+    return SendBody(bytes);
+  }
+  pending.swap(bytes);
+  if (head_.streaming) WakeConnection(lock);
+  return true;
+}
+
 bool PageExchange::head_sent() const {
   std::lock_guard lock(mutex_);
   return head_sent_;

@@ -37,6 +37,7 @@ class PageExchange final : public ResponseSink {
   // Page side.
   void SendHead(int status, const NameValueList& headers) override;
   bool SendBody(std::string_view bytes) override;
+  bool HandOverBody(std::string& bytes) override;
   // The page's own code has returned; what is sent from now on completes the response.
   void BeginFinishing();
   bool head_sent() const;
