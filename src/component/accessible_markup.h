@@ -10,13 +10,19 @@
 
 namespace kelvo::detail {
 
-// `text` kept on one line: in a nobr element, or a span styled so where nobr is not valid.
+// The element that keeps text on one line: nobr, or a span styled so where nobr is not valid.
+inline std::string_view NoWrapOpen(const DbViewState& s) {
+  return s.AccessibleMarkup ? "<span class=\"KelvoNoWrap\">" : "<nobr>";
+}
+inline std::string_view NoWrapClose(const DbViewState& s) {
+  return s.AccessibleMarkup ? "</span>" : "</nobr>";
+}
+
+// `text` kept on one line.
 inline std::string NoWrap(const DbViewState& s, std::string_view text) {
-  const std::string_view open = s.AccessibleMarkup ? "<span class=\"KelvoNoWrap\">" : "<nobr>";
-  const std::string_view close = s.AccessibleMarkup ? "</span>" : "</nobr>";
-  std::string wrapped(open);
+  std::string wrapped(NoWrapOpen(s));
   wrapped += text;
-  wrapped += close;
+  wrapped += NoWrapClose(s);
   return wrapped;
 }
 

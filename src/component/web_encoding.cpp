@@ -32,9 +32,7 @@ std::string PercentEncode(std::string_view text, KeepPredicate keep) {
 
 }  // namespace
 
-std::string HtmlAttributeEncode(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
+void AppendHtmlAttributeEncoded(std::string& out, std::string_view text) {
   // Runs of plain characters are copied whole: most values hold nothing to encode.
   std::size_t plain = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -52,6 +50,12 @@ std::string HtmlAttributeEncode(std::string_view text) {
     plain = i + 1;
   }
   out.append(text.substr(plain));
+}
+
+std::string HtmlAttributeEncode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendHtmlAttributeEncoded(out, text);
   return out;
 }
 

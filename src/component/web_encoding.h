@@ -10,6 +10,8 @@ namespace kelvo::detail {
 
 // & < > " ' as character references, for a value inside a quoted attribute.
 std::string HtmlAttributeEncode(std::string_view text);
+// HtmlAttributeEncode, appended to `out`.
+void AppendHtmlAttributeEncoded(std::string& out, std::string_view text);
 
 // A stored value's text as the grid writes it: with `encode` (the grid's HtmlEncodeValues) as
 // HtmlAttributeEncode, which is safe as element text and inside a quoted attribute alike;

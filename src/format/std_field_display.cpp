@@ -9,6 +9,7 @@
 #include "kelvo/convert.h"
 #include "kelvo/format.h"
 #include "runtime/string_ops.h"
+#include "runtime/value_text.h"
 
 namespace kelvo::detail {
 namespace {
@@ -158,8 +159,42 @@ std::string BinarySizeText(const DbViewState& s, const Variant& value) {
   return BinaryText(value, PageLocale(s));
 }
 
+void AppendStdDbFieldString(DbViewState& s, const Field& field, FieldReadBuffer& buffer,
+                            std::string& out) {
+  if (Classify(field.Type()) != FieldClass::kOther) {
+    out += FieldText(s, field, false);
+    return;
+  }
+  // A plain value's text is written from where it lies; only binary sizes and fillers are made.
+  std::string_view text = kFiller;
+  bool encode = false;
+  GuardedStepWith(
+      s, [&] { return " in GetStdDbFieldString. oField.Name=" + field.Name() + "<br>"; },
+      [&] {
+        field.ReadValue(buffer.value);
+        if (buffer.value.IsNull()) return;
+        if (IsBinary(buffer.value)) {
+          buffer.text = BinaryText(buffer.value, PageLocale(s));
+          text = buffer.text;
+          return;
+        }
+        const std::string_view shown = CStrView(buffer.value, PageLocale(s), buffer.text);
+        if (IsBlankText(shown)) return;
+        text = shown;
+        encode = s.HtmlEncodeValues;
+      });
+  if (encode) {
+    AppendHtmlAttributeEncoded(out, text);
+  } else {
+    out += text;
+  }
+}
+
 std::string GetStdDbFieldString(DbViewState& s, const Field& field) {
-  return FieldText(s, field, false);
+  std::string out;
+  FieldReadBuffer buffer;
+  AppendStdDbFieldString(s, field, buffer, out);
+  return out;
 }
 
 std::string GetStdDbFieldStringRaw(DbViewState& s, const Field& field) {

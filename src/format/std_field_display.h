@@ -14,6 +14,15 @@ namespace kelvo::detail {
 // MemoFieldLimit in the grid; dates use the general date form. A failure is reported in
 // ErrorMessage and the next step goes on.
 std::string GetStdDbFieldString(DbViewState& s, const Field& field);
+// What a writer of many rows keeps between them, so that reading a value and making its text
+// reuse storage.
+struct FieldReadBuffer {
+  Variant value;
+  std::string text;
+};
+// GetStdDbFieldString, appended to `out`.
+void AppendStdDbFieldString(DbViewState& s, const Field& field, FieldReadBuffer& buffer,
+                            std::string& out);
 // The same text without fillers and without cutting, for format function arguments.
 std::string GetStdDbFieldStringRaw(DbViewState& s, const Field& field);
 // A binary value as "(blob, " + its size in bytes + ")": it cannot be shown, and its size tells

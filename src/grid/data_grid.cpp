@@ -3,6 +3,7 @@
 #include <charconv>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "component/accessible_markup.h"
 #include "component/column_questions.h"
@@ -58,35 +59,67 @@ struct ParityTag {
   std::optional<std::string> kept;
 };
 
-// Writes the data rows of one page, each built in one buffer and written at once.
+// An answer a row asks of a column, kept for the page: it depends on the page's settings and
+// the field's type only. One given with a reported failure is asked again on the next row,
+// which reports it again as every row did.
+template <class T>
+struct Answer {
+  T value{};
+  bool kept = false;
+};
+
+struct ColumnAnswers {
+  Answer<bool> shown;
+  Answer<std::string> attributes;  // with the blank in front of them, where one is written
+  Answer<std::int16_t> repeat_slot;
+  Answer<bool> free_format;
+  Answer<bool> format_function;
+  Answer<bool> no_break;
+  Answer<bool> numeric;
+};
+
+// Writes the data rows of one page, each built in one buffer and written at once. What is the
+// same on every row is made once; the buffers keep their storage from row to row.
 class RowWriter {
  public:
-  RowWriter(DbViewState& s, Recordset& recordset) : s_(s), recordset_(recordset) {}
+  RowWriter(DbViewState& s, Recordset& recordset);
 
   void WriteRow(std::int32_t row);
 
  private:
+  template <class T, class Question>
+  const T& Ask(Answer<T>& answer, Question&& question) {
+    if (!answer.kept) {
+      const std::size_t reported = s_.ErrorMessage.size();
+      answer.value = question();
+      answer.kept = s_.ErrorMessage.size() == reported;
+    }
+    return answer.value;
+  }
+  template <class Test>
+  bool AskTest(Answer<bool>& answer, Test&& test) {
+    return Ask(answer, [&] { return GuardedTest(s_, kFailure, test); });
+  }
   void ComputeRowTexts();
-  std::string TagTextFor(ParityTag& tag);
+  const std::string& TagTextFor(ParityTag& tag);
   void AppendIndexCell();
-  void AppendDataCell(Field& field, int column);
-  bool IsRepeatedValue(Field& field, int column);
-  std::string CellText(Field& field, int column);
-  // The parts of a record link that are the same on every row of the page: the state query
-  // signs a carried count, which is kept rather than built again for each row.
+  void AppendDataCell(Field& field, int column, ColumnAnswers& answers);
+  bool IsRepeatedValue(Field& field, int column, ColumnAnswers& answers);
+  void AppendCellText(Field& field, int column, ColumnAnswers& answers);
+  // The record link's text around the record's key, the same on every row of the page (the
+  // state query signs a carried count, which is kept rather than built again for each row).
   struct LinkParts {
-    std::string start;  // the page and its state, up to the record's own parameters
-    std::string key;    // "&PK="
-    std::string order;  // "&OrderByFields=" and the order, encoded
-    std::string direction;
-    std::string bookmark;  // "&BookMark="
+    std::string index_head;   // the index cell's link up to the key
+    std::string index_tail;   // from the key to the bookmark's number
+    std::string column_head;  // the same for the link on a data column, whose order differs
+    std::string column_tail;
   };
   const LinkParts& Link();
   // "<td", the cell's id and its class: all but the column number are the same for the row.
   void AppendCellStart(int column) {
     out_ += cell_id_;
     AppendNumber(out_, column);
-    out_ += cell_class_;
+    out_ += *cell_class_;
   }
 
   DbViewState& s_;
@@ -94,39 +127,61 @@ class RowWriter {
   std::int32_t row_ = 0;
   std::int64_t record_ = 0;
   std::optional<LinkParts> link_;
+  PKValueList keys_;
+  FieldReadBuffer read_;
+  std::vector<ColumnAnswers> columns_;
   std::string_view parity_;
   // Indexed by parity: 0 odd, 1 even.
   std::optional<ParityTag> row_tag_[2];
   std::optional<ParityTag> cell_tag_[2];
+  std::string cell_classes_[2];  // from the end of the cell's id to its class
   std::string row_tags_;
   std::string cell_tags_;
+  std::string row_start_;   // "<tr id=" up to the row number
   std::string cell_id_;     // "<td id=" up to the column number, for the row being written
-  std::string cell_class_;  // from the end of the id to the class, by parity
-  std::string out_;  // the row being built, kept so that its buffer serves every row
+  std::size_t cell_id_prefix_ = 0;  // the part of cell_id_ before the row number
+  const std::string* cell_class_ = nullptr;
+  std::string tag_text_;  // a tag's text that names fields, made again for each row
+  std::string key_;       // the record's key list
+  std::string text_;      // a linked cell's text
+  std::string out_;  // the row being built
 };
 
-std::string RowWriter::TagTextFor(ParityTag& tag) {
+RowWriter::RowWriter(DbViewState& s, Recordset& recordset)
+    : s_(s), recordset_(recordset), keys_(s, recordset) {
+  row_start_ = "<tr id=\"klv";
+  row_start_ += s_.Tag;
+  row_start_ += "row_";
+  cell_id_ = "<td id=\"klv";
+  cell_id_ += s_.Tag;
+  cell_id_ += "cell_";
+  cell_id_prefix_ = cell_id_.size();
+  for (int odd = 0; odd < 2; ++odd) {
+    std::string& cell_class = cell_classes_[odd];
+    cell_class = "\" ";
+    if (s_.UseCSS) {
+      cell_class += "class=\"KLVOTableTD";
+      cell_class += odd == 0 ? "odd" : "even";
+      cell_class += '"';
+    }
+  }
+}
+
+const std::string& RowWriter::TagTextFor(ParityTag& tag) {
   if (tag.kept) return *tag.kept;
-  std::string text = TagText(s_, tag.folded, recordset_, row_);
-  if (tag.folded.find("##") == std::string::npos) tag.kept = text;
-  return text;
+  tag_text_ = TagText(s_, tag.folded, recordset_, row_);
+  if (tag.folded.find("##") == std::string::npos) tag.kept = tag_text_;
+  return tag_text_;
 }
 
 void RowWriter::ComputeRowTexts() {
   const bool odd = row_ % 2 == 1;
   parity_ = odd ? "odd" : "even";
   record_ = std::int64_t{s_.mvarCurrRecord} + row_ - 1;
-  cell_id_ = "<td id=\"klv";
-  cell_id_ += s_.Tag;
-  cell_id_ += "cell_";
+  cell_id_.resize(cell_id_prefix_);
   AppendNumber(cell_id_, row_);
   cell_id_ += '_';
-  cell_class_ = "\" ";
-  if (s_.UseCSS) {
-    cell_class_ += "class=\"KLVOTableTD";
-    cell_class_ += parity_;
-    cell_class_ += '"';
-  }
+  cell_class_ = &cell_classes_[odd ? 0 : 1];
   std::optional<ParityTag>& row_tag = row_tag_[odd ? 0 : 1];
   std::optional<ParityTag>& cell_tag = cell_tag_[odd ? 0 : 1];
   if (!row_tag) {
@@ -143,13 +198,15 @@ void RowWriter::ComputeRowTexts() {
 
 const RowWriter::LinkParts& RowWriter::Link() {
   if (!link_) {
-    link_.emplace();
-    link_->start = ScriptPath(s_) + "?" + ParameterName(s_, "FormDisplay=formOneRec") + "&" +
-                   GetStateQuery(s_, s_.mvarCurrRecord);
-    link_->key = "&" + ParameterName(s_, "PK=");
-    link_->order = "&" + ParameterName(s_, "OrderByFields=") + UrlEncodeComponent(s_.OrderByFields);
-    link_->direction = SortDirectionQuery(s_, s_.OrderByDesc);
-    link_->bookmark = "&" + ParameterName(s_, "BookMark=");
+    const std::string anchor = s_.UseCSS ? "<a class=\"KLVOTable\" href=\"" : "<a href=\"";
+    const std::string start = ScriptPath(s_) + "?" + ParameterName(s_, "FormDisplay=formOneRec") +
+                              "&" + GetStateQuery(s_, s_.mvarCurrRecord);
+    const std::string key = "&" + ParameterName(s_, "PK=");
+    const std::string order =
+        "&" + ParameterName(s_, "OrderByFields=") + UrlEncodeComponent(s_.OrderByFields);
+    const std::string rest =
+        SortDirectionQuery(s_, s_.OrderByDesc) + "&" + ParameterName(s_, "BookMark=");
+    link_ = LinkParts{">" + anchor + start + key, order + rest, anchor + start + order + key, rest};
   }
   return *link_;
 }
@@ -180,18 +237,15 @@ void RowWriter::AppendIndexCell() {
   }
   GuardedStep(s_, kFailure, [&] {
     const LinkParts& link = Link();
-    const std::string key = GetPKValueList(s_, recordset_);
+    key_.clear();
+    keys_.AppendTo(key_);
     const std::string attributes = GetGridColAttributes(s_, 0);
     AppendCellStart(0);
     out_ += attributes;
     out_ += cell_tags_;
-    out_ += s_.UseCSS ? "><a class=\"KLVOTable\" href=\"" : "><a href=\"";
-    out_ += link.start;
-    out_ += link.key;
-    out_ += key;
-    out_ += link.order;
-    out_ += link.direction;
-    out_ += link.bookmark;
+    out_ += link.index_head;
+    out_ += key_;
+    out_ += link.index_tail;
     AppendNumber(out_, record_);
     out_ += "\">";
     AppendNumber(out_, record_);
@@ -201,8 +255,9 @@ void RowWriter::AppendIndexCell() {
 }
 
 // Duplicate suppression: a value equal (ignoring case) to the last one shown in the column.
-bool RowWriter::IsRepeatedValue(Field& field, int column) {
-  const std::int16_t position = GetSuppressDupPosition(s_, field.Name(), column);
+bool RowWriter::IsRepeatedValue(Field& field, int column, ColumnAnswers& answers) {
+  const std::int16_t position =
+      Ask(answers.repeat_slot, [&] { return GetSuppressDupPosition(s_, field.Name(), column); });
   if (position < 1) return false;
   return GuardedTest(s_, kFailure, [&] {
     auto& slot = s_.marrGridFieldsSupressDup.at(static_cast<std::size_t>(position) - 1);
@@ -215,59 +270,61 @@ bool RowWriter::IsRepeatedValue(Field& field, int column) {
   });
 }
 
-std::string RowWriter::CellText(Field& field, int column) {
-  if (GuardedTest(s_, kFailure, [&] { return HasFreeFormatCell(s_, column); })) {
-    return GetFreeCellString(s_, recordset_, column, row_);
+void RowWriter::AppendCellText(Field& field, int column, ColumnAnswers& answers) {
+  if (AskTest(answers.free_format, [&] { return HasFreeFormatCell(s_, column); })) {
+    out_ += GetFreeCellString(s_, recordset_, column, row_);
+    return;
   }
-  if (GuardedTest(s_, kFailure, [&] { return HasFormatCellFunction(s_, column); })) {
-    return GetFormatCellString(s_, field, column);
+  if (AskTest(answers.format_function, [&] { return HasFormatCellFunction(s_, column); })) {
+    out_ += GetFormatCellString(s_, field, column);
+    return;
   }
-  std::string text = GetStdDbFieldString(s_, field);
-  if (s_.GridLinkIndex == column) {
-    const LinkParts& link = Link();
-    const std::string key = GetPKValueList(s_, recordset_);
-    std::string linked = s_.UseCSS ? "<a class=\"KLVOTable\" href=\"" : "<a href=\"";
-    linked += link.start;
-    linked += link.order;
-    linked += link.key;
-    linked += key;
-    linked += link.direction;
-    linked += link.bookmark;
-    AppendNumber(linked, record_);
-    linked += "\">";
-    linked += text;
-    linked += "</a>";
-    text.swap(linked);
+  if (s_.GridLinkIndex != column) {
+    AppendStdDbFieldString(s_, field, read_, out_);
+    return;
   }
-  return text;
+  text_.clear();
+  AppendStdDbFieldString(s_, field, read_, text_);
+  const LinkParts& link = Link();
+  key_.clear();
+  keys_.AppendTo(key_);
+  out_ += link.column_head;
+  out_ += key_;
+  out_ += link.column_tail;
+  AppendNumber(out_, record_);
+  out_ += "\">";
+  out_ += text_;
+  out_ += "</a>";
 }
 
-void RowWriter::AppendDataCell(Field& field, int column) {
-  std::string attributes;
-  GuardedStep(s_, kFailure, [&] {
-    attributes = s_.UseCSS ? GetGridColHeadAttributes(s_, column) : GetGridColAttributes(s_, column);
+void RowWriter::AppendDataCell(Field& field, int column, ColumnAnswers& answers) {
+  const std::string& attributes = Ask(answers.attributes, [&] {
+    std::string text;
+    GuardedStep(s_, kFailure, [&] {
+      text = s_.UseCSS ? GetGridColHeadAttributes(s_, column) : GetGridColAttributes(s_, column);
+    });
+    if (s_.UseCSS && !text.empty()) text.insert(0, 1, ' ');
+    return text;
   });
-  const std::size_t cell_start = out_.size();
   AppendCellStart(column);
-  if (s_.UseCSS && !attributes.empty()) out_ += ' ';
   out_ += attributes;
   out_ += cell_tags_;
-  if (IsRepeatedValue(field, column)) {
+  if (IsRepeatedValue(field, column, answers)) {
     out_ += ">&nbsp;</td>";
     out_ += kCrLf;
     return;
   }
-  // The opening tag is written whole or, when the field's type cannot be read, not at all.
-  if (!GuardedStep(s_, kFailure,
-                   [&] { out_ += IsNumericType(field.Type()) ? " align=\"right\">" : ">"; })) {
-    out_.resize(cell_start);
+  out_ += Ask(answers.numeric, [&] { return IsNumericType(field.Type()); }) ? " align=\"right\">"
+                                                                              : ">";
+  // Asked before the text is written, which it encloses; the question never reports.
+  const bool no_break =
+      AskTest(answers.no_break, [&] { return IsCellNoBr(s_, field.Name(), column); });
+  if (no_break) out_ += NoWrapOpen(s_);
+  const std::size_t text_start = out_.size();
+  if (!GuardedStep(s_, kFailure, [&] { AppendCellText(field, column, answers); })) {
+    out_.resize(text_start);
   }
-  std::string text;
-  GuardedStep(s_, kFailure, [&] { text = CellText(field, column); });
-  if (GuardedTest(s_, kFailure, [&] { return IsCellNoBr(s_, field.Name(), column); })) {
-    text = NoWrap(s_, text);
-  }
-  out_ += text;
+  if (no_break) out_ += NoWrapClose(s_);
   out_ += "</td>";
   out_ += kCrLf;
 }
@@ -276,9 +333,7 @@ void RowWriter::WriteRow(std::int32_t row) {
   row_ = row;
   ComputeRowTexts();
   out_.clear();
-  out_ += "<tr id=\"klv";
-  out_ += s_.Tag;
-  out_ += "row_";
+  out_ += row_start_;
   AppendNumber(out_, row_);
   out_ += "\" ";
   if (s_.UseCSS) {
@@ -290,13 +345,16 @@ void RowWriter::WriteRow(std::int32_t row) {
   out_ += '>';
   out_ += kCrLf;
   if (s_.GridDisplayIndex) AppendIndexCell();
+  FieldCollection& fields = recordset_.Fields();
+  columns_.resize(static_cast<std::size_t>(fields.Count()));
   int column = 0;
-  for (Field& field : recordset_.Fields()) {
+  for (Field& field : fields) {
+    ColumnAnswers& answers = columns_[static_cast<std::size_t>(column)];
     ++column;
-    if (!GuardedTest(s_, kFailure, [&] { return IsGridColumnShown(s_, field.Name(), column); })) {
+    if (!AskTest(answers.shown, [&] { return IsGridColumnShown(s_, field.Name(), column); })) {
       continue;
     }
-    AppendDataCell(field, column);
+    AppendDataCell(field, column, answers);
   }
   GuardedStep(s_, kFailure, [&] {
     if (row_ == 1) {

@@ -1,8 +1,10 @@
+#include <charconv>
 #include <string>
 
 #include "kelvo/convert.h"
 #include "runtime/errors.h"
 #include "runtime/number_text.h"
+#include "runtime/value_text.h"
 
 namespace kelvo {
 
@@ -33,6 +35,20 @@ std::string CStr(const Variant& value, const Locale& locale) {
       break;
   }
   ThrowTypeMismatch();
+}
+
+std::string_view CStrView(const Variant& value, const Locale& locale, std::string& buffer) {
+  if (value.IsString()) return value.AsString();
+  if (value.type() == VarType::kInt64 || value.type() == VarType::kInt32) {
+    char digits[24];
+    const std::int64_t number =
+        value.type() == VarType::kInt64 ? value.AsInt64() : std::int64_t{value.AsInt32()};
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    buffer.assign(digits, end);
+    return buffer;
+  }
+  buffer = CStr(value, locale);
+  return buffer;
 }
 
 }  // namespace kelvo

@@ -15,6 +15,9 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
 
 inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsAsciiAlphaNumeric(char c) {
+  return IsAsciiDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // `text`, a number, with its decimal point replaced by `separator`.

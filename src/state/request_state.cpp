@@ -18,6 +18,7 @@
 #include "state/statement_signature.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
+#include "runtime/value_text.h"
 
 namespace kelvo::detail {
 namespace {
@@ -364,24 +365,39 @@ std::string GetCarriedQuery(const DbViewState& s) {
 }
 
 std::string GetPKValueList(DbViewState& s, Recordset& recordset) {
-  if (s.EditPrimaryKeys.empty()) return {};
   std::string list;
-  const bool ok = GuardedStep(s, ", when trying to construct a Primary Key URL link<br>", [&] {
-    const Server& server = PageServer(s);
-    const Locale& locale = PageLocale(s);
+  PKValueList(s, recordset).AppendTo(list);
+  return list;
+}
+
+void PKValueList::AppendTo(std::string& out) {
+  if (s_.EditPrimaryKeys.empty()) return;
+  const std::string_view names = s_.EditPrimaryKeys;
+  const std::size_t list_start = out.size();
+  const bool ok = GuardedStep(s_, ", when trying to construct a Primary Key URL link<br>", [&] {
+    const Server& server = PageServer(s_);
+    const Locale& locale = PageLocale(s_);
     std::size_t start = 0;
-    for (;;) {
-      const std::size_t comma = s.EditPrimaryKeys.find(',', start);
-      const std::string_view name =
-          Trim(std::string_view(s.EditPrimaryKeys).substr(start, comma - start));
-      list += server.URLEncode(CStr(recordset.Fields().Item(name).Value(), locale));
-      list += ',';
-      if (comma == std::string::npos) break;
+    for (std::size_t i = 0;; ++i) {
+      const std::size_t comma = names.find(',', start);
+      if (i == fields_.size()) {
+        fields_.push_back(&recordset_.Fields().Item(Trim(names.substr(start, comma - start))));
+      }
+      fields_[i]->ReadValue(value_);
+      const std::string_view text = CStrView(value_, locale, text_);
+      // Keys are mostly numbers or plain words, which the encoding keeps as they are.
+      if (std::all_of(text.begin(), text.end(), [](char c) { return IsAsciiAlphaNumeric(c); })) {
+        out += text;
+      } else {
+        out += server.URLEncode(text);
+      }
+      out += ',';
+      if (comma == std::string_view::npos) break;
       start = comma + 1;
     }
-    list.pop_back();
+    out.pop_back();
   });
-  return ok ? list : std::string();
+  if (!ok) out.resize(list_start);
 }
 
 std::string GetRecordLinkUrl(DbViewState& s, std::int32_t row, Recordset& recordset) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "component/db_view_state.h"
 #include "kelvo/data.h"
@@ -37,6 +38,21 @@ std::string GetCarriedQuery(const DbViewState& s);
 // The current record's key values, URL-encoded and comma-separated; empty without
 // EditPrimaryKeys. A failure is reported in ErrorMessage and gives the empty text.
 std::string GetPKValueList(DbViewState& s, Recordset& recordset);
+// GetPKValueList of each record of a page, appended where the page is built: the key fields
+// are found once, and their values are read into storage kept between records.
+class PKValueList {
+ public:
+  PKValueList(DbViewState& s, Recordset& recordset) : s_(s), recordset_(recordset) {}
+  // Appends the current record's list; nothing when it cannot be made (reported).
+  void AppendTo(std::string& out);
+
+ private:
+  DbViewState& s_;
+  Recordset& recordset_;
+  std::vector<Field*> fields_;  // found so far, in EditPrimaryKeys order
+  Variant value_;
+  std::string text_;
+};
 // The URL of the record link of page row `row` (from 1).
 std::string GetRecordLinkUrl(DbViewState& s, std::int32_t row, Recordset& recordset);
 

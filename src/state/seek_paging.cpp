@@ -143,6 +143,31 @@ bool IsCarriedType(int type) {
          type == ado::adDecimal || type == ado::adNumeric || type == ado::adVarNumeric;
 }
 
+// Whether EncodedValue can carry the value.
+bool IsEncodable(const Variant& value) {
+  switch (value.type()) {
+    case VarType::kNull:
+    case VarType::kBoolean:
+    case VarType::kInt32:
+    case VarType::kInt64:
+    case VarType::kDecimal:
+    case VarType::kString:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Whether the comma list `keys` names the field, ignoring case and blanks around names.
+bool IsKeyName(std::string_view keys, std::string_view name) {
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = keys.find(',', start);
+    if (EqualsIgnoreCase(Trim(keys.substr(start, comma - start)), name)) return true;
+    if (comma == std::string_view::npos) return false;
+    start = comma + 1;
+  }
+}
+
 // A value as the page carries it: "n" for Null, else a kind letter and the exact text, with
 // the separators escaped.
 std::optional<std::string> EncodedValue(const Variant& value) {
@@ -426,34 +451,41 @@ std::optional<SeekOrder> SeekOrderOf(const DbViewState& s) {
 
 void NotePageRecord(DbViewState& s, Recordset& recordset, std::int32_t rows_shown) {
   if (s.mvarSeekFields.empty()) return;
-  const std::vector<std::string_view> keys = SplitList(s.EditPrimaryKeys);
-  std::vector<Variant> values;
-  std::vector<int> types;
-  std::vector<bool> never_null;
+  const std::size_t count = s.mvarSeekFields.size();
+  const bool first = rows_shown == 0;
+  // Each record's values are read over the last one's, which keeps their storage; only the
+  // first record of the page gives the types, which are the same on every record.
+  std::vector<Variant>& values = s.mvarPageLastValues;
+  values.resize(count);
+  if (first) {
+    s.mvarPageTypes.clear();
+    s.mvarPageNeverNull.clear();
+  }
   try {
-    for (std::size_t i = 0; i < s.mvarSeekFields.size(); ++i) {
-      Field* field = recordset.Fields().Find(s.mvarSeekFields[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string& name = s.mvarSeekFields[i];
+      Field* field = recordset.Fields().Find(name);
       if (field == nullptr || !IsCarriedType(field->Type())) throw Error(errc::kTypeMismatch, "");
-      values.push_back(field->Value());
-      const bool is_key = std::any_of(keys.begin(), keys.end(), [&](std::string_view key) {
-        return EqualsIgnoreCase(key, s.mvarSeekFields[i]);
-      });
-      if (is_key && values.back().IsNull()) throw Error(errc::kInvalidUseOfNull, "");
-      if (!EncodedValue(values.back())) throw Error(errc::kTypeMismatch, "");
-      types.push_back(field->Type());
-      // A key is never Null anyway.
-      never_null.push_back(!is_key && (field->Attributes() & ado::adFldIsNullable) == 0);
+      field->ReadValue(values[i]);
+      const bool null = values[i].IsNull();
+      if (!first && !null) {
+        if (!IsEncodable(values[i])) throw Error(errc::kTypeMismatch, "");
+        continue;
+      }
+      const bool is_key = IsKeyName(s.EditPrimaryKeys, name);
+      if (is_key && null) throw Error(errc::kInvalidUseOfNull, "");
+      if (!IsEncodable(values[i])) throw Error(errc::kTypeMismatch, "");
+      if (first) {
+        s.mvarPageTypes.push_back(field->Type());
+        // A key is never Null anyway.
+        s.mvarPageNeverNull.push_back(!is_key && (field->Attributes() & ado::adFldIsNullable) == 0);
+      }
     }
   } catch (const Error&) {
     s.mvarSeekFields.clear();
     return;
   }
-  if (rows_shown == 0) {
-    s.mvarPageFirstValues = values;
-    s.mvarPageTypes = std::move(types);
-    s.mvarPageNeverNull = std::move(never_null);
-  }
-  s.mvarPageLastValues = std::move(values);
+  if (first) s.mvarPageFirstValues = values;
 }
 
 std::string PageBoundaryText(const DbViewState& s) {

@@ -159,6 +159,26 @@ TEST_F(DataGridTest, RecordLinkOnAColumnOrPlainNumbers) {
   EXPECT_EQ(Grid().find("<a class=\"KLVOTable\""), std::string::npos);
 }
 
+TEST_F(DataGridTest, EachRowLinksItsOwnKeyEncoded) {
+  AddRows(1, "Tea & Co");
+  AddRows(1, "Milk");
+  s_.EditPrimaryKeys = "id, name";
+  s_.GridLinkIndex = 2;
+  s_.GridCellsNoBr = "name";
+  s_.HtmlEncodeValues = true;
+  const std::string html = Grid();
+  EXPECT_NE(html.find("<nobr><a class=\"KLVOTable\" href=\"/list.asp?Vexmo1FormDisplay=formOneRec&"),
+            std::string::npos)
+      << html;
+  EXPECT_NE(html.find("&Vexmo1PK=1,Tea+%26+Co&Vexmo1BookMark=1\">Tea &amp; Co</a></nobr></td>"),
+            std::string::npos)
+      << html;
+  EXPECT_NE(html.find("&Vexmo1PK=2,Milk&Vexmo1BookMark=2\">Milk</a></nobr></td>"),
+            std::string::npos)
+      << html;
+  EXPECT_EQ(s_.ErrorMessage, "");
+}
+
 TEST_F(DataGridTest, DuplicatesAreSuppressedIgnoringCase) {
   connection_->Execute("INSERT INTO G (name) VALUES (''), ('abc'), ('ABC'), (NULL), (NULL)");
   s_.GridFieldsSupressDup = "name";
