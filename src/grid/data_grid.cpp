@@ -82,7 +82,7 @@ struct ColumnAnswers {
 // same on every row is made once; the buffers keep their storage from row to row.
 class RowWriter {
  public:
-  RowWriter(DbViewState& s, Recordset& recordset);
+  RowWriter(DbViewState& s, Recordset& recordset, GridLinkStart& link_start);
 
   void WriteRow(std::int32_t row);
 
@@ -115,17 +115,24 @@ class RowWriter {
     std::string column_tail;
   };
   const LinkParts& Link();
-  // "<td", the cell's id and its class: all but the column number are the same for the row.
+  // "<td", the cell's id and its class: the row's part, then the column's for the parity.
   void AppendCellStart(int column) {
     out_ += cell_id_;
-    AppendNumber(out_, column);
-    out_ += *cell_class_;
+    std::vector<std::string>& ends = cell_ends_[parity_index_];
+    const auto index = static_cast<std::size_t>(column);
+    if (ends.size() <= index) ends.resize(index + 1);
+    if (ends[index].empty()) {
+      AppendNumber(ends[index], column);
+      ends[index] += cell_classes_[parity_index_];
+    }
+    out_ += ends[index];
   }
+  void AppendRecordNumber() { out_.append(record_digits_, record_digits_end_); }
 
   DbViewState& s_;
   Recordset& recordset_;
+  GridLinkStart& link_start_;
   std::int32_t row_ = 0;
-  std::int64_t record_ = 0;
   std::optional<LinkParts> link_;
   PKValueList keys_;
   FieldReadBuffer read_;
@@ -135,20 +142,23 @@ class RowWriter {
   std::optional<ParityTag> row_tag_[2];
   std::optional<ParityTag> cell_tag_[2];
   std::string cell_classes_[2];  // from the end of the cell's id to its class
+  std::vector<std::string> cell_ends_[2];  // by column: its number, then the class
+  int parity_index_ = 0;
+  char record_digits_[24] = {};
+  char* record_digits_end_ = record_digits_;
   std::string row_tags_;
   std::string cell_tags_;
   std::string row_start_;   // "<tr id=" up to the row number
   std::string cell_id_;     // "<td id=" up to the column number, for the row being written
   std::size_t cell_id_prefix_ = 0;  // the part of cell_id_ before the row number
-  const std::string* cell_class_ = nullptr;
   std::string tag_text_;  // a tag's text that names fields, made again for each row
   std::string key_;       // the record's key list
   std::string text_;      // a linked cell's text
   std::string out_;  // the row being built
 };
 
-RowWriter::RowWriter(DbViewState& s, Recordset& recordset)
-    : s_(s), recordset_(recordset), keys_(s, recordset) {
+RowWriter::RowWriter(DbViewState& s, Recordset& recordset, GridLinkStart& link_start)
+    : s_(s), recordset_(recordset), link_start_(link_start), keys_(s, recordset) {
   row_start_ = "<tr id=\"klv";
   row_start_ += s_.Tag;
   row_start_ += "row_";
@@ -177,11 +187,13 @@ const std::string& RowWriter::TagTextFor(ParityTag& tag) {
 void RowWriter::ComputeRowTexts() {
   const bool odd = row_ % 2 == 1;
   parity_ = odd ? "odd" : "even";
-  record_ = std::int64_t{s_.mvarCurrRecord} + row_ - 1;
+  const std::int64_t record = std::int64_t{s_.mvarCurrRecord} + row_ - 1;
+  record_digits_end_ =
+      std::to_chars(record_digits_, record_digits_ + sizeof record_digits_, record).ptr;
   cell_id_.resize(cell_id_prefix_);
   AppendNumber(cell_id_, row_);
   cell_id_ += '_';
-  cell_class_ = &cell_classes_[odd ? 0 : 1];
+  parity_index_ = odd ? 0 : 1;
   std::optional<ParityTag>& row_tag = row_tag_[odd ? 0 : 1];
   std::optional<ParityTag>& cell_tag = cell_tag_[odd ? 0 : 1];
   if (!row_tag) {
@@ -199,8 +211,9 @@ void RowWriter::ComputeRowTexts() {
 const RowWriter::LinkParts& RowWriter::Link() {
   if (!link_) {
     const std::string anchor = s_.UseCSS ? "<a class=\"KLVOTable\" href=\"" : "<a href=\"";
-    const std::string start = ScriptPath(s_) + "?" + ParameterName(s_, "FormDisplay=formOneRec") +
-                              "&" + GetStateQuery(s_, s_.mvarCurrRecord);
+    const std::string start = link_start_.Path(s_) + "?" +
+                              ParameterName(s_, "FormDisplay=formOneRec") + "&" +
+                              link_start_.StateQuery(s_, s_.mvarCurrRecord);
     const std::string key = "&" + ParameterName(s_, "PK=");
     const std::string order =
         "&" + ParameterName(s_, "OrderByFields=") + UrlEncodeComponent(s_.OrderByFields);
@@ -229,7 +242,7 @@ void RowWriter::AppendIndexCell() {
       }
       out_ += cell_tags_;
       out_ += '>';
-      AppendNumber(out_, record_);
+      AppendRecordNumber();
       out_ += "</td>";
       out_ += kCrLf;
     });
@@ -246,9 +259,9 @@ void RowWriter::AppendIndexCell() {
     out_ += link.index_head;
     out_ += key_;
     out_ += link.index_tail;
-    AppendNumber(out_, record_);
+    AppendRecordNumber();
     out_ += "\">";
-    AppendNumber(out_, record_);
+    AppendRecordNumber();
     out_ += "</a></td>";
     out_ += kCrLf;
   });
@@ -291,7 +304,7 @@ void RowWriter::AppendCellText(Field& field, int column, ColumnAnswers& answers)
   out_ += link.column_head;
   out_ += key_;
   out_ += link.column_tail;
-  AppendNumber(out_, record_);
+  AppendRecordNumber();
   out_ += "\">";
   out_ += text_;
   out_ += "</a>";
@@ -371,9 +384,10 @@ void RowWriter::WriteRow(std::int32_t row) {
 }  // namespace
 
 void MakeDataGrid(DbViewState& s, Recordset& recordset, std::int32_t& rows_shown) {
-  if (s.DisplayHeader) WriteDataGridHeader(s, recordset, rows_shown);
+  GridLinkStart link_start;
+  if (s.DisplayHeader) WriteDataGridHeader(s, recordset, rows_shown, link_start);
   rows_shown = 0;
-  RowWriter writer(s, recordset);
+  RowWriter writer(s, recordset, link_start);
   while (HasAnotherPageRecord(s, recordset, rows_shown, kFailure)) {
     ++rows_shown;
     writer.WriteRow(rows_shown);
