@@ -1,6 +1,8 @@
 #include "site/catalog.h"
 
 #include <mutex>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "data/connection_core.h"
@@ -12,7 +14,15 @@ namespace kelvo::site {
 namespace {
 
 bool IsSqlite(std::string_view connection_string) {
-  return host::EqualsIgnoringAsciiCase(Connection::ProviderOf(connection_string), "sqlite");
+  // A server asks about its one connection string on every request: parsed once per thread.
+  thread_local std::string last_string;
+  thread_local bool last_sqlite = false;
+  if (last_string.empty() || last_string != connection_string) {
+    last_sqlite =
+        host::EqualsIgnoringAsciiCase(Connection::ProviderOf(connection_string), "sqlite");
+    last_string = connection_string;
+  }
+  return last_sqlite;
 }
 
 // Runs a catalogue query, `parameters` bound to its placeholders, and gives back its rows as
@@ -49,13 +59,17 @@ std::string FirstValue(const std::vector<std::vector<std::string>>& rows) {
 // pg_attribute or pg_constraint (a new transaction id in xmin) or removes one (a lower count).
 std::string SchemaVersion(const std::shared_ptr<Connection>& connection,
                           std::string_view connection_string) {
-  const std::string_view sql =
-      IsSqlite(connection_string)
-          ? "PRAGMA main.schema_version"
-          : "SELECT (SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_class) || '/' || "
-            "(SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_attribute) || '/' || "
-            "(SELECT count(*) || ':' || coalesce(max(xmin::text::bigint), 0) FROM pg_constraint)";
-  return FirstValue(Rows(connection, sql));
+  if (IsSqlite(connection_string)) {
+    // Through the connection's kept statements: read on every request that finds a table.
+    const std::optional<long long> version =
+        connection->CountWithin("PRAGMA main.schema_version", 0);
+    return version ? std::to_string(*version) : std::string();
+  }
+  return FirstValue(Rows(
+      connection,
+      "SELECT (SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_class) || '/' || "
+      "(SELECT count(*) || ':' || max(xmin::text::bigint) FROM pg_attribute) || '/' || "
+      "(SELECT count(*) || ':' || coalesce(max(xmin::text::bigint), 0) FROM pg_constraint)"));
 }
 
 // Changes whenever the table `name` reaches is made, dropped, renamed, granted, keyed or given

@@ -82,14 +82,43 @@ void ForEachCarriedValue(const DbViewState& s, Visit visit) {
   }
 }
 
-std::string HiddenInput(std::string_view name, std::string_view value) {
-  std::string input = "<input type=\"hidden\" name=\"";
-  input += HtmlAttributeEncode(name);
-  input += "\" value=\"";
-  input += HtmlAttributeEncode(value);
-  input += "\">";
-  input += kCrLf;
-  return input;
+void AppendHiddenInput(std::string& fields, std::string_view name, std::string_view value) {
+  fields += "<input type=\"hidden\" name=\"";
+  AppendHtmlAttributeEncoded(fields, name);
+  fields += "\" value=\"";
+  AppendHtmlAttributeEncoded(fields, value);
+  fields += "\">";
+  fields += kCrLf;
+}
+
+// A hidden input of the grid's parameter `suffix`, its name encoded piece by piece.
+void AppendStateInput(std::string& fields, const DbViewState& s, std::string_view suffix,
+                      std::string_view value) {
+  fields += "<input type=\"hidden\" name=\"Vexmo";
+  AppendHtmlAttributeEncoded(fields, s.Tag);
+  AppendHtmlAttributeEncoded(fields, suffix);
+  fields += "\" value=\"";
+  AppendHtmlAttributeEncoded(fields, value);
+  fields += "\">";
+  fields += kCrLf;
+}
+
+// The page's own parameters as "&key=value" pieces.
+void AppendCarriedQuery(std::string& query, const DbViewState& s) {
+  const Server& server = PageServer(s);
+  ForEachCarriedValue(s, [&](std::string_view key, std::string_view value) {
+    query += '&';
+    query += UrlEncodeComponent(key);
+    query += '=';
+    query += server.URLEncode(value);
+  });
+}
+
+// "&" and the grid's name for the parameter `suffix` (which ends in "=").
+void AppendQueryName(std::string& query, const DbViewState& s, std::string_view suffix) {
+  query += "&Vexmo";
+  query += s.Tag;
+  query += suffix;
 }
 
 void ReadPostedStatement(DbViewState& s) {
@@ -158,17 +187,24 @@ void ReadPostedPageSize(DbViewState& s) {
 // made for, and an estimate only as one.
 std::string CarriedCountText(const DbViewState& s, std::int32_t count, bool estimated,
                              std::int64_t until) {
-  return std::string(estimated ? "estimate\n" : "count\n") + s.Tag + "\n" +
-         FilteredStatementIdentity(s) + "\n" + std::to_string(count) + "\n" +
-         std::to_string(until);
+  std::string text = estimated ? "estimate\n" : "count\n";
+  text += s.Tag;
+  text += '\n';
+  text += FilteredStatementIdentity(s);
+  text += '\n';
+  text += std::to_string(count);
+  text += '\n';
+  text += std::to_string(until);
+  return text;
 }
 
 // "count.until.signature", "~count.until.signature" for an estimate, or nothing when no count
-// is carried on.
-std::string CarriedCountValue(const DbViewState& s) {
+// is carried on. Signed once for as long as what it covers stays the same.
+const std::string& CarriedCountValue(const DbViewState& s) {
+  static const std::string kNone;
   if (!s.CountRecords || s.CountCacheSeconds <= 0 || s.mvarCountCarriedUntil == 0 ||
       s.RecordCount < 0) {
-    return {};
+    return kNone;
   }
   const std::string_view secret = PageSigningSecret(s);
   std::string text =
@@ -291,41 +327,36 @@ void ApplyNavCommand(DbViewState& s) {
 
 std::string GetStateHiddenFields(const DbViewState& s) {
   std::string fields;
-  fields += HiddenInput(ParameterName(s, "CurrRecord"), std::to_string(s.mvarCurrRecord));
-  if (s.CountRecords) fields += HiddenInput(ParameterName(s, "CountRecords"), "on");
+  fields.reserve(1024);
+  AppendStateInput(fields, s, "CurrRecord", std::to_string(s.mvarCurrRecord));
+  if (s.CountRecords) AppendStateInput(fields, s, "CountRecords", "on");
   const bool multi_record_form =
       UCase(s.DisplayType).find("FORM") != std::string::npos && s.RecordsPerPage > 1;
   const bool selector_posts_size = s.DisplayRecordsPerPageSelect &&
                                    (!s.mvarFormMode || multi_record_form);
   if (!selector_posts_size) {
-    fields += HiddenInput(ParameterName(s, "maxrecords"), std::to_string(s.RecordsPerPage));
+    AppendStateInput(fields, s, "maxrecords", std::to_string(s.RecordsPerPage));
   }
   if (s.PersistentSQL) {
-    fields += HiddenInput(ParameterName(s, "SQL"), s.sql);
-    fields += HiddenInput(ParameterName(s, "SQLSignature"), SignStatement(PageSigningSecret(s), s.sql));
+    AppendStateInput(fields, s, "SQL", s.sql);
+    AppendStateInput(fields, s, "SQLSignature", SignStatement(PageSigningSecret(s), s.sql));
   }
-  fields += HiddenInput(ParameterName(s, "FormDisplay"), s.mvarFormDisplay);
-  fields += HiddenInput(ParameterName(s, "OrderByFields"), s.OrderByFields);
+  AppendStateInput(fields, s, "FormDisplay", s.mvarFormDisplay);
+  AppendStateInput(fields, s, "OrderByFields", s.OrderByFields);
   if (s.OrderByDesc) {
-    fields += HiddenInput(ParameterName(s, "OrderByDesc"), "True");
+    AppendStateInput(fields, s, "OrderByDesc", "True");
   } else if (PageSortsDescending(s)) {
-    fields += HiddenInput(ParameterName(s, "OrderByDesc"), "False");
+    AppendStateInput(fields, s, "OrderByDesc", "False");
   }
-  if (const std::string carried = CarriedCountValue(s); !carried.empty()) {
-    fields += HiddenInput(ParameterName(s, "CarriedCount"), carried);
+  if (const std::string& carried = CarriedCountValue(s); !carried.empty()) {
+    AppendStateInput(fields, s, "CarriedCount", carried);
   }
   if (const std::string boundary = PageBoundaryText(s); !boundary.empty()) {
-    fields += HiddenInput(ParameterName(s, "PageKeys"), boundary);
+    AppendStateInput(fields, s, "PageKeys", boundary);
   }
   fields += FilterHiddenFields(s);
-  fields += GetCarriedHiddenFields(s);
-  return fields;
-}
-
-std::string GetCarriedHiddenFields(const DbViewState& s) {
-  std::string fields;
   ForEachCarriedValue(s, [&](std::string_view key, std::string_view value) {
-    fields += HiddenInput(key, value);
+    AppendHiddenInput(fields, key, value);
   });
   return fields;
 }
@@ -336,33 +367,33 @@ std::string GetStateQuery(const DbViewState& s, std::int64_t record) {
 
 std::string StateQueryFor(const DbViewState& s, std::int64_t record, std::string_view filter_query,
                           bool carry_count) {
-  std::string query = ParameterName(s, "CurrRecord=") + std::to_string(record);
-  if (s.CountRecords) query += "&" + ParameterName(s, "CountRecords=on");
-  query += "&" + ParameterName(s, "maxrecords=") + std::to_string(s.RecordsPerPage);
+  std::string query;
+  query.reserve(256 + filter_query.size());
+  query += "Vexmo";
+  query += s.Tag;
+  query += "CurrRecord=";
+  query += std::to_string(record);
+  if (s.CountRecords) AppendQueryName(query, s, "CountRecords=on");
+  AppendQueryName(query, s, "maxrecords=");
+  query += std::to_string(s.RecordsPerPage);
   if (s.PersistentSQL) {
     const Server& server = PageServer(s);
-    query += "&" + ParameterName(s, "SQL=") + server.URLEncode(s.sql);
-    query += "&" + ParameterName(s, "SQLSignature=") + SignStatement(PageSigningSecret(s), s.sql);
+    AppendQueryName(query, s, "SQL=");
+    query += server.URLEncode(s.sql);
+    AppendQueryName(query, s, "SQLSignature=");
+    query += SignStatement(PageSigningSecret(s), s.sql);
   }
-  if (const std::string carried = CarriedCountValue(s); carry_count && !carried.empty()) {
-    query += "&" + ParameterName(s, "CarriedCount=") + carried;
+  if (carry_count) {
+    if (const std::string& carried = CarriedCountValue(s); !carried.empty()) {
+      AppendQueryName(query, s, "CarriedCount=");
+      query += carried;
+    }
   }
   query += filter_query;
-  query += GetCarriedQuery(s);
+  AppendCarriedQuery(query, s);
   return query;
 }
 
-std::string GetCarriedQuery(const DbViewState& s) {
-  const Server& server = PageServer(s);
-  std::string query;
-  ForEachCarriedValue(s, [&](std::string_view key, std::string_view value) {
-    query += '&';
-    query += UrlEncodeComponent(key);
-    query += '=';
-    query += server.URLEncode(value);
-  });
-  return query;
-}
 
 std::string GetPKValueList(DbViewState& s, Recordset& recordset) {
   std::string list;

@@ -25,16 +25,12 @@ void StartCarryingCount(DbViewState& s);
 
 // The hidden inputs that carry the state into the next post, then the carried parameters.
 std::string GetStateHiddenFields(const DbViewState& s);
-// Hidden inputs repeating the page's own parameters.
-std::string GetCarriedHiddenFields(const DbViewState& s);
 // The state as a query string for first record `record`, then the carried parameters.
 std::string GetStateQuery(const DbViewState& s, std::int64_t record);
 // The same for a view with the search and filters of `filter_query` (as FilterQuery writes
 // them); `carry_count` false leaves out the carried count, which belongs to the view shown.
 std::string StateQueryFor(const DbViewState& s, std::int64_t record, std::string_view filter_query,
                           bool carry_count);
-// The page's own parameters as "&key=value" pieces.
-std::string GetCarriedQuery(const DbViewState& s);
 // The current record's key values, URL-encoded and comma-separated; empty without
 // EditPrimaryKeys. A failure is reported in ErrorMessage and gives the empty text.
 std::string GetPKValueList(DbViewState& s, Recordset& recordset);
