@@ -2,8 +2,9 @@
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/params.h>
 
+#include <algorithm>
+#include <array>
 #include <memory>
 #include <string>
 
@@ -13,53 +14,83 @@ namespace kelvo::detail {
 
 namespace {
 
-struct MacFree {
-  void operator()(EVP_MAC* mac) const { EVP_MAC_free(mac); }
-  void operator()(EVP_MAC_CTX* context) const { EVP_MAC_CTX_free(context); }
-};
-using MacContext = std::unique_ptr<EVP_MAC_CTX, MacFree>;
+constexpr std::size_t kBlockBytes = 64;  // SHA-256's block
 
-// A context keyed with `secret`, kept per thread: fetching the algorithm and setting the key
-// cost many times what signing a link's text does, and a page signs several.
-EVP_MAC_CTX* KeyedContext(std::string_view secret) {
-  static const std::unique_ptr<EVP_MAC, MacFree> mac(EVP_MAC_fetch(nullptr, "HMAC", nullptr));
-  thread_local std::string kept_secret;
-  thread_local MacContext kept;
-  if (kept && kept_secret == secret) return kept.get();
-  kept.reset();
-  if (!mac) return nullptr;
-  MacContext context(EVP_MAC_CTX_new(mac.get()));
-  char digest[] = "SHA256";
-  const OSSL_PARAM parameters[] = {OSSL_PARAM_construct_utf8_string("digest", digest, 0),
-                                   OSSL_PARAM_construct_end()};
-  if (!context || EVP_MAC_init(context.get(), reinterpret_cast<const unsigned char*>(secret.data()),
-                               secret.size(), parameters) != 1) {
-    return nullptr;
+struct DigestFree {
+  void operator()(EVP_MD* digest) const { EVP_MD_free(digest); }
+  void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+};
+using DigestContext = std::unique_ptr<EVP_MD_CTX, DigestFree>;
+
+// HMAC with its two padded keys hashed once: a signature then copies the two states and hashes
+// only the text and the inner digest, where keying anew for every signature cost more than
+// signing a link's text.
+struct Keyed {
+  std::string secret;
+  DigestContext inner{EVP_MD_CTX_new()};
+  DigestContext outer{EVP_MD_CTX_new()};
+  DigestContext work{EVP_MD_CTX_new()};
+  bool ready = false;
+};
+
+bool StartPadded(EVP_MD_CTX* context, const EVP_MD* digest,
+                 const std::array<unsigned char, kBlockBytes>& key, unsigned char pad) {
+  std::array<unsigned char, kBlockBytes> padded;
+  for (std::size_t i = 0; i < kBlockBytes; ++i) padded[i] = key[i] ^ pad;
+  const bool ok = EVP_DigestInit_ex(context, digest, nullptr) == 1 &&
+                  EVP_DigestUpdate(context, padded.data(), padded.size()) == 1;
+  OPENSSL_cleanse(padded.data(), padded.size());
+  return ok;
+}
+
+// The per-thread keyed state for `secret`, or null when the digest is unavailable.
+Keyed* KeyedFor(std::string_view secret) {
+  static const std::unique_ptr<EVP_MD, DigestFree> digest(EVP_MD_fetch(nullptr, "SHA256", nullptr));
+  thread_local Keyed kept;
+  if (kept.ready && kept.secret == secret) return &kept;
+  kept.ready = false;
+  if (!digest || !kept.inner || !kept.outer || !kept.work) return nullptr;
+  // A key longer than a block is its digest.
+  std::array<unsigned char, kBlockBytes> key{};
+  if (secret.size() > kBlockBytes) {
+    unsigned int length = 0;
+    if (EVP_Digest(secret.data(), secret.size(), key.data(), &length, digest.get(), nullptr) != 1) {
+      return nullptr;
+    }
+  } else {
+    std::copy(secret.begin(), secret.end(), key.begin());
   }
-  kept_secret = secret;
-  kept = std::move(context);
-  return kept.get();
+  const bool ok = StartPadded(kept.inner.get(), digest.get(), key, 0x36) &&
+                  StartPadded(kept.outer.get(), digest.get(), key, 0x5c);
+  OPENSSL_cleanse(key.data(), key.size());
+  if (!ok) return nullptr;
+  kept.secret = secret;
+  kept.ready = true;
+  return &kept;
 }
 
 }  // namespace
 
 std::string SignStatement(std::string_view secret, std::string_view statement) {
+  unsigned char inner[EVP_MAX_MD_SIZE];
   unsigned char digest[EVP_MAX_MD_SIZE];
-  std::size_t length = 0;
-  EVP_MAC_CTX* keyed = KeyedContext(secret);
-  const MacContext context(keyed != nullptr ? EVP_MAC_CTX_dup(keyed) : nullptr);
-  if (!context ||
-      EVP_MAC_update(context.get(), reinterpret_cast<const unsigned char*>(statement.data()),
-                     statement.size()) != 1 ||
-      EVP_MAC_final(context.get(), digest, &length, sizeof digest) != 1) {
+  unsigned int inner_length = 0;
+  unsigned int length = 0;
+  Keyed* keyed = KeyedFor(secret);
+  EVP_MD_CTX* work = keyed != nullptr ? keyed->work.get() : nullptr;
+  if (work == nullptr || EVP_MD_CTX_copy_ex(work, keyed->inner.get()) != 1 ||
+      EVP_DigestUpdate(work, statement.data(), statement.size()) != 1 ||
+      EVP_DigestFinal_ex(work, inner, &inner_length) != 1 ||
+      EVP_MD_CTX_copy_ex(work, keyed->outer.get()) != 1 ||
+      EVP_DigestUpdate(work, inner, inner_length) != 1 ||
+      EVP_DigestFinal_ex(work, digest, &length) != 1) {
     throw Error(errc::kInvalidCall, "Could not sign the statement");
   }
   static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  hex.reserve(length * 2);
+  std::string hex(std::size_t{length} * 2, '\0');
   for (std::size_t i = 0; i < length; ++i) {
-    hex += kHex[digest[i] >> 4];
-    hex += kHex[digest[i] & 0x0F];
+    hex[2 * i] = kHex[digest[i] >> 4];
+    hex[2 * i + 1] = kHex[digest[i] & 0x0F];
   }
   return hex;
 }
