@@ -103,7 +103,9 @@ class ConnectionPool final {
         ++busy_;
         lock.unlock();
         try {
-          return OpenProvider(settings_, user_, password_);
+          auto connection = OpenProvider(settings_, user_, password_);
+          connection->ShareReadsUntilReset();
+          return connection;
         } catch (...) {
           Released();
           throw;

@@ -8,7 +8,9 @@
 //   Pool Size=N       connections at most (1 to 1000); default the server's worker count
 //   Pool Timeout=ms   how long Open waits for a busy pool (0 to 3600000, default 10000)
 // A private in-memory SQLite database is never pooled. Connections opened for reading only
-// and for writing never share a pool, nor do different users.
+// and for writing never share a pool, nor do different users. On SQLite, the reads made
+// through one pooled connection between Open and Close share one read transaction, so that
+// a page's count and rows agree; a write first ends it, and Close always does.
 #ifndef KELVO_DATA_CONNECTION_POOL_H_
 #define KELVO_DATA_CONNECTION_POOL_H_
 

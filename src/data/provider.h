@@ -99,6 +99,10 @@ class ProviderConnection {
   // Makes a connection whose statements have all ended fit for the next user: an open
   // transaction is rolled back. Throws when it cannot, and the connection is then closed.
   virtual void ResetForReuse() = 0;
+  // From now on the reads of one user (until ResetForReuse) may share one read transaction,
+  // and so one view of the database, where a provider gains by it. Called by the pool, whose
+  // users are requests; a connection used alone sees the latest data at every statement.
+  virtual void ShareReadsUntilReset() {}
 
   // The statement that calls a procedure of the database itself with `argument_count`
   // placeholders, or nothing when the database has no procedure of that name.

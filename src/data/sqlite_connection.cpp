@@ -1,6 +1,7 @@
 #include "data/sqlite_connection.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <iterator>
@@ -16,6 +17,19 @@ namespace kelvo::data {
 namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ';'; }
+
+// Whether `sql` begins as a query does. Other statements that SQLite counts as reading only
+// (BEGIN, COMMIT, pragmas, some of which do nothing inside a transaction) never run inside a
+// shared read.
+bool BeginsAsQuery(std::string_view sql) {
+  size_t start = 0;
+  while (start < sql.size() && (IsSpace(sql[start]) || sql[start] == '(')) ++start;
+  size_t end = start;
+  while (end < sql.size() && std::isalpha(static_cast<unsigned char>(sql[end])) != 0) ++end;
+  const std::string_view word = sql.substr(start, end - start);
+  return EqualsIgnoreCase(word, "select") || EqualsIgnoreCase(word, "with") ||
+         EqualsIgnoreCase(word, "values");
+}
 
 // Enough for the statements of a few pages; the least recently used goes first.
 constexpr size_t kKeptStatements = 48;
@@ -63,21 +77,63 @@ SqliteConnection::~SqliteConnection() {
   sqlite3_finalize(schema_version_);
   sqlite3_finalize(temp_schema_version_);
   sqlite3_finalize(schema_check_);
+  sqlite3_finalize(begin_);
+  sqlite3_finalize(commit_);
   sqlite3_close_v2(db_);
 }
 
 void SqliteConnection::Fail() const { throw Error(errc::kDatabase, sqlite3_errmsg(db_)); }
 
 void SqliteConnection::KeepStatementsCurrent() {
+  if (InSharedRead() && statements_checked_) return;
   // Temporary tables have a schema of their own.
   const std::int64_t version =
       (SchemaVersion() << 24) ^ ReadNumber(temp_schema_version_, "PRAGMA temp.schema_version");
+  statements_checked_ = reading_;
   if (version == statements_version_) return;
   ForgetStatements();
   // The connection may not have read the changed schema yet; statements prepared from what it
   // last read would show the old columns.
-  if (statements_version_ != -1 && !Usable()) Fail();
+  if (statements_version_ != -1 && !ReadSchema()) Fail();
   statements_version_ = version;
+}
+
+bool SqliteConnection::InSharedRead() {
+  // A failing statement may have rolled the transaction back.
+  if (reading_ && sqlite3_get_autocommit(db_) != 0) reading_ = false;
+  return reading_;
+}
+
+void SqliteConnection::StartReading() {
+  // An open transaction is the shared one, or the page's own, whose reads stay in it.
+  if (!shares_reads_ || sqlite3_get_autocommit(db_) == 0) return;
+  RunOnce(begin_, "BEGIN");
+  reading_ = true;
+  statements_checked_ = false;
+  read_version_ = -1;
+}
+
+void SqliteConnection::EndReading() {
+  if (!InSharedRead()) return;
+  reading_ = false;
+  RunOnce(commit_, "COMMIT");
+}
+
+void SqliteConnection::BeforeRunning(sqlite3_stmt* statement) {
+  if (reading_ &&
+      (sqlite3_stmt_readonly(statement) == 0 || !BeginsAsQuery(sqlite3_sql(statement)))) {
+    EndReading();
+  }
+}
+
+void SqliteConnection::RunOnce(sqlite3_stmt*& statement, const char* sql) {
+  if (statement == nullptr && sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT,
+                                                 &statement, nullptr) != SQLITE_OK) {
+    Fail();
+  }
+  const int rc = sqlite3_step(statement);
+  sqlite3_reset(statement);
+  if (rc != SQLITE_DONE) Fail();
 }
 
 void SqliteConnection::ForgetStatements() {
@@ -101,6 +157,7 @@ void SqliteConnection::Recycle(std::string sql, sqlite3_stmt* statement,
 }
 
 std::unique_ptr<ProviderStatement> SqliteConnection::Prepare(std::string_view sql) {
+  if (BeginsAsQuery(sql)) StartReading();
   KeepStatementsCurrent();
   for (auto it = kept_statements_.rbegin(); it != kept_statements_.rend(); ++it) {
     if (it->first != sql) continue;
@@ -173,6 +230,12 @@ void SqliteConnection::CommitTransaction() { RunScript("COMMIT"); }
 void SqliteConnection::RollbackTransaction() { RunScript("ROLLBACK"); }
 
 bool SqliteConnection::Usable() {
+  // Nothing breaks the link to a file; a schema that another connection changed is read again
+  // before the next statement is prepared (KeepStatementsCurrent).
+  return true;
+}
+
+bool SqliteConnection::ReadSchema() {
   // A statement is prepared from the schema the connection last read, and only notices that
   // another connection changed it when it runs, with the columns it was prepared with; a read
   // of the schema table, which checks, makes the next statements see the change.
@@ -188,6 +251,7 @@ bool SqliteConnection::Usable() {
 }
 
 void SqliteConnection::ResetForReuse() {
+  EndReading();
   if (sqlite3_get_autocommit(db_) == 0) RollbackTransaction();
 }
 
@@ -263,7 +327,10 @@ std::int64_t SqliteConnection::ReadNumber(sqlite3_stmt*& statement, const char* 
 }
 
 std::int64_t SqliteConnection::SchemaVersion() {
-  return ReadNumber(schema_version_, "PRAGMA main.schema_version");
+  if (InSharedRead() && read_version_ >= 0) return read_version_;
+  const std::int64_t version = ReadNumber(schema_version_, "PRAGMA main.schema_version");
+  if (reading_) read_version_ = version;
+  return version;
 }
 
 SqliteConnection::ColumnFacts SqliteConnection::ColumnFactsOf(const TableName& table,
@@ -343,6 +410,7 @@ std::optional<long long> SqliteConnection::CountWithin(std::string_view sql,
   }
   sqlite3_stmt* statement = static_cast<SqliteStatement&>(*prepared).handle();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budget_ms);
+  BeforeRunning(statement);
   ProgressHandlerOnExit handler{db_};
   if (budget_ms > 0) {
     sqlite3_progress_handler(db_, 4000, PastDeadline, const_cast<void*>(static_cast<const void*>(&deadline)));

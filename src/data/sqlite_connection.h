@@ -40,6 +40,7 @@ class SqliteConnection final : public ProviderConnection {
   void RollbackTransaction() override;
   bool Usable() override;
   void ResetForReuse() override;
+  void ShareReadsUntilReset() override { shares_reads_ = true; }
   std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) override;
   std::vector<std::string> PrimaryKey(const TableName& table) override;
   std::string QuoteIdentifier(std::string_view name) const override;
@@ -75,6 +76,9 @@ class SqliteConnection final : public ProviderConnection {
   void StartSchemaQuestions() { schema_checked_ = false; }
 
   sqlite3* handle() const { return db_; }
+  // Called before each run of `statement`: one that does more than read ends the shared read
+  // transaction first, so that it runs as it would alone.
+  void BeforeRunning(sqlite3_stmt* statement);
   [[noreturn]] void Fail() const;  // throws Error(errc::kDatabase) with SQLite's last message
 
   // Takes back a statement that Prepare made from `sql` under `schema_version`, for the next
@@ -95,6 +99,17 @@ class SqliteConnection final : public ProviderConnection {
   // The table's rows by ANALYZE's statistics, else its highest rowid.
   std::optional<long long> TableRows(const TableName& table);
   std::int64_t SchemaVersion();
+  // Begins the read transaction that a user's reads share, unless one (theirs or a page's own)
+  // is open.
+  void StartReading();
+  // Ends the shared read transaction, if open.
+  void EndReading();
+  // Whether the shared read transaction is open.
+  bool InSharedRead();
+  // Runs a statement without results, preparing it into `statement` the first time.
+  void RunOnce(sqlite3_stmt*& statement, const char* sql);
+  // Makes the schema that other connections changed this one's: a read of the schema table.
+  bool ReadSchema();
   // The number a pragma `sql` answers, preparing it into `statement` the first time.
   std::int64_t ReadNumber(sqlite3_stmt*& statement, const char* sql);
   void ForgetStatements();
@@ -114,6 +129,14 @@ class SqliteConnection final : public ProviderConnection {
   std::vector<std::pair<std::string, sqlite3_stmt*>> kept_statements_;
   std::int64_t statements_version_ = -1;
   sqlite3_stmt* temp_schema_version_ = nullptr;
+  // The shared read transaction: whether reads may share one, whether it is open, and what
+  // was learnt inside it, which holds until it ends (the schema cannot change under it).
+  bool shares_reads_ = false;
+  bool reading_ = false;
+  bool statements_checked_ = false;
+  std::int64_t read_version_ = -1;
+  sqlite3_stmt* begin_ = nullptr;
+  sqlite3_stmt* commit_ = nullptr;
 };
 
 }  // namespace kelvo::data

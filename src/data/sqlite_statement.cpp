@@ -36,6 +36,7 @@ void SqliteStatement::Bind(int index, const Variant& value) {
 int SqliteStatement::ColumnCount() const { return static_cast<int>(types_.size()); }
 
 bool SqliteStatement::Step() {
+  if (sqlite3_stmt_busy(statement_) == 0) connection_.BeforeRunning(statement_);
   const int rc = sqlite3_step(statement_);
   has_row_ = rc == SQLITE_ROW;
   if (has_row_ || rc == SQLITE_DONE) return has_row_;

@@ -60,9 +60,10 @@ std::string FirstValue(const std::vector<std::vector<std::string>>& rows) {
 std::string SchemaVersion(const std::shared_ptr<Connection>& connection,
                           std::string_view connection_string) {
   if (IsSqlite(connection_string)) {
-    // Through the connection's kept statements: read on every request that finds a table.
+    // Through the connection's kept statements, and as a query rather than the pragma, so that
+    // it reads with the request's other reads.
     const std::optional<long long> version =
-        connection->CountWithin("PRAGMA main.schema_version", 0);
+        connection->CountWithin("SELECT schema_version FROM pragma_schema_version", 0);
     return version ? std::to_string(*version) : std::string();
   }
   return FirstValue(Rows(
