@@ -113,8 +113,8 @@ class ProviderConnection {
 
   // A text that changes whenever the table named exactly `name` (found as the database finds
   // an unqualified name) is made, dropped, renamed, granted, keyed or given other columns;
-  // empty when the name reaches no table. Nothing when the provider has no check cheaper than
-  // the whole schema's version.
+  // empty when the name reaches no table, where a provider tells that apart. Nothing when the
+  // provider has no check cheaper than the whole schema's version.
   virtual std::optional<std::string> TableVersion(std::string_view /*name*/) {
     return std::nullopt;
   }

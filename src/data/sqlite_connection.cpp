@@ -361,6 +361,13 @@ std::vector<std::string> SqliteConnection::PrimaryKey(const TableName& table) {
   return {};
 }
 
+std::optional<std::string> SqliteConnection::TableVersion(std::string_view /*name*/) {
+  // SQLite counts every change of its schema, and that count, read once per shared read, costs
+  // less than finding the table.
+  StartReading();
+  return std::to_string(SchemaVersion());
+}
+
 std::string SqliteConnection::WithSkippedRows(std::string_view sql, long skip,
                                               std::size_t /*parameter_count*/) const {
   return "SELECT * FROM (" + std::string(sql) + ") LIMIT -1 OFFSET " + std::to_string(skip);

@@ -43,6 +43,7 @@ class SqliteConnection final : public ProviderConnection {
   void ShareReadsUntilReset() override { shares_reads_ = true; }
   std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) override;
   std::vector<std::string> PrimaryKey(const TableName& table) override;
+  std::optional<std::string> TableVersion(std::string_view name) override;
   std::string QuoteIdentifier(std::string_view name) const override;
   std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
                                        int budget_ms) override;
