@@ -178,10 +178,13 @@ void AppendStdDbFieldString(DbViewState& s, const Field& field, FieldReadBuffer&
           text = buffer.text;
           return;
         }
+        // A whole number's digits are never blank and hold nothing to encode.
+        const bool whole = buffer.value.type() == VarType::kInt64 ||
+                           buffer.value.type() == VarType::kInt32;
         const std::string_view shown = CStrView(buffer.value, PageLocale(s), buffer.text);
-        if (IsBlankText(shown)) return;
+        if (!whole && IsBlankText(shown)) return;
         text = shown;
-        encode = s.HtmlEncodeValues;
+        encode = s.HtmlEncodeValues && !whole;
       });
   if (encode) {
     AppendHtmlAttributeEncoded(out, text);

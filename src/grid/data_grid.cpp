@@ -1,5 +1,6 @@
 #include "grid/data_grid.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -120,14 +121,16 @@ class RowWriter {
     out_ += cell_id_;
     std::vector<std::string>& ends = cell_ends_[parity_index_];
     const auto index = static_cast<std::size_t>(column);
-    if (ends.size() <= index) ends.resize(index + 1);
+    if (ends.size() <= index) ends.resize(std::max(index, columns_.size()) + 1);
     if (ends[index].empty()) {
       AppendNumber(ends[index], column);
       ends[index] += cell_classes_[parity_index_];
     }
     out_ += ends[index];
   }
-  void AppendRecordNumber() { out_.append(record_digits_, record_digits_end_); }
+  void AppendRecordNumber() {
+    out_.append(record_digits_, static_cast<std::size_t>(record_digits_end_ - record_digits_));
+  }
 
   DbViewState& s_;
   Recordset& recordset_;
@@ -137,6 +140,7 @@ class RowWriter {
   PKValueList keys_;
   FieldReadBuffer read_;
   std::vector<ColumnAnswers> columns_;
+  Answer<std::string> index_attributes_;
   std::string_view parity_;
   // Indexed by parity: 0 odd, 1 even.
   std::optional<ParityTag> row_tag_[2];
@@ -166,6 +170,8 @@ RowWriter::RowWriter(DbViewState& s, Recordset& recordset, GridLinkStart& link_s
   cell_id_ += s_.Tag;
   cell_id_ += "cell_";
   cell_id_prefix_ = cell_id_.size();
+  // Room for a usual row, which then never grows it step by step.
+  out_.reserve(2048);
   for (int odd = 0; odd < 2; ++odd) {
     std::string& cell_class = cell_classes_[odd];
     cell_class = "\" ";
@@ -210,16 +216,30 @@ void RowWriter::ComputeRowTexts() {
 
 const RowWriter::LinkParts& RowWriter::Link() {
   if (!link_) {
-    const std::string anchor = s_.UseCSS ? "<a class=\"KLVOTable\" href=\"" : "<a href=\"";
-    const std::string start = link_start_.Path(s_) + "?" +
-                              ParameterName(s_, "FormDisplay=formOneRec") + "&" +
-                              link_start_.StateQuery(s_, s_.mvarCurrRecord);
-    const std::string key = "&" + ParameterName(s_, "PK=");
-    const std::string order =
-        "&" + ParameterName(s_, "OrderByFields=") + UrlEncodeComponent(s_.OrderByFields);
-    const std::string rest =
-        SortDirectionQuery(s_, s_.OrderByDesc) + "&" + ParameterName(s_, "BookMark=");
-    link_ = LinkParts{">" + anchor + start + key, order + rest, anchor + start + order + key, rest};
+    LinkParts parts;
+    std::string& head = parts.column_head;  // the anchor and the page with its state first
+    head = s_.UseCSS ? "<a class=\"KLVOTable\" href=\"" : "<a href=\"";
+    head += link_start_.Path(s_);
+    head += '?';
+    head += ParameterName(s_, "FormDisplay=formOneRec");
+    head += '&';
+    head += link_start_.StateQuery(s_, s_.mvarCurrRecord);
+    std::string key = "&";
+    key += ParameterName(s_, "PK=");
+    std::string order = "&";
+    order += ParameterName(s_, "OrderByFields=");
+    order += UrlEncodeComponent(s_.OrderByFields);
+    parts.column_tail = SortDirectionQuery(s_, s_.OrderByDesc);
+    parts.column_tail += '&';
+    parts.column_tail += ParameterName(s_, "BookMark=");
+    parts.index_head = '>';
+    parts.index_head += head;
+    parts.index_head += key;
+    parts.index_tail = order;
+    parts.index_tail += parts.column_tail;
+    head += order;
+    head += key;
+    link_ = std::move(parts);
   }
   return *link_;
 }
@@ -252,7 +272,8 @@ void RowWriter::AppendIndexCell() {
     const LinkParts& link = Link();
     key_.clear();
     keys_.AppendTo(key_);
-    const std::string attributes = GetGridColAttributes(s_, 0);
+    const std::string& attributes =
+        Ask(index_attributes_, [&] { return GetGridColAttributes(s_, 0); });
     AppendCellStart(0);
     out_ += attributes;
     out_ += cell_tags_;

@@ -36,10 +36,13 @@ struct SortLinkParts {
 SortLinkParts MakeSortLinkParts(DbViewState& s, std::int32_t rows_shown,
                                 GridLinkStart& link_start) {
   SortLinkParts parts;
+  const std::string& path = link_start.Path(s);
+  const std::string& query = link_start.StateQuery(s, 1);
+  parts.start.reserve(path.size() + query.size() + 64);
   parts.start = s.UseCSS ? "<a class=\"KLVOTableTH\" href=\"" : "<a href=\"";
-  parts.start += link_start.Path(s);
+  parts.start += path;
   parts.start += '?';
-  parts.start += link_start.StateQuery(s, 1);
+  parts.start += query;
   parts.start += '&';
   parts.start += ParameterName(s, "OrderByFields=");
   parts.bookmark = "&" + ParameterName(s, "BookMark=") +
@@ -181,6 +184,9 @@ const std::string& GridLinkStart::StateQuery(const DbViewState& s, std::int64_t 
 void WriteDataGridHeader(DbViewState& s, Recordset& recordset, std::int32_t rows_shown,
                          GridLinkStart& link_start) {
   HeaderParts parts;
+  // Room for a usual heading, which then never grows step by step.
+  parts.text.reserve(512);
+  parts.cell.reserve(512);
   parts.tag_text = s.THTag.empty() ? std::string() : " " + s.THTag + " ";
   const std::string& tag_text = parts.tag_text;
   GuardedStep(s, kFailure, [&] {
