@@ -7,6 +7,7 @@
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/status.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <utility>
@@ -104,12 +105,47 @@ void StreamConnection<Stream>::TakeEndpoints() {
 }
 
 template <class Stream>
+void StreamConnection<Stream>::SetDeadline(Clock::time_point deadline) {
+  deadline_ = deadline;
+  if (deadline < timer_at_) ArmTimer(deadline);
+}
+
+template <class Stream>
+void StreamConnection<Stream>::ExpireAfter(Clock::duration timeout) {
+  SetDeadline(Clock::now() + timeout);
+}
+
+template <class Stream>
+void StreamConnection<Stream>::ArmTimer(Clock::time_point when) {
+  timer_at_ = when;
+  // Moving the timer cancels its earlier wait, whose handler then does nothing.
+  timer_.expires_at(when);
+  timer_.async_wait([weak = weak_from_this()](beast::error_code error) {
+    if (error) return;
+    if (const std::shared_ptr<HttpConnection> self = weak.lock()) {
+      static_cast<StreamConnection&>(*self).OnTimer();
+    }
+  });
+}
+
+template <class Stream>
+void StreamConnection<Stream>::OnTimer() {
+  timer_at_ = kNever;
+  if (closed_ || deadline_ == kNever) return;
+  if (Clock::now() >= deadline_) {
+    Close();
+    return;
+  }
+  ArmTimer(deadline_);
+}
+
+template <class Stream>
 template <class Next>
 void StreamConnection<Stream>::Handshake(Next next) {
   if constexpr (kTls) {
     if (!handshaken_) {
       // A client that stalls in the handshake is held to the same deadline as a slow head.
-      tcp().expires_after(server_.limits().header_timeout);
+      ExpireAfter(server_.limits().header_timeout);
       stream_.async_handshake(asio::ssl::stream_base::server,
                               [self = Self(), next = std::move(next)](beast::error_code error) mutable {
                                 if (error) {
@@ -127,17 +163,25 @@ void StreamConnection<Stream>::Handshake(Next next) {
 
 template <class Stream>
 void StreamConnection<Stream>::Start() {
+  if constexpr (!kTls) {
+    // Responses are written at once where the socket takes them; only the rest waits.
+    beast::error_code error;
+    tcp().socket().non_blocking(true, error);
+  }
   Handshake([](StreamConnection& connection) { connection.WaitForRequest(); });
 }
 
 template <class Stream>
 void StreamConnection<Stream>::WaitForRequest() {
   if (buffer_.size() > 0) {
-    ReadHeader();
+    // A pipelined request starts from the loop, so a long pipeline does not deepen the stack.
+    asio::post(tcp().get_executor(), [self = Self()] {
+      if (!self->closed_) self->ReadHeader();
+    });
     return;
   }
   // An idle connection holds no more than its socket and this read.
-  tcp().expires_after(server_.limits().idle_timeout);
+  ExpireAfter(server_.limits().idle_timeout);
   stream_.async_read_some(buffer_.prepare(kReadSize),
                           [self = Self()](beast::error_code error, std::size_t size) {
                             if (error) {
@@ -161,7 +205,7 @@ void StreamConnection<Stream>::ReadHeader() {
   chunked_ = false;
   body_bytes_ = 0;
   // One deadline for the whole head, so a client sending a byte at a time cannot keep it open.
-  tcp().expires_after(limits.header_timeout);
+  head_deadline_ = Clock::now() + limits.header_timeout;
   ParseHeader();
 }
 
@@ -188,6 +232,7 @@ void StreamConnection<Stream>::ParseHeader() {
     OnHeader(error);
     return;
   }
+  SetDeadline(head_deadline_);
   stream_.async_read_some(buffer_.prepare(kReadSize),
                           [self = Self()](beast::error_code failed, std::size_t size) {
                             if (failed) {
@@ -242,7 +287,7 @@ void StreamConnection<Stream>::OnHeader(beast::error_code error) {
     return;
   }
   out_ = "HTTP/1.1 100 Continue\r\n\r\n";
-  tcp().expires_after(server_.limits().send_timeout);
+  ExpireAfter(server_.limits().send_timeout);
   asio::async_write(stream_, asio::buffer(out_),
                     [self = Self()](beast::error_code failed, std::size_t) {
                       if (failed) {
@@ -255,7 +300,7 @@ void StreamConnection<Stream>::OnHeader(beast::error_code error) {
 
 template <class Stream>
 void StreamConnection<Stream>::ReadBody() {
-  tcp().expires_after(server_.limits().body_timeout);
+  ExpireAfter(server_.limits().body_timeout);
   http::async_read(stream_, buffer_, *parser_,
                    [self = Self()](beast::error_code error, std::size_t) {
                      self->OnBody(error);
@@ -324,7 +369,7 @@ void StreamConnection<Stream>::Respond(Reply reply) {
   // A body left unread on the connection cannot be told from the next request.
   if (reply_.close || !parser_ || !parser_->is_done()) keep_alive_ = false;
   if (!reply_.page) {
-    WriteWhole(reply_.status, reply_.headers, reply_.body);
+    if (WriteWhole(reply_.status, reply_.headers, reply_.body)) Finished();
     return;
   }
   // The exchange keeps the connection while the page runs; releasing it breaks the cycle. The
@@ -341,11 +386,13 @@ void StreamConnection<Stream>::Respond(Reply reply) {
 template <class Stream>
 void StreamConnection<Stream>::PollPage() {
   if (closed_ || !reply_.page) return;
+  // A page takes its time: no deadline while it works.
+  deadline_ = kNever;
   if (!head_written_) {
     PageExchange::Head head;
     if (!reply_.page->TakeHead(head)) return;
     if (!head.streaming) {
-      WriteWhole(head.status, head.headers, head.body);
+      if (WriteWhole(head.status, head.headers, head.body)) Finished();
       return;
     }
     // A client of HTTP/1.0 knows no chunks: the stream's end is the connection's end.
@@ -357,8 +404,7 @@ void StreamConnection<Stream>::PollPage() {
     out_ = FormatHead(head.status, head.headers,
                       chunked_ ? "Transfer-Encoding: chunked\r\n" : std::string_view());
     head_written_ = true;
-    Send(false);
-    return;
+    if (!Send(false)) return;
   }
   for (;;) {
     switch (reply_.page->TakeBytes(chunk_)) {
@@ -374,17 +420,16 @@ void StreamConnection<Stream>::PollPage() {
         } else {
           out_.clear();
         }
-        Send(true);
-        return;
+        if (!Send(true)) return;
+        continue;
       case PageExchange::Flow::kFinished:
         reply_.page->Release();
         reply_.page.reset();
         if (chunked_ && !head_only_) {
           out_ = "0\r\n\r\n";
-          Send(false);
-        } else {
-          Finished();
+          if (!Send(false)) return;
         }
+        Finished();
         return;
       case PageExchange::Flow::kFailed:
         // The client sees the stream end without its last chunk: cut short.
@@ -396,8 +441,8 @@ void StreamConnection<Stream>::PollPage() {
 }
 
 template <class Stream>
-void StreamConnection<Stream>::WriteWhole(int status, const NameValueList& headers,
-                                std::string& body) {
+bool StreamConnection<Stream>::WriteWhole(int status, const NameValueList& headers,
+                                          std::string& body) {
   const bool bodiless = status == 204 || status == 304 || (status >= 100 && status < 200);
   out_ = FormatHead(status, headers,
                     bodiless ? std::string()
@@ -414,7 +459,7 @@ void StreamConnection<Stream>::WriteWhole(int status, const NameValueList& heade
     reply_.page.reset();
   }
   head_written_ = true;
-  Send(!chunk_.empty());
+  return Send(!chunk_.empty());
 }
 
 template <class Stream>
@@ -442,10 +487,28 @@ std::string StreamConnection<Stream>::FormatHead(int status, const NameValueList
 }
 
 template <class Stream>
-void StreamConnection<Stream>::Send(bool with_chunk) {
+bool StreamConnection<Stream>::Send(bool with_chunk) {
+  std::array<asio::const_buffer, 3> pieces{
+      asio::buffer(out_), with_chunk ? asio::buffer(chunk_) : asio::const_buffer(),
+      with_chunk && chunked_ ? asio::buffer(kCrLf.data(), kCrLf.size()) : asio::const_buffer()};
+  if constexpr (!kTls) {
+    beast::error_code error;
+    std::size_t written = tcp().socket().write_some(pieces, error);
+    if (error && error != asio::error::would_block && error != asio::error::try_again) {
+      Close();
+      return false;
+    }
+    for (asio::const_buffer& piece : pieces) {
+      const std::size_t taken = std::min(written, piece.size());
+      piece += taken;
+      written -= taken;
+    }
+    if (asio::buffer_size(pieces) == 0) return true;
+  }
   // Done when the response is whole: no page left to poll.
   const bool last = !reply_.page;
-  const auto sent = [self = Self(), last](beast::error_code error, std::size_t) {
+  ExpireAfter(server_.limits().send_timeout);
+  asio::async_write(stream_, pieces, [self = Self(), last](beast::error_code error, std::size_t) {
     if (error) {
       self->Close();
     } else if (last) {
@@ -453,16 +516,8 @@ void StreamConnection<Stream>::Send(bool with_chunk) {
     } else {
       self->PollPage();
     }
-  };
-  tcp().expires_after(server_.limits().send_timeout);
-  if (!with_chunk) {
-    asio::async_write(stream_, asio::buffer(out_), sent);
-    return;
-  }
-  const std::array<asio::const_buffer, 3> pieces{
-      asio::buffer(out_), asio::buffer(chunk_),
-      chunked_ ? asio::buffer(kCrLf.data(), kCrLf.size()) : asio::const_buffer()};
-  asio::async_write(stream_, pieces, sent);
+  });
+  return false;
 }
 
 template <class Stream>
@@ -493,7 +548,7 @@ template <class Stream>
 void StreamConnection<Stream>::Linger() {
   if constexpr (kTls) {
     // The client's close_notify, or the deadline, ends it; late application data is dropped.
-    tcp().expires_after(kLinger);
+    ExpireAfter(kLinger);
     stream_.async_shutdown([self = Self()](beast::error_code) { self->Close(); });
     return;
   }
@@ -503,7 +558,7 @@ void StreamConnection<Stream>::Linger() {
     Close();
     return;
   }
-  tcp().expires_after(kLinger);
+  ExpireAfter(kLinger);
   Discard();
 }
 
@@ -526,6 +581,7 @@ void StreamConnection<Stream>::Close() {
   closed_ = true;
   if (reply_.page) reply_.page->Release();
   reply_ = Reply{};
+  timer_.cancel();
   beast::error_code error;
   tcp().socket().shutdown(asio::ip::tcp::socket::shutdown_both, error);
   tcp().close();

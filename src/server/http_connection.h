@@ -6,6 +6,7 @@
 #define KELVO_SERVER_HTTP_CONNECTION_H_
 
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/tcp_stream.hpp>
 #include <boost/beast/http/parser.hpp>
@@ -104,7 +105,7 @@ class StreamConnection final : public HttpConnection {
   // Over TLS, `tls` is the server's context (its certificate and key).
   template <class... Tls>
   StreamConnection(ConnectionServer& server, boost::asio::ip::tcp::socket socket, Tls&... tls)
-      : server_(server), stream_(std::move(socket), tls...) {
+      : server_(server), stream_(std::move(socket), tls...), timer_(tcp().get_executor()) {
     TakeEndpoints();
   }
   ~StreamConnection() override;
@@ -118,6 +119,13 @@ class StreamConnection final : public HttpConnection {
   std::shared_ptr<StreamConnection> Self();
   boost::beast::tcp_stream& tcp() { return boost::beast::get_lowest_layer(stream_); }
   void TakeEndpoints();
+  // The connection closes at `deadline` unless another is set first; none while a page is
+  // consulted. The timer is moved only to an earlier time: a later deadline is found when the
+  // timer fires, so a request that moves it on costs no system call.
+  void SetDeadline(std::chrono::steady_clock::time_point deadline);
+  void ExpireAfter(std::chrono::steady_clock::duration timeout);
+  void ArmTimer(std::chrono::steady_clock::time_point when);
+  void OnTimer();
   // Over TLS, the handshake before the first read or write; then `next`.
   template <class Next>
   void Handshake(Next next);
@@ -134,9 +142,12 @@ class StreamConnection final : public HttpConnection {
   void TakeHead();
   void Respond(Reply reply);
   void PollPage();
-  void WriteWhole(int status, const NameValueList& headers, std::string& body);
+  // True when the response is sent whole at once; else Finished follows on the loop.
+  bool WriteWhole(int status, const NameValueList& headers, std::string& body);
   std::string FormatHead(int status, const NameValueList& headers, std::string_view framing);
-  void Send(bool with_chunk);
+  // Writes out_, and with `with_chunk` the chunk. True when the socket took it all at once;
+  // else the rest goes out on the loop, and Finished or PollPage follows.
+  bool Send(bool with_chunk);
   void Finished();
   void Log() const;
   // Closes after the response: no more sending, and the client's late bytes are read and
@@ -152,6 +163,13 @@ class StreamConnection final : public HttpConnection {
   std::optional<boost::beast::http::request_parser<boost::beast::http::string_body>> parser_;
   int remote_port_ = 0;
   int local_port_ = 0;
+
+  boost::asio::steady_timer timer_;
+  static constexpr std::chrono::steady_clock::time_point kNever =
+      std::chrono::steady_clock::time_point::max();
+  std::chrono::steady_clock::time_point deadline_ = kNever;
+  std::chrono::steady_clock::time_point timer_at_ = kNever;  // kNever: not waiting
+  std::chrono::steady_clock::time_point head_deadline_{};
 
   std::size_t header_bytes_ = 0;  // of the request being read
   HttpRequest request_;

@@ -150,6 +150,36 @@ TEST(HttpServerTest, KeepAliveResponsesLeaveWithoutWaitingForTheClient) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
+// A keep-alive connection: requests sent together are answered in order, and the idle deadline
+// runs from the last response, so a connection used again stays open past its first deadline.
+TEST(HttpServerTest, KeepAliveConnectionsAnswerPipelinedRequestsAndIdleOutFromTheLastOne) {
+  ServerOptions options = Options();
+  options.idle_timeout = 1s;
+  RunningServer running(options, [](HttpServer& server) {
+    server.AddHandler("/echo", [](const std::shared_ptr<ScriptingContext>& page) {
+      Write(page, page->request().QueryString().Get("n"));
+    });
+  });
+  RawConnection connection(running.port());
+  ASSERT_TRUE(connection.connected());
+  const auto get = [](int n) {
+    return "GET /echo?n=" + std::to_string(n) + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+  };
+  ASSERT_TRUE(connection.Send(get(1) + get(2) + get(3)));
+  for (int n = 1; n <= 3; ++n) {
+    EXPECT_TRUE(connection.ReadResponse().ends_with("\r\n\r\n" + std::to_string(n)));
+  }
+  for (int n = 4; n <= 6; ++n) {
+    std::this_thread::sleep_for(600ms);
+    ASSERT_TRUE(connection.Send(get(n)));
+    EXPECT_TRUE(connection.ReadResponse().ends_with("\r\n\r\n" + std::to_string(n))) << n;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(connection.ReadResponse(), "");
+  EXPECT_GT(std::chrono::steady_clock::now() - start, 500ms);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
 // Waiting and idle connections hold no thread: with two workers, a thousand idle connections
 // and fifty clients sending their request a byte a second, a normal client is answered at once.
 TEST(HttpServerTest, IdleAndSlowClientsDoNotStarveTheServer) {
