@@ -25,7 +25,6 @@
 namespace kelvo::detail {
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kFailure = " in MakeDataGrid<br>";
 
 void AppendNumber(std::string& out, std::int64_t number) {
@@ -128,6 +127,10 @@ class RowWriter {
     }
     out_ += ends[index];
   }
+  // Most pages set no attributes or tags: an empty text is not appended at all.
+  void AppendIfAny(const std::string& text) {
+    if (!text.empty()) out_ += text;
+  }
   void AppendRecordNumber() {
     out_.append(record_digits_, static_cast<std::size_t>(record_digits_end_ - record_digits_));
   }
@@ -141,10 +144,10 @@ class RowWriter {
   FieldReadBuffer read_;
   std::vector<ColumnAnswers> columns_;
   Answer<std::string> index_attributes_;
-  std::string_view parity_;
   // Indexed by parity: 0 odd, 1 even.
   std::optional<ParityTag> row_tag_[2];
   std::optional<ParityTag> cell_tag_[2];
+  std::string row_classes_[2];   // from the end of the row's id to its class
   std::string cell_classes_[2];  // from the end of the cell's id to its class
   std::vector<std::string> cell_ends_[2];  // by column: its number, then the class
   int parity_index_ = 0;
@@ -173,9 +176,14 @@ RowWriter::RowWriter(DbViewState& s, Recordset& recordset, GridLinkStart& link_s
   // Room for a usual row, which then never grows it step by step.
   out_.reserve(2048);
   for (int odd = 0; odd < 2; ++odd) {
+    std::string& row_class = row_classes_[odd];
     std::string& cell_class = cell_classes_[odd];
+    row_class = "\" ";
     cell_class = "\" ";
     if (s_.UseCSS) {
+      row_class += "class=\"KLVOTableTR";
+      row_class += odd == 0 ? "odd" : "even";
+      row_class += '"';
       cell_class += "class=\"KLVOTableTD";
       cell_class += odd == 0 ? "odd" : "even";
       cell_class += '"';
@@ -192,7 +200,6 @@ const std::string& RowWriter::TagTextFor(ParityTag& tag) {
 
 void RowWriter::ComputeRowTexts() {
   const bool odd = row_ % 2 == 1;
-  parity_ = odd ? "odd" : "even";
   const std::int64_t record = std::int64_t{s_.mvarCurrRecord} + row_ - 1;
   record_digits_end_ =
       std::to_chars(record_digits_, record_digits_ + sizeof record_digits_, record).ptr;
@@ -263,8 +270,7 @@ void RowWriter::AppendIndexCell() {
       out_ += cell_tags_;
       out_ += '>';
       AppendRecordNumber();
-      out_ += "</td>";
-      out_ += kCrLf;
+      out_ += "</td>\r\n";
     });
     return;
   }
@@ -275,16 +281,15 @@ void RowWriter::AppendIndexCell() {
     const std::string& attributes =
         Ask(index_attributes_, [&] { return GetGridColAttributes(s_, 0); });
     AppendCellStart(0);
-    out_ += attributes;
-    out_ += cell_tags_;
+    AppendIfAny(attributes);
+    AppendIfAny(cell_tags_);
     out_ += link.index_head;
     out_ += key_;
     out_ += link.index_tail;
     AppendRecordNumber();
     out_ += "\">";
     AppendRecordNumber();
-    out_ += "</a></td>";
-    out_ += kCrLf;
+    out_ += "</a></td>\r\n";
   });
 }
 
@@ -341,11 +346,10 @@ void RowWriter::AppendDataCell(Field& field, int column, ColumnAnswers& answers)
     return text;
   });
   AppendCellStart(column);
-  out_ += attributes;
-  out_ += cell_tags_;
+  AppendIfAny(attributes);
+  AppendIfAny(cell_tags_);
   if (IsRepeatedValue(field, column, answers)) {
-    out_ += ">&nbsp;</td>";
-    out_ += kCrLf;
+    out_ += ">&nbsp;</td>\r\n";
     return;
   }
   out_ += Ask(answers.numeric, [&] { return IsNumericType(field.Type()); }) ? " align=\"right\">"
@@ -359,8 +363,7 @@ void RowWriter::AppendDataCell(Field& field, int column, ColumnAnswers& answers)
     out_.resize(text_start);
   }
   if (no_break) out_ += NoWrapClose(s_);
-  out_ += "</td>";
-  out_ += kCrLf;
+  out_ += "</td>\r\n";
 }
 
 void RowWriter::WriteRow(std::int32_t row) {
@@ -369,15 +372,9 @@ void RowWriter::WriteRow(std::int32_t row) {
   out_.clear();
   out_ += row_start_;
   AppendNumber(out_, row_);
-  out_ += "\" ";
-  if (s_.UseCSS) {
-    out_ += "class=\"KLVOTableTR";
-    out_ += parity_;
-    out_ += '"';
-  }
-  out_ += row_tags_;
-  out_ += '>';
-  out_ += kCrLf;
+  out_ += row_classes_[parity_index_];
+  AppendIfAny(row_tags_);
+  out_ += ">\r\n";
   if (s_.GridDisplayIndex) AppendIndexCell();
   FieldCollection& fields = recordset_.Fields();
   columns_.resize(static_cast<std::size_t>(fields.Count()));
@@ -397,8 +394,7 @@ void RowWriter::WriteRow(std::int32_t row) {
       recordset_.MoveNext();
     }
   });
-  out_ += "</tr>";
-  out_ += kCrLf;
+  out_ += "</tr>\r\n";
   GuardedStep(s_, kFailure, [&] { Write(s_, out_); });
 }
 
