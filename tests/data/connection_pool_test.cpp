@@ -221,11 +221,19 @@ TEST_F(ConnectionPoolTest, ARequestsReadsAgreeWhileAnotherWritesAndItsOwnWritesS
     const auto rows = page->RowsWithin("SELECT name FROM items", {}, 100, 0);
     ASSERT_TRUE(rows);
     EXPECT_EQ(rows->size(), 1U);
-    // The page's own write sees the other's commit rather than failing on its older view, and
-    // so do the reads after it.
+    // The page's own writes see the other's commits rather than failing on its older view, and
+    // so do the reads after them.
     const Variant name[] = {Variant("c")};
     page->Execute("INSERT INTO items (name) VALUES (?)", name);
     EXPECT_EQ(Scalar(page, "SELECT COUNT(*) FROM items"), 3);
+    Recordset edited;
+    edited.Open("SELECT rowid, name FROM items WHERE name = 'a'", page, ado::adOpenKeyset,
+                ado::adLockOptimistic);
+    writer->Execute("UPDATE items SET name = 'b2' WHERE name = 'b'");
+    edited.Fields().Item("name").SetValue(Variant("a2"));
+    edited.Update();
+    edited.Close();
+    EXPECT_EQ(Scalar(writer, "SELECT COUNT(*) FROM items WHERE name IN ('a2', 'b2')"), 2);
     // A page that runs its own transaction after reading.
     page->Execute("BEGIN; INSERT INTO items (name) VALUES ('d'); COMMIT");
     page->BeginTrans();
