@@ -109,15 +109,18 @@ std::set<std::uint32_t> ColumnFactsCache::Unchecked() const {
 }
 
 std::string ColumnFactsCache::TakeVersions(const std::set<std::uint32_t>& asked,
-                                           const PGresult* versions, std::string_view name) {
+                                           const std::vector<const PGresult*>& results,
+                                           std::string_view name) {
   // Names of no table are not kept, so that requests for made-up names keep nothing.
   constexpr size_t kKeptNames = 256;
   std::map<std::uint32_t, std::string> current;
   std::string named;
-  for (int row = 0; row < PQntuples(versions); ++row) {
-    current[Number(versions, row, 0)] = Text(versions, row, 1);
-    if (!name.empty() && Flag(versions, row, 2))
-      named = Text(versions, row, 0) + "/" + Text(versions, row, 1);
+  for (const PGresult* versions : results) {
+    for (int row = 0; row < PQntuples(versions); ++row) {
+      current[Number(versions, row, 0)] = Text(versions, row, 1);
+      if (!name.empty() && Flag(versions, row, 2))
+        named = Text(versions, row, 0) + "/" + Text(versions, row, 1);
+    }
   }
   for (std::uint32_t id : asked) {
     const auto table = tables_.find(id);
@@ -127,11 +130,18 @@ std::string ColumnFactsCache::TakeVersions(const std::set<std::uint32_t>& asked,
       table->second.checked = generation_;
     } else {
       tables_.erase(table);  // read again at its next use
+      ++changes_;
+      if (deferred_) stale_ = true;
     }
   }
   if (name.empty()) return named;
+  const auto kept = names_.find(name);
+  if (name == pending_name_) {
+    pending_name_.clear();
+    if (kept == names_.end() || kept->second.version != named) stale_ = true;
+  }
   if (named.empty()) {
-    if (const auto kept = names_.find(name); kept != names_.end()) names_.erase(kept);
+    if (kept != names_.end()) names_.erase(kept);
     return named;
   }
   if (names_.size() >= kKeptNames && names_.count(name) == 0) names_.clear();
@@ -143,12 +153,45 @@ std::string ColumnFactsCache::TakeVersions(const std::set<std::uint32_t>& asked,
 
 std::string ColumnFactsCache::TableVersion(PostgresConnection& connection,
                                            std::string_view name) {
-  if (const auto kept = names_.find(name); kept != names_.end() && kept->second.checked == generation_)
+  const auto kept = names_.find(name);
+  if (kept != names_.end() && kept->second.checked == generation_) return kept->second.version;
+  if (kept != names_.end() && deferred_ && (pending_name_.empty() || pending_name_ == name)) {
+    pending_name_ = name;
     return kept->second.version;
+  }
   const std::set<std::uint32_t> due = Unchecked();
   const std::array<std::optional<std::string>, 2> parameters = {OidArray(due),
                                                                  connection.QuoteIdentifier(name)};
   return TakeVersions(due, connection.RunKept(TableVersionsSql(), parameters).get(), name);
+}
+
+ColumnFactsCache::Check ColumnFactsCache::Due(const PostgresConnection& connection) const {
+  Check check;
+  check.tables = Unchecked();
+  check.oids = OidArray(check.tables);
+  check.name = pending_name_;
+  if (!check.name.empty()) check.quoted = connection.QuoteIdentifier(check.name);
+  return check;
+}
+
+bool ColumnFactsCache::Settle(PostgresConnection& connection) {
+  if (!deferred_) return true;
+  std::set<std::uint32_t> due;
+  for (const auto& [id, table] : tables_) {
+    // Used unchecked since Defer.
+    if (table.used >= deferred_from_ && table.checked < table.used) due.insert(id);
+  }
+  if (!due.empty() || !pending_name_.empty()) {
+    std::array<std::optional<std::string>, 2> parameters = {OidArray(due), std::nullopt};
+    if (!pending_name_.empty()) parameters[1] = connection.QuoteIdentifier(pending_name_);
+    const std::string name = pending_name_;
+    TakeVersions(due, connection.RunKept(TableVersionsSql(), parameters).get(), name);
+  }
+  deferred_ = false;
+  pending_name_.clear();
+  const bool held = !stale_;
+  stale_ = false;
+  return held;
 }
 
 std::vector<std::optional<TableColumnFacts>> ColumnFactsCache::Lookup(
@@ -159,7 +202,8 @@ std::vector<std::optional<TableColumnFacts>> ColumnFactsCache::Lookup(
     if (table != tables_.end() && table->second.checked != generation_)
       unchecked.insert(column.table);
   }
-  if (!unchecked.empty()) {
+  // Deferred, the facts kept are used as they are; their check travels with a statement.
+  if (!unchecked.empty() && !deferred_) {
     const std::array<std::optional<std::string>, 2> parameters = {OidArray(unchecked),
                                                                    std::nullopt};
     TakeVersions(unchecked, connection.RunKept(TableVersionsSql(), parameters).get());

@@ -50,11 +50,51 @@ class ColumnFactsCache final {
   // checked before their facts are used again (those a page is likely to use again), so that a
   // caller can send TableVersionsSql along with a statement of its own.
   std::set<std::uint32_t> Unchecked() const;
+
+  // What a round trip can carry: the tables due (Unchecked) and the name whose kept version
+  // was given unchecked, as TableVersionsSql's two parameters.
+  struct Check {
+    std::set<std::uint32_t> tables;
+    std::string name;
+    std::string oids;    // OidArray(tables)
+    std::string quoted;  // the name quoted; empty for none
+    bool empty() const { return tables.empty() && name.empty(); }
+  };
+  Check Due(const PostgresConnection& connection) const;
+  // Takes the result of a Check's statement, whose rows may come in several results.
+  void Take(const Check& check, const std::vector<const PGresult*>& versions) {
+    TakeVersions(check.tables, versions, check.name);
+  }
+
+  // Until Settle, the versions and facts kept are used without a round trip of their own:
+  // their checks travel with the next statement (Due), and a change they find marks what was
+  // used as stale. For a caller that can do its work again.
+  void Defer() {
+    deferred_ = true;
+    stale_ = false;
+    deferred_from_ = generation_;
+  }
+  // Ends what Defer began, checking now what no statement carried; whether everything used
+  // meanwhile was current.
+  bool Settle(PostgresConnection& connection);
+  // Ends what Defer began without a check: the session's user has gone.
+  void Undefer() {
+    deferred_ = false;
+    stale_ = false;
+    pending_name_.clear();
+  }
+  // Counts the changes found in tables whose facts were kept: a description of a statement
+  // kept before the last change may no longer fit.
+  unsigned long changes() const { return changes_; }
   // Takes the result of TableVersionsSql for the tables `asked` (and the table `name` reaches,
   // when given): those whose version is the one kept count as checked, the others are read
   // again at their next use. Returns the version of the table `name` reaches, as TableVersion.
+  std::string TakeVersions(const std::set<std::uint32_t>& asked,
+                           const std::vector<const PGresult*>& versions, std::string_view name = {});
   std::string TakeVersions(const std::set<std::uint32_t>& asked, const PGresult* versions,
-                           std::string_view name = {});
+                           std::string_view name = {}) {
+    return TakeVersions(asked, std::vector<const PGresult*>{versions}, name);
+  }
   // The version of the table named exactly `name` along the search path (empty when there is
   // none): its oid and the version its facts are kept by. It changes whenever that name
   // reaches another table, or the table is renamed, granted, keyed or given other columns.
@@ -79,6 +119,11 @@ class ColumnFactsCache final {
     unsigned long checked = 0;
   };
   std::map<std::string, NamedTable, std::less<>> names_;  // names of tables, not of nothing
+  std::string pending_name_;  // its kept version was given unchecked
+  bool deferred_ = false;
+  bool stale_ = false;
+  unsigned long deferred_from_ = 0;  // the generation Defer was called in
+  unsigned long changes_ = 0;
   unsigned long generation_ = 1;
 };
 

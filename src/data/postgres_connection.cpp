@@ -122,13 +122,60 @@ void PostgresConnection::SetUpSession(bool read_only) {
 
 const std::vector<ResultField>* PostgresConnection::KeptFields(const std::string& sql) const {
   const auto found = kept_fields_.find(sql);
-  return found == kept_fields_.end() ? nullptr : &found->second;
+  return found == kept_fields_.end() ? nullptr : &found->second.fields;
 }
 
 void PostgresConnection::KeepFields(const std::string& sql, std::vector<ResultField> fields) {
   if (kept_fields_.size() >= 4 * kKeptStatements && kept_fields_.count(sql) == 0)
     kept_fields_.clear();
-  kept_fields_.insert_or_assign(sql, std::move(fields));
+  kept_fields_.insert_or_assign(sql, KeptDescription{std::move(fields), column_facts_.changes()});
+}
+
+void PostgresConnection::ConfirmFields(const std::string& sql) {
+  const auto found = kept_fields_.find(sql);
+  if (found != kept_fields_.end()) found->second.changes = column_facts_.changes();
+}
+
+std::optional<std::vector<ColumnInfo>> PostgresConnection::KeptColumns(std::string_view sql) {
+  PostgresSql translated;
+  try {
+    translated = TranslateSql(sql);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+  const auto found = kept_fields_.find(UnskippedSql(translated.text));
+  // Only columns of tables can be vouched for, by their tables' versions; a table found
+  // changed since the columns were seen may have changed them.
+  if (found == kept_fields_.end() || found->second.fields.empty() ||
+      found->second.changes != column_facts_.changes())
+    return std::nullopt;
+  for (const ResultField& field : found->second.fields) {
+    if (field.table == InvalidOid || field.number == 0) return std::nullopt;
+  }
+  const std::vector<ResultField> fields = found->second.fields;
+  const unsigned long changes = column_facts_.changes();
+  std::vector<ColumnInfo> columns = DescribeFields(*this, fields);
+  // Reading the facts may have found a change.
+  if (column_facts_.changes() != changes) return std::nullopt;
+  return columns;
+}
+
+std::pair<const std::string*, const std::string*> PostgresConnection::PreparedNames(
+    const std::string& first, const std::string& second) {
+  const bool first_prepared = PreparedName(first) != nullptr;
+  const std::string* second_name = PreparedName(second);
+  // Making room for the second may have dropped the first: it is then parsed as it runs.
+  const auto found = prepared_.find(first);
+  return {first_prepared && found != prepared_.end() ? &found->second : nullptr, second_name};
+}
+
+bool PostgresConnection::SendCheck(const ColumnFactsCache::Check& check, const std::string* name) {
+  const char* const values[] = {check.oids.c_str(),
+                                check.quoted.empty() ? nullptr : check.quoted.c_str()};
+  return name != nullptr
+             ? PQsendQueryPrepared(connection_, name->c_str(), 2, values, nullptr, nullptr, 0) == 1
+             : PQsendQueryParams(connection_, TableVersionsSql().c_str(), 2, nullptr, values,
+                                 nullptr, nullptr, 0) == 1;
 }
 
 std::unique_ptr<ProviderStatement> PostgresConnection::Prepare(std::string_view sql) {
@@ -194,6 +241,7 @@ void PostgresConnection::ResetForReuse() {
   // The catalogue's facts hold for one user of the session: another session may alter a table
   // before the next, which checks them first.
   column_facts_.Outdate();
+  column_facts_.Undefer();
   if (PQstatus(connection_) != CONNECTION_OK) Fail();
   std::string reset;
   switch (PQtransactionStatus(connection_)) {
@@ -362,16 +410,17 @@ PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
   };
   // The versions of the tables whose facts are kept travel with the count, so that the page
   // read after it needs no round trip of its own to trust them.
-  const std::set<std::uint32_t> unchecked = column_facts_.Unchecked();
-  const std::string tables = OidArray(unchecked);
-  const char* const table_values[] = {tables.c_str(), nullptr};
-  const bool checking = !unchecked.empty();
-  // Planning the catalogue's joins takes longer than running them: prepared once, it is not.
-  const std::string* versions_name = checking ? PreparedName(TableVersionsSql()) : nullptr;
+  const ColumnFactsCache::Check check = column_facts_.Due(*this);
+  const bool checking = !check.empty();
   // A count run again is planned once per session too; a serial one apart, as a plan keeps
-  // the workers it was made with.
+  // the workers it was made with. Planning the catalogue's joins takes longer than running
+  // them: prepared once, it is not.
   const std::string count_text = serial ? sql + "\n-- serial" : sql;
-  const std::string* count_name = PreparedName(count_text);
+  const std::pair<const std::string*, const std::string*> names =
+      checking ? PreparedNames(count_text, TableVersionsSql())
+               : std::pair<const std::string*, const std::string*>(PreparedName(count_text), nullptr);
+  const std::string* count_name = names.first;
+  const std::string* versions_name = names.second;
   const auto send_count = [&] {
     return count_name != nullptr
                ? PQsendQueryPrepared(connection_, count_name->c_str(),
@@ -379,19 +428,14 @@ PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
                                      nullptr, 0) == 1
                : send(count_text.c_str(), static_cast<int>(values.size()), values.data());
   };
-  const auto send_versions = [&] {
-    return versions_name != nullptr
-               ? PQsendQueryPrepared(connection_, versions_name->c_str(), 2, table_values, nullptr,
-                                     nullptr, 0) == 1
-               : send(TableVersionsSql().c_str(), 2, table_values);
-  };
   if (PQenterPipelineMode(connection_) != 1) Fail();
   // The rollback follows a sync of its own: a cancelled count aborts the statements up to the
   // sync, and the rollback after it still ends the transaction without another round trip.
   const bool sent =
       send("BEGIN READ ONLY", 0, nullptr) && send(timeout.c_str(), 0, nullptr) &&
       (!serial || send("SET LOCAL max_parallel_workers_per_gather = 0", 0, nullptr)) &&
-      send_count() && (!checking || send_versions()) && PQpipelineSync(connection_) == 1 &&
+      send_count() && (!checking || SendCheck(check, versions_name)) &&
+      PQpipelineSync(connection_) == 1 &&
       send("ROLLBACK", 0, nullptr) && PQpipelineSync(connection_) == 1;
   CountRoundTrip trip;
   if (sent) {
@@ -406,7 +450,7 @@ PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
   }
   if (!sent) Fail();
   // Unchecked after a cancelled count, the facts are checked at their use.
-  if (trip.after != nullptr) column_facts_.TakeVersions(unchecked, trip.after.get());
+  if (trip.after != nullptr) column_facts_.Take(check, {trip.after.get()});
   // What the count answered stands even when the rollback after it failed: the transaction
   // was read-only, and the count had finished.
   if (trip.count != nullptr) {

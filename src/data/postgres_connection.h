@@ -25,6 +25,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "data/postgres_catalog.h"
@@ -52,6 +53,9 @@ class PostgresConnection final : public ProviderConnection {
   std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) override;
   std::vector<std::string> PrimaryKey(const TableName& table) override;
   std::optional<std::string> TableVersion(std::string_view name) override;
+  void CheckFactsLater() override { column_facts_.Defer(); }
+  bool FactsHeld() override { return column_facts_.Settle(*this); }
+  std::optional<std::vector<ColumnInfo>> KeptColumns(std::string_view sql) override;
   std::string QuoteIdentifier(std::string_view name) const override;
   std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
                                        int budget_ms) override;
@@ -86,6 +90,14 @@ class PostgresConnection final : public ProviderConnection {
   // run from them checks them against its first result, which tells of any change.
   const std::vector<ResultField>* KeptFields(const std::string& sql) const;
   void KeepFields(const std::string& sql, std::vector<ResultField> fields);
+  // A result of `sql` showed the columns kept: they fit the tables as they are now.
+  void ConfirmFields(const std::string& sql);
+  // PreparedName of two texts sent together: the names stay valid together.
+  std::pair<const std::string*, const std::string*> PreparedNames(const std::string& first,
+                                                                   const std::string& second);
+  // Sends TableVersionsSql for `check` in pipeline mode, prepared as `name` (null: parsed as
+  // it runs).
+  bool SendCheck(const ColumnFactsCache::Check& check, const std::string* name);
   // A statement ran that may have changed the session's settings, cursors, listens or locks:
   // ResetForReuse then resets them.
   void SessionTouched() { session_touched_ = true; }
@@ -131,7 +143,11 @@ class PostgresConnection final : public ProviderConnection {
   ColumnFactsCache column_facts_;
   std::set<std::string> seen_;                   // texts run once
   std::map<std::string, std::string> prepared_;  // text to name
-  std::map<std::string, std::vector<ResultField>> kept_fields_;  // by statement text
+  struct KeptDescription {
+    std::vector<ResultField> fields;
+    unsigned long changes = 0;  // column_facts_.changes() when the fields were last seen
+  };
+  std::map<std::string, KeptDescription, std::less<>> kept_fields_;  // by statement text
   std::string session_setup_;  // the settings SetUpSession made, made again after a reset
   bool session_touched_ = false;
   long prepared_count_ = 0;

@@ -80,34 +80,42 @@ const std::vector<ResultField>& PostgresStatement::Fields() const {
   return *fields_;
 }
 
-void PostgresStatement::Describe() const {
-  if (columns_) return;
-  const std::vector<ResultField>& fields = Fields();
-  std::vector<Column> columns(fields.size());
+std::vector<ColumnInfo> DescribeFields(PostgresConnection& connection,
+                                       const std::vector<ResultField>& fields) {
+  std::vector<ColumnInfo> columns(fields.size());
   std::vector<TableColumnRef> references;
   std::vector<size_t> referenced;
   for (size_t i = 0; i < columns.size(); ++i) {
-    ColumnInfo& info = columns[i].info;
+    ColumnInfo& info = columns[i];
     info.name = fields[i].name;
     const PostgresColumnType type = TypeOfColumn(fields[i].type, fields[i].modifier);
     info.type = type.type;
     info.defined_size = type.defined_size;
-    columns[i].value_class = ValueClassOf(type.type);
     if (fields[i].table != InvalidOid && fields[i].number != 0) {
       references.push_back({fields[i].table, fields[i].number});
       referenced.push_back(i);
     }
   }
   if (!references.empty()) {
-    const auto facts = connection_.column_facts().Lookup(connection_, references);
+    const auto facts = connection.column_facts().Lookup(connection, references);
     for (size_t r = 0; r < references.size(); ++r) {
       if (!facts[r]) continue;
-      ColumnInfo& info = columns[referenced[r]].info;
+      ColumnInfo& info = columns[referenced[r]];
       info.nullable = !facts[r]->not_null;
       info.auto_increment = facts[r]->assigned;
       info.origin = facts[r]->table;
       if (!facts[r]->generated) info.base_column = facts[r]->column;
     }
+  }
+  return columns;
+}
+
+void PostgresStatement::Describe() const {
+  if (columns_) return;
+  std::vector<Column> columns;
+  for (ColumnInfo& info : DescribeFields(connection_, Fields())) {
+    const ValueClass value_class = ValueClassOf(info.type);
+    columns.push_back({std::move(info), value_class});
   }
   columns_ = std::move(columns);
 }
@@ -115,7 +123,10 @@ void PostgresStatement::Describe() const {
 bool PostgresStatement::CheckFields(const PGresult* result) {
   fields_checked_ = true;
   std::vector<ResultField> fields = ResultFields(result);
-  if (fields_ && fields == *fields_) return true;
+  if (fields_ && fields == *fields_) {
+    connection_.ConfirmFields(DescribedSql());
+    return true;
+  }
   // A table changed since the description was kept: its facts are read again too.
   connection_.column_facts().Outdate();
   connection_.KeepFields(DescribedSql(), fields);
@@ -143,14 +154,28 @@ void PostgresStatement::Start() {
   const bool limited = row_limit_ > 0 && sql_.limitable;
   sent_ = limited ? LimitedSql(sql_.text, row_limit_) : sql_.text;
   PGconn* handle = connection_.handle();
-  const std::string* prepared = connection_.PreparedName(sent_);
-  const int sent =
-      prepared != nullptr
-          ? PQsendQueryPrepared(handle, prepared->c_str(), sql_.parameter_count,
-                                ParameterValues().data(), nullptr, nullptr, 0)
-          : PQsendQueryParams(handle, sent_.c_str(), sql_.parameter_count, nullptr,
-                              ParameterValues().data(), nullptr, nullptr, 0);
-  if (!sent) connection_.Fail();
+  // The checks due of the facts the session keeps travel ahead of the statement, so that its
+  // columns are described after its first result without a round trip of their own.
+  const ColumnFactsCache::Check check = connection_.column_facts().Due(connection_);
+  pipelined_ = !check.empty();
+  const auto [prepared, versions] =
+      pipelined_ ? connection_.PreparedNames(sent_, TableVersionsSql())
+                 : std::pair<const std::string*, const std::string*>(
+                       connection_.PreparedName(sent_), nullptr);
+  if (pipelined_ && PQenterPipelineMode(handle) != 1) connection_.Fail();
+  bool sent = !pipelined_ || connection_.SendCheck(check, versions);
+  sent = sent && (prepared != nullptr
+                      ? PQsendQueryPrepared(handle, prepared->c_str(), sql_.parameter_count,
+                                            ParameterValues().data(), nullptr, nullptr, 0)
+                      : PQsendQueryParams(handle, sent_.c_str(), sql_.parameter_count, nullptr,
+                                          ParameterValues().data(), nullptr, nullptr, 0)) == 1;
+  if (pipelined_) sent = sent && PQpipelineSync(handle) == 1;
+  if (!sent) {
+    if (pipelined_) PQexitPipelineMode(handle);
+    pipelined_ = false;
+    connection_.Fail();
+  }
+  if (pipelined_) TakeCheck(check);
   // Without single-row mode the rows arrive as one result, which is read the same way.
   PQsetSingleRowMode(handle);
   connection_.StreamFrom(*this);
@@ -158,6 +183,47 @@ void PostgresStatement::Start() {
   replanned_ = prepared == nullptr;
   fields_checked_ = false;
   if (!sql_.session_neutral) connection_.SessionTouched();
+}
+
+void PostgresStatement::TakeCheck(const ColumnFactsCache::Check& check) {
+  PGconn* handle = connection_.handle();
+  // The single-row mode of the statement before may still be set: the rows then come one
+  // result each, ahead of an empty one.
+  std::vector<PostgresResult> versions;
+  const PGresult* failure = nullptr;
+  while (PGresult* raw = PQgetResult(handle)) {
+    versions.emplace_back(raw);
+    if (!IsSuccess(raw) && failure == nullptr) failure = raw;
+  }
+  if (!versions.empty() && failure == nullptr) {
+    std::vector<const PGresult*> results;
+    for (const PostgresResult& result : versions) results.push_back(result.get());
+    connection_.column_facts().Take(check, results);
+    return;
+  }
+  // The statement behind the check was not run.
+  while (PGresult* raw = PQgetResult(handle)) PQclear(raw);
+  EndPipeline();
+  connection_.ForgetPrepared(TableVersionsSql());
+  connection_.Fail(failure);
+}
+
+void PostgresStatement::EndPipeline() {
+  if (!pipelined_) return;
+  pipelined_ = false;
+  PGconn* handle = connection_.handle();
+  // The sync's result follows the statement's; a lost connection answers nulls.
+  for (int nulls = 0; nulls < 2;) {
+    PGresult* raw = PQgetResult(handle);
+    if (raw == nullptr) {
+      ++nulls;
+      continue;
+    }
+    const bool sync = PQresultStatus(raw) == PGRES_PIPELINE_SYNC;
+    PQclear(raw);
+    if (sync) break;
+  }
+  PQexitPipelineMode(handle);
 }
 
 bool PostgresStatement::Step() {
@@ -218,6 +284,7 @@ bool PostgresStatement::TakeStreamed() {
       return true;
     }
   }
+  EndPipeline();
   connection_.Release(*this);
   phase_ = Phase::kDone;
   return false;
@@ -248,6 +315,7 @@ void PostgresStatement::Spill() {
     }
   }
   spilled_.Rewind(columns);
+  EndPipeline();
   connection_.Release(*this);
   phase_ = Phase::kSpilled;
 }
@@ -257,6 +325,7 @@ void PostgresStatement::Abandon() {
   // statement was limited.
   PGconn* handle = connection_.handle();
   while (PGresult* raw = PQgetResult(handle)) PQclear(raw);
+  EndPipeline();
   connection_.Release(*this);
   phase_ = Phase::kDone;
 }

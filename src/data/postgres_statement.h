@@ -19,6 +19,11 @@
 
 namespace kelvo::data {
 
+// The columns a statement's result fields describe, with the facts of those that are columns
+// of tables.
+std::vector<ColumnInfo> DescribeFields(PostgresConnection& connection,
+                                       const std::vector<ResultField>& fields);
+
 class PostgresStatement final : public ProviderStatement {
  public:
   // `connection` must outlive this object.
@@ -52,6 +57,10 @@ class PostgresStatement final : public ProviderStatement {
   // false when they changed after the caller was told them.
   bool CheckFields(const PGresult* result);
   void Start();
+  // Takes the answer to the check sent ahead of the statement.
+  void TakeCheck(const ColumnFactsCache::Check& check);
+  // Reads the sync that ends a statement sent with a check, once its results have been read.
+  void EndPipeline();
   // Takes the next result of the stream; false once the stream has ended.
   bool TakeStreamed();
   // Reads and drops what is left of the stream.
@@ -76,6 +85,7 @@ class PostgresStatement final : public ProviderStatement {
   bool columns_given_ = false;   // DescribeColumns has told the caller the columns
   std::string sent_;  // the text of the running execution
   bool replanned_ = false;  // the execution was parsed anew, not run prepared
+  bool pipelined_ = false;  // sent with a check, in pipeline mode
 
   Phase phase_ = Phase::kIdle;
   PostgresResult block_;  // the result holding the current row

@@ -111,6 +111,20 @@ class ProviderConnection {
   // The primary key columns of a table in key order; empty when it has none.
   virtual std::vector<std::string> PrimaryKey(const TableName& table) = 0;
 
+  // The result columns of `sql` as DescribeColumns gives them after a run, from what the
+  // connection keeps of an earlier run of the same text, without running it; nothing when it
+  // keeps none it can vouch for (the caller then runs the statement).
+  virtual std::optional<std::vector<ColumnInfo>> KeptColumns(std::string_view /*sql*/) {
+    return std::nullopt;
+  }
+  // Until FactsHeld, what the connection keeps of tables and statements (TableVersion,
+  // KeptColumns, the columns' facts) is used without a round trip of its own: its check
+  // travels with the next statement sent. For a caller that can do its work again.
+  virtual void CheckFactsLater() {}
+  // Ends what CheckFactsLater began: whether everything kept that was used since was current;
+  // when not, the caller does its work again, which then finds the facts as they are now.
+  virtual bool FactsHeld() { return true; }
+
   // A text that changes whenever the table named exactly `name` (found as the database finds
   // an unqualified name) is made, dropped, renamed, granted, keyed or given other columns;
   // empty when the name reaches no table, where a provider tells that apart. Nothing when the

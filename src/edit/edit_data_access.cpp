@@ -1,5 +1,7 @@
 #include "edit/edit_data_access.h"
 
+#include "data/connection_core.h"
+
 #include "kelvo/components.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/error.h"
@@ -52,6 +54,19 @@ ProbeResult ProbeStatement(const DbViewState& s, std::string_view statement) {
   }
   probe->Close();
   return result;
+}
+
+std::vector<FieldInfo> StatementFields(const DbViewState& s, std::string_view statement) {
+  const std::shared_ptr<Connection>& connection = EditConnection(s);
+  if (connection->State() == ado::adStateOpen) {
+    if (auto kept = connection->core().provider().KeptColumns(statement)) {
+      std::vector<FieldInfo> fields;
+      for (data::ColumnInfo& column : *kept)
+        fields.push_back({std::move(column.name), column.type, column.nullable});
+      return fields;
+    }
+  }
+  return ProbeStatement(s, statement).fields;
 }
 
 std::optional<int> FieldTypeOf(const std::vector<FieldInfo>& fields, std::string_view name) {

@@ -41,6 +41,10 @@ struct ProbeResult {
 // Opens `statement` for at most one row and reads its fields. Throws the database's refusal.
 ProbeResult ProbeStatement(const DbViewState& s, std::string_view statement);
 
+// The fields of `statement`, as ProbeStatement reads them: from the description the connection
+// keeps of an earlier run when it has one, else by the probe.
+std::vector<FieldInfo> StatementFields(const DbViewState& s, std::string_view statement);
+
 // The type of the field called `name` (without regard to case), or nothing.
 std::optional<int> FieldTypeOf(const std::vector<FieldInfo>& fields, std::string_view name);
 

@@ -125,10 +125,9 @@ KeyedStatement GetSqlPK(DbViewState& s, std::string_view form_sql, bool use_reco
 KeyedStatement GetRequestedRecordSql(DbViewState& s, std::string_view statement) {
   KeyedStatement keyed;
   GuardedStep(s, " in GetSqlPK.<br>", [&] {
-    const ProbeResult probe = ProbeStatement(s, statement);
     // Within the grid's search and filters, so a key outside them finds no record.
     keyed = KeyCondition(s, "SELECT * FROM (" + FilteredStatement(s) + ") KELVOALIAS",
-                         RequestedKeyTerms(s, probe.fields));
+                         RequestedKeyTerms(s, StatementFields(s, statement)));
     keyed.parameters.insert(keyed.parameters.begin(), s.mvarFilterParameters.begin(),
                             s.mvarFilterParameters.end());
   });

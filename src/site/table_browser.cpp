@@ -1,8 +1,11 @@
 #include "site/table_browser.h"
 
+#include "data/connection_core.h"
+#include "host/ascii_case.h"
 #include "kelvo/data.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/db_view.h"
+#include "kelvo/error.h"
 #include "kelvo/host.h"
 #include "server/http_request.h"
 #include "site/catalog.h"
@@ -44,47 +47,25 @@ std::string DefaultOrder(const Connection& connection, const std::vector<std::st
   return detail::IsSafeSortList(order) ? order : std::string();
 }
 
-}  // namespace
-
-void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
-                 const std::vector<PageLink>& pages, const BrowserSettings& browser,
-                 const std::function<bool(std::string_view)>& may_see_table) {
-  Response& out = context->response();
-  WriteDocumentStart(out, "Kelvo", browser.locale);
-  WriteSignedInUser(out, context->request().ServerVariables("REMOTE_USER"));
-  std::string html = "<h1>Kelvo</h1>\n";
-  if (!pages.empty()) {
-    html += "<h2>Pages</h2>\n<ul class=\"KelvoIndex\">\n";
-    for (const PageLink& page : pages) {
-      html += "<li><a href=\"" + EncodePathSegment(page.name) + "\">" + HtmlEscape(page.title) +
-              "<small>/" + HtmlEscape(page.name) + "</small></a></li>\n";
+// Whether the request asks for the grid's rows as a spreadsheet, which is sent as it is made.
+bool AsksForExport(const Request& request) {
+  constexpr std::string_view kExport = "toexcel.x";
+  for (const RequestCollection* collection : {&request.QueryString(), &request.Form()}) {
+    for (const RequestCollection::Entry& entry : collection->entries()) {
+      if (entry.key.size() >= kExport.size() &&
+          host::EqualsIgnoringAsciiCase(
+              std::string_view(entry.key).substr(entry.key.size() - kExport.size()), kExport))
+        return true;
     }
-    html += "</ul>\n";
   }
-  if (!browser.connection.empty()) {
-    auto database = OpenDatabase(context, browser);
-    html += "<h2>Tables</h2>\n<ul class=\"KelvoIndex\">\n";
-    const auto catalog = ReadCatalog(database->Connection(), browser.connection);
-    for (const TableEntry& table : catalog->tables) {
-      if (may_see_table && !may_see_table(table.name)) continue;
-      html += "<li><a href=\"table/" + EncodePathSegment(table.name) + "\">" +
-              HtmlEscape(table.name) + "<small>" + (table.is_view ? "view" : "table") +
-              "</small></a></li>\n";
-    }
-    html += "</ul>\n";
-    database->OnEndPage();
-  }
-  if (pages.empty() && browser.connection.empty()) html += "<p>Nothing is served here.</p>\n";
-  out.Write(html);
-  WriteDocumentEnd(out);
+  return false;
 }
 
-void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::string_view table,
-                     BrowserSettings browser) {
-  // A signed-in user whose role may not write the table gets it read-only.
-  browser.editing = browser.editing && context->may_write();
+// The page of `table`: its grid, or the page that says there is no such table.
+void WriteTablePage(const std::shared_ptr<ScriptingContext>& context,
+                    const std::shared_ptr<DBConnection>& database, std::string_view table,
+                    const BrowserSettings& browser) {
   Response& out = context->response();
-  auto database = OpenDatabase(context, browser);
   const std::shared_ptr<Connection>& connection = database->Connection();
   const std::optional<TableEntry> found = FindTable(connection, browser.connection, table);
   if (!found) {
@@ -127,8 +108,69 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   WriteGridEnd(out);
   WriteErrorBox(out, grid.ErrorMessage());
   grid.OnEndPage();
-  database->OnEndPage();
   WriteDocumentEnd(out);
+}
+
+}  // namespace
+
+void RenderIndex(const std::shared_ptr<ScriptingContext>& context,
+                 const std::vector<PageLink>& pages, const BrowserSettings& browser,
+                 const std::function<bool(std::string_view)>& may_see_table) {
+  Response& out = context->response();
+  WriteDocumentStart(out, "Kelvo", browser.locale);
+  WriteSignedInUser(out, context->request().ServerVariables("REMOTE_USER"));
+  std::string html = "<h1>Kelvo</h1>\n";
+  if (!pages.empty()) {
+    html += "<h2>Pages</h2>\n<ul class=\"KelvoIndex\">\n";
+    for (const PageLink& page : pages) {
+      html += "<li><a href=\"" + EncodePathSegment(page.name) + "\">" + HtmlEscape(page.title) +
+              "<small>/" + HtmlEscape(page.name) + "</small></a></li>\n";
+    }
+    html += "</ul>\n";
+  }
+  if (!browser.connection.empty()) {
+    auto database = OpenDatabase(context, browser);
+    html += "<h2>Tables</h2>\n<ul class=\"KelvoIndex\">\n";
+    const auto catalog = ReadCatalog(database->Connection(), browser.connection);
+    for (const TableEntry& table : catalog->tables) {
+      if (may_see_table && !may_see_table(table.name)) continue;
+      html += "<li><a href=\"table/" + EncodePathSegment(table.name) + "\">" +
+              HtmlEscape(table.name) + "<small>" + (table.is_view ? "view" : "table") +
+              "</small></a></li>\n";
+    }
+    html += "</ul>\n";
+    database->OnEndPage();
+  }
+  if (pages.empty() && browser.connection.empty()) html += "<p>Nothing is served here.</p>\n";
+  out.Write(html);
+  WriteDocumentEnd(out);
+}
+
+void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::string_view table,
+                     BrowserSettings browser) {
+  // A signed-in user whose role may not write the table gets it read-only.
+  browser.editing = browser.editing && context->may_write();
+  auto database = OpenDatabase(context, browser);
+  data::ProviderConnection& provider = database->Connection()->core().provider();
+  // A page that changes nothing and is sent whole can be made again: it trusts what the
+  // connection keeps of the table, and the check of that travels with its first statement.
+  // When the table changed, the page is made again from what the table is now.
+  const bool again = !browser.editing && !AsksForExport(context->request());
+  if (again) provider.CheckFactsLater();
+  bool held = true;
+  try {
+    WriteTablePage(context, database, table, browser);
+  } catch (const Error&) {
+    if (!again || provider.FactsHeld()) throw;
+    held = false;
+  }
+  if (again && held) held = provider.FactsHeld();
+  if (!held) {
+    context->response().Clear();
+    context->response().SetStatus(200);
+    WriteTablePage(context, database, table, browser);
+  }
+  database->OnEndPage();
 }
 
 }  // namespace kelvo::site

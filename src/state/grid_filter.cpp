@@ -10,6 +10,7 @@
 #include "component/list_utils.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
+#include "data/connection_core.h"
 #include "data/iso_date.h"
 #include "kelvo/components.h"
 #include "kelvo/db_connection.h"
@@ -366,6 +367,15 @@ std::vector<std::string> OperatorsFor(int type) {
 const std::vector<ResultColumn>& StatementColumns(DbViewState& s) {
   if (s.mvarStatementColumns) return *s.mvarStatementColumns;
   if (!s.VexmoConnection) throw Error(errc::kObjectRequired, "Object required: the grid has no connection");
+  // The description the connection keeps of an earlier run of the statement, else a probe.
+  const std::shared_ptr<Connection>& connection = s.VexmoConnection->Connection();
+  if (connection && connection->State() == ado::adStateOpen) {
+    if (auto kept = connection->core().provider().KeptColumns(s.sql)) {
+      std::vector<ResultColumn> columns;
+      for (data::ColumnInfo& column : *kept) columns.push_back({std::move(column.name), column.type});
+      return s.mvarStatementColumns.emplace(std::move(columns));
+    }
+  }
   auto probe = std::dynamic_pointer_cast<Recordset>(CreateComponent("ADODB.Recordset"));
   if (!probe) throw Error(errc::kClassNotRegistered, "ADODB.Recordset is not a recordset");
   probe->SetMaxRecords(1);
