@@ -122,8 +122,10 @@ class RowWriter {
     const auto index = static_cast<std::size_t>(column);
     if (ends.size() <= index) ends.resize(std::max(index, columns_.size()) + 1);
     if (ends[index].empty()) {
+      const std::string& cell_class = cell_classes_[parity_index_];
+      ends[index].reserve(cell_class.size() + 12);
       AppendNumber(ends[index], column);
-      ends[index] += cell_classes_[parity_index_];
+      ends[index] += cell_class;
     }
     out_ += ends[index];
   }
