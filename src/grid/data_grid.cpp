@@ -168,9 +168,12 @@ class RowWriter {
 
 RowWriter::RowWriter(DbViewState& s, Recordset& recordset, GridLinkStart& link_start)
     : s_(s), recordset_(recordset), link_start_(link_start), keys_(s, recordset) {
+  // These texts are made in storage of their size (and the cell id's of its row number).
+  row_start_.reserve(s_.Tag.size() + 16);
   row_start_ = "<tr id=\"klv";
   row_start_ += s_.Tag;
   row_start_ += "row_";
+  cell_id_.reserve(s_.Tag.size() + 40);
   cell_id_ = "<td id=\"klv";
   cell_id_ += s_.Tag;
   cell_id_ += "cell_";
@@ -180,6 +183,8 @@ RowWriter::RowWriter(DbViewState& s, Recordset& recordset, GridLinkStart& link_s
   for (int odd = 0; odd < 2; ++odd) {
     std::string& row_class = row_classes_[odd];
     std::string& cell_class = cell_classes_[odd];
+    row_class.reserve(32);
+    cell_class.reserve(32);
     row_class = "\" ";
     cell_class = "\" ";
     if (s_.UseCSS) {
@@ -225,29 +230,35 @@ void RowWriter::ComputeRowTexts() {
 
 const RowWriter::LinkParts& RowWriter::Link() {
   if (!link_) {
+    const std::string_view anchor =
+        s_.UseCSS ? "<a class=\"KLVOTable\" href=\"" : "<a href=\"";
+    const std::string& path = link_start_.Path(s_);
+    const std::string form = ParameterName(s_, "FormDisplay=formOneRec");
+    const std::string& query = link_start_.StateQuery(s_, s_.mvarCurrRecord);
+    const std::string key = "&" + ParameterName(s_, "PK=");
+    const std::string order =
+        "&" + ParameterName(s_, "OrderByFields=") + UrlEncodeComponent(s_.OrderByFields);
+    std::string tail = SortDirectionQuery(s_, s_.OrderByDesc) + "&" + ParameterName(s_, "BookMark=");
+    // Each part is made in storage of its final size.
+    const std::size_t start_size = anchor.size() + path.size() + form.size() + query.size() + 2;
     LinkParts parts;
-    std::string& head = parts.column_head;  // the anchor and the page with its state first
-    head = s_.UseCSS ? "<a class=\"KLVOTable\" href=\"" : "<a href=\"";
-    head += link_start_.Path(s_);
-    head += '?';
-    head += ParameterName(s_, "FormDisplay=formOneRec");
-    head += '&';
-    head += link_start_.StateQuery(s_, s_.mvarCurrRecord);
-    std::string key = "&";
-    key += ParameterName(s_, "PK=");
-    std::string order = "&";
-    order += ParameterName(s_, "OrderByFields=");
-    order += UrlEncodeComponent(s_.OrderByFields);
-    parts.column_tail = SortDirectionQuery(s_, s_.OrderByDesc);
-    parts.column_tail += '&';
-    parts.column_tail += ParameterName(s_, "BookMark=");
-    parts.index_head = '>';
-    parts.index_head += head;
+    parts.index_head.reserve(1 + start_size + key.size());
+    parts.index_head += '>';
+    parts.index_head += anchor;
+    parts.index_head += path;
+    parts.index_head += '?';
+    parts.index_head += form;
+    parts.index_head += '&';
+    parts.index_head += query;
+    parts.column_head.reserve(start_size + order.size() + key.size());
+    parts.column_head.append(parts.index_head, 1);
+    parts.column_head += order;
+    parts.column_head += key;
     parts.index_head += key;
-    parts.index_tail = order;
-    parts.index_tail += parts.column_tail;
-    head += order;
-    head += key;
+    parts.index_tail.reserve(order.size() + tail.size());
+    parts.index_tail += order;
+    parts.index_tail += tail;
+    parts.column_tail = std::move(tail);
     link_ = std::move(parts);
   }
   return *link_;
