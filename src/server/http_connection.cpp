@@ -9,8 +9,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <utility>
+
+#include <sys/socket.h>
+#include <sys/uio.h>
 
 #include "host/ascii_case.h"
 #include "server/access_log.h"
@@ -106,7 +110,7 @@ void StreamConnection<Stream>::TakeEndpoints() {
 
 template <class Stream>
 void StreamConnection<Stream>::SetDeadline(Clock::time_point deadline) {
-  deadline_ = deadline;
+  deadline_.store(deadline, std::memory_order_relaxed);
   if (deadline < timer_at_) ArmTimer(deadline);
 }
 
@@ -131,12 +135,19 @@ void StreamConnection<Stream>::ArmTimer(Clock::time_point when) {
 template <class Stream>
 void StreamConnection<Stream>::OnTimer() {
   timer_at_ = kNever;
-  if (closed_ || deadline_ == kNever) return;
-  if (Clock::now() >= deadline_) {
+  if (closed_) return;
+  const Clock::time_point deadline = deadline_.load(std::memory_order_relaxed);
+  // While a page works, its thread may finish the response and set the idle deadline without
+  // the loop knowing: the timer looks again after an idle time.
+  if (deadline == kNever) {
+    ArmTimer(Clock::now() + server_.limits().idle_timeout);
+    return;
+  }
+  if (Clock::now() >= deadline) {
     Close();
     return;
   }
-  ArmTimer(deadline_);
+  ArmTimer(deadline);
 }
 
 template <class Stream>
@@ -380,17 +391,67 @@ void StreamConnection<Stream>::Respond(Reply reply) {
         if (std::shared_ptr<HttpConnection> self = weak.lock()) server->Wake(std::move(self));
       },
       Self());
+  if constexpr (!kTls) {
+    // The page's thread writes its finished response itself, so the loop is not woken for it;
+    // the loop waits for the client's next request, or its leaving, meanwhile.
+    if (keep_alive_ && buffer_.size() == 0) {
+      reply_.page->AllowDirectWrite(
+          [this](PageExchange::Head& head) { return WriteFromPage(head); });
+      tcp().socket().async_wait(asio::socket_base::wait_read,
+                                [self = Self()](beast::error_code error) {
+                                  if (!error) self->OnReadable();
+                                });
+    }
+  }
   PollPage();
+}
+
+template <class Stream>
+void StreamConnection<Stream>::OnReadable() {
+  // Without a page the response was finished on the loop, whose read is waiting.
+  if (closed_ || !reply_.page) return;
+  if (reply_.page->WakeWhenDone()) FinishWritten();
+}
+
+template <class Stream>
+void StreamConnection<Stream>::FinishWritten() {
+  reply_.page->Release();
+  reply_ = Reply{};
+  WaitForRequest();
+}
+
+template <class Stream>
+bool StreamConnection<Stream>::WriteFromPage(PageExchange::Head& head) {
+  Prepare(head.status, head.headers, head.body);
+  std::array<asio::const_buffer, 3> pieces = Pieces(!chunk_.empty(), 0);
+  written_by_page_ = 0;
+  if (!WriteNow(pieces, written_by_page_) || asio::buffer_size(pieces) > 0) return false;
+  Log();
+  reply_.in_flight.reset();
+  deadline_.store(Clock::now() + server_.limits().idle_timeout, std::memory_order_relaxed);
+  return true;
 }
 
 template <class Stream>
 void StreamConnection<Stream>::PollPage() {
   if (closed_ || !reply_.page) return;
   // A page takes its time: no deadline while it works.
-  deadline_ = kNever;
+  deadline_.store(kNever, std::memory_order_relaxed);
   if (!head_written_) {
     PageExchange::Head head;
     if (!reply_.page->TakeHead(head)) return;
+    if (head.written == PageExchange::Written::kWhole) {
+      FinishWritten();
+      return;
+    }
+    if (head.written == PageExchange::Written::kPart) {
+      // The page's thread formatted the response and wrote what the socket took.
+      reply_.page->Release();
+      reply_.page.reset();
+      head_written_ = true;
+      if (Send(!chunk_.empty(), written_by_page_)) Finished();
+      return;
+    }
     if (!head.streaming) {
       if (WriteWhole(head.status, head.headers, head.body)) Finished();
       return;
@@ -441,8 +502,8 @@ void StreamConnection<Stream>::PollPage() {
 }
 
 template <class Stream>
-bool StreamConnection<Stream>::WriteWhole(int status, const NameValueList& headers,
-                                          std::string& body) {
+void StreamConnection<Stream>::Prepare(int status, const NameValueList& headers,
+                                       std::string& body) {
   const bool bodiless = status == 204 || status == 304 || (status >= 100 && status < 200);
   out_ = FormatHead(status, headers,
                     bodiless ? std::string()
@@ -453,7 +514,12 @@ bool StreamConnection<Stream>::WriteWhole(int status, const NameValueList& heade
     chunk_.swap(body);
     body_bytes_ = chunk_.size();
   }
-  reply_.status = status;
+}
+
+template <class Stream>
+bool StreamConnection<Stream>::WriteWhole(int status, const NameValueList& headers,
+                                          std::string& body) {
+  Prepare(status, headers, body);
   if (reply_.page) {
     reply_.page->Release();
     reply_.page.reset();
@@ -487,21 +553,56 @@ std::string StreamConnection<Stream>::FormatHead(int status, const NameValueList
 }
 
 template <class Stream>
-bool StreamConnection<Stream>::Send(bool with_chunk) {
+std::array<asio::const_buffer, 3> StreamConnection<Stream>::Pieces(bool with_chunk,
+                                                                    std::size_t skip) const {
   std::array<asio::const_buffer, 3> pieces{
       asio::buffer(out_), with_chunk ? asio::buffer(chunk_) : asio::const_buffer(),
       with_chunk && chunked_ ? asio::buffer(kCrLf.data(), kCrLf.size()) : asio::const_buffer()};
+  for (asio::const_buffer& piece : pieces) {
+    const std::size_t taken = std::min(skip, piece.size());
+    piece += taken;
+    skip -= taken;
+  }
+  return pieces;
+}
+
+// On the socket itself rather than through its object, as the page's thread writes too.
+template <class Stream>
+bool StreamConnection<Stream>::WriteNow(std::array<asio::const_buffer, 3>& pieces,
+                                        std::size_t& written) {
+  std::array<iovec, 3> vectors{};
+  std::size_t count = 0;
+  for (const asio::const_buffer& piece : pieces) {
+    if (piece.size() == 0) continue;
+    vectors[count].iov_base = const_cast<void*>(piece.data());
+    vectors[count].iov_len = piece.size();
+    ++count;
+  }
+  if (count == 0) return true;
+  msghdr message{};
+  message.msg_iov = vectors.data();
+  message.msg_iovlen = count;
+  const ssize_t sent = ::sendmsg(tcp().socket().native_handle(), &message,
+                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+  std::size_t left = static_cast<std::size_t>(sent);
+  written += left;
+  for (asio::const_buffer& piece : pieces) {
+    const std::size_t taken = std::min(left, piece.size());
+    piece += taken;
+    left -= taken;
+  }
+  return true;
+}
+
+template <class Stream>
+bool StreamConnection<Stream>::Send(bool with_chunk, std::size_t skip) {
+  std::array<asio::const_buffer, 3> pieces = Pieces(with_chunk, skip);
   if constexpr (!kTls) {
-    beast::error_code error;
-    std::size_t written = tcp().socket().write_some(pieces, error);
-    if (error && error != asio::error::would_block && error != asio::error::try_again) {
+    std::size_t written = 0;
+    if (!WriteNow(pieces, written)) {
       Close();
       return false;
-    }
-    for (asio::const_buffer& piece : pieces) {
-      const std::size_t taken = std::min(written, piece.size());
-      piece += taken;
-      written -= taken;
     }
     if (asio::buffer_size(pieces) == 0) return true;
   }

@@ -13,6 +13,8 @@
 #include <boost/beast/http/string_body.hpp>
 #include <boost/beast/ssl/ssl_stream.hpp>
 
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -142,12 +144,25 @@ class StreamConnection final : public HttpConnection {
   void TakeHead();
   void Respond(Reply reply);
   void PollPage();
+  // On the page's thread, under the exchange's lock: writes the finished buffered response
+  // while the loop waits for the client; true when the socket took it all.
+  bool WriteFromPage(PageExchange::Head& head);
+  // The client has sent more or gone while the page's thread may be answering.
+  void OnReadable();
+  // The page's thread wrote the whole response: on to the next request.
+  void FinishWritten();
+  // Formats the head and takes the body of a buffered response.
+  void Prepare(int status, const NameValueList& headers, std::string& body);
+  std::array<boost::asio::const_buffer, 3> Pieces(bool with_chunk, std::size_t skip) const;
   // True when the response is sent whole at once; else Finished follows on the loop.
   bool WriteWhole(int status, const NameValueList& headers, std::string& body);
+  // Writes the bytes the socket takes now; false when it failed.
+  bool WriteNow(std::array<boost::asio::const_buffer, 3>& pieces, std::size_t& written);
   std::string FormatHead(int status, const NameValueList& headers, std::string_view framing);
-  // Writes out_, and with `with_chunk` the chunk. True when the socket took it all at once;
-  // else the rest goes out on the loop, and Finished or PollPage follows.
-  bool Send(bool with_chunk);
+  // Writes out_, and with `with_chunk` the chunk, the first `skip` bytes left out. True when
+  // the socket took it all at once; else the rest goes out on the loop, and Finished or
+  // PollPage follows.
+  bool Send(bool with_chunk, std::size_t skip = 0);
   void Finished();
   void Log() const;
   // Closes after the response: no more sending, and the client's late bytes are read and
@@ -167,7 +182,8 @@ class StreamConnection final : public HttpConnection {
   boost::asio::steady_timer timer_;
   static constexpr std::chrono::steady_clock::time_point kNever =
       std::chrono::steady_clock::time_point::max();
-  std::chrono::steady_clock::time_point deadline_ = kNever;
+  // Set by the page's thread too, when it has written the response.
+  std::atomic<std::chrono::steady_clock::time_point> deadline_ = kNever;
   std::chrono::steady_clock::time_point timer_at_ = kNever;  // kNever: not waiting
   std::chrono::steady_clock::time_point head_deadline_{};
 
@@ -184,6 +200,7 @@ class StreamConnection final : public HttpConnection {
   std::string out_;    // the head, or the whole response, being written
   std::string chunk_;  // the streamed bytes being written
   std::uint64_t body_bytes_ = 0;
+  std::size_t written_by_page_ = 0;
 };
 
 extern template class StreamConnection<PlainStream>;

@@ -54,7 +54,24 @@ void PageExchange::Done(bool failed) {
   std::unique_lock lock(mutex_);
   done_ = true;
   failed_ = failed;
+  if (direct_write_ && !failed && !released_ && head_sent_ && !head_.streaming) {
+    written_ = direct_write_(head_) ? Written::kWhole : Written::kPart;
+    if (written_ == Written::kWhole && !wake_when_done_) return;
+  }
   WakeConnection(lock);
+}
+
+void PageExchange::AllowDirectWrite(std::function<bool(Head&)> write) {
+  std::lock_guard lock(mutex_);
+  if (!done_) direct_write_ = std::move(write);
+}
+
+bool PageExchange::WakeWhenDone() {
+  std::lock_guard lock(mutex_);
+  // The connection's own poll has already found the page running, so Done wakes it; marking it
+  // waiting here would wake it in the middle of writing a streamed piece.
+  wake_when_done_ = true;
+  return written_ == Written::kWhole;
 }
 
 void PageExchange::SetWake(std::function<void()> wake, std::shared_ptr<void> owner) {
@@ -79,6 +96,8 @@ bool PageExchange::TakeHead(Head& head) {
     waiting_ = true;
     return false;
   }
+  head.written = written_;
+  if (written_ != Written::kNo) return true;
   head.status = head_.status;
   head.headers = head_.headers;
   head.streaming = head_.streaming;
@@ -107,6 +126,7 @@ void PageExchange::Release() {
     released_ = true;
     queue_.clear();
     wake_ = nullptr;
+    direct_write_ = nullptr;
     owner_ = nullptr;
   }
   changed_.notify_all();

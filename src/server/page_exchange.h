@@ -26,12 +26,16 @@ namespace kelvo::server {
 
 class PageExchange final : public ResponseSink {
  public:
+  // Whether the page's thread has written the buffered response to the socket itself.
+  enum class Written { kNo, kPart, kWhole };
+
   // How the connection is to answer.
   struct Head {
     int status = 0;
     NameValueList headers;
     bool streaming = false;
     std::string body;  // the whole body when not streaming
+    Written written = Written::kNo;  // when not kNo, the rest is the connection's to know
   };
 
   // Page side.
@@ -54,6 +58,13 @@ class PageExchange final : public ResponseSink {
   // The head once known (at once when the page starts streaming, else when it is done); false
   // before that.
   bool TakeHead(Head& head);
+  // Lets the page's thread, once done, write a buffered response through `write` (true: all of
+  // it went) instead of waking the connection; a part written leaves the rest to the
+  // connection, which is then woken. Called under the exchange's lock.
+  void AllowDirectWrite(std::function<bool(Head&)> write);
+  // Asks to be woken when the page is done even if its thread wrote the response whole; true
+  // when that has already happened.
+  bool WakeWhenDone();
   enum class Flow { kWait, kBytes, kFinished, kFailed };
   // kBytes: `bytes` now holds all queued bytes (its old content is dropped). kFinished: the page
   // is done and nothing is left; kFailed: the stream must end cut short.
@@ -78,6 +89,9 @@ class PageExchange final : public ResponseSink {
   bool released_ = false;
   bool waiting_ = false;  // the connection's last poll found nothing
   std::function<void()> wake_;
+  std::function<bool(Head&)> direct_write_;
+  Written written_ = Written::kNo;
+  bool wake_when_done_ = false;
   std::shared_ptr<void> owner_;
   std::string queue_;  // streamed bytes not yet taken by the connection
 };

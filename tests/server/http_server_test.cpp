@@ -150,14 +150,18 @@ TEST(HttpServerTest, KeepAliveResponsesLeaveWithoutWaitingForTheClient) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
-// A keep-alive connection: requests sent together are answered in order, and the idle deadline
-// runs from the last response, so a connection used again stays open past its first deadline.
+// A keep-alive connection: requests sent together are answered in order, a page larger than
+// the socket takes at once reaches a client that reads late, and the idle deadline runs from the
+// last response, so a connection used again stays open past its first deadline.
 TEST(HttpServerTest, KeepAliveConnectionsAnswerPipelinedRequestsAndIdleOutFromTheLastOne) {
   ServerOptions options = Options();
   options.idle_timeout = 1s;
   RunningServer running(options, [](HttpServer& server) {
     server.AddHandler("/echo", [](const std::shared_ptr<ScriptingContext>& page) {
       Write(page, page->request().QueryString().Get("n"));
+    });
+    server.AddHandler("/big", [](const std::shared_ptr<ScriptingContext>& page) {
+      Write(page, std::string(16'000'000, 'b') + "end");
     });
   });
   RawConnection connection(running.port());
@@ -169,6 +173,11 @@ TEST(HttpServerTest, KeepAliveConnectionsAnswerPipelinedRequestsAndIdleOutFromTh
   for (int n = 1; n <= 3; ++n) {
     EXPECT_TRUE(connection.ReadResponse().ends_with("\r\n\r\n" + std::to_string(n)));
   }
+  ASSERT_TRUE(connection.Send("GET /big HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
+  std::this_thread::sleep_for(300ms);
+  const std::string big = connection.ReadResponse();
+  EXPECT_TRUE(big.ends_with(std::string(1000, 'b') + "end"));
+  EXPECT_NE(big.find("Content-Length: 16000003\r\n"), std::string::npos);
   for (int n = 4; n <= 6; ++n) {
     std::this_thread::sleep_for(600ms);
     ASSERT_TRUE(connection.Send(get(n)));
