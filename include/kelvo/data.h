@@ -158,6 +158,27 @@ class KELVO_EXPORT Connection final : public Object {
   // How many rows the database's statistics expect `statement` to return, without running it;
   // nothing when the database keeps none that apply.
   std::optional<long long> EstimatedRows(std::string_view statement);
+  // A result column as the connection last described it.
+  struct KeptColumn {
+    std::string name;
+    int type = 0;  // ado::DataTypeEnum
+    bool nullable = true;
+  };
+  // The result columns of `statement` from what the connection keeps of an earlier run of the
+  // same text, without running it; nothing when it keeps none it can vouch for (the caller then
+  // runs the statement).
+  std::optional<std::vector<KeptColumn>> KeptColumns(std::string_view statement);
+  // A text that changes whenever the table named exactly `name` is made, dropped, renamed,
+  // granted, keyed or given other columns; empty when the name reaches no table, where the
+  // database tells that apart. Nothing when it has no check cheaper than the whole schema's.
+  std::optional<std::string> TableVersion(std::string_view name);
+  // Until FactsHeld, what the connection keeps of tables and statements (TableVersion,
+  // KeptColumns, the columns' facts) is used without a round trip of its own: its check travels
+  // with the next statement sent. For a caller that can do its work again.
+  void CheckFactsLater();
+  // Ends what CheckFactsLater began: whether everything kept that was used since was current;
+  // when not, the caller does its work again, which then finds the facts as they are now.
+  bool FactsHeld();
   // The identifier quoted for this database's SQL dialect. Throws when not open.
   std::string QuoteIdentifier(std::string_view name) const;
   // Whether this database puts NULL before every value in an ascending order (SQLite) rather

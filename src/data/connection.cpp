@@ -87,6 +87,25 @@ std::optional<long long> Connection::EstimatedRows(std::string_view statement) {
   return core().provider().EstimatedRows(statement);
 }
 
+std::optional<std::vector<Connection::KeptColumn>> Connection::KeptColumns(
+    std::string_view statement) {
+  std::optional<std::vector<data::ColumnInfo>> kept = core().provider().KeptColumns(statement);
+  if (!kept) return std::nullopt;
+  std::vector<KeptColumn> columns;
+  columns.reserve(kept->size());
+  for (data::ColumnInfo& column : *kept)
+    columns.push_back({std::move(column.name), column.type, column.nullable});
+  return columns;
+}
+
+std::optional<std::string> Connection::TableVersion(std::string_view name) {
+  return core().provider().TableVersion(name);
+}
+
+void Connection::CheckFactsLater() { core().provider().CheckFactsLater(); }
+
+bool Connection::FactsHeld() { return core().provider().FactsHeld(); }
+
 std::string Connection::QuoteIdentifier(std::string_view name) const {
   return core().provider().QuoteIdentifier(name);
 }

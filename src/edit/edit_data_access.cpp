@@ -1,6 +1,5 @@
 #include "edit/edit_data_access.h"
 
-#include "data/connection_core.h"
 
 #include "kelvo/components.h"
 #include "kelvo/db_connection.h"
@@ -59,9 +58,9 @@ ProbeResult ProbeStatement(const DbViewState& s, std::string_view statement) {
 std::vector<FieldInfo> StatementFields(const DbViewState& s, std::string_view statement) {
   const std::shared_ptr<Connection>& connection = EditConnection(s);
   if (connection->State() == ado::adStateOpen) {
-    if (auto kept = connection->core().provider().KeptColumns(statement)) {
+    if (auto kept = connection->KeptColumns(statement)) {
       std::vector<FieldInfo> fields;
-      for (data::ColumnInfo& column : *kept)
+      for (Connection::KeptColumn& column : *kept)
         fields.push_back({std::move(column.name), column.type, column.nullable});
       return fields;
     }

@@ -5,7 +5,6 @@
 #include <string>
 #include <utility>
 
-#include "data/connection_core.h"
 #include "host/ascii_case.h"
 #include "kelvo/convert.h"
 #include "kelvo/data.h"
@@ -79,7 +78,7 @@ std::string SchemaVersion(const std::shared_ptr<Connection>& connection,
 // SQLite counts schema changes itself.
 std::string TableVersion(const std::shared_ptr<Connection>& connection,
                          std::string_view connection_string, std::string_view name) {
-  if (std::optional<std::string> version = connection->core().provider().TableVersion(name))
+  if (std::optional<std::string> version = connection->TableVersion(name))
     return std::move(*version);
   return SchemaVersion(connection, connection_string);
 }

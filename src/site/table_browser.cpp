@@ -1,6 +1,5 @@
 #include "site/table_browser.h"
 
-#include "data/connection_core.h"
 #include "host/ascii_case.h"
 #include "kelvo/data.h"
 #include "kelvo/db_connection.h"
@@ -151,20 +150,20 @@ void RenderTablePage(const std::shared_ptr<ScriptingContext>& context, std::stri
   // A signed-in user whose role may not write the table gets it read-only.
   browser.editing = browser.editing && context->may_write();
   auto database = OpenDatabase(context, browser);
-  data::ProviderConnection& provider = database->Connection()->core().provider();
+  Connection& connection = *database->Connection();
   // A page that changes nothing and is sent whole can be made again: it trusts what the
   // connection keeps of the table, and the check of that travels with its first statement.
   // When the table changed, the page is made again from what the table is now.
   const bool again = !browser.editing && !AsksForExport(context->request());
-  if (again) provider.CheckFactsLater();
+  if (again) connection.CheckFactsLater();
   bool held = true;
   try {
     WriteTablePage(context, database, table, browser);
   } catch (const Error&) {
-    if (!again || provider.FactsHeld()) throw;
+    if (!again || connection.FactsHeld()) throw;
     held = false;
   }
-  if (again && held) held = provider.FactsHeld();
+  if (again && held) held = connection.FactsHeld();
   if (!held) {
     context->response().Clear();
     context->response().SetStatus(200);

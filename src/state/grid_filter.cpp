@@ -10,7 +10,6 @@
 #include "component/list_utils.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
-#include "data/connection_core.h"
 #include "data/iso_date.h"
 #include "kelvo/components.h"
 #include "kelvo/db_connection.h"
@@ -370,9 +369,9 @@ const std::vector<ResultColumn>& StatementColumns(DbViewState& s) {
   // The description the connection keeps of an earlier run of the statement, else a probe.
   const std::shared_ptr<Connection>& connection = s.VexmoConnection->Connection();
   if (connection && connection->State() == ado::adStateOpen) {
-    if (auto kept = connection->core().provider().KeptColumns(s.sql)) {
+    if (auto kept = connection->KeptColumns(s.sql)) {
       std::vector<ResultColumn> columns;
-      for (data::ColumnInfo& column : *kept) columns.push_back({std::move(column.name), column.type});
+      for (Connection::KeptColumn& column : *kept) columns.push_back({std::move(column.name), column.type});
       return s.mvarStatementColumns.emplace(std::move(columns));
     }
   }
