@@ -31,7 +31,8 @@ using NameValueList = std::vector<std::pair<std::string, std::string>>;
 // One request collection (query string, form fields or cookies): keys in arrival order, each
 // with one or more values. Keys are matched without regard to ASCII letter case; other bytes
 // must match exactly. Adding and finding take constant time on average, so a hostile request
-// with many keys costs no more than its size.
+// with many keys costs no more than its size: a few keys are searched in order, more through
+// an index.
 class KELVO_EXPORT RequestCollection {
  public:
   struct Entry {
@@ -58,8 +59,12 @@ class KELVO_EXPORT RequestCollection {
       return std::hash<std::string_view>{}(key);
     }
   };
+  static constexpr std::size_t kIndexedFrom = 16;  // entries
+
+  void Index(std::size_t position);
+
   std::vector<Entry> entries_;
-  // lower-cased key -> entries_ position
+  // lower-cased key -> entries_ position, once there are kIndexedFrom entries
   std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
 };
 
@@ -100,6 +105,8 @@ class KELVO_EXPORT Request final {
   // The named lookup: query string, then form fields, then cookies, then server variables;
   // names matched without regard to case; the empty text when absent.
   std::string Item(std::string_view name) const;
+  // The entry the named lookup finds, or null.
+  const RequestCollection::Entry* FindItem(std::string_view name) const;
 
   const RequestCollection& QueryString() const { return query_; }
   const RequestCollection& Form() const { return form_; }

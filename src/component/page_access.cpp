@@ -1,5 +1,7 @@
 #include "component/page_access.h"
 
+#include <algorithm>
+
 #include "kelvo/error.h"
 #include "runtime/string_ops.h"
 
@@ -31,12 +33,30 @@ std::string ParameterName(const DbViewState& s, std::string_view suffix) {
   return name;
 }
 
+// The request's entry of the grid's parameter `suffix`; the name is put together on the stack,
+// as a page asks for dozens of them.
+const RequestCollection::Entry* FindParameter(const DbViewState& s, std::string_view suffix) {
+  constexpr std::string_view kPrefix = "Vexmo";
+  char buffer[96];
+  if (kPrefix.size() + s.Tag.size() + suffix.size() > sizeof buffer) {
+    return PageRequest(s).FindItem(ParameterName(s, suffix));
+  }
+  char* end = std::copy(kPrefix.begin(), kPrefix.end(), buffer);
+  end = std::copy(s.Tag.begin(), s.Tag.end(), end);
+  end = std::copy(suffix.begin(), suffix.end(), end);
+  return PageRequest(s).FindItem(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+}
+
 std::string RequestValue(const DbViewState& s, std::string_view suffix) {
-  return PageRequest(s).Item(ParameterName(s, suffix));
+  const RequestCollection::Entry* entry = FindParameter(s, suffix);
+  return entry == nullptr ? std::string() : RequestCollection::ValueText(*entry);
 }
 
 bool IsPresent(const DbViewState& s, std::string_view suffix) {
-  return !Trim(RequestValue(s, suffix)).empty();
+  const RequestCollection::Entry* entry = FindParameter(s, suffix);
+  if (entry == nullptr) return false;
+  // Several values join with ", ", which no trimming empties.
+  return entry->values.size() > 1 || !Trim(entry->values.front()).empty();
 }
 
 }  // namespace kelvo::detail

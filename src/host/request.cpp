@@ -50,12 +50,15 @@ Request::Request(RequestData data) {
 }
 
 std::string Request::Item(std::string_view name) const {
+  const RequestCollection::Entry* entry = FindItem(name);
+  return entry == nullptr ? std::string() : RequestCollection::ValueText(*entry);
+}
+
+const RequestCollection::Entry* Request::FindItem(std::string_view name) const {
   for (const RequestCollection* collection : {&query_, &form_, &cookies_, &server_variables_}) {
-    if (const RequestCollection::Entry* entry = collection->Find(name)) {
-      return RequestCollection::ValueText(*entry);
-    }
+    if (const RequestCollection::Entry* entry = collection->Find(name)) return entry;
   }
-  return {};
+  return nullptr;
 }
 
 std::string Request::ServerVariables(std::string_view name) const {

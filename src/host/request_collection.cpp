@@ -8,15 +8,31 @@
 namespace kelvo {
 
 void RequestCollection::Add(std::string key, std::string value) {
-  auto [slot, inserted] = index_.try_emplace(host::AsciiLowered(key), entries_.size());
-  if (inserted) {
-    entries_.push_back(Entry{std::move(key), {}});
+  if (const Entry* found = Find(key)) {
+    entries_[static_cast<std::size_t>(found - entries_.data())].values.push_back(std::move(value));
+    return;
   }
-  entries_[slot->second].values.push_back(std::move(value));
+  if (entries_.empty()) entries_.reserve(kIndexedFrom);
+  entries_.push_back(Entry{std::move(key), {}});
+  entries_.back().values.push_back(std::move(value));
+  if (entries_.size() == kIndexedFrom) {
+    for (std::size_t i = 0; i < entries_.size(); ++i) Index(i);
+  } else if (entries_.size() > kIndexedFrom) {
+    Index(entries_.size() - 1);
+  }
+}
+
+void RequestCollection::Index(std::size_t position) {
+  index_.emplace(host::AsciiLowered(entries_[position].key), position);
 }
 
 const RequestCollection::Entry* RequestCollection::Find(std::string_view key) const {
-  if (index_.empty()) return nullptr;
+  if (entries_.size() < kIndexedFrom) {
+    for (const Entry& entry : entries_) {
+      if (host::EqualsIgnoringAsciiCase(entry.key, key)) return &entry;
+    }
+    return nullptr;
+  }
   // Parameter names are short: lowered on the stack, a long one in a string of its own.
   char buffer[64];
   std::string long_key;

@@ -16,6 +16,13 @@ TEST(RequestCollectionTest, KeysMatchWithoutRegardToAsciiCase) {
   EXPECT_EQ(c.entries()[0].key, "BookMark");
   EXPECT_EQ(c.Find("BOOKMARK"), &c.entries()[0]);
   EXPECT_EQ(c.Find("Bookmarks"), nullptr);
+  // Past a few keys the collection is searched through its index: a key that arrived before
+  // still matches in any case.
+  for (int i = 0; i < 40; ++i) c.Add("Key" + std::to_string(i), "v");
+  c.Add("BOOKMARK", "7");
+  ASSERT_EQ(c.entries().size(), 41u);
+  EXPECT_EQ(c.Get("bookMARK"), "5, 6, 7");
+  EXPECT_EQ(c.Find("KEY39"), &c.entries()[40]);
 }
 
 TEST(RequestCollectionTest, NonAsciiBytesMustMatchExactly) {
