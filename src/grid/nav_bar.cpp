@@ -79,9 +79,10 @@ void AppendDisabled(std::string& bar, const DbViewState& s, const BarFacts& fact
   bar += "d.gif\" border=\"0\"";
   if (facts.accessible) {
     bar += " alt=\"";
-    bar += HtmlAttributeEncode(std::string(action) + " (" +
-                               std::string(GridText(s, TxtUnavailable)) + ")");
-    bar += "\"";
+    AppendHtmlAttributeEncoded(bar, action);
+    bar += " (";
+    AppendHtmlAttributeEncoded(bar, GridText(s, TxtUnavailable));
+    bar += ")\"";
   }
   bar += ">";
   bar += kCrLf;
@@ -93,14 +94,18 @@ void AppendButton(std::string& bar, const DbViewState& s, const BarFacts& facts,
   bar += "<input type=\"image\" src=\"";
   bar += s.ImageDir;
   bar += image;
-  bar += ".gif\" name=\"";
-  bar += ParameterName(s, name);
+  bar += ".gif\" name=\"Vexmo";
+  bar += s.Tag;
+  bar += name;
   bar += "\" border=\"0\" title=\"";
   if (facts.accessible) {
-    const std::string encoded = HtmlAttributeEncode(title);
-    bar += encoded;
+    const std::size_t start = bar.size();
+    AppendHtmlAttributeEncoded(bar, title);
+    const std::size_t length = bar.size() - start;
     bar += "\" alt=\"";
-    bar += encoded;
+    // Reserved first, so the text repeated stays where it is while it is copied.
+    bar.reserve(bar.size() + length);
+    bar.append(bar.data() + start, length);
   } else {
     bar += title;
   }

@@ -30,9 +30,33 @@ std::int32_t Saturate(std::int64_t value) {
       value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
+// The names below are ASCII: compared letter by letter without regard to ASCII case, they match
+// exactly what the folding comparisons match, at a fraction of the cost.
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+bool AsciiEqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+bool AsciiStartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         AsciiEqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
 bool EndsWithIgnoreCase(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() &&
-         EqualsIgnoreCase(text.substr(text.size() - suffix.size()), suffix);
+         AsciiEqualsIgnoreCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+bool ContainsIgnoreCase(std::string_view text, std::string_view word) {
+  for (std::size_t i = 0; i + word.size() <= text.size(); ++i) {
+    if (AsciiEqualsIgnoreCase(text.substr(i, word.size()), word)) return true;
+  }
+  return false;
 }
 
 // One-shot actions of any grid on the page: carrying them would repeat the action on every
@@ -42,8 +66,8 @@ bool IsActionParameter(std::string_view key) {
       "FormUpdate", "FormDelete", "FormInsert", "FormAdd",   "FormEdit",  "FormView",
       "ToExcel.x",  "ToExcel.y",  "NEXT.x",     "NEXT.y",    "PREV.x",    "PREV.y",
       "FIRST.x",    "FIRST.y",    "LAST.x",     "LAST.y"};
-  if (!StartsWithIgnoreCase(key, "Vexmo")) return false;
-  if (UCase(key).find("_FORM_") != std::string::npos) return true;
+  if (!AsciiStartsWithIgnoreCase(key, "Vexmo")) return false;
+  if (ContainsIgnoreCase(key, "_FORM_")) return true;
   return std::any_of(kActionSuffixes.begin(), kActionSuffixes.end(),
                      [&](std::string_view suffix) { return EndsWithIgnoreCase(key, suffix); });
 }
@@ -57,11 +81,14 @@ bool IsOwnParameter(const DbViewState& s, std::string_view key) {
       "ToExcel",  "View",         "maxrecords",   "FIRST.",     "LAST.",      "NEXT.",
       "PREV.",    "_Form_",       "Key_Form_",    "Hash_Form_", "Was_Form_",  "Choice_Form_",
       "Confirm_Form_"};
-  const std::string prefix = ParameterName(s, "");
-  if (!StartsWithIgnoreCase(key, prefix)) return false;
-  const std::string_view rest = key.substr(prefix.size());
+  constexpr std::string_view kPrefix = "Vexmo";
+  if (!AsciiStartsWithIgnoreCase(key, kPrefix) ||
+      !StartsWithIgnoreCase(key.substr(kPrefix.size()), s.Tag)) {
+    return false;
+  }
+  const std::string_view rest = key.substr(kPrefix.size() + s.Tag.size());
   return std::any_of(kOwnNames.begin(), kOwnNames.end(),
-                     [&](std::string_view name) { return StartsWithIgnoreCase(rest, name); });
+                     [&](std::string_view name) { return AsciiStartsWithIgnoreCase(rest, name); });
 }
 
 bool IsCarried(const DbViewState& s, std::string_view key) {
