@@ -69,9 +69,7 @@ Keyed* KeyedFor(std::string_view secret) {
   return &kept;
 }
 
-}  // namespace
-
-std::string SignStatement(std::string_view secret, std::string_view statement) {
+std::string Sign(std::string_view secret, std::string_view statement) {
   unsigned char inner[EVP_MAX_MD_SIZE];
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int inner_length = 0;
@@ -93,6 +91,34 @@ std::string SignStatement(std::string_view secret, std::string_view statement) {
     hex[2 * i + 1] = kHex[digest[i] & 0x0F];
   }
   return hex;
+}
+
+// The last few signatures made on this thread. A text is often signed again soon: a record link
+// carries the count its page signed, which the record view checks and signs anew for its own
+// links, and a view's count is the same for every page of it within the second.
+struct RecentSignature {
+  std::string secret;
+  std::string statement;
+  std::string signature;
+};
+
+}  // namespace
+
+std::string SignStatement(std::string_view secret, std::string_view statement) {
+  thread_local std::array<RecentSignature, 4> recent;
+  thread_local std::size_t next = 0;
+  for (const RecentSignature& kept : recent) {
+    if (!kept.signature.empty() && kept.statement == statement && kept.secret == secret) {
+      return kept.signature;
+    }
+  }
+  std::string signature = Sign(secret, statement);
+  RecentSignature& slot = recent[next];
+  next = (next + 1) % recent.size();
+  slot.secret = secret;
+  slot.statement = statement;
+  slot.signature = signature;
+  return signature;
 }
 
 bool IsStatementSignatureValid(std::string_view secret, std::string_view statement,
