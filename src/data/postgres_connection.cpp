@@ -1,6 +1,9 @@
 #include "data/postgres_connection.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <array>
 #include <cstdlib>
@@ -30,6 +33,23 @@ constexpr const char* kSessionReset =
     "RESET ALL; DO $$DECLARE s record; BEGIN FOR s IN SELECT name FROM pg_prepared_statements "
     "WHERE name NOT LIKE 'kelvo\\_%' LOOP EXECUTE 'DEALLOCATE ' || quote_ident(s.name); "
     "END LOOP; END$$";
+
+// Holds back what is written to a TCP socket until it ends, so that libpq's writes (one per
+// pipeline sync) leave as one segment: otherwise the server may answer the first part before
+// the rest arrives, and is woken twice. A socket of another kind is left as it is.
+class HeldOutput {
+ public:
+  explicit HeldOutput(int socket) : socket_(socket) { Hold(1); }
+  HeldOutput(const HeldOutput&) = delete;
+  HeldOutput& operator=(const HeldOutput&) = delete;
+  ~HeldOutput() { Hold(0); }
+
+ private:
+  void Hold(int on) const {
+    if (socket_ >= 0) setsockopt(socket_, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
+  }
+  int socket_;
+};
 
 bool IsCLocale(std::string_view locale) {
   return locale == "C" || locale == "POSIX" || StartsWithIgnoreCase(locale, "C.");
@@ -431,12 +451,15 @@ PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
   if (PQenterPipelineMode(connection_) != 1) Fail();
   // The rollback follows a sync of its own: a cancelled count aborts the statements up to the
   // sync, and the rollback after it still ends the transaction without another round trip.
-  const bool sent =
-      send("BEGIN READ ONLY", 0, nullptr) && send(timeout.c_str(), 0, nullptr) &&
-      (!serial || send("SET LOCAL max_parallel_workers_per_gather = 0", 0, nullptr)) &&
-      send_count() && (!checking || SendCheck(check, versions_name)) &&
-      PQpipelineSync(connection_) == 1 &&
-      send("ROLLBACK", 0, nullptr) && PQpipelineSync(connection_) == 1;
+  bool sent = false;
+  {
+    const HeldOutput held(PQsocket(connection_));
+    sent = send("BEGIN READ ONLY", 0, nullptr) && send(timeout.c_str(), 0, nullptr) &&
+           (!serial || send("SET LOCAL max_parallel_workers_per_gather = 0", 0, nullptr)) &&
+           send_count() && (!checking || SendCheck(check, versions_name)) &&
+           PQpipelineSync(connection_) == 1 && send("ROLLBACK", 0, nullptr) &&
+           PQpipelineSync(connection_) == 1;
+  }
   CountRoundTrip trip;
   if (sent) {
     trip = ReadCountRoundTrip([this] { return PQgetResult(connection_); }, serial ? 3 : 2,
