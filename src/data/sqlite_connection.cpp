@@ -139,6 +139,25 @@ void SqliteConnection::RunOnce(sqlite3_stmt*& statement, const char* sql) {
 void SqliteConnection::ForgetStatements() {
   for (const auto& [sql, statement] : kept_statements_) sqlite3_finalize(statement);
   kept_statements_.clear();
+  kept_descriptions_.clear();
+}
+
+const std::vector<ColumnInfo>* SqliteConnection::KeptDescription(
+    std::string_view sql, std::int64_t schema_version) const {
+  if (schema_version != statements_version_) return nullptr;
+  for (const auto& [text, columns] : kept_descriptions_) {
+    if (text == sql) return &columns;
+  }
+  return nullptr;
+}
+
+void SqliteConnection::KeepDescription(std::string_view sql, std::int64_t schema_version,
+                                       const std::vector<ColumnInfo>& columns) {
+  if (schema_version != statements_version_ || KeptDescription(sql, schema_version) != nullptr)
+    return;
+  if (kept_descriptions_.size() >= kKeptStatements)
+    kept_descriptions_.erase(kept_descriptions_.begin());
+  kept_descriptions_.emplace_back(std::string(sql), columns);
 }
 
 void SqliteConnection::Recycle(std::string sql, sqlite3_stmt* statement,
@@ -359,6 +378,14 @@ std::vector<std::string> SqliteConnection::PrimaryKey(const TableName& table) {
   // A rowid table without a declared key is keyed by its rowid, unless a column hides it.
   if (facts.rowid_table && !facts.has_rowid_column) return {"rowid"};
   return {};
+}
+
+std::optional<std::vector<ColumnInfo>> SqliteConnection::KeptColumns(std::string_view sql) {
+  if (!BeginsAsQuery(sql)) return std::nullopt;
+  StartReading();
+  KeepStatementsCurrent();
+  if (const std::vector<ColumnInfo>* kept = KeptDescription(sql, statements_version_)) return *kept;
+  return std::nullopt;
 }
 
 std::optional<std::string> SqliteConnection::TableVersion(std::string_view /*name*/) {

@@ -43,6 +43,7 @@ class SqliteConnection final : public ProviderConnection {
   void ShareReadsUntilReset() override { shares_reads_ = true; }
   std::optional<std::string> NativeProcedure(std::string_view name, int argument_count) override;
   std::vector<std::string> PrimaryKey(const TableName& table) override;
+  std::optional<std::vector<ColumnInfo>> KeptColumns(std::string_view sql) override;
   std::optional<std::string> TableVersion(std::string_view name) override;
   std::string QuoteIdentifier(std::string_view name) const override;
   std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
@@ -85,6 +86,13 @@ class SqliteConnection final : public ProviderConnection {
   // Takes back a statement that Prepare made from `sql` under `schema_version`, for the next
   // Prepare of the same text while the schema stays as it is.
   void Recycle(std::string sql, sqlite3_stmt* statement, std::int64_t schema_version);
+  // The columns of `sql` as a statement prepared under `schema_version` described them, kept
+  // while the schema stays as it is; null when none were kept.
+  const std::vector<ColumnInfo>* KeptDescription(std::string_view sql,
+                                                 std::int64_t schema_version) const;
+  // Keeps a description that no row could change: every column has a declared type.
+  void KeepDescription(std::string_view sql, std::int64_t schema_version,
+                       const std::vector<ColumnInfo>& columns);
 
  private:
   struct KeyFacts {
@@ -128,6 +136,7 @@ class SqliteConnection final : public ProviderConnection {
   sqlite3_stmt* schema_check_ = nullptr;
   // Prepared statements not in use, the most recently used last.
   std::vector<std::pair<std::string, sqlite3_stmt*>> kept_statements_;
+  std::vector<std::pair<std::string, std::vector<ColumnInfo>>> kept_descriptions_;
   std::int64_t statements_version_ = -1;
   sqlite3_stmt* temp_schema_version_ = nullptr;
   // The shared read transaction: whether reads may share one, whether it is open, and what

@@ -65,24 +65,35 @@ long SqliteStatement::Execute() {
 }
 
 std::vector<ColumnInfo> SqliteStatement::DescribeColumns() {
-  connection_.StartSchemaQuestions();
+  // A statement kept for reuse is described once while the schema stays as it is, unless a
+  // column is typed by its value.
+  const std::vector<ColumnInfo>* kept =
+      sql_.empty() ? nullptr : connection_.KeptDescription(sql_, schema_version_);
   std::vector<ColumnInfo> columns;
-  columns.reserve(types_.size());
-  for (int i = 0; i < ColumnCount(); ++i) {
-    columns.push_back(Describe(i));
-    types_[static_cast<size_t>(i)] = columns.back().type;
-    classes_[static_cast<size_t>(i)] = ValueClassOf(columns.back().type);
+  if (kept != nullptr) {
+    columns = *kept;
+  } else {
+    connection_.StartSchemaQuestions();
+    columns.reserve(types_.size());
+    bool declared = true;
+    for (int i = 0; i < ColumnCount(); ++i) columns.push_back(Describe(i, declared));
+    if (!sql_.empty() && declared) connection_.KeepDescription(sql_, schema_version_, columns);
+  }
+  for (size_t i = 0; i < columns.size(); ++i) {
+    types_[i] = columns[i].type;
+    classes_[i] = ValueClassOf(columns[i].type);
   }
   return columns;
 }
 
-ColumnInfo SqliteStatement::Describe(int column) {
+ColumnInfo SqliteStatement::Describe(int column, bool& declared_type) {
   ColumnInfo info;
   info.name = TextOrEmpty(sqlite3_column_name(statement_, column));
   const char* declared = sqlite3_column_decltype(statement_, column);
   std::optional<SqliteColumnType> type;
   if (declared != nullptr) type = TypeOfDeclared(declared);
   if (!type) {
+    declared_type = false;
     const int storage = has_row_ ? sqlite3_column_type(statement_, column) : SQLITE_NULL;
     type = TypeOfValue(storage,
                        storage == SQLITE_INTEGER ? sqlite3_column_int64(statement_, column) : 0);

@@ -37,7 +37,9 @@ class SqliteStatement final : public ProviderStatement {
   sqlite3_stmt* handle() const { return statement_; }
 
  private:
-  ColumnInfo Describe(int column);
+  // Clears `declared_type` when the column's type comes from its value rather than its
+  // declaration.
+  ColumnInfo Describe(int column, bool& declared_type);
 
   SqliteConnection& connection_;
   sqlite3_stmt* statement_;

@@ -149,6 +149,43 @@ TEST_F(SqliteTest, ColumnFactsFollowSchemaChanges) {
   EXPECT_TRUE(nullable("b"));
 }
 
+// A statement run before is described without running it again, as its run described it, only
+// while that description cannot differ: every column has a declared type (one without is typed
+// by its first value), and no connection has changed the schema since.
+TEST_F(SqliteTest, KeptColumnsAreARunsDescriptionOnlyWhileItHolds) {
+  auto connection = Create();
+  connection->Execute(
+      "CREATE TABLE t (id INTEGER PRIMARY KEY, name VARCHAR(20) NOT NULL, note TEXT, loose);"
+      "INSERT INTO t VALUES (1, 'a', NULL, 2.5)");
+  const std::string declared = "SELECT id, name, note FROM t";
+  EXPECT_FALSE(connection->KeptColumns(declared)) << "never run";
+  std::vector<Connection::KeptColumn> run;
+  {
+    Recordset recordset;
+    recordset.Open(declared, connection);
+    for (const Field& field : recordset.Fields()) {
+      run.push_back({field.Name(), field.Type(), (field.Attributes() & adFldIsNullable) != 0});
+    }
+  }
+  const auto kept = connection->KeptColumns(declared);
+  ASSERT_TRUE(kept);
+  ASSERT_EQ(kept->size(), run.size());
+  for (std::size_t i = 0; i < run.size(); ++i) {
+    EXPECT_EQ((*kept)[i].name, run[i].name);
+    EXPECT_EQ((*kept)[i].type, run[i].type) << run[i].name;
+    EXPECT_EQ((*kept)[i].nullable, run[i].nullable) << run[i].name;
+  }
+  EXPECT_FALSE((*kept)[1].nullable);
+
+  for (const char* typed_by_value : {"SELECT * FROM t", "SELECT id, name || 'x' AS e FROM t"}) {
+    Scalar(connection, typed_by_value);
+    EXPECT_FALSE(connection->KeptColumns(typed_by_value)) << typed_by_value;
+  }
+
+  Open("sqlite:" + file_)->Execute("ALTER TABLE t ADD COLUMN extra INTEGER");
+  EXPECT_FALSE(connection->KeptColumns(declared)) << "the schema changed since the run";
+}
+
 TEST_F(SqliteTest, InMemoryDatabasesNeedNoFile) {
   auto memory = Open("Provider=SQLite;Data Source=:memory:");
   memory->Execute("CREATE TABLE t (x); INSERT INTO t VALUES (1), (2)");
