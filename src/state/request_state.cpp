@@ -11,6 +11,7 @@
 #include "component/list_utils.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
+#include "host/ascii_case.h"
 #include "kelvo/convert.h"
 #include "state/grid_filter.h"
 #include "state/seek_paging.h"
@@ -30,31 +31,21 @@ std::int32_t Saturate(std::int64_t value) {
       value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-// The names below are ASCII: compared letter by letter without regard to ASCII case, they match
-// exactly what the folding comparisons match, at a fraction of the cost.
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-bool AsciiEqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
+// The names below are ASCII: compared without regard to ASCII case, they match exactly what the
+// folding comparisons match, at a fraction of the cost.
 bool AsciiStartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
-         AsciiEqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+         host::EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool EndsWithIgnoreCase(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() &&
-         AsciiEqualsIgnoreCase(text.substr(text.size() - suffix.size()), suffix);
+         host::EqualsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 bool ContainsIgnoreCase(std::string_view text, std::string_view word) {
   for (std::size_t i = 0; i + word.size() <= text.size(); ++i) {
-    if (AsciiEqualsIgnoreCase(text.substr(i, word.size()), word)) return true;
+    if (host::EqualsIgnoringAsciiCase(text.substr(i, word.size()), word)) return true;
   }
   return false;
 }
