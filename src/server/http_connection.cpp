@@ -75,6 +75,15 @@ bool IsMalformed(beast::error_code error) {
          error != http::error::end_of_stream && error != http::error::partial_message;
 }
 
+// Drops the first `bytes` of the pieces, as written or skipped.
+void Consume(std::array<asio::const_buffer, 3>& pieces, std::size_t bytes) {
+  for (asio::const_buffer& piece : pieces) {
+    const std::size_t taken = std::min(bytes, piece.size());
+    piece += taken;
+    bytes -= taken;
+  }
+}
+
 }  // namespace
 
 Reply StatusReply(int status, std::string_view detail) {
@@ -558,11 +567,7 @@ std::array<asio::const_buffer, 3> StreamConnection<Stream>::Pieces(bool with_chu
   std::array<asio::const_buffer, 3> pieces{
       asio::buffer(out_), with_chunk ? asio::buffer(chunk_) : asio::const_buffer(),
       with_chunk && chunked_ ? asio::buffer(kCrLf.data(), kCrLf.size()) : asio::const_buffer()};
-  for (asio::const_buffer& piece : pieces) {
-    const std::size_t taken = std::min(skip, piece.size());
-    piece += taken;
-    skip -= taken;
-  }
+  Consume(pieces, skip);
   return pieces;
 }
 
@@ -585,13 +590,8 @@ bool StreamConnection<Stream>::WriteNow(std::array<asio::const_buffer, 3>& piece
   const ssize_t sent = ::sendmsg(tcp().socket().native_handle(), &message,
                                  MSG_NOSIGNAL | MSG_DONTWAIT);
   if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-  std::size_t left = static_cast<std::size_t>(sent);
-  written += left;
-  for (asio::const_buffer& piece : pieces) {
-    const std::size_t taken = std::min(left, piece.size());
-    piece += taken;
-    left -= taken;
-  }
+  written += static_cast<std::size_t>(sent);
+  Consume(pieces, static_cast<std::size_t>(sent));
   return true;
 }
 
