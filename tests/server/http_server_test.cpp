@@ -18,6 +18,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iostream>
 #include <memory>
@@ -187,6 +188,46 @@ TEST(HttpServerTest, KeepAliveConnectionsAnswerPipelinedRequestsAndIdleOutFromTh
   EXPECT_EQ(connection.ReadResponse(), "");
   EXPECT_GT(std::chrono::steady_clock::now() - start, 500ms);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+// Many keep-alive connections at once, each sending single and pipelined requests to pages that
+// finish in no fixed order: every response reaches its own connection, whole and in order, while
+// page threads write finished responses themselves and the loop writes the rest.
+TEST(HttpServerTest, ConcurrentKeepAliveConnectionsEachGetTheirOwnResponsesInOrder) {
+  RunningServer running(Options(), [](HttpServer& server) {
+    server.AddHandler("/echo", [](const std::shared_ptr<ScriptingContext>& page) {
+      const std::string n = page->request().QueryString().Get("n");
+      std::this_thread::sleep_for(std::chrono::microseconds(std::hash<std::string>{}(n) % 1500));
+      Write(page, n);
+    });
+  });
+  std::atomic<int> wrong = 0;
+  std::vector<std::thread> clients;
+  for (int c = 0; c < 8; ++c) {
+    clients.emplace_back([&, c] {
+      RawConnection connection(running.port());
+      const auto get = [c](int n) {
+        return "GET /echo?n=" + std::to_string(c) + "-" + std::to_string(n) +
+               " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+      };
+      for (int round = 0; round < 40; ++round) {
+        const int sent = round % 3 + 1;  // one, two or three requests sent together
+        std::string requests;
+        for (int i = 0; i < sent; ++i) requests += get(round * 3 + i);
+        if (!connection.Send(requests)) {
+          ++wrong;
+          return;
+        }
+        for (int i = 0; i < sent; ++i) {
+          const std::string expected =
+              "\r\n\r\n" + std::to_string(c) + "-" + std::to_string(round * 3 + i);
+          if (!connection.ReadResponse().ends_with(expected)) ++wrong;
+        }
+      }
+    });
+  }
+  for (auto& client : clients) client.join();
+  EXPECT_EQ(wrong, 0);
 }
 
 // Waiting and idle connections hold no thread: with two workers, a thousand idle connections
