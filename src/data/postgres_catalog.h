@@ -52,12 +52,12 @@ class ColumnFactsCache final {
   std::set<std::uint32_t> Unchecked() const;
 
   // What a round trip can carry: the tables due (Unchecked) and the name whose kept version
-  // was given unchecked, as TableVersionsSql's two parameters.
+  // was given unchecked, read by TableVersionsSql.
   struct Check {
     std::set<std::uint32_t> tables;
     std::string name;
-    std::string oids;    // OidArray(tables)
-    std::string quoted;  // the name quoted; empty for none
+    std::string sql;     // TableVersionsSql(tables)
+    std::string quoted;  // the name quoted, its parameter; empty for none
     bool empty() const { return tables.empty() && name.empty(); }
   };
   Check Due(const PostgresConnection& connection) const;
@@ -127,11 +127,9 @@ class ColumnFactsCache final {
   unsigned long generation_ = 1;
 };
 
-// The statement that reads the versions of the tables whose oids its first parameter lists
-// (OidArray) and of the table its second names (quoted; null for none): rows of oid, version
-// and whether the second parameter names that table.
-const std::string& TableVersionsSql();
-std::string OidArray(const std::set<std::uint32_t>& tables);
+// The statement that reads the versions of `tables` and of the table its parameter names
+// (quoted; null for none): rows of oid, version and whether the parameter names that table.
+std::string TableVersionsSql(const std::set<std::uint32_t>& tables);
 
 // The primary key columns of a table in key order; empty when it has none.
 std::vector<std::string> ReadPrimaryKey(PostgresConnection& connection, const TableName& table);

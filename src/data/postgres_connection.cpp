@@ -190,12 +190,11 @@ std::pair<const std::string*, const std::string*> PostgresConnection::PreparedNa
 }
 
 bool PostgresConnection::SendCheck(const ColumnFactsCache::Check& check, const std::string* name) {
-  const char* const values[] = {check.oids.c_str(),
-                                check.quoted.empty() ? nullptr : check.quoted.c_str()};
+  const char* const values[] = {check.quoted.empty() ? nullptr : check.quoted.c_str()};
   return name != nullptr
-             ? PQsendQueryPrepared(connection_, name->c_str(), 2, values, nullptr, nullptr, 0) == 1
-             : PQsendQueryParams(connection_, TableVersionsSql().c_str(), 2, nullptr, values,
-                                 nullptr, nullptr, 0) == 1;
+             ? PQsendQueryPrepared(connection_, name->c_str(), 1, values, nullptr, nullptr, 0) == 1
+             : PQsendQueryParams(connection_, check.sql.c_str(), 1, nullptr, values, nullptr,
+                                 nullptr, 0) == 1;
 }
 
 std::unique_ptr<ProviderStatement> PostgresConnection::Prepare(std::string_view sql) {
@@ -437,7 +436,7 @@ PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
   // them: prepared once, it is not.
   const std::string count_text = serial ? sql + "\n-- serial" : sql;
   const std::pair<const std::string*, const std::string*> names =
-      checking ? PreparedNames(count_text, TableVersionsSql())
+      checking ? PreparedNames(count_text, check.sql)
                : std::pair<const std::string*, const std::string*>(PreparedName(count_text), nullptr);
   const std::string* count_name = names.first;
   const std::string* versions_name = names.second;

@@ -159,7 +159,7 @@ void PostgresStatement::Start() {
   const ColumnFactsCache::Check check = connection_.column_facts().Due(connection_);
   pipelined_ = !check.empty();
   const auto [prepared, versions] =
-      pipelined_ ? connection_.PreparedNames(sent_, TableVersionsSql())
+      pipelined_ ? connection_.PreparedNames(sent_, check.sql)
                  : std::pair<const std::string*, const std::string*>(
                        connection_.PreparedName(sent_), nullptr);
   if (pipelined_ && PQenterPipelineMode(handle) != 1) connection_.Fail();
@@ -204,7 +204,7 @@ void PostgresStatement::TakeCheck(const ColumnFactsCache::Check& check) {
   // The statement behind the check was not run.
   while (PGresult* raw = PQgetResult(handle)) PQclear(raw);
   EndPipeline();
-  connection_.ForgetPrepared(TableVersionsSql());
+  connection_.ForgetPrepared(check.sql);
   connection_.Fail(failure);
 }
 

@@ -1,6 +1,8 @@
 // The PostgreSQL provider's connection strings, session and failures.
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "data/conformance_fixture.h"
@@ -122,6 +124,26 @@ TEST_F(PostgresConnectionTest, ScriptsRunEveryStatementOrNone) {
             4);
   EXPECT_THROW(db_->Execute("INSERT INTO t VALUES (3); INSERT INTO t VALUES ('x')"), Error);
   EXPECT_EQ(Scalar("SELECT count(*) FROM t"), Variant(2));
+}
+
+// A table's version is read on every page of a session; the statement that reads it is planned
+// once, not again at each run, and still sees a change of the table.
+TEST_F(PostgresConnectionTest, TableVersionsArePlannedOnceAndStillSeeChanges) {
+  db_->Execute("CREATE TABLE t (id INTEGER PRIMARY KEY)");
+  const std::optional<std::string> first = db_->TableVersion("t");
+  ASSERT_TRUE(first.has_value());
+  for (int page = 0; page < 10; ++page) {
+    EXPECT_EQ(db_->TableVersion("t"), first);
+    db_->Execute("SELECT 1");  // a command may change a table: the version is read again
+  }
+  const std::vector<Variant> plans =
+      Query("SELECT coalesce(sum(generic_plans), 0)::int, coalesce(sum(custom_plans), 0)::int "
+            "FROM pg_prepared_statements WHERE statement LIKE '%to_regclass%'")
+          ->GetRows();
+  EXPECT_GE(plans[0].AsInt32(), 3) << "custom plans: " << plans[1].AsInt32();
+  EXPECT_LE(plans[1].AsInt32(), 5);
+  db_->Execute("ALTER TABLE t ADD COLUMN note TEXT");
+  EXPECT_NE(db_->TableVersion("t"), first);
 }
 
 // A budgeted count's round trip as the server may answer it: BEGIN and the timeout, the count,
