@@ -143,6 +143,12 @@ class KELVO_EXPORT Connection final : public Object {
   // The same with `parameters` bound to the query's `?` placeholders, in order.
   std::optional<long long> CountWithin(std::string_view query, std::span<const Variant> parameters,
                                        int budget_ms);
+  // The same, answered from the last count of the same query and parameters on this connection
+  // while that is less than `max_age_seconds` old and the database has not changed since.
+  // Providers that cannot see a change (PostgreSQL) count every time.
+  std::optional<long long> KeptCountWithin(std::string_view query,
+                                           std::span<const Variant> parameters, int budget_ms,
+                                           int max_age_seconds);
   // The first `max_rows` rows (more than 0) of `query`, `parameters` bound to its `?`
   // placeholders in order, each value typed as Field::Value types its column. When the
   // statement runs longer than `budget_ms` milliseconds (0: no limit) it is cancelled and

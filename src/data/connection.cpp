@@ -73,6 +73,12 @@ std::optional<long long> Connection::CountWithin(std::string_view query,
   return core().provider().CountWithin(query, parameters, budget_ms);
 }
 
+std::optional<long long> Connection::KeptCountWithin(std::string_view query,
+                                                     std::span<const Variant> parameters,
+                                                     int budget_ms, int max_age_seconds) {
+  return core().provider().KeptCountWithin(query, parameters, budget_ms, max_age_seconds);
+}
+
 std::optional<std::vector<std::vector<Variant>>> Connection::RowsWithin(
     std::string_view query, std::span<const Variant> parameters, long max_rows, int budget_ms) {
   if (max_rows <= 0) throw Error(errc::kInvalidCall, "RowsWithin reads at least one row");

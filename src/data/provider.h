@@ -140,6 +140,13 @@ class ProviderConnection {
   virtual std::optional<long long> CountWithin(std::string_view sql,
                                                std::span<const Variant> parameters,
                                                int budget_ms) = 0;
+  // CountWithin, answered from a count kept while it is under `max_age_seconds` old and the
+  // database is unchanged; a provider that cannot see changes counts every time.
+  virtual std::optional<long long> KeptCountWithin(std::string_view sql,
+                                                   std::span<const Variant> parameters,
+                                                   int budget_ms, int /*max_age_seconds*/) {
+    return CountWithin(sql, parameters, budget_ms);
+  }
   // The first `max_rows` rows (more than 0) of `sql`, `parameters` bound to its placeholders,
   // each value typed as Field::Value types its column; nothing when the statement ran longer
   // than `budget_ms` milliseconds (0: no limit) and was cancelled.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <iterator>
@@ -55,6 +56,45 @@ struct ProgressHandlerOnExit {
   ~ProgressHandlerOnExit() { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
 };
 
+// The statement and its parameters as one key, each parameter tagged with its type and a text
+// that names its value exactly; false when a parameter has no such text.
+bool CountKey(std::string_view sql, std::span<const Variant> parameters, std::string& key) {
+  key.assign(sql);
+  for (const Variant& parameter : parameters) {
+    key += '\0';
+    key += static_cast<char>('a' + static_cast<int>(parameter.type()));
+    switch (parameter.type()) {
+      case VarType::kEmpty:
+      case VarType::kNull:
+        break;
+      case VarType::kBoolean:
+        key += parameter.AsBool() ? '1' : '0';
+        break;
+      case VarType::kInt32:
+        key += std::to_string(parameter.AsInt32());
+        break;
+      case VarType::kInt64:
+        key += std::to_string(parameter.AsInt64());
+        break;
+      case VarType::kDouble: {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, parameter.AsDouble()).ptr;
+        key.append(digits, end);
+        break;
+      }
+      case VarType::kString:
+        // Its length first: a text may hold the separator.
+        key += std::to_string(parameter.AsString().size());
+        key += ':';
+        key += parameter.AsString();
+        break;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
 std::optional<long long> FirstNumber(sqlite3* db, const std::string& sql,
                                      std::optional<std::string_view> text_parameter = {}) {
   FinalizeOnExit statement;
@@ -76,6 +116,7 @@ SqliteConnection::~SqliteConnection() {
   for (const auto& [sql, statement] : kept_statements_) sqlite3_finalize(statement);
   sqlite3_finalize(schema_version_);
   sqlite3_finalize(temp_schema_version_);
+  sqlite3_finalize(data_version_);
   sqlite3_finalize(schema_check_);
   sqlite3_finalize(begin_);
   sqlite3_finalize(commit_);
@@ -111,6 +152,7 @@ void SqliteConnection::StartReading() {
   reading_ = true;
   statements_checked_ = false;
   read_version_ = -1;
+  read_data_version_ = -1;
 }
 
 void SqliteConnection::EndReading() {
@@ -429,6 +471,45 @@ long SqliteConnection::StoredSize(const Variant& stored, int type) const {
 std::string SqliteConnection::LikeIgnoringCase(std::string_view quoted_column) const {
   // LIKE folds the case of ASCII letters only; other letters compare as stored.
   return std::string(quoted_column) + " LIKE ? ESCAPE '\\'";
+}
+
+std::optional<long long> SqliteConnection::KeptCountWithin(std::string_view sql,
+                                                           std::span<const Variant> parameters,
+                                                           int budget_ms, int max_age_seconds) {
+  if (max_age_seconds <= 0 || !BeginsAsQuery(sql)) return CountWithin(sql, parameters, budget_ms);
+  StartReading();
+  // Only a shared read sees the database as the count will: a page's own transaction may hold
+  // changes it rolls back.
+  std::string key;
+  if (!InSharedRead() || !CountKey(sql, parameters, key)) {
+    return CountWithin(sql, parameters, budget_ms);
+  }
+  KeepStatementsCurrent();
+  if (read_data_version_ < 0) {
+    read_data_version_ = ReadNumber(data_version_, "PRAGMA main.data_version");
+  }
+  const std::int64_t own_changes = sqlite3_total_changes64(db_);
+  const auto now = std::chrono::steady_clock::now();
+  const auto found = std::find_if(kept_counts_.begin(), kept_counts_.end(),
+                                  [&](const KeptCount& kept) { return kept.key == key; });
+  if (found != kept_counts_.end() && found->data_version == read_data_version_ &&
+      found->own_changes == own_changes && found->schema_version == statements_version_ &&
+      now - found->taken < std::chrono::seconds(max_age_seconds)) {
+    return found->count;
+  }
+  const std::optional<long long> counted = CountWithin(sql, parameters, budget_ms);
+  // A count cut short, or one that left the shared read, is not kept.
+  if (!counted || !InSharedRead()) return counted;
+  KeptCount kept{std::move(key), *counted, read_data_version_, own_changes, statements_version_,
+                 now};
+  if (found != kept_counts_.end()) {
+    *found = std::move(kept);
+  } else {
+    constexpr std::size_t kKeptCounts = 32;
+    if (kept_counts_.size() >= kKeptCounts) kept_counts_.erase(kept_counts_.begin());
+    kept_counts_.push_back(std::move(kept));
+  }
+  return counted;
 }
 
 std::optional<long long> SqliteConnection::CountWithin(std::string_view sql,

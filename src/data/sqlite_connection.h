@@ -12,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -46,6 +47,9 @@ class SqliteConnection final : public ProviderConnection {
   std::optional<std::vector<ColumnInfo>> KeptColumns(std::string_view sql) override;
   std::optional<std::string> TableVersion(std::string_view name) override;
   std::string QuoteIdentifier(std::string_view name) const override;
+  std::optional<long long> KeptCountWithin(std::string_view sql,
+                                           std::span<const Variant> parameters, int budget_ms,
+                                           int max_age_seconds) override;
   std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
                                        int budget_ms) override;
   std::optional<std::vector<std::vector<Variant>>> RowsWithin(std::string_view sql,
@@ -145,6 +149,19 @@ class SqliteConnection final : public ProviderConnection {
   bool reading_ = false;
   bool statements_checked_ = false;
   std::int64_t read_version_ = -1;
+  std::int64_t read_data_version_ = -1;
+  sqlite3_stmt* data_version_ = nullptr;
+  // Counts taken in a shared read, with what says whether the database changed since: the
+  // data version (other connections' commits), this connection's own changes and the schema.
+  struct KeptCount {
+    std::string key;  // the statement and its parameters
+    long long count = 0;
+    std::int64_t data_version = 0;
+    std::int64_t own_changes = 0;
+    std::int64_t schema_version = 0;
+    std::chrono::steady_clock::time_point taken;
+  };
+  std::vector<KeptCount> kept_counts_;
   sqlite3_stmt* begin_ = nullptr;
   sqlite3_stmt* commit_ = nullptr;
 };

@@ -177,14 +177,15 @@ void RenderPass::CountRecords() {
     const bool last = LastByPosition();
     const RecordTotal total = CountWithinBudget(GridConnection(s_), FilteredStatement(s_),
                                                 last ? 0 : CountBudgetLeftMs(),
-                                                s_.mvarFilterParameters);
+                                                s_.mvarFilterParameters, s_.CountCacheSeconds);
     count_budget_left_ms_ = CountBudgetLeftMs();
     s_.RecordCount = total.count;
     s_.mvarCountEstimated = total.estimated;
     if (total.count >= 0) StartCarryingCount(s_);
   } else {
     s_.RecordCount =
-        GetRecordCount(GridConnection(s_), FilteredStatement(s_), s_.mvarFilterParameters);
+        GetRecordCount(GridConnection(s_), FilteredStatement(s_), s_.mvarFilterParameters,
+                       s_.CountCacheSeconds);
     if (s_.RecordCount >= 0) StartCarryingCount(s_);
   }
 }

@@ -27,14 +27,16 @@ bool IsMultiRecordForm(const DbViewState& s) {
 }  // namespace
 
 std::int32_t GetRecordCount(const std::shared_ptr<Connection>& connection,
-                            std::string_view statement, std::span<const Variant> parameters) {
+                            std::string_view statement, std::span<const Variant> parameters,
+                            int keep_seconds) {
   // Every step is skipped on failure: a statement that cannot be wrapped is simply not counted.
   std::int32_t count = -1;
   std::shared_ptr<Recordset> recordset;
   const std::string query = "SELECT COUNT(*) AS ANT FROM (" + std::string(statement) + ") KELVOALIAS";
-  if (!parameters.empty()) {
+  if (!parameters.empty() || keep_seconds > 0) {
     IgnoreFailure([&] {
-      if (const std::optional<long long> counted = connection->CountWithin(query, parameters, 0)) {
+      if (const std::optional<long long> counted =
+              connection->KeptCountWithin(query, parameters, 0, keep_seconds)) {
         count = Saturate(std::max(0LL, *counted));
       }
     });
@@ -54,7 +56,7 @@ std::int32_t GetRecordCount(const std::shared_ptr<Connection>& connection,
 
 RecordTotal CountWithinBudget(const std::shared_ptr<Connection>& connection,
                               std::string_view statement, std::int32_t budget_ms,
-                              std::span<const Variant> parameters) {
+                              std::span<const Variant> parameters, int keep_seconds) {
   RecordTotal total;
   const std::string query = "SELECT COUNT(*) AS ANT FROM (" + std::string(statement) + ") KELVOALIAS";
   // Each result is taken where it is read: an optional carried out of the lambdas makes GCC 12
@@ -62,7 +64,8 @@ RecordTotal CountWithinBudget(const std::shared_ptr<Connection>& connection,
   const auto take = [&total](long long rows) { total.count = Saturate(std::max(0LL, rows)); };
   bool cancelled = false;
   IgnoreFailure([&] {
-    const std::optional<long long> counted = connection->CountWithin(query, parameters, budget_ms);
+    const std::optional<long long> counted =
+        connection->KeptCountWithin(query, parameters, budget_ms, keep_seconds);
     cancelled = !counted;
     if (counted) take(*counted);
   });

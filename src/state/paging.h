@@ -14,9 +14,12 @@
 namespace kelvo::detail {
 
 // The number of records `statement` returns (its placeholders bound to `parameters`), through
-// a wrapping COUNT query; -1 when it cannot be counted. Never reports a failure.
+// a wrapping COUNT query; -1 when it cannot be counted. Never reports a failure. With
+// `keep_seconds`, a count the connection took less than that long ago of a database unchanged
+// since is used again (Connection::KeptCountWithin).
 std::int32_t GetRecordCount(const std::shared_ptr<Connection>& connection,
-                            std::string_view statement, std::span<const Variant> parameters = {});
+                            std::string_view statement, std::span<const Variant> parameters = {},
+                            int keep_seconds = 0);
 
 // The count under a budget of `budget_ms` milliseconds (0: none): exact when it finishes in
 // time, else the database's estimate, marked as one; -1 when neither is to be had.
@@ -27,7 +30,7 @@ struct RecordTotal {
 // A statement with placeholders has no estimate.
 RecordTotal CountWithinBudget(const std::shared_ptr<Connection>& connection,
                               std::string_view statement, std::int32_t budget_ms,
-                              std::span<const Variant> parameters = {});
+                              std::span<const Variant> parameters = {}, int keep_seconds = 0);
 
 // Records to fetch for a page: one more than the page shows, capped at RecordsMaxLimit.
 std::int32_t PageFetchLimit(const DbViewState& s);

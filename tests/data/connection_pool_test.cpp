@@ -249,5 +249,43 @@ TEST_F(ConnectionPoolTest, ARequestsReadsAgreeWhileAnotherWritesAndItsOwnWritesS
   EXPECT_EQ(Scalar(Open(pooled), "SELECT COUNT(*) FROM items"), 5);
 }
 
+// A count is taken again only when it may differ: after another connection's commit, the
+// connection's own change, a transaction of its own rolled back, or its age. A statement that
+// answers differently at every run shows whether it ran.
+TEST_F(ConnectionPoolTest, AKeptCountHoldsOnlyWhileTheDatabaseIsUnchanged) {
+  const std::string pooled = Pooled(1);
+  auto writer = Open(WithOption(database_->ConnectionString(), "Pool", "False"));
+  const std::string every_run_differs =
+      OnPostgres() ? "SELECT (random() * 1e15)::bigint" : "SELECT abs(random())";
+  const std::string count = "SELECT COUNT(*) FROM items";
+  const auto kept = [](const std::shared_ptr<Connection>& page, const std::string& sql,
+                       int max_age = 30) {
+    return page->KeptCountWithin(sql, {}, 0, max_age).value_or(-1);
+  };
+  {
+    auto page = Open(pooled);
+    const long long first = kept(page, every_run_differs);
+    // PostgreSQL cannot tell a change, so it counts every time.
+    EXPECT_EQ(kept(page, every_run_differs) == first, !OnPostgres());
+    EXPECT_NE(kept(page, every_run_differs, 0), kept(page, every_run_differs, 0));
+    EXPECT_EQ(kept(page, count), 0);
+    const Variant a[] = {Variant("a")};
+    const Variant b[] = {Variant("b")};
+    page->Execute("INSERT INTO items (name) VALUES ('a')");
+    EXPECT_EQ(kept(page, count), 1) << "after its own change";
+    const std::string named = "SELECT COUNT(*) FROM items WHERE name = ?";
+    EXPECT_EQ(page->KeptCountWithin(named, a, 0, 30), 1);
+    EXPECT_EQ(page->KeptCountWithin(named, b, 0, 30), 0) << "each parameter its own count";
+    page->BeginTrans();
+    page->Execute("INSERT INTO items (name) VALUES ('b')");
+    EXPECT_EQ(kept(page, count), 2) << "inside its own transaction";
+    page->RollbackTrans();
+    EXPECT_EQ(kept(page, count), 1) << "after its rollback";
+  }
+  writer->Execute("INSERT INTO items (name) VALUES ('c')");
+  auto page = Open(pooled);
+  EXPECT_EQ(kept(page, count), 2) << "after another connection's commit";
+}
+
 }  // namespace
 }  // namespace kelvo::testing
