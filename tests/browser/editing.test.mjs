@@ -1,7 +1,8 @@
 // Editing records as a person does, in headless Chromium: open a record, edit and save, add
-// one, save with Enter from the keyboard, be asked before leaving unsaved changes, delete with
-// the confirmation accepted and dismissed and with script off, leave a required field empty,
-// pick a value from a lookup list, and with script off delete the last record and add one.
+// one and see the grid count it, save with Enter from the keyboard, be asked before leaving
+// unsaved changes, delete with the confirmation accepted and dismissed and with script off,
+// leave a required field empty, pick a value from a lookup list, and with script off delete
+// the last record and add one.
 // The page and its SQLite database are made here.
 import assert from 'node:assert/strict';
 import { rmSync } from 'node:fs';
@@ -113,8 +114,14 @@ test('an untouched form saves nothing new', async () => {
     'Cy|green|30|Tom & Jerry <3');
 });
 
-test('add a record', async () => {
+// The grid opened anew, carrying no count, counts the records as they are now.
+async function freshCount() {
   await page.goto(`${base}people`);
+  return (await page.locator('body').innerText()).match(/Record \(\d+\.\.\d+\) of (\d+)/)[1];
+}
+
+test('add a record', async () => {
+  const before = Number(await freshCount());
   await go(page.locator('a.KelvoInputBtn', { hasText: 'Add' }).first());
   await page.locator('[name="Vexmo1_Form_name"]').fill('Dee');
   await page.locator('[name="Vexmo1_Form_team"]').selectOption('blue');
@@ -123,6 +130,10 @@ test('add a record', async () => {
   assert.match(await statusBar().innerText(), /\[New record saved ok\]/);
   assert.equal(query("SELECT team, score FROM people WHERE name = 'Dee'"), 'blue|40');
   await shot('editing-added');
+  assert.equal(Number(await freshCount()), before + 1, 'the count after the add');
+  query("INSERT INTO people (name) VALUES ('Eve')");
+  assert.equal(Number(await freshCount()), before + 2, 'the count after another program added');
+  query("DELETE FROM people WHERE name = 'Eve'");
 });
 
 test('a required field left empty is refused', async () => {
