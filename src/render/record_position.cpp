@@ -81,8 +81,8 @@ std::optional<KeyedPosition> CountedRecordPosition(const DbViewState& s, const S
     // The number the link carried is usually still the record's: skipping to it costs the
     // database less than counting the records before it.
     if (at_hint) {
-      const std::optional<long long> found =
-          connection->CountWithin(at_hint->text, at_hint->parameters, budget_ms);
+      const std::optional<long long> found = connection->KeptCountWithin(
+          at_hint->text, at_hint->parameters, budget_ms, s.CountCacheSeconds);
       position.emplace();
       if (!found) {
         position->estimated = true;
@@ -101,7 +101,7 @@ std::optional<KeyedPosition> CountedRecordPosition(const DbViewState& s, const S
       budget = std::max(1, budget - static_cast<int>(spent.count()));
     }
     const std::optional<long long> before =
-        connection->CountWithin(count->text, count->parameters, budget);
+        connection->KeptCountWithin(count->text, count->parameters, budget, s.CountCacheSeconds);
     position.emplace();
     if (!before) {
       position->estimated = true;

@@ -26,7 +26,8 @@ std::optional<std::int32_t> RecordPosition(const DbViewState& s, const std::stri
 // number its link carried, when the record there has its key; else one more than the records of
 // the grid's statement that come before it. Both are read within `budget_ms` together (0: no
 // budget); past it the place is `estimated` and `record` is left 0. Nothing when the record's sort values cannot
-// be bound or a statement fails.
+// be bound or a statement fails. Under CountCacheSeconds, what was read on a database unchanged
+// since is not read again (Connection::KeptCountWithin).
 struct KeyedPosition {
   std::int32_t record = 0;
   bool estimated = false;
