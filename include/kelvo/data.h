@@ -208,6 +208,20 @@ class KELVO_EXPORT Connection final : public Object {
   int mode_ = ado::adModeUnknown;
 };
 
+// What a host that runs pages on worker threads holds while it serves: while one exists, Open
+// pools by default, with as many connections per connection string as the largest worker count
+// given. When the last one ends, idle pooled connections close.
+class KELVO_EXPORT PoolingByDefault final {
+ public:
+  explicit PoolingByDefault(int workers);
+  PoolingByDefault(const PoolingByDefault&) = delete;
+  PoolingByDefault& operator=(const PoolingByDefault&) = delete;
+  ~PoolingByDefault();
+
+ private:
+  int workers_;
+};
+
 // A stored-procedure (or parameterised statement) source for Recordset::Open.
 class KELVO_EXPORT Command final : public Object {
  public:

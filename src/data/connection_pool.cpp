@@ -14,6 +14,7 @@
 
 #include "data/connection_string.h"
 #include "data/number_text.h"
+#include "kelvo/data.h"
 #include "kelvo/error.h"
 #include "runtime/text.h"
 
@@ -297,10 +298,14 @@ void ReturnLease(Lease lease) {
   }
 }
 
+}  // namespace kelvo::data
+
+namespace kelvo {
+
 PoolingByDefault::PoolingByDefault(int workers) : workers_(std::max(1, workers)) {
-  Pools::Instance().AddWorkers(workers_);
+  data::Pools::Instance().AddWorkers(workers_);
 }
 
-PoolingByDefault::~PoolingByDefault() { Pools::Instance().RemoveWorkers(workers_); }
+PoolingByDefault::~PoolingByDefault() { data::Pools::Instance().RemoveWorkers(workers_); }
 
-}  // namespace kelvo::data
+}  // namespace kelvo

@@ -39,19 +39,6 @@ Lease OpenLease(std::string_view connection_string, bool read_only, std::string_
 // transaction rolled back) and closes it otherwise. Thread-safe.
 void ReturnLease(Lease lease);
 
-// While one exists, Open pools by default, with as many connections as the largest worker
-// count given. When the last one ends, idle pooled connections close.
-class PoolingByDefault final {
- public:
-  explicit PoolingByDefault(int workers);
-  PoolingByDefault(const PoolingByDefault&) = delete;
-  PoolingByDefault& operator=(const PoolingByDefault&) = delete;
-  ~PoolingByDefault();
-
- private:
-  int workers_;
-};
-
 }  // namespace kelvo::data
 
 #endif  // KELVO_DATA_CONNECTION_POOL_H_

@@ -24,8 +24,8 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include "data/connection_pool.h"
 #include "host/ascii_case.h"
+#include "kelvo/data.h"
 #include "kelvo/error.h"
 #include "kelvo/host.h"
 #include "server/access_log.h"
@@ -528,7 +528,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
 
   ServerOptions options_;
   // Pages' connections are pooled, one per worker, for as long as the server exists.
-  data::PoolingByDefault pooling_;
+  PoolingByDefault pooling_;
   server::HostAllowList hosts_;
   site::PageSite site_;
   std::unique_ptr<site::SignIn> sign_in_;  // with a users file only
