@@ -1,4 +1,4 @@
-// Feeds arbitrary text to the data layer's readers: connection strings, procedure calls,
+// Feeds arbitrary text to the readers of stored text: connection strings, procedure calls,
 // ISO dates and decimal numbers. Each either refuses the text with kelvo::Error (or nothing)
 // or gives a result that reads back unchanged.
 #include <cstddef>
@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "data/connection_string.h"
-#include "data/iso_date.h"
 #include "data/number_text.h"
 #include "data/procedure_call.h"
 #include "kelvo/error.h"
+#include "runtime/iso_date.h"
 
 namespace {
 
@@ -47,10 +47,10 @@ void Numbers(std::string_view text) {
 }
 
 void Dates(std::string_view text) {
-  const auto date = kelvo::data::ParseIsoDate(text);
+  const auto date = kelvo::ParseIsoDate(text);
   if (!date) return;
-  const auto again = kelvo::data::ParseIsoDate(
-      kelvo::data::IsoDateText(*date, kelvo::data::IsoDateColumn::kDateTime));
+  const auto again =
+      kelvo::ParseIsoDate(kelvo::IsoDateText(*date, kelvo::IsoDateColumn::kDateTime));
   Check(again.has_value());
   // Fractions of a second are not written back.
   Check(again->serial - date->serial < 1.0 / 86400 && date->serial - again->serial < 1.0 / 86400);

@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <limits>
 
-#include "data/iso_date.h"
 #include "data/number_text.h"
 #include "data/type_width.h"
 #include "data/value_conversion.h"
 #include "kelvo/data.h"
 #include "kelvo/error.h"
+#include "runtime/iso_date.h"
 #include "runtime/text.h"
 
 namespace kelvo::data {

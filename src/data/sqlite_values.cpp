@@ -6,12 +6,12 @@
 #include <span>
 #include <string>
 
-#include "data/iso_date.h"
 #include "data/number_text.h"
 #include "data/type_width.h"
 #include "data/value_conversion.h"
 #include "kelvo/data.h"
 #include "kelvo/error.h"
+#include "runtime/iso_date.h"
 #include "runtime/text.h"
 
 namespace kelvo::data {

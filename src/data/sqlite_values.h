@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "data/iso_date.h"
 #include "data/value_class.h"
 #include "kelvo/variant.h"
+#include "runtime/iso_date.h"
 
 namespace kelvo::data {
 

@@ -11,9 +11,9 @@
 #include "component/list_utils.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
-#include "data/iso_date.h"
 #include "kelvo/convert.h"
 #include "kelvo/db_connection.h"
+#include "runtime/iso_date.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
 #include "state/grid_filter.h"
@@ -60,8 +60,8 @@ std::optional<std::string> FilterValueText(const Variant& value, int type) {
       return written;
     }
     case VarType::kDate:
-      return data::IsoDateText(value.AsDate(), type == ado::adDBDate ? data::IsoDateColumn::kDate
-                                                                     : data::IsoDateColumn::kDateTime);
+      return IsoDateText(value.AsDate(), type == ado::adDBDate ? IsoDateColumn::kDate
+                                                                     : IsoDateColumn::kDateTime);
     default:
       return std::nullopt;
   }

@@ -10,10 +10,10 @@
 #include "component/list_utils.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
-#include "data/iso_date.h"
 #include "kelvo/components.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/error.h"
+#include "runtime/iso_date.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
 #include "state/statement_signature.h"
@@ -198,7 +198,7 @@ std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColum
     return Condition{quoted + " = ?", {Variant(value)}};
   }
   if (IsDateType(column.type)) {
-    const std::optional<Date> date = data::ParseIsoDate(Trim(value));
+    const std::optional<Date> date = ParseIsoDate(Trim(value));
     if (!date) {
       refused = {FltNotDate, value};
       return std::nullopt;

@@ -1,4 +1,4 @@
-#include "data/iso_date.h"
+#include "runtime/iso_date.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include "kelvo/date.h"
 #include "runtime/calendar.h"
 
-namespace kelvo::data {
+namespace kelvo {
 namespace {
 
 constexpr double kSecondsPerDay = 86400;
@@ -108,4 +108,4 @@ std::string IsoDateText(Date date, IsoDateColumn column) {
   return buffer;
 }
 
-}  // namespace kelvo::data
+}  // namespace kelvo

@@ -1,6 +1,6 @@
 // Dates as ISO-8601 text, the form in which databases without a date type keep them.
-#ifndef KELVO_DATA_ISO_DATE_H_
-#define KELVO_DATA_ISO_DATE_H_
+#ifndef KELVO_RUNTIME_ISO_DATE_H_
+#define KELVO_RUNTIME_ISO_DATE_H_
 
 #include <optional>
 #include <string>
@@ -8,7 +8,7 @@
 
 #include "kelvo/variant.h"
 
-namespace kelvo::data {
+namespace kelvo {
 
 // Reads "YYYY-MM-DD", "YYYY-MM-DD HH:MM", "YYYY-MM-DD HH:MM:SS" (a 'T' may stand for the
 // blank; seconds may have a fraction) and the time alone "HH:MM[:SS]", which is a time on the
@@ -23,6 +23,6 @@ enum class IsoDateColumn { kDate, kTime, kDateTime };
 // outside years 100 to 9999.
 std::string IsoDateText(Date date, IsoDateColumn column);
 
-}  // namespace kelvo::data
+}  // namespace kelvo
 
-#endif  // KELVO_DATA_ISO_DATE_H_
+#endif  // KELVO_RUNTIME_ISO_DATE_H_

@@ -1,10 +1,10 @@
-#include "data/iso_date.h"
+#include "runtime/iso_date.h"
 
 #include <gtest/gtest.h>
 
 #include "kelvo/date.h"
 
-namespace kelvo::data {
+namespace kelvo {
 namespace {
 
 TEST(IsoDateTest, ReadsDatesTimesAndBoth) {
@@ -40,4 +40,4 @@ TEST(IsoDateTest, WritesTheColumnsFormWithoutDroppingAnything) {
 }
 
 }  // namespace
-}  // namespace kelvo::data
+}  // namespace kelvo
