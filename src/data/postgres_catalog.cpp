@@ -167,9 +167,10 @@ std::string ColumnFactsCache::TableVersion(PostgresConnection& connection,
 ColumnFactsCache::Check ColumnFactsCache::Due(const PostgresConnection& connection) const {
   Check check;
   check.tables = Unchecked();
-  check.sql = TableVersionsSql(check.tables);
   check.name = pending_name_;
   if (!check.name.empty()) check.quoted = connection.QuoteIdentifier(check.name);
+  // Most statements have nothing to check: their text is not made for nothing.
+  if (!check.empty()) check.sql = TableVersionsSql(check.tables);
   return check;
 }
 

@@ -56,7 +56,7 @@ class ColumnFactsCache final {
   struct Check {
     std::set<std::uint32_t> tables;
     std::string name;
-    std::string sql;     // TableVersionsSql(tables)
+    std::string sql;     // TableVersionsSql(tables); empty when there is nothing to check
     std::string quoted;  // the name quoted, its parameter; empty for none
     bool empty() const { return tables.empty() && name.empty(); }
   };
