@@ -28,6 +28,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/kept_counts.h"
 #include "data/postgres_catalog.h"
 #include "data/postgres_result.h"
 #include "data/postgres_sql.h"
@@ -59,6 +60,9 @@ class PostgresConnection final : public ProviderConnection {
   std::string QuoteIdentifier(std::string_view name) const override;
   std::optional<long long> CountWithin(std::string_view sql, std::span<const Variant> parameters,
                                        int budget_ms) override;
+  std::optional<long long> KeptCountWithin(std::string_view sql,
+                                           std::span<const Variant> parameters, int budget_ms,
+                                           int max_age_seconds) override;
   std::optional<std::vector<std::vector<Variant>>> RowsWithin(std::string_view sql,
                                                                std::span<const Variant> parameters,
                                                                long max_rows,
@@ -129,14 +133,21 @@ class PostgresConnection final : public ProviderConnection {
   // checked again before their next use.
   long RunCommands(const std::string& sql);
   // The result of `sql` run in a read-only transaction of its own under a statement timeout
-  // of `budget_ms`; the transaction has ended when it returns.
+  // of `budget_ms` (0: none); the transaction has ended when it returns. With `snapshot`, the
+  // transaction first reads SnapshotSql into it.
   PostgresResult ResultInTransaction(const std::string& sql,
-                                     const std::vector<const char*>& values, int budget_ms);
+                                     const std::vector<const char*>& values, int budget_ms,
+                                     std::string* snapshot = nullptr);
   // The result of `sql`, `parameters` bound: under a timeout of `budget_ms` (0: none) when no
   // transaction is open, else unbudgeted, as a cancel would abort the caller's transaction.
   // Nothing when the timeout cancelled it; throws Error(errc::kDatabase) on another failure.
+  // `snapshot`, given only when no transaction is open, receives the snapshot it ran after.
   std::optional<PostgresResult> RunBudgeted(const PostgresSql& sql,
-                                            std::span<const Variant> parameters, int budget_ms);
+                                            std::span<const Variant> parameters, int budget_ms,
+                                            std::string* snapshot = nullptr);
+  // The statement that reads the server's current snapshot as text: the transactions
+  // committed, and those running, when it runs.
+  const std::string& SnapshotSql();
 
   PGconn* connection_;
   PostgresStatement* streaming_ = nullptr;
@@ -148,6 +159,11 @@ class PostgresConnection final : public ProviderConnection {
     unsigned long changes = 0;  // column_facts_.changes() when the fields were last seen
   };
   std::map<std::string, KeptDescription, std::less<>> kept_fields_;  // by statement text
+  // Counts taken outside a transaction, each kept with the snapshot read just before it: the
+  // same snapshot later means no transaction has committed since, so nothing the count reads
+  // has changed.
+  KeptCounts<std::string> kept_counts_;
+  std::string snapshot_sql_;
   std::string session_setup_;  // the settings SetUpSession made, made again after a reset
   bool session_touched_ = false;
   long prepared_count_ = 0;

@@ -65,6 +65,8 @@ CountRoundTrip ReadCountRoundTrip(const std::function<PGresult*()>& next, int be
     const ExecStatusType status = PQresultStatus(raw);
     if (status == PGRES_PIPELINE_SYNC) {
       ++syncs;
+    } else if (statement < before && status == PGRES_TUPLES_OK) {
+      trip.before = std::move(result);
     } else if (statement == before && status != PGRES_PIPELINE_ABORTED) {
       trip.count = std::move(result);
     } else if (statement > before && statement <= before + after) {

@@ -47,6 +47,7 @@ std::string ServerMessage(const PGresult* result, const PGconn* connection);
 // the count, `after` statements that read along with it (0 or 1), a sync, the rollback and a
 // sync.
 struct CountRoundTrip {
+  PostgresResult before;   // the rows of the last statement before the count that read any
   PostgresResult count;    // the count's own result; null when it never came
   PostgresResult after;    // the rows of the statement after the count; null when it failed
   PostgresResult failure;  // the first failure of another statement, the rollback's included

@@ -56,45 +56,6 @@ struct ProgressHandlerOnExit {
   ~ProgressHandlerOnExit() { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
 };
 
-// The statement and its parameters as one key, each parameter tagged with its type and a text
-// that names its value exactly; false when a parameter has no such text.
-bool CountKey(std::string_view sql, std::span<const Variant> parameters, std::string& key) {
-  key.assign(sql);
-  for (const Variant& parameter : parameters) {
-    key += '\0';
-    key += static_cast<char>('a' + static_cast<int>(parameter.type()));
-    switch (parameter.type()) {
-      case VarType::kEmpty:
-      case VarType::kNull:
-        break;
-      case VarType::kBoolean:
-        key += parameter.AsBool() ? '1' : '0';
-        break;
-      case VarType::kInt32:
-        key += std::to_string(parameter.AsInt32());
-        break;
-      case VarType::kInt64:
-        key += std::to_string(parameter.AsInt64());
-        break;
-      case VarType::kDouble: {
-        char digits[32];
-        const auto end = std::to_chars(digits, digits + sizeof digits, parameter.AsDouble()).ptr;
-        key.append(digits, end);
-        break;
-      }
-      case VarType::kString:
-        // Its length first: a text may hold the separator.
-        key += std::to_string(parameter.AsString().size());
-        key += ':';
-        key += parameter.AsString();
-        break;
-      default:
-        return false;
-    }
-  }
-  return true;
-}
-
 std::optional<long long> FirstNumber(sqlite3* db, const std::string& sql,
                                      std::optional<std::string_view> text_parameter = {}) {
   FinalizeOnExit statement;
@@ -488,27 +449,14 @@ std::optional<long long> SqliteConnection::KeptCountWithin(std::string_view sql,
   if (read_data_version_ < 0) {
     read_data_version_ = ReadNumber(data_version_, "PRAGMA main.data_version");
   }
-  const std::int64_t own_changes = sqlite3_total_changes64(db_);
+  const CountSign sign{read_data_version_, sqlite3_total_changes64(db_), statements_version_};
   const auto now = std::chrono::steady_clock::now();
-  const auto found = std::find_if(kept_counts_.begin(), kept_counts_.end(),
-                                  [&](const KeptCount& kept) { return kept.key == key; });
-  if (found != kept_counts_.end() && found->data_version == read_data_version_ &&
-      found->own_changes == own_changes && found->schema_version == statements_version_ &&
-      now - found->taken < std::chrono::seconds(max_age_seconds)) {
-    return found->count;
-  }
+  const auto* found = kept_counts_.Find(key, max_age_seconds, now);
+  if (found != nullptr && found->sign == sign) return found->count;
   const std::optional<long long> counted = CountWithin(sql, parameters, budget_ms);
   // A count cut short, or one that left the shared read, is not kept.
   if (!counted || !InSharedRead()) return counted;
-  KeptCount kept{std::move(key), *counted, read_data_version_, own_changes, statements_version_,
-                 now};
-  if (found != kept_counts_.end()) {
-    *found = std::move(kept);
-  } else {
-    constexpr std::size_t kKeptCounts = 32;
-    if (kept_counts_.size() >= kKeptCounts) kept_counts_.erase(kept_counts_.begin());
-    kept_counts_.push_back(std::move(kept));
-  }
+  kept_counts_.Keep({std::move(key), *counted, sign, now});
   return counted;
 }
 

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/kept_counts.h"
 #include "data/provider.h"
 
 namespace kelvo::data {
@@ -153,15 +154,13 @@ class SqliteConnection final : public ProviderConnection {
   sqlite3_stmt* data_version_ = nullptr;
   // Counts taken in a shared read, with what says whether the database changed since: the
   // data version (other connections' commits), this connection's own changes and the schema.
-  struct KeptCount {
-    std::string key;  // the statement and its parameters
-    long long count = 0;
+  struct CountSign {
     std::int64_t data_version = 0;
     std::int64_t own_changes = 0;
     std::int64_t schema_version = 0;
-    std::chrono::steady_clock::time_point taken;
+    bool operator==(const CountSign&) const = default;
   };
-  std::vector<KeptCount> kept_counts_;
+  KeptCounts<CountSign> kept_counts_;
   sqlite3_stmt* begin_ = nullptr;
   sqlite3_stmt* commit_ = nullptr;
 };

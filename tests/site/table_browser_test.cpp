@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -580,8 +581,8 @@ class RoundTripCounter {
 };
 
 // Browsing only, a page trusts what the server keeps of its table, and the check of that travels
-// with the page's first statement: page 1 waits on the database twice (its count, its rows), a
-// record opened by its link once. A table altered in between shows as it is now: on the page,
+// with the page's first statement: page 1 waits on the database twice (its kept count's check,
+// its rows), a record opened by its link once. A table altered in between shows as it is now: on the page,
 // in the record opened by the same link and to the search box.
 TEST_F(TableBrowserTest, BrowsingWaitsOnTheDatabaseOnlyForItsStatements) {
   if (!OnPostgres()) GTEST_SKIP() << "round trips to a PostgreSQL server";
@@ -616,7 +617,14 @@ TEST_F(TableBrowserTest, BrowsingWaitsOnTheDatabaseOnlyForItsStatements) {
     const std::string page = server.Page(target);
     return std::make_pair(proxy.trips() - before, page);
   };
-  EXPECT_EQ(trips("/table/notes").first, 2);
+  // A commit anywhere on the server (tests run side by side) has the kept count taken again,
+  // one trip more; of a few pages in a row, one meets none.
+  const auto fewest_trips = [&](const std::string& target) {
+    long fewest = trips(target).first;
+    for (int i = 0; i < 10 && fewest > 2; ++i) fewest = std::min(fewest, trips(target).first);
+    return fewest;
+  };
+  EXPECT_EQ(fewest_trips("/table/notes"), 2);
   const auto [record_trips, record] = trips(link);
   EXPECT_EQ(record_trips, 1);
   EXPECT_NE(record.find(">w4<"), std::string::npos) << record;
@@ -632,7 +640,7 @@ TEST_F(TableBrowserTest, BrowsingWaitsOnTheDatabaseOnlyForItsStatements) {
   EXPECT_EQ(found.find(">w4<"), std::string::npos) << found;
   // What changed is kept again.
   server.Page("/table/notes");
-  EXPECT_EQ(trips("/table/notes").first, 2);
+  EXPECT_EQ(fewest_trips("/table/notes"), 2);
   EXPECT_EQ(trips(link).first, 1);
 }
 
