@@ -3,7 +3,8 @@
 // PostgreSQL database of odd types (arrays, JSON, binary, UUID, intervals, time zones, NULLs, a
 // quoted table name): every table lists, opens its first record and saves it untouched with
 // Enter, on a desktop and on a phone, without one failed response, without a stored script
-// running or markup shown twice encoded, and without changing a byte of the database.
+// running or markup shown twice encoded, and without changing a byte of the database; a grid
+// opened anew then counts what another program committed.
 import assert from 'node:assert/strict';
 import { copyFileSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -170,6 +171,25 @@ test('a PostgreSQL database of odd types walks clean', { skip: !process.env.KELV
     const dir = mkdtempSync(join(tmpdir(), 'kelvo-walk-postgres-'));
     workDirs.push(dir);
     await walk('postgres', postgresContent(connection), ['--db', connection], dir);
+    // The grid opened anew counts what another program committed since, though its count
+    // was kept.
+    const served = await startServer(['--db', connection, '--port', '0'], dir);
+    try {
+      const page = await browser.newPage();
+      const count = async () => {
+        await page.goto(new URL('table/authors', served.url).href);
+        return Number((await page.locator('body').innerText()).match(/Record \(\d+\.\.\d+\) of (\d+)/)[1]);
+      };
+      assert.equal(await count(), 3);
+      assert.equal(await count(), 3);
+      postgresQuery(connection, "INSERT INTO authors (name) VALUES ('Ny')");
+      assert.equal(await count(), 4, 'the count after another program added');
+      postgresQuery(connection, "DELETE FROM authors WHERE name = 'Ny'");
+      assert.equal(await count(), 3, 'the count after another program deleted');
+      await page.close();
+    } finally {
+      await stopServer(served);
+    }
   } finally {
     postgresQuery(server, `DROP DATABASE IF EXISTS ${name} WITH (FORCE)`);
   }
