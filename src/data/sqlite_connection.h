@@ -12,7 +12,6 @@
 
 #include <sqlite3.h>
 
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
