@@ -17,16 +17,23 @@ int HexValue(char c) {
 std::string Decode(std::string_view text) {
   std::string decoded;
   decoded.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '+') {
-      decoded.push_back(' ');
-    } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-               HexValue(text[i + 2]) >= 0) {
-      decoded.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
-      i += 2;
+  // The text between escapes is copied a run at a time: most of it has none.
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t special = i;
+    while (special < text.size() && text[special] != '+' && text[special] != '%') ++special;
+    decoded.append(text, i, special - i);
+    if (special == text.size()) break;
+    i = special;
+    if (text[i] == '+') {
+      decoded += ' ';
+      ++i;
+    } else if (i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      decoded += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 3;
     } else {
-      decoded.push_back(c);
+      decoded += '%';
+      ++i;
     }
   }
   return decoded;
