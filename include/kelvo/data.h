@@ -157,9 +157,11 @@ class KELVO_EXPORT Connection final : public Object {
   std::optional<std::vector<std::vector<Variant>>> RowsWithin(std::string_view query,
                                                               std::span<const Variant> parameters,
                                                               long max_rows, int budget_ms);
-  // A condition on the quoted text column `quoted_column` that is true when it matches the LIKE
-  // pattern bound to the next placeholder, without regard to case (letters as the database
-  // compares them); a backslash in the pattern escapes "%", "_" and itself. Throws when not open.
+  // A condition on the quoted column `quoted_column` that is true when it, read as text,
+  // matches the LIKE pattern bound to the next placeholder, without regard to case (letters as
+  // the database compares them); a backslash in the pattern escapes "%", "_" and itself. A
+  // column of another type (a number, a uuid, JSON, an array) is read as the text the database
+  // writes for it. Throws when not open.
   std::string LikeIgnoringCase(std::string_view quoted_column) const;
   // How many rows the database's statistics expect `statement` to return, without running it;
   // nothing when the database keeps none that apply.

@@ -339,7 +339,9 @@ long PostgresConnection::StoredSize(const Variant& stored, int type) const {
 }
 
 std::string PostgresConnection::LikeIgnoringCase(std::string_view quoted_column) const {
-  return std::string(quoted_column) + " ILIKE ? ESCAPE '\\'";
+  // As text, so that a column that only shows as text (uuid, json, an array, an interval)
+  // matches what it shows instead of failing the statement: ILIKE reads text types only.
+  return "CAST(" + std::string(quoted_column) + " AS text) ILIKE ? ESCAPE '\\'";
 }
 
 std::optional<PostgresResult> PostgresConnection::RunBudgeted(const PostgresSql& sql,

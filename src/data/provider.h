@@ -165,8 +165,8 @@ class ProviderConnection {
   // A condition that is true when the quoted column equals the next placeholder, nulls
   // included ("c IS ?").
   virtual std::string NullSafeEquals(std::string_view quoted_column) const = 0;
-  // A condition that is true when the quoted text column matches the LIKE pattern of the next
-  // placeholder without regard to case, a backslash escaping the wildcards.
+  // A condition that is true when the quoted column, read as text, matches the LIKE pattern of
+  // the next placeholder without regard to case, a backslash escaping the wildcards.
   virtual std::string LikeIgnoringCase(std::string_view quoted_column) const = 0;
   // Whether NULL comes before every value in an ascending order (and after them descending).
   virtual bool NullsSortFirst() const = 0;

@@ -147,6 +147,33 @@ TEST_F(GridFilterTest, SearchMatchesListedTextColumnsIgnoringCaseAndTakesWildcar
   EXPECT_EQ(Ids(overlong).substr(0, 8), "1 2 3 4 ");
 }
 
+// A column that only shows as text (a uuid, JSON, an array, an interval) is searched, and
+// filtered on "contains", by the text it shows, rather than failing the page.
+TEST_F(GridFilterTest, ColumnsThatOnlyShowAsTextAreSearchedByWhatTheyShow) {
+  if (!OnPostgres()) GTEST_SKIP() << "types of PostgreSQL";
+  Execute("CREATE TABLE odd (id INTEGER PRIMARY KEY, uid UUID, meta JSONB, tags TEXT[], "
+          "wait INTERVAL)");
+  Execute("INSERT INTO odd VALUES "
+          "(1, 'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11', '{\"k\": \"Fjord\"}', '{x,y}', '2 hours'), "
+          "(2, NULL, NULL, '{fjordland}', NULL), "
+          "(3, '00000000-0000-0000-0000-000000000000', '[]', '{}', '1 day')");
+  const auto grid = [](DbView& v) {
+    v.SetSql("SELECT * FROM odd");
+    v.SetEditPrimaryKeys("id");
+    v.SetOrderByFields("id");
+    v.SetSearchFields("*");
+    v.SetFilterFields("uid");
+  };
+  const RenderedPage fjord = Get("Vexmo1Search=FJORD", grid);
+  EXPECT_EQ(fjord.errors, "");
+  EXPECT_EQ(Ids(fjord), "1 2 ");
+  EXPECT_EQ(Ids(Get("Vexmo1Search=9C0B", grid)), "1 ");
+  EXPECT_EQ(Ids(Get("Vexmo1Search=02%3A00", grid)), "1 ");
+  const RenderedPage contains = Get("Vexmo1Filter2=BB6D&Vexmo1Filter2Op=contains", grid);
+  EXPECT_EQ(contains.errors, "");
+  EXPECT_EQ(Ids(contains), "1 ");
+}
+
 TEST_F(GridFilterTest, EachFilterKindFindsTheRowsTheDatabaseFinds) {
   struct Case {
     std::string query;
