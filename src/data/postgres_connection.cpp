@@ -16,6 +16,7 @@
 #include "data/postgres_types.h"
 #include "data/postgres_values.h"
 #include "data/value_class.h"
+#include "kelvo/data.h"
 #include "kelvo/error.h"
 #include "runtime/text.h"
 
@@ -342,6 +343,13 @@ std::string PostgresConnection::LikeIgnoringCase(std::string_view quoted_column)
   // As text, so that a column that only shows as text (uuid, json, an array, an interval)
   // matches what it shows instead of failing the statement: ILIKE reads text types only.
   return "CAST(" + std::string(quoted_column) + " AS text) ILIKE ? ESCAPE '\\'";
+}
+
+std::string PostgresConnection::ComparableColumn(std::string_view quoted_column, int type) const {
+  // Long text holds text and the types without '=' (json, xml, the geometric ones): their text
+  // is what was read, and text compares.
+  if (type == ado::adLongVarWChar) return "CAST(" + std::string(quoted_column) + " AS text)";
+  return std::string(quoted_column);
 }
 
 std::optional<PostgresResult> PostgresConnection::RunBudgeted(const PostgresSql& sql,

@@ -72,6 +72,7 @@ class PostgresConnection final : public ProviderConnection {
                               std::size_t parameter_count) const override;
   std::string NullSafeEquals(std::string_view quoted_column) const override;
   std::string LikeIgnoringCase(std::string_view quoted_column) const override;
+  std::string ComparableColumn(std::string_view quoted_column, int type) const override;
   bool NullsSortFirst() const override { return false; }
   Variant Typed(const Variant& stored, int type) const override;
   Variant ToStored(const Variant& value, int type) const override;

@@ -49,6 +49,25 @@ PostgresColumnType TypeOfColumn(std::uint32_t oid, int modifier) {
     case pg_oid::kName:
       return {adVarWChar, 63};
     case pg_oid::kText:
+    // A grid offers no sort on long text, which for these would fail the page.
+    case pg_oid::kJson:
+    case pg_oid::kJsonArray:
+    case pg_oid::kXml:
+    case pg_oid::kXmlArray:
+    case pg_oid::kPoint:
+    case pg_oid::kPointArray:
+    case pg_oid::kLseg:
+    case pg_oid::kLsegArray:
+    case pg_oid::kPath:
+    case pg_oid::kPathArray:
+    case pg_oid::kBox:
+    case pg_oid::kBoxArray:
+    case pg_oid::kPolygon:
+    case pg_oid::kPolygonArray:
+    case pg_oid::kLine:
+    case pg_oid::kLineArray:
+    case pg_oid::kCircle:
+    case pg_oid::kCircleArray:
       return {adLongVarWChar, 0};
     case pg_oid::kBytea:
       return {adLongVarBinary, 0};

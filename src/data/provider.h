@@ -165,6 +165,11 @@ class ProviderConnection {
   // A condition that is true when the quoted column equals the next placeholder, nulls
   // included ("c IS ?").
   virtual std::string NullSafeEquals(std::string_view quoted_column) const = 0;
+  // The quoted column as it is compared for equality with a value read from it (`type` is its
+  // ado::DataTypeEnum): a provider compares the text of a type that has no equality of its own.
+  virtual std::string ComparableColumn(std::string_view quoted_column, int /*type*/) const {
+    return std::string(quoted_column);
+  }
   // A condition that is true when the quoted column, read as text, matches the LIKE pattern of
   // the next placeholder without regard to case, a backslash escaping the wildcards.
   virtual std::string LikeIgnoringCase(std::string_view quoted_column) const = 0;

@@ -78,15 +78,21 @@ std::optional<std::vector<Variant>> UpdateRow(ProviderConnection& provider,
   }
   // A plain '=' where the value read was not null, so that the database can find the row
   // through the key's index (PostgreSQL cannot for IS NOT DISTINCT FROM).
-  const auto add_condition = [&](size_t i) {
+  const auto add_condition = [&](const std::string& column, size_t i) {
     if (!conditions.empty()) conditions += " AND ";
-    const std::string column = provider.QuoteIdentifier(target.base_columns[i]);
     conditions += original[i].IsNull() ? provider.NullSafeEquals(column) : column + " = ?";
     values.push_back(&original[i]);
   };
-  for (int ordinal : target.key) add_condition(static_cast<size_t>(ordinal));
+  for (int ordinal : target.key) {
+    const auto i = static_cast<size_t>(ordinal);
+    add_condition(provider.QuoteIdentifier(target.base_columns[i]), i);
+  }
+  // A changed column still holds what was read: compared as the provider can compare its type.
   for (size_t i = 0; i < row.values.size(); ++i) {
-    if (row.changed[i]) add_condition(i);
+    if (!row.changed[i]) continue;
+    add_condition(provider.ComparableColumn(provider.QuoteIdentifier(target.base_columns[i]),
+                                            target.types[i]),
+                  i);
   }
   const std::string sql = "UPDATE " + TableText(provider, target.table) + " SET " + assignments +
                           " WHERE " + conditions + ReturningClause(provider, target);

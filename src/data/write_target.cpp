@@ -31,7 +31,10 @@ WriteTarget FindWriteTarget(const std::vector<ColumnInfo>& columns, ProviderConn
     }
   }
   if (!found) NotChangeable("none of its columns is a column of a table");
-  for (const ColumnInfo& column : columns) target.base_columns.push_back(column.base_column);
+  for (const ColumnInfo& column : columns) {
+    target.base_columns.push_back(column.base_column);
+    target.types.push_back(column.type);
+  }
 
   const std::vector<std::string> key = provider.PrimaryKey(target.table);
   if (key.empty()) {

@@ -19,6 +19,8 @@ struct WriteTarget {
   TableName table;
   // Per result column: its name in the table, or empty for a column that cannot be written.
   std::vector<std::string> base_columns;
+  // Per result column: its type (ado::DataTypeEnum).
+  std::vector<int> types;
   // Result ordinals of the key columns, in key order; empty when rows cannot be changed.
   std::vector<int> key;
   // Why rows cannot be changed, when `key` is empty.
