@@ -264,8 +264,14 @@ TEST_F(ConnectionPoolTest, AKeptCountHoldsOnlyWhileTheDatabaseIsUnchanged) {
   };
   {
     auto page = Open(pooled);
-    const long long first = kept(page, every_run_differs);
-    EXPECT_EQ(kept(page, every_run_differs), first);
+    // A commit anywhere on a PostgreSQL server (tests run side by side) has the count taken
+    // again; of a few pairs in a row, one meets none.
+    bool kept_once = false;
+    for (int i = 0; i < 20 && !kept_once; ++i) {
+      const long long first = kept(page, every_run_differs);
+      kept_once = kept(page, every_run_differs) == first;
+    }
+    EXPECT_TRUE(kept_once);
     EXPECT_NE(kept(page, every_run_differs, 0), kept(page, every_run_differs, 0));
     EXPECT_EQ(kept(page, count), 0);
     const Variant a[] = {Variant("a")};
