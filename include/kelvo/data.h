@@ -144,8 +144,8 @@ class KELVO_EXPORT Connection final : public Object {
   std::optional<long long> CountWithin(std::string_view query, std::span<const Variant> parameters,
                                        int budget_ms);
   // The same, answered from the last count of the same query and parameters on this connection
-  // while that is less than `max_age_seconds` old and the database has not changed since.
-  // Providers that cannot see a change (PostgreSQL) count every time.
+  // while that is less than `max_age_seconds` old and the database has not changed since (on
+  // PostgreSQL: no transaction has committed on the server, which one short round trip tells).
   std::optional<long long> KeptCountWithin(std::string_view query,
                                            std::span<const Variant> parameters, int budget_ms,
                                            int max_age_seconds);

@@ -53,6 +53,11 @@ class HeldOutput {
   int socket_;
 };
 
+// The column read as the text the server writes for its values.
+std::string AsText(std::string_view quoted_column) {
+  return "CAST(" + std::string(quoted_column) + " AS text)";
+}
+
 bool IsCLocale(std::string_view locale) {
   return locale == "C" || locale == "POSIX" || StartsWithIgnoreCase(locale, "C.");
 }
@@ -342,13 +347,13 @@ long PostgresConnection::StoredSize(const Variant& stored, int type) const {
 std::string PostgresConnection::LikeIgnoringCase(std::string_view quoted_column) const {
   // As text, so that a column that only shows as text (uuid, json, an array, an interval)
   // matches what it shows instead of failing the statement: ILIKE reads text types only.
-  return "CAST(" + std::string(quoted_column) + " AS text) ILIKE ? ESCAPE '\\'";
+  return AsText(quoted_column) + " ILIKE ? ESCAPE '\\'";
 }
 
 std::string PostgresConnection::ComparableColumn(std::string_view quoted_column, int type) const {
   // Long text holds text and the types without '=' (json, xml, the geometric ones): their text
   // is what was read, and text compares.
-  if (type == ado::adLongVarWChar) return "CAST(" + std::string(quoted_column) + " AS text)";
+  if (type == ado::adLongVarWChar) return AsText(quoted_column);
   return std::string(quoted_column);
 }
 
@@ -433,13 +438,11 @@ std::optional<long long> PostgresConnection::KeptCountWithin(std::string_view sq
   return counted;
 }
 
-const std::string& PostgresConnection::SnapshotSql() {
-  if (snapshot_sql_.empty()) {
-    // The older name of the same function is deprecated from version 13.
-    snapshot_sql_ = PQserverVersion(connection_) >= 130000 ? "SELECT pg_current_snapshot()::text"
-                                                           : "SELECT txid_current_snapshot()::text";
-  }
-  return snapshot_sql_;
+const std::string& PostgresConnection::SnapshotSql() const {
+  // The older name of the same function is deprecated from version 13.
+  static const std::string kCurrent = "SELECT pg_current_snapshot()::text";
+  static const std::string kOlder = "SELECT txid_current_snapshot()::text";
+  return PQserverVersion(connection_) >= 130000 ? kCurrent : kOlder;
 }
 
 std::optional<std::vector<std::vector<Variant>>> PostgresConnection::RowsWithin(

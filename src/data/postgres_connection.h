@@ -148,7 +148,7 @@ class PostgresConnection final : public ProviderConnection {
                                             std::string* snapshot = nullptr);
   // The statement that reads the server's current snapshot as text: the transactions
   // committed, and those running, when it runs.
-  const std::string& SnapshotSql();
+  const std::string& SnapshotSql() const;
 
   PGconn* connection_;
   PostgresStatement* streaming_ = nullptr;
@@ -164,7 +164,6 @@ class PostgresConnection final : public ProviderConnection {
   // same snapshot later means no transaction has committed since, so nothing the count reads
   // has changed.
   KeptCounts<std::string> kept_counts_;
-  std::string snapshot_sql_;
   std::string session_setup_;  // the settings SetUpSession made, made again after a reset
   bool session_touched_ = false;
   long prepared_count_ = 0;

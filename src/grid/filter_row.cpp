@@ -60,8 +60,8 @@ std::optional<std::string> FilterValueText(const Variant& value, int type) {
       return written;
     }
     case VarType::kDate:
-      return IsoDateText(value.AsDate(), type == ado::adDBDate ? IsoDateColumn::kDate
-                                                                     : IsoDateColumn::kDateTime);
+      return IsoDateText(value.AsDate(),
+                         type == ado::adDBDate ? IsoDateColumn::kDate : IsoDateColumn::kDateTime);
     default:
       return std::nullopt;
   }
