@@ -163,6 +163,12 @@ class KELVO_EXPORT Connection final : public Object {
   // column of another type (a number, a uuid, JSON, an array) is read as the text the database
   // writes for it. Throws when not open.
   std::string LikeIgnoringCase(std::string_view quoted_column) const;
+  // The quoted column as it is compared for equality with text (`type` is its
+  // ado::DataTypeEnum): in its own type where that type has equality, else read as text.
+  std::string ComparableColumn(std::string_view quoted_column, int type) const;
+  // The quoted column read as the text the database writes for its values, so that any column
+  // compares with text without failing the statement.
+  std::string ColumnAsText(std::string_view quoted_column) const;
   // How many rows the database's statistics expect `statement` to return, without running it;
   // nothing when the database keeps none that apply.
   std::optional<long long> EstimatedRows(std::string_view statement);

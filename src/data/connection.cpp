@@ -89,6 +89,14 @@ std::string Connection::LikeIgnoringCase(std::string_view quoted_column) const {
   return core().provider().LikeIgnoringCase(quoted_column);
 }
 
+std::string Connection::ComparableColumn(std::string_view quoted_column, int type) const {
+  return core().provider().ComparableColumn(quoted_column, type);
+}
+
+std::string Connection::ColumnAsText(std::string_view quoted_column) const {
+  return core().provider().ColumnAsText(quoted_column);
+}
+
 std::optional<long long> Connection::EstimatedRows(std::string_view statement) {
   return core().provider().EstimatedRows(statement);
 }

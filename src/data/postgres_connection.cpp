@@ -357,6 +357,10 @@ std::string PostgresConnection::ComparableColumn(std::string_view quoted_column,
   return std::string(quoted_column);
 }
 
+std::string PostgresConnection::ColumnAsText(std::string_view quoted_column) const {
+  return AsText(quoted_column);
+}
+
 std::optional<PostgresResult> PostgresConnection::RunBudgeted(const PostgresSql& sql,
                                                               std::span<const Variant> parameters,
                                                               int budget_ms, std::string* snapshot) {

@@ -73,6 +73,7 @@ class PostgresConnection final : public ProviderConnection {
   std::string NullSafeEquals(std::string_view quoted_column) const override;
   std::string LikeIgnoringCase(std::string_view quoted_column) const override;
   std::string ComparableColumn(std::string_view quoted_column, int type) const override;
+  std::string ColumnAsText(std::string_view quoted_column) const override;
   bool NullsSortFirst() const override { return false; }
   Variant Typed(const Variant& stored, int type) const override;
   Variant ToStored(const Variant& value, int type) const override;

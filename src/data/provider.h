@@ -170,6 +170,10 @@ class ProviderConnection {
   virtual std::string ComparableColumn(std::string_view quoted_column, int /*type*/) const {
     return std::string(quoted_column);
   }
+  // The quoted column read as the text the database writes for its values.
+  virtual std::string ColumnAsText(std::string_view quoted_column) const {
+    return std::string(quoted_column);
+  }
   // A condition that is true when the quoted column, read as text, matches the LIKE pattern of
   // the next placeholder without regard to case, a backslash escaping the wildcards.
   virtual std::string LikeIgnoringCase(std::string_view quoted_column) const = 0;

@@ -72,10 +72,12 @@ std::optional<std::string> FilterValueText(const Variant& value, int type) {
 std::optional<std::vector<FacetValue>> FacetValuesOf(DbViewState& s, const ResultColumn& column,
                                                      int budget_ms) {
   Connection& connection = *s.VexmoConnection->Connection();
-  const std::string quoted = connection.QuoteIdentifier(column.name);
-  const std::string query = "SELECT " + quoted + " AS KELVOVALUE, COUNT(*) AS KELVOCOUNT FROM (" +
-                            FilteredStatement(s) + ") KELVOFACET GROUP BY " + quoted +
-                            " ORDER BY COUNT(*) DESC, " + quoted;
+  // Grouped as it compares, so that a type without equality of its own (JSON) groups by its text.
+  const std::string grouped =
+      connection.ComparableColumn(connection.QuoteIdentifier(column.name), column.type);
+  const std::string query = "SELECT " + grouped + " AS KELVOVALUE, COUNT(*) AS KELVOCOUNT FROM (" +
+                            FilteredStatement(s) + ") KELVOFACET GROUP BY " + grouped +
+                            " ORDER BY COUNT(*) DESC, " + grouped;
   const std::optional<std::vector<std::vector<Variant>>> rows =
       connection.RowsWithin(query, s.mvarFilterParameters, kFacetValues, budget_ms);
   if (!rows) return std::nullopt;

@@ -186,7 +186,11 @@ std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColum
     return std::nullopt;
   }
   if (op == kOpEmpty) {
-    if (IsTextType(column.type)) return Condition{"(" + quoted + " IS NULL OR " + quoted + " = ?)", {Variant(std::string())}};
+    // Read as text, a column whose type takes no empty text (a uuid, an array) compares too.
+    if (IsTextType(column.type)) {
+      return Condition{"(" + quoted + " IS NULL OR " + connection.ColumnAsText(quoted) + " = ?)",
+                       {Variant(std::string())}};
+    }
     return Condition{quoted + " IS NULL", {}};
   }
   if (IsTextType(column.type)) {
@@ -195,7 +199,7 @@ std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColum
       return std::nullopt;
     }
     if (op == kOpContains) return Condition{connection.LikeIgnoringCase(quoted), {Variant(ContainsPattern(value))}};
-    return Condition{quoted + " = ?", {Variant(value)}};
+    return Condition{connection.ComparableColumn(quoted, column.type) + " = ?", {Variant(value)}};
   }
   if (IsDateType(column.type)) {
     const std::optional<Date> date = ParseIsoDate(Trim(value));

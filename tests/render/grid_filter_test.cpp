@@ -147,22 +147,25 @@ TEST_F(GridFilterTest, SearchMatchesListedTextColumnsIgnoringCaseAndTakesWildcar
   EXPECT_EQ(Ids(overlong).substr(0, 8), "1 2 3 4 ");
 }
 
-// A column that only shows as text (a uuid, JSON, an array, an interval) is searched, and
-// filtered on "contains", by the text it shows, rather than failing the page.
+// A column that only shows as text (a uuid, JSON, an array, an interval) is searched, filtered
+// and grouped into facets by the text it shows, rather than failing the page; "equals" compares
+// in the column's own type where it has equality.
 TEST_F(GridFilterTest, ColumnsThatOnlyShowAsTextAreSearchedByWhatTheyShow) {
   if (!OnPostgres()) GTEST_SKIP() << "types of PostgreSQL";
   Execute("CREATE TABLE odd (id INTEGER PRIMARY KEY, uid UUID, meta JSONB, tags TEXT[], "
-          "wait INTERVAL)");
+          "wait INTERVAL, doc JSON)");
   Execute("INSERT INTO odd VALUES "
-          "(1, 'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11', '{\"k\": \"Fjord\"}', '{x,y}', '2 hours'), "
-          "(2, NULL, NULL, '{fjordland}', NULL), "
-          "(3, '00000000-0000-0000-0000-000000000000', '[]', '{}', '1 day')");
+          "(1, 'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11', '{\"k\": \"Fjord\"}', '{x,y}', '2 hours', "
+          "'{\"a\": 1}'), "
+          "(2, NULL, NULL, '{fjordland}', NULL, NULL), "
+          "(3, '00000000-0000-0000-0000-000000000000', '[]', '{}', '1 day', '[]')");
   const auto grid = [](DbView& v) {
     v.SetSql("SELECT * FROM odd");
     v.SetEditPrimaryKeys("id");
     v.SetOrderByFields("id");
     v.SetSearchFields("*");
-    v.SetFilterFields("uid");
+    v.SetFilterFields("uid, meta, doc");
+    v.SetFacetFields("doc");
   };
   const RenderedPage fjord = Get("Vexmo1Search=FJORD", grid);
   EXPECT_EQ(fjord.errors, "");
@@ -172,6 +175,24 @@ TEST_F(GridFilterTest, ColumnsThatOnlyShowAsTextAreSearchedByWhatTheyShow) {
   const RenderedPage contains = Get("Vexmo1Filter2=BB6D&Vexmo1Filter2Op=contains", grid);
   EXPECT_EQ(contains.errors, "");
   EXPECT_EQ(Ids(contains), "1 ");
+
+  for (const char* column : {"2", "3", "6"}) {
+    const RenderedPage empty =
+        Get(std::string("Vexmo1Filter") + column + "=&Vexmo1Filter" + column + "Op=empty", grid);
+    EXPECT_EQ(empty.errors, "") << column;
+    EXPECT_EQ(Ids(empty), "2 ") << column;
+  }
+  EXPECT_EQ(Ids(Get("Vexmo1Filter2=00000000-0000-0000-0000-000000000000&Vexmo1Filter2Op=equals",
+                    grid)),
+            "3 ");
+  // JSONB's equality ignores the spacing typed; JSON has none and compares as text.
+  EXPECT_EQ(Ids(Get("Vexmo1Filter3=%7B%22k%22%3A%22Fjord%22%7D&Vexmo1Filter3Op=equals", grid)),
+            "1 ");
+  const RenderedPage json = Get("Vexmo1Filter6=%5B%5D&Vexmo1Filter6Op=equals", grid);
+  EXPECT_EQ(json.errors, "");
+  EXPECT_EQ(Ids(json), "3 ");
+  const std::string facets = Between(json.output, "class=\"KLVOTableFacets\">", "</td>");
+  EXPECT_NE(facets.find(">[]</a>&nbsp;(1)"), std::string::npos) << facets;
 }
 
 TEST_F(GridFilterTest, EachFilterKindFindsTheRowsTheDatabaseFinds) {
