@@ -199,7 +199,9 @@ std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColum
       return std::nullopt;
     }
     if (op == kOpContains) return Condition{connection.LikeIgnoringCase(quoted), {Variant(ContainsPattern(value))}};
-    return Condition{connection.ComparableColumn(quoted, column.type) + " = ?", {Variant(value)}};
+    // The text shown is what a user types: compared as text, a value that is no value of the
+    // column's type (a uuid, JSON) matches nothing rather than failing the page.
+    return Condition{connection.ColumnAsText(quoted) + " = ?", {Variant(value)}};
   }
   if (IsDateType(column.type)) {
     const std::optional<Date> date = ParseIsoDate(Trim(value));
