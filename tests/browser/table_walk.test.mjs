@@ -5,9 +5,9 @@
 // Enter, on a desktop and on a phone, without one failed response, without a stored script
 // running or markup shown twice encoded, and without changing a byte of the database; a grid
 // opened anew then counts what another program committed, and its search box finds text in
-// JSON.
+// JSON. On a phone, a page file's filters on those columns work by keyboard and stay in view.
 import assert from 'node:assert/strict';
-import { copyFileSync, mkdtempSync, rmSync } from 'node:fs';
+import { copyFileSync, mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
@@ -174,7 +174,18 @@ test('a PostgreSQL database of odd types walks clean', { skip: !process.env.KELV
     await walk('postgres', postgresContent(connection), ['--db', connection], dir);
     // The grid opened anew counts what another program committed since, though its count
     // was kept.
-    const served = await startServer(['--db', connection, '--port', '0'], dir);
+    const pagesDir = join(dir, 'pages');
+    mkdirSync(pagesDir);
+    writeFileSync(join(pagesDir, 'books.toml'), `title = "Books"
+
+[[grid]]
+sql = "SELECT isbn, title, uid, meta, meta::json AS doc, tags FROM books"
+EditPrimaryKeys = "isbn"
+OrderByFields = "isbn"
+FilterFields = "uid, doc"
+FacetFields = "doc"
+`);
+    const served = await startServer(['--pages', pagesDir, '--db', connection, '--port', '0'], dir);
     try {
       const page = await browser.newPage();
       const count = async () => {
@@ -196,6 +207,29 @@ test('a PostgreSQL database of odd types walks clean', { skip: !process.env.KELV
       assert.equal(await page.locator('.KelvoErrorBox').count(), 0, 'the search runs');
       assert.equal(await rows(page).count(), 1, 'the search finds the text inside the JSON');
       await page.close();
+
+      // Filters typed by keyboard: a uuid that is empty, text that is no uuid, JSON as shown.
+      const phone = await browser.newPage({ viewport: { width: 390, height: 844 } });
+      const failed = failedResponses(phone);
+      const filter = async (column, choice, text) => {
+        await phone.goto(new URL('books', served.url).href);
+        await phone.locator(`#Vexmo1Filter${column}Op`).focus();
+        await phone.keyboard.type(choice);
+        await phone.keyboard.press('Tab');
+        await phone.keyboard.type(text);
+        await pressEnter(phone);
+        assert.equal(await phone.locator('.KelvoErrorBox').count(), 0, `${choice} ${text}: no error`);
+        return rows(phone).count();
+      };
+      assert.equal(await filter(3, 'is', ''), 1, 'one book has no uuid');
+      assert.equal(await filter(3, 'eq', 'no uuid'), 0, 'text that is no uuid matches nothing');
+      assert.equal(await filter(5, 'eq', '[]'), 1, 'JSON equals the text it shows');
+      assert.match(await phone.locator('.KelvoFacet').innerText(), /\[\]\s\(1\)/);
+      const search = await phone.locator('.KelvoSearch input[type="submit"]').boundingBox();
+      assert.ok(search.x + search.width <= 390, 'the Search button is on the screen');
+      await phone.screenshot({ path: join(artifacts, 'walk-postgres-filters-phone.png'), fullPage: true });
+      assert.deepEqual(failed, []);
+      await phone.close();
     } finally {
       await stopServer(served);
     }
