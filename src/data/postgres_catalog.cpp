@@ -92,11 +92,16 @@ int SignedNumber(const PGresult* result, int row, int column) {
 // The oids are written into the text, so that the server plans it once per set of tables.
 // Given as an array parameter, whose length a generic plan cannot know, they made the generic
 // plan look dearer than planning every run anew, which took 0.3 ms of a record view's 0.4.
-std::string TableVersionsSql(const std::set<std::uint32_t>& tables) {
+// The snapshot gates the rest as a one-time filter: when it is unchanged, the catalogue's rows
+// are not read, which is most of the statement's time.
+std::string TableVersionsSql(const std::set<std::uint32_t>& tables,
+                             std::string_view snapshot_function) {
+  const std::string snapshot = std::string(snapshot_function) + "::text";
   std::string sql = std::string("SELECT c.oid, ") + kTableVersion +
-                    ", c.oid = to_regclass($1::text) FROM pg_class c WHERE ";
+                    ", c.oid = to_regclass($1::text) FROM pg_class c WHERE (";
   if (!tables.empty()) sql += "c.oid IN (" + NumberList(tables) + ") OR ";
-  sql += "c.oid = to_regclass($1::text)";
+  sql += "c.oid = to_regclass($1::text)) AND " + snapshot + " IS DISTINCT FROM $2::text";
+  sql += " UNION ALL SELECT NULL, " + snapshot + ", NULL";
   return sql;
 }
 
@@ -108,26 +113,85 @@ std::set<std::uint32_t> ColumnFactsCache::Unchecked() const {
   return unchecked;
 }
 
-std::string ColumnFactsCache::TakeVersions(const std::set<std::uint32_t>& asked,
-                                           const std::vector<const PGresult*>& results,
-                                           std::string_view name) {
+ColumnFactsCache::Check ColumnFactsCache::CheckOf(const PostgresConnection& connection,
+                                                  std::set<std::uint32_t> tables,
+                                                  std::string_view name) const {
+  Check check;
+  check.tables = std::move(tables);
+  check.name = name;
+  if (check.empty()) return check;
+  check.sql = TableVersionsSql(check.tables, connection.SnapshotFunction());
+  if (!check.name.empty()) check.quoted = connection.QuoteIdentifier(check.name);
+  check.signing = connection.SnapshotShowsEveryChange();
+  if (!check.signing) return check;
+  // Only a snapshot that every one of them was found current in stands for all of them.
+  std::optional<std::string> since;
+  const auto agrees = [&since](const std::string& snapshot) {
+    if (snapshot.empty()) return false;
+    if (!since) since = snapshot;
+    return *since == snapshot;
+  };
+  for (std::uint32_t id : check.tables) {
+    const auto table = tables_.find(id);
+    if (table == tables_.end() || !agrees(table->second.snapshot)) return check;
+  }
+  if (!check.name.empty()) {
+    const auto named = names_.find(check.name);
+    if (named == names_.end() || !agrees(named->second.snapshot)) return check;
+  }
+  check.since = *since;
+  return check;
+}
+
+std::string ColumnFactsCache::Run(PostgresConnection& connection, const Check& check) {
+  std::array<std::optional<std::string>, 2> parameters;
+  if (!check.quoted.empty()) parameters[0] = check.quoted;
+  if (!check.since.empty()) parameters[1] = check.since;
+  return TakeVersions(check, {connection.RunKept(check.sql, parameters).get()});
+}
+
+std::string ColumnFactsCache::TakeVersions(const Check& check,
+                                           const std::vector<const PGresult*>& results) {
   // Names of no table are not kept, so that requests for made-up names keep nothing.
   constexpr size_t kKeptNames = 256;
+  const std::string_view name = check.name;
   std::map<std::uint32_t, std::string> current;
   std::string named;
+  std::optional<std::string> snapshot;
   for (const PGresult* versions : results) {
     for (int row = 0; row < PQntuples(versions); ++row) {
+      if (PQgetisnull(versions, row, 0)) {
+        snapshot = Text(versions, row, 1);
+        continue;
+      }
       current[Number(versions, row, 0)] = Text(versions, row, 1);
       if (!name.empty() && Flag(versions, row, 2))
         named = Text(versions, row, 0) + "/" + Text(versions, row, 1);
     }
   }
-  for (std::uint32_t id : asked) {
+  // Nothing has committed since all of them were found current: they still are.
+  const auto kept_name = names_.find(name);
+  if (!check.since.empty() && snapshot == check.since &&
+      (name.empty() || kept_name != names_.end())) {
+    for (std::uint32_t id : check.tables) {
+      if (const auto table = tables_.find(id); table != tables_.end())
+        table->second.checked = generation_;
+    }
+    if (name.empty()) return named;
+    if (name == pending_name_) pending_name_.clear();
+    kept_name->second.checked = generation_;
+    return kept_name->second.version;
+  }
+  // Read in a transaction, or in a session whose settings a page changed, a version may not
+  // hold outside it: it is kept with no snapshot, and checked in full next time.
+  const std::string found_in = check.signing && snapshot ? *snapshot : std::string();
+  for (std::uint32_t id : check.tables) {
     const auto table = tables_.find(id);
     if (table == tables_.end()) continue;
     const auto version = current.find(id);
     if (version != current.end() && version->second == table->second.version) {
       table->second.checked = generation_;
+      table->second.snapshot = found_in;
     } else {
       tables_.erase(table);  // read again at its next use
       ++changes_;
@@ -135,7 +199,7 @@ std::string ColumnFactsCache::TakeVersions(const std::set<std::uint32_t>& asked,
     }
   }
   if (name.empty()) return named;
-  const auto kept = names_.find(name);
+  const auto kept = kept_name;
   if (name == pending_name_) {
     pending_name_.clear();
     if (kept == names_.end() || kept->second.version != named) stale_ = true;
@@ -147,6 +211,7 @@ std::string ColumnFactsCache::TakeVersions(const std::set<std::uint32_t>& asked,
   if (names_.size() >= kKeptNames && names_.count(name) == 0) names_.clear();
   NamedTable& table = names_[std::string(name)];
   table.version = named;
+  table.snapshot = found_in;
   table.checked = generation_;
   return named;
 }
@@ -159,19 +224,11 @@ std::string ColumnFactsCache::TableVersion(PostgresConnection& connection,
     pending_name_ = name;
     return kept->second.version;
   }
-  const std::set<std::uint32_t> due = Unchecked();
-  const std::array<std::optional<std::string>, 1> parameters = {connection.QuoteIdentifier(name)};
-  return TakeVersions(due, connection.RunKept(TableVersionsSql(due), parameters).get(), name);
+  return Run(connection, CheckOf(connection, Unchecked(), name));
 }
 
 ColumnFactsCache::Check ColumnFactsCache::Due(const PostgresConnection& connection) const {
-  Check check;
-  check.tables = Unchecked();
-  check.name = pending_name_;
-  if (!check.name.empty()) check.quoted = connection.QuoteIdentifier(check.name);
-  // Most statements have nothing to check: their text is not made for nothing.
-  if (!check.empty()) check.sql = TableVersionsSql(check.tables);
-  return check;
+  return CheckOf(connection, Unchecked(), pending_name_);
 }
 
 bool ColumnFactsCache::Settle(PostgresConnection& connection) {
@@ -181,12 +238,7 @@ bool ColumnFactsCache::Settle(PostgresConnection& connection) {
     // Used unchecked since Defer.
     if (table.used >= deferred_from_ && table.checked < table.used) due.insert(id);
   }
-  if (!due.empty() || !pending_name_.empty()) {
-    std::array<std::optional<std::string>, 1> parameters = {std::nullopt};
-    if (!pending_name_.empty()) parameters[0] = connection.QuoteIdentifier(pending_name_);
-    const std::string name = pending_name_;
-    TakeVersions(due, connection.RunKept(TableVersionsSql(due), parameters).get(), name);
-  }
+  if (!due.empty() || !pending_name_.empty()) Run(connection, CheckOf(connection, due, pending_name_));
   deferred_ = false;
   pending_name_.clear();
   const bool held = !stale_;
@@ -203,10 +255,7 @@ std::vector<std::optional<TableColumnFacts>> ColumnFactsCache::Lookup(
       unchecked.insert(column.table);
   }
   // Deferred, the facts kept are used as they are; their check travels with a statement.
-  if (!unchecked.empty() && !deferred_) {
-    const std::array<std::optional<std::string>, 1> parameters = {std::nullopt};
-    TakeVersions(unchecked, connection.RunKept(TableVersionsSql(unchecked), parameters).get());
-  }
+  if (!unchecked.empty() && !deferred_) Run(connection, CheckOf(connection, unchecked, {}));
   std::set<std::uint32_t> missing;
   for (const TableColumnRef& column : columns) {
     // A column the table did not have when it was read was added since.

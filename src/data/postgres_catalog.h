@@ -36,7 +36,8 @@ struct TableColumnFacts {
 // (its own rows of pg_class and pg_attribute, where every change of its columns, name,
 // defaults or rights writes). Once the facts may be out of date (a new user of a pooled
 // session, or a command that may change tables), the next look-up checks the versions of the
-// tables it needs and reads again only those that changed.
+// tables it needs and reads again only those that changed. The check reads no version while
+// the server's snapshot is the one they were last found current in: nothing has committed since.
 class ColumnFactsCache final {
  public:
   // The facts of each column in `columns`, in that order; nothing for one the catalogue does
@@ -57,13 +58,17 @@ class ColumnFactsCache final {
     std::set<std::uint32_t> tables;
     std::string name;
     std::string sql;     // TableVersionsSql(tables); empty when there is nothing to check
-    std::string quoted;  // the name quoted, its parameter; empty for none
+    std::string quoted;  // the name quoted, its first parameter; empty for none
+    // The snapshot all of them were last found current in, its second parameter: while the
+    // server's is the same, nothing has committed since, and no version is read.
+    std::string since;
+    bool signing = false;  // what is found current is kept with the snapshot it was found in
     bool empty() const { return tables.empty() && name.empty(); }
   };
   Check Due(const PostgresConnection& connection) const;
   // Takes the result of a Check's statement, whose rows may come in several results.
   void Take(const Check& check, const std::vector<const PGresult*>& versions) {
-    TakeVersions(check.tables, versions, check.name);
+    TakeVersions(check, versions);
   }
 
   // Until Settle, the versions and facts kept are used without a round trip of their own:
@@ -86,15 +91,13 @@ class ColumnFactsCache final {
   // Counts the changes found in tables whose facts were kept: a description of a statement
   // kept before the last change may no longer fit.
   unsigned long changes() const { return changes_; }
-  // Takes the result of TableVersionsSql for the tables `asked` (and the table `name` reaches,
-  // when given): those whose version is the one kept count as checked, the others are read
-  // again at their next use. Returns the version of the table `name` reaches, as TableVersion.
-  std::string TakeVersions(const std::set<std::uint32_t>& asked,
-                           const std::vector<const PGresult*>& versions, std::string_view name = {});
-  std::string TakeVersions(const std::set<std::uint32_t>& asked, const PGresult* versions,
-                           std::string_view name = {}) {
-    return TakeVersions(asked, std::vector<const PGresult*>{versions}, name);
-  }
+  // The check of the tables `tables` and of the table `name` reaches (none when empty).
+  Check CheckOf(const PostgresConnection& connection, std::set<std::uint32_t> tables,
+                std::string_view name) const;
+  // Takes the result of a check's statement: the tables whose version is the one kept count as
+  // checked, the others are read again at their next use. Returns the version of the table the
+  // check's name reaches, as TableVersion.
+  std::string TakeVersions(const Check& check, const std::vector<const PGresult*>& versions);
   // The version of the table named exactly `name` along the search path (empty when there is
   // none): its oid and the version its facts are kept by. It changes whenever that name
   // reaches another table, or the table is renamed, granted, keyed or given other columns.
@@ -107,15 +110,19 @@ class ColumnFactsCache final {
     TableName name;
     std::map<int, TableColumnFacts> columns;  // by column number
     std::string version;
+    std::string snapshot;       // the server's snapshot the version was last seen current in
     unsigned long checked = 0;  // the generation in which the version was last seen current
     unsigned long used = 0;     // the generation of the last look-up
   };
   // Reads the facts of `tables`, with their versions.
   void Read(PostgresConnection& connection, const std::set<std::uint32_t>& tables);
+  // Runs `check` in a round trip of its own.
+  std::string Run(PostgresConnection& connection, const Check& check);
 
   std::map<std::uint32_t, Table> tables_;
   struct NamedTable {
     std::string version;
+    std::string snapshot;
     unsigned long checked = 0;
   };
   std::map<std::string, NamedTable, std::less<>> names_;  // names of tables, not of nothing
@@ -127,9 +134,12 @@ class ColumnFactsCache final {
   unsigned long generation_ = 1;
 };
 
-// The statement that reads the versions of `tables` and of the table its parameter names
-// (quoted; null for none): rows of oid, version and whether the parameter names that table.
-std::string TableVersionsSql(const std::set<std::uint32_t>& tables);
+// The statement that reads the versions of `tables` and of the table its first parameter names
+// (quoted; null for none): rows of oid, version and whether the parameter names that table;
+// none while the server's snapshot (`snapshot_function`'s) is its second parameter. Then a row
+// of a null oid and that snapshot.
+std::string TableVersionsSql(const std::set<std::uint32_t>& tables,
+                             std::string_view snapshot_function);
 
 // The primary key columns of a table in key order; empty when it has none.
 std::vector<std::string> ReadPrimaryKey(PostgresConnection& connection, const TableName& table);

@@ -197,10 +197,11 @@ std::pair<const std::string*, const std::string*> PostgresConnection::PreparedNa
 }
 
 bool PostgresConnection::SendCheck(const ColumnFactsCache::Check& check, const std::string* name) {
-  const char* const values[] = {check.quoted.empty() ? nullptr : check.quoted.c_str()};
+  const char* const values[] = {check.quoted.empty() ? nullptr : check.quoted.c_str(),
+                                check.since.empty() ? nullptr : check.since.c_str()};
   return name != nullptr
-             ? PQsendQueryPrepared(connection_, name->c_str(), 1, values, nullptr, nullptr, 0) == 1
-             : PQsendQueryParams(connection_, check.sql.c_str(), 1, nullptr, values, nullptr,
+             ? PQsendQueryPrepared(connection_, name->c_str(), 2, values, nullptr, nullptr, 0) == 1
+             : PQsendQueryParams(connection_, check.sql.c_str(), 2, nullptr, values, nullptr,
                                  nullptr, 0) == 1;
 }
 
@@ -422,8 +423,7 @@ std::optional<long long> PostgresConnection::KeptCountWithin(std::string_view sq
   // Only a count outside a transaction sees what a later one will; and only in a session whose
   // settings and role are still its pool's, which decide what the statement reads.
   std::string key;
-  if (max_age_seconds <= 0 || session_touched_ ||
-      PQtransactionStatus(connection_) != PQTRANS_IDLE || !CountKey(sql, parameters, key)) {
+  if (max_age_seconds <= 0 || !SnapshotShowsEveryChange() || !CountKey(sql, parameters, key)) {
     return CountWithin(sql, parameters, budget_ms);
   }
   const auto now = std::chrono::steady_clock::now();
@@ -442,11 +442,25 @@ std::optional<long long> PostgresConnection::KeptCountWithin(std::string_view sq
   return counted;
 }
 
+namespace {
+// The older name of the same function is deprecated from version 13.
+constexpr int kCurrentSnapshotFrom = 130000;
+constexpr const char* kCurrentSnapshot = "pg_current_snapshot()";
+constexpr const char* kOlderSnapshot = "txid_current_snapshot()";
+}  // namespace
+
+const char* PostgresConnection::SnapshotFunction() const {
+  return PQserverVersion(connection_) >= kCurrentSnapshotFrom ? kCurrentSnapshot : kOlderSnapshot;
+}
+
 const std::string& PostgresConnection::SnapshotSql() const {
-  // The older name of the same function is deprecated from version 13.
-  static const std::string kCurrent = "SELECT pg_current_snapshot()::text";
-  static const std::string kOlder = "SELECT txid_current_snapshot()::text";
-  return PQserverVersion(connection_) >= 130000 ? kCurrent : kOlder;
+  static const std::string kCurrent = std::string("SELECT ") + kCurrentSnapshot + "::text";
+  static const std::string kOlder = std::string("SELECT ") + kOlderSnapshot + "::text";
+  return PQserverVersion(connection_) >= kCurrentSnapshotFrom ? kCurrent : kOlder;
+}
+
+bool PostgresConnection::SnapshotShowsEveryChange() const {
+  return !session_touched_ && PQtransactionStatus(connection_) == PQTRANS_IDLE;
 }
 
 std::optional<std::vector<std::vector<Variant>>> PostgresConnection::RowsWithin(

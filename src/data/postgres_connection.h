@@ -107,6 +107,13 @@ class PostgresConnection final : public ProviderConnection {
   // A statement ran that may have changed the session's settings, cursors, listens or locks:
   // ResetForReuse then resets them.
   void SessionTouched() { session_touched_ = true; }
+  // The function whose text is the server's current snapshot: the transactions committed, and
+  // those running, when a statement starts.
+  const char* SnapshotFunction() const;
+  // Whether an unchanged snapshot means that nothing this session reads has changed: outside a
+  // transaction (its own changes do not show in it), in a session whose settings and role are
+  // still its pool's (they decide which table a name reaches).
+  bool SnapshotShowsEveryChange() const;
   int money_decimals() const { return money_decimals_; }
 
   // Makes the connection free for a new command: a statement still streaming reads the rest

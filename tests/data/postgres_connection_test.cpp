@@ -172,6 +172,35 @@ TEST_F(PostgresConnectionTest, TableVersionsArePlannedOnceAndStillSeeChanges) {
   EXPECT_NE(db_->TableVersion("t"), first);
 }
 
+// While nothing has committed, a table's kept version stands without the catalogue being read;
+// a change another session committed, and a search path a page set, still show.
+TEST_F(PostgresConnectionTest, AnUnchangedSnapshotVouchesOnlyForWhatCommitted) {
+  Connection other;
+  other.Open(connection_string_);
+  other.Execute("CREATE TABLE t (id INTEGER PRIMARY KEY)");
+  // A transaction's end makes the session check its versions again, as a new page does,
+  // without touching its settings.
+  const auto next_use = [this] {
+    db_->BeginTrans();
+    db_->RollbackTrans();
+  };
+  const std::optional<std::string> first = db_->TableVersion("t");
+  ASSERT_TRUE(first.has_value());
+  next_use();
+  EXPECT_EQ(db_->TableVersion("t"), first);
+
+  other.Execute("ALTER TABLE t ADD COLUMN outside TEXT");
+  next_use();
+  const std::optional<std::string> altered = db_->TableVersion("t");
+  EXPECT_NE(altered, first) << "a change another session committed";
+
+  other.Execute("CREATE SCHEMA elsewhere; CREATE TABLE elsewhere.t (x INTEGER)");
+  next_use();
+  EXPECT_EQ(db_->TableVersion("t"), altered);
+  db_->Execute("SET search_path = elsewhere, public");
+  EXPECT_NE(db_->TableVersion("t"), altered) << "the name reaches another table";
+}
+
 // A budgeted count's round trip as the server may answer it: BEGIN and the timeout, the count,
 // a sync, the rollback, a sync. The count that finished is kept when the rollback after it is
 // lost; a cancelled count is the count's own answer; a refused BEGIN is the failure.
