@@ -40,8 +40,15 @@ std::string FilterText(const DbViewState& s, const std::string& op) {
   return FilterText(s, FltEmpty);
 }
 
+// A number's text with the locale's decimal separator, as a filter reads it back.
+std::string InLocale(std::string number, const Locale& locale) {
+  const std::size_t point = number.find('.');
+  if (point != std::string::npos) number.replace(point, 1, locale.decimal_separator);
+  return number;
+}
+
 // The text a filter reads back as the value, or nothing for a value a filter cannot name.
-std::optional<std::string> FilterValueText(const Variant& value, int type) {
+std::optional<std::string> FilterValueText(const Variant& value, int type, const Locale& locale) {
   switch (value.type()) {
     case VarType::kString:
       return value.AsString();
@@ -50,14 +57,14 @@ std::optional<std::string> FilterValueText(const Variant& value, int type) {
     case VarType::kInt64:
       return std::to_string(value.AsInt64());
     case VarType::kDecimal:
-      return value.AsDecimal().text;
+      return InLocale(value.AsDecimal().text, locale);
     case VarType::kDouble: {
       char text[32];
       const auto [end, error] = std::to_chars(text, text + sizeof text, value.AsDouble());
       if (error != std::errc()) return std::nullopt;
       const std::string written(text, end);
       if (written.find_first_not_of("-0123456789.") != std::string::npos) return std::nullopt;
-      return written;
+      return InLocale(written, locale);
     }
     case VarType::kDate:
       return IsoDateText(value.AsDate(),
@@ -90,7 +97,7 @@ std::optional<std::vector<FacetValue>> FacetValuesOf(DbViewState& s, const Resul
       facet.shown = HtmlAttributeEncode(FormText(s, TxtEmpty));
       facet.op = kOpEmpty;
     } else {
-      const std::optional<std::string> text = FilterValueText(value, column.type);
+      const std::optional<std::string> text = FilterValueText(value, column.type, PageLocale(s));
       if (!text) continue;
       facet.shown = HtmlAttributeEncode(CStr(value, PageLocale(s)));
       facet.op = kOpEquals;

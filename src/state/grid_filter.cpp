@@ -14,6 +14,7 @@
 #include "kelvo/db_connection.h"
 #include "kelvo/error.h"
 #include "runtime/iso_date.h"
+#include "runtime/number_scan.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
 #include "state/statement_signature.h"
@@ -141,31 +142,18 @@ struct Condition {
   std::vector<Variant> parameters;
 };
 
-// A number as typed: an optional sign, digits, and optionally a point and digits.
-std::optional<Variant> ParseNumber(std::string_view text, bool& fraction) {
-  text = Trim(text);
-  std::string_view digits = text;
-  if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
-  const std::size_t point = digits.find('.');
-  const std::string_view whole = digits.substr(0, point);
-  const std::string_view part = point == std::string_view::npos ? "" : digits.substr(point + 1);
-  if (!AllDigits(whole) || (point != std::string_view::npos && !AllDigits(part))) {
-    return std::nullopt;
-  }
-  fraction = !part.empty();
-  if (text.front() == '+') text.remove_prefix(1);
+// A number as typed in the page locale's notation, the one the grid shows numbers in; a
+// fraction when it has decimals that are not all zeros.
+std::optional<Variant> ParseNumber(std::string_view text, const Locale& locale, bool& fraction) {
+  const std::optional<ScannedNumber> scanned = ScanNumber(text, locale);
+  if (!scanned) return std::nullopt;
+  fraction = scanned->exponent < 0;
   if (!fraction) {
-    std::int64_t number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return Variant(number);
+    if (const std::optional<std::int64_t> whole = RoundHalfEven(*scanned)) return Variant(*whole);
   }
-  double number = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number)) {
-    return std::nullopt;
-  }
-  return Variant(number);
+  const std::optional<double> number = ToDouble(*scanned);
+  if (!number || !std::isfinite(*number)) return std::nullopt;
+  return Variant(*number);
 }
 
 // Why a filter was not applied: the status and the value it names.
@@ -222,7 +210,7 @@ std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColum
     return Condition{quoted + " = ?", {start}};
   }
   bool fraction = false;
-  const std::optional<Variant> number = ParseNumber(value, fraction);
+  const std::optional<Variant> number = ParseNumber(value, PageLocale(s), fraction);
   if (!number) {
     refused = {FltNotNumber, value};
     return std::nullopt;

@@ -265,6 +265,29 @@ TEST_F(GridFilterTest, EachFilterKindFindsTheRowsTheDatabaseFinds) {
             "A posted filter was ignored: it names no column the grid filters in ReadGridFilter<br>");
 }
 
+// A page in a locale with a decimal comma takes numbers as the grid shows them, and its facets
+// link to values it reads back the same.
+TEST_F(GridFilterTest, NumbersAreTypedAndLinkedInThePageLocale) {
+  options_.locale = "de-DE";
+  const auto grid = Grid([](DbView& v) {
+    v.SetSql("SELECT id, name, city, qty, made, qty * 0.5 AS half FROM P");
+    v.SetFilterFields("qty,half");
+    v.SetFacetFields("half");
+  });
+  const RenderedPage half = Get("Vexmo1Filter6=3,5&Vexmo1Filter6Op=from", grid);
+  EXPECT_EQ(half.errors, "");
+  EXPECT_EQ(half.grid->RecordCount(), CountRows("WHERE qty >= 7"));
+  EXPECT_EQ(Get("Vexmo1Filter4=7,5&Vexmo1Filter4Op=from", grid).grid->RecordCount(),
+            CountRows("WHERE qty >= 8"));
+  EXPECT_EQ(Ids(Get("Vexmo1Filter4=5,0&Vexmo1Filter4Op=equals", grid)), "1 ");
+  EXPECT_EQ(Ids(Get("Vexmo1Filter4=1.000&Vexmo1Filter4Op=to", grid)).substr(0, 4), "1 2 ");
+
+  const RenderedPage low = Get("Vexmo1Filter4=1&Vexmo1Filter4Op=to", grid);
+  const std::string query = LinkQuery(low, "0,5");
+  EXPECT_NE(query.find("Vexmo1Filter6=0,5&"), std::string::npos) << query;
+  EXPECT_EQ(Ids(Get(query, grid)), "6 ");
+}
+
 TEST_F(GridFilterTest, FacetsCountUnderTheSearchAndLinkToTheirFilter) {
   const auto facets = Grid([](DbView& v) { v.SetFacetFields("city"); });
   const RenderedPage page = Get("Vexmo1Filter4=12&Vexmo1Filter4Op=to", facets);
