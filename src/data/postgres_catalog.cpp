@@ -119,6 +119,7 @@ ColumnFactsCache::Check ColumnFactsCache::CheckOf(const PostgresConnection& conn
   Check check;
   check.tables = std::move(tables);
   check.name = name;
+  // Most statements have nothing to check: their text is not made for nothing.
   if (check.empty()) return check;
   check.sql = TableVersionsSql(check.tables, connection.SnapshotFunction());
   if (!check.name.empty()) check.quoted = connection.QuoteIdentifier(check.name);
@@ -199,13 +200,12 @@ std::string ColumnFactsCache::TakeVersions(const Check& check,
     }
   }
   if (name.empty()) return named;
-  const auto kept = kept_name;
   if (name == pending_name_) {
     pending_name_.clear();
-    if (kept == names_.end() || kept->second.version != named) stale_ = true;
+    if (kept_name == names_.end() || kept_name->second.version != named) stale_ = true;
   }
   if (named.empty()) {
-    if (kept != names_.end()) names_.erase(kept);
+    if (kept_name != names_.end()) names_.erase(kept_name);
     return named;
   }
   if (names_.size() >= kKeptNames && names_.count(name) == 0) names_.clear();
@@ -238,7 +238,9 @@ bool ColumnFactsCache::Settle(PostgresConnection& connection) {
     // Used unchecked since Defer.
     if (table.used >= deferred_from_ && table.checked < table.used) due.insert(id);
   }
-  if (!due.empty() || !pending_name_.empty()) Run(connection, CheckOf(connection, due, pending_name_));
+  if (!due.empty() || !pending_name_.empty()) {
+    Run(connection, CheckOf(connection, due, pending_name_));
+  }
   deferred_ = false;
   pending_name_.clear();
   const bool held = !stale_;
