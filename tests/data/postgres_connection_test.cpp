@@ -194,11 +194,15 @@ TEST_F(PostgresConnectionTest, AnUnchangedSnapshotVouchesOnlyForWhatCommitted) {
   const std::optional<std::string> altered = db_->TableVersion("t");
   EXPECT_NE(altered, first) << "a change another session committed";
 
-  other.Execute("CREATE SCHEMA elsewhere; CREATE TABLE elsewhere.t (x INTEGER)");
+  // A schema of its own, beside the one the test's tables are in.
+  const std::string elsewhere = Scalar("SELECT current_schema()").AsString() + "_elsewhere";
+  other.Execute("DROP SCHEMA IF EXISTS " + elsewhere + " CASCADE; CREATE SCHEMA " + elsewhere +
+                "; CREATE TABLE " + elsewhere + ".t (x INTEGER)");
   next_use();
   EXPECT_EQ(db_->TableVersion("t"), altered);
-  db_->Execute("SET search_path = elsewhere, public");
+  db_->Execute("SET search_path = " + elsewhere);
   EXPECT_NE(db_->TableVersion("t"), altered) << "the name reaches another table";
+  other.Execute("DROP SCHEMA " + elsewhere + " CASCADE");
 }
 
 // A budgeted count's round trip as the server may answer it: BEGIN and the timeout, the count,
