@@ -62,6 +62,12 @@ bool IsCLocale(std::string_view locale) {
   return locale == "C" || locale == "POSIX" || StartsWithIgnoreCase(locale, "C.");
 }
 
+// A statement the statement timeout cancelled.
+bool Cancelled(const PGresult* result) {
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  return state != nullptr && std::string_view(state) == "57014";
+}
+
 }  // namespace
 
 PostgresConnection::~PostgresConnection() {
@@ -390,9 +396,7 @@ std::optional<PostgresResult> PostgresConnection::RunBudgeted(const PostgresSql&
   if (own_transaction && IsStalePlan(result.get()))
     result = ResultInTransaction(sql.text, values, budget_ms, snapshot);
   if (!IsSuccess(result.get())) {
-    const char* state = PQresultErrorField(result.get(), PG_DIAG_SQLSTATE);
-    if (own_transaction && budget_ms > 0 && state != nullptr && std::string_view(state) == "57014")
-      return std::nullopt;
+    if (own_transaction && budget_ms > 0 && Cancelled(result.get())) return std::nullopt;
     Fail(result.get());
   }
   return result;
@@ -562,15 +566,16 @@ PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
   // was read-only, and the count had finished.
   if (trip.count != nullptr) {
     // Anything but the budget's cancel may mean the statement prepared is gone or outdated.
-    const char* state = PQresultErrorField(trip.count.get(), PG_DIAG_SQLSTATE);
-    if (!IsSuccess(trip.count.get()) && (state == nullptr || std::string_view(state) != "57014"))
-      ForgetPrepared(count_text);
+    if (!IsSuccess(trip.count.get()) && !Cancelled(trip.count.get())) ForgetPrepared(count_text);
     if (snapshot != nullptr && IsSuccess(trip.count.get()) && trip.before != nullptr &&
         PQntuples(trip.before.get()) == 1) {
       snapshot->assign(PQgetvalue(trip.before.get(), 0, 0));
     }
     return std::move(trip.count);
   }
+  // On a loaded server the budget can run out on a statement sent ahead of the count (the
+  // snapshot's read): the count, never run, is as cancelled as if it had run out itself.
+  if (trip.failure != nullptr && Cancelled(trip.failure.get())) return std::move(trip.failure);
   if (trip.failure != nullptr) Fail(trip.failure.get());
   throw Error(errc::kDatabase, "The count returned no result");
 }
