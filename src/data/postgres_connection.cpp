@@ -68,6 +68,17 @@ bool Cancelled(const PGresult* result) {
   return state != nullptr && std::string_view(state) == "57014";
 }
 
+long long CountIn(const PostgresResult& result) {
+  if (PQntuples(result.get()) < 1 || PQnfields(result.get()) < 1 || PQgetisnull(result.get(), 0, 0))
+    throw Error(errc::kDatabase, "The count returned no value");
+  return std::stoll(PQgetvalue(result.get(), 0, 0));
+}
+
+// The older name of the same function is deprecated from version 13.
+constexpr int kCurrentSnapshotFrom = 130000;
+constexpr const char* kCurrentSnapshot = "pg_current_snapshot()";
+constexpr const char* kOlderSnapshot = "txid_current_snapshot()";
+
 }  // namespace
 
 PostgresConnection::~PostgresConnection() {
@@ -402,16 +413,6 @@ std::optional<PostgresResult> PostgresConnection::RunBudgeted(const PostgresSql&
   return result;
 }
 
-namespace {
-
-long long CountIn(const PostgresResult& result) {
-  if (PQntuples(result.get()) < 1 || PQnfields(result.get()) < 1 || PQgetisnull(result.get(), 0, 0))
-    throw Error(errc::kDatabase, "The count returned no value");
-  return std::stoll(PQgetvalue(result.get(), 0, 0));
-}
-
-}  // namespace
-
 std::optional<long long> PostgresConnection::CountWithin(std::string_view sql,
                                                          std::span<const Variant> parameters,
                                                          int budget_ms) {
@@ -445,13 +446,6 @@ std::optional<long long> PostgresConnection::KeptCountWithin(std::string_view sq
   if (!snapshot.empty()) kept_counts_.Keep({std::move(key), counted, std::move(snapshot), now});
   return counted;
 }
-
-namespace {
-// The older name of the same function is deprecated from version 13.
-constexpr int kCurrentSnapshotFrom = 130000;
-constexpr const char* kCurrentSnapshot = "pg_current_snapshot()";
-constexpr const char* kOlderSnapshot = "txid_current_snapshot()";
-}  // namespace
 
 const char* PostgresConnection::SnapshotFunction() const {
   return PQserverVersion(connection_) >= kCurrentSnapshotFrom ? kCurrentSnapshot : kOlderSnapshot;

@@ -14,6 +14,7 @@
 #include "kelvo/convert.h"
 #include "kelvo/db_connection.h"
 #include "runtime/iso_date.h"
+#include "runtime/number_text.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
 #include "state/grid_filter.h"
@@ -40,14 +41,8 @@ std::string FilterText(const DbViewState& s, const std::string& op) {
   return FilterText(s, FltEmpty);
 }
 
-// A number's text with the locale's decimal separator, as a filter reads it back.
-std::string InLocale(std::string number, const Locale& locale) {
-  const std::size_t point = number.find('.');
-  if (point != std::string::npos) number.replace(point, 1, locale.decimal_separator);
-  return number;
-}
-
-// The text a filter reads back as the value, or nothing for a value a filter cannot name.
+// The text a filter reads back as the value, or nothing for a value a filter cannot name;
+// decimals with the locale's separator, as the filter reads numbers.
 std::optional<std::string> FilterValueText(const Variant& value, int type, const Locale& locale) {
   switch (value.type()) {
     case VarType::kString:
@@ -57,14 +52,14 @@ std::optional<std::string> FilterValueText(const Variant& value, int type, const
     case VarType::kInt64:
       return std::to_string(value.AsInt64());
     case VarType::kDecimal:
-      return InLocale(value.AsDecimal().text, locale);
+      return DecimalText(value.AsDecimal(), locale);
     case VarType::kDouble: {
       char text[32];
       const auto [end, error] = std::to_chars(text, text + sizeof text, value.AsDouble());
       if (error != std::errc()) return std::nullopt;
       const std::string written(text, end);
       if (written.find_first_not_of("-0123456789.") != std::string::npos) return std::nullopt;
-      return InLocale(written, locale);
+      return ReplaceDecimalPoint(written, locale.decimal_separator);
     }
     case VarType::kDate:
       return IsoDateText(value.AsDate(),
