@@ -179,10 +179,10 @@ test('a PostgreSQL database of odd types walks clean', { skip: !process.env.KELV
     writeFileSync(join(pagesDir, 'books.toml'), `title = "Books"
 
 [[grid]]
-sql = "SELECT isbn, title, uid, meta, meta::json AS doc, tags FROM books"
+sql = "SELECT isbn, title, uid, meta, meta::json AS doc, tags, published FROM books"
 EditPrimaryKeys = "isbn"
 OrderByFields = "isbn"
-FilterFields = "uid, doc"
+FilterFields = "uid, doc, published"
 FacetFields = "doc"
 `);
     const served = await startServer(['--pages', pagesDir, '--db', connection, '--port', '0'], dir);
@@ -227,6 +227,13 @@ FacetFields = "doc"
       assert.match(await phone.locator('.KelvoFacet').innerText(), /\[\]\s\(1\)/);
       const search = await phone.locator('.KelvoSearch input[type="submit"]').boundingBox();
       assert.ok(search.x + search.width <= 390, 'the Search button is on the screen');
+      for (const field of await phone.locator('.KelvoFilter input').all()) {
+        const box = await field.boundingBox();
+        assert.ok(box.x + box.width <= 390, 'every filter field is on the screen');
+      }
+      for (const date of await phone.locator('.KelvoFilter input[type="date"]').all()) {
+        assert.ok((await date.boundingBox()).width >= 130, 'a date field is wide enough to show a date');
+      }
       await phone.screenshot({ path: join(artifacts, 'walk-postgres-filters-phone.png'), fullPage: true });
       assert.deepEqual(failed, []);
       await phone.close();
