@@ -124,6 +124,8 @@ void PageFile::Render(const std::shared_ptr<ScriptingContext>& context,
     if (shared) grid.SetVexmoConnection(shared);
     site::ApplyServedDefaults(grid, plan.title);
     for (const site::GridStep& step : grid_plan.steps) Apply(plan, grid, step);
+    // A role that may not write is offered no edit, add or delete: each would be refused.
+    if (!context->may_write()) grid.SetEditOptions("");
     site::WriteGridStart(out);
     grid.WriteHtmlTable();
     site::WriteGridEnd(out);

@@ -109,6 +109,10 @@ class SignInTest : public ::testing::Test {
       server.AddPage("secret", PageFile::Parse("[roles]\nsee = [\"editor\"]\n[[grid]]\n"
                                                "sql = \"SELECT id, name FROM people\"\n",
                                                "secret.toml"));
+      server.AddPage("people", PageFile::Parse("[[grid]]\nsql = \"SELECT id, name FROM people\"\n"
+                                               "EditOptions = \"ALL\"\nEditPrimaryKeys = \"id\"\n"
+                                               "DeleteSQL = \"DELETE FROM people\"\n",
+                                               "people.toml"));
       server.AddHandler("/whoami", [](const std::shared_ptr<ScriptingContext>& context) {
         Request& request = context->request();
         context->response().Write(request.ServerVariables("REMOTE_USER") + "/" +
@@ -195,6 +199,14 @@ TEST_F(SignInTest, AViewerSeesButCannotWrite) {
   const std::string grid = vic.Page("/table/people");
   EXPECT_NE(grid.find(">Bob<"), std::string::npos);
   EXPECT_EQ(grid.find("Vexmo1FormAdd=1"), std::string::npos) << "no Add button for a viewer";
+  // Nor on a page file that lets editors edit, in its list or its record view.
+  constexpr const char* kRecord = "/people?Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=1";
+  EXPECT_NE(ann.Page("/people").find("Vexmo1FormAdd=1"), std::string::npos);
+  EXPECT_NE(ann.Page(kRecord).find("Vexmo1FormEdit"), std::string::npos);
+  EXPECT_EQ(vic.Page("/people").find("Vexmo1FormAdd"), std::string::npos);
+  const std::string record = vic.Page(kRecord);
+  EXPECT_NE(record.find(">Ann<"), std::string::npos) << record;
+  EXPECT_EQ(record.find("Vexmo1FormEdit"), std::string::npos) << record;
   EXPECT_EQ(vic.Get("/secret")->status, 403);
   EXPECT_EQ(ann.Get("/secret")->status, 200);
 
