@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "component/dispatch_table.h"
 #include "component/error_report.h"
 #include "component/page_access.h"
@@ -20,13 +22,31 @@ std::string PostedButton(const DbViewState& s, std::string_view suffix) {
   return PostedValue(s, ParameterName(s, suffix)).value_or("");
 }
 
-// The table an edit statement reads: the word after its last " FROM ".
+// The table an edit statement reads, as it names it after its last " FROM ": dotted parts,
+// each a word or a quoted name, which may hold blanks and doubled quotes.
 std::string TableOf(std::string_view statement) {
   statement = BaseStatement(statement);
   const std::size_t from = UCase(statement).rfind(" FROM ");
   if (from == std::string::npos) return {};
-  std::string_view rest = Trim(statement.substr(from + 6));
-  return std::string(rest.substr(0, rest.find_first_of(" \t\r\n")));
+  const std::string_view rest = Trim(statement.substr(from + 6));
+  std::size_t end = 0;
+  while (end < rest.size()) {
+    const char open = rest[end];
+    const char close = open == '"' || open == '`' ? open : open == '[' ? ']' : '\0';
+    if (close != '\0') {
+      std::size_t at = end + 1;
+      while (at < rest.size() &&
+             (rest[at] != close || (at + 1 < rest.size() && rest[at + 1] == close))) {
+        at += rest[at] == close ? 2 : 1;
+      }
+      end = std::min(at + 1, rest.size());
+    } else {
+      end = std::min(rest.find_first_of(" \t\r\n.,;()", end), rest.size());
+    }
+    if (end >= rest.size() || rest[end] != '.') break;
+    ++end;
+  }
+  return std::string(rest.substr(0, end));
 }
 
 // The status text without its markup, for the audit trail.

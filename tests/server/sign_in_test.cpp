@@ -130,12 +130,13 @@ class SignInTest : public ::testing::Test {
   }
 
   // The body that saves `name` into record 1 through the edit form `visitor` is shown.
-  static std::string SaveBody(Visitor& visitor, const std::string& name) {
-    const std::string view = visitor.Page(
-        "/table/people?Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=1&Vexmo1BookMark=1");
+  static std::string SaveBody(Visitor& visitor, const std::string& name,
+                              const std::string& page = "/table/people") {
+    const std::string view =
+        visitor.Page(page + "?Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=1&Vexmo1BookMark=1");
     BrowserForm opened(view);
     opened.Set("Vexmo1PK", "1");
-    const httplib::Result edit = visitor.Post("/table/people", opened.Body("Vexmo1FormEdit"));
+    const httplib::Result edit = visitor.Post(page, opened.Body("Vexmo1FormEdit"));
     EXPECT_TRUE(edit && edit->status == 200);
     BrowserForm form(edit ? edit->body : std::string());
     form.Set("Vexmo1_Form_name", name);
@@ -406,7 +407,7 @@ TEST_F(SignInTest, TheAuditTrailHasALinePerWriteTriedBeforeItsAnswer) {
   std::vector<std::string> lines = Lines(audit);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("\"user\":\"ann\",\"address\":\"127.0.0.1\",\"page\":\"/table/people\","
-                          "\"action\":\"save\",\"table\":"),
+                          "\"action\":\"save\",\"table\":\"\\\"people\\\"\""),
             std::string::npos)
       << lines[0];
   EXPECT_NE(lines[0].find("\"key\":{\"id\":\"1\"},\"outcome\":\"written\",\"changes\":{\"name\":"
@@ -435,6 +436,18 @@ TEST_F(SignInTest, TheAuditTrailHasALinePerWriteTriedBeforeItsAnswer) {
             std::string::npos)
       << lines[2];
   EXPECT_EQ(Names(), "Anna \"A\" Bob ");
+
+  // A table whose quoted name holds a blank is named whole.
+  connection_->Execute("CREATE TABLE \"team members\" (id " + KeyType() + ", name VARCHAR(20))");
+  connection_->Execute("INSERT INTO \"team members\" (id, name) VALUES (1, 'Ann')");
+  const std::string team = "/table/team%20members";
+  EXPECT_EQ(ann.Post(team, SaveBody(ann, "Anne", team))->status, 200);
+  lines = Lines(audit);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_NE(lines[3].find("\"table\":\"\\\"team members\\\"\",\"key\":{\"id\":\"1\"},"
+                          "\"outcome\":\"written\""),
+            std::string::npos)
+      << lines[3];
 }
 
 TEST_F(SignInTest, BehindATrustedProxyTheClientsAddressAndSchemeCount) {
