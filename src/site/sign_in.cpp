@@ -39,10 +39,15 @@ void WriteSignInForm(Response& out, std::string_view next, std::string_view user
   }
   html += "<form class=\"KelvoSignIn\" method=\"post\" action=\"/login\">\n";
   html += "<input type=\"hidden\" name=\"next\" value=\"" + HtmlEscape(next) + "\">\n";
+  // The cursor starts where typing goes on: in the name, or in the password once a name came
+  // back with a refusal.
+  const std::string_view user_focus = user.empty() ? " autofocus" : "";
+  const std::string_view password_focus = user.empty() ? "" : " autofocus";
   html += "<label>User name <input name=\"user\" autocomplete=\"username\" maxlength=\"64\" "
-          "required value=\"" + HtmlEscape(user) + "\"></label>\n";
+          "required" + std::string(user_focus) + " value=\"" + HtmlEscape(user) + "\"></label>\n";
   html += "<label>Password <input name=\"password\" type=\"password\" "
-          "autocomplete=\"current-password\" required></label>\n";
+          "autocomplete=\"current-password\" required" + std::string(password_focus) +
+          "></label>\n";
   html += "<button type=\"submit\">Sign in</button>\n</form>\n";
   out.Write(html);
   WriteDocumentEnd(out);

@@ -60,14 +60,20 @@ after(async () => {
 test('sign in, edit, sign out, and find the edit form closed', async () => {
   await page.goto(`${base}people`);
   assert.match(page.url(), /\/login\?next=%2Fpeople$/);
-  await page.locator('input[name="user"]').fill('ann');
-  await page.locator('input[name="password"]').fill('wrong');
-  await go(page.locator('button[type="submit"]'));
+  // By keyboard: the name field has the cursor, and after a refusal the password field has it.
+  const cursorIn = (name) => page.waitForFunction((n) => document.activeElement?.name === n, name,
+    { timeout: 5000 });
+  await cursorIn('user');
+  await page.keyboard.type('ann');
+  await page.keyboard.press('Tab');
+  await page.keyboard.type('wrong');
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
   assert.match(await page.locator('.KelvoSignInMessage').innerText(),
     /The user name or the password is wrong\./);
-  await page.locator('input[name="password"]').fill('correct horse');
+  await cursorIn('password');
+  await page.keyboard.type('correct horse');
   await shot('sign-in');
-  await go(page.locator('button[type="submit"]'));
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
   assert.equal(page.url(), `${base}people`);
   assert.match(await page.locator('.KelvoUser').innerText(), /ann/);
 
