@@ -146,7 +146,8 @@ void EditFormWriter::WriteButtons() {
   if (GuardedIf([&] { return s_.EditOptions.find("NOVIEW") == std::string::npos; })) {
     Guarded([&] { detail::Write(s_, "&nbsp;" + Button("FormView", ButtonText(s_, BtnClose))); });
   }
-  if (add_mode_) return;
+  // A new record, whether just opened or refused, has nothing to delete yet.
+  if (insert_marker_) return;
   if (GuardedIf([&] { return s_.EditOptions.find("ADD") != std::string::npos; })) {
     Guarded([&] { detail::Write(s_, "&nbsp;" + Button("FormAdd", ButtonText(s_, BtnAdd))); });
   }

@@ -94,6 +94,9 @@ TEST_F(EditFormTest, FailedInsertStaysAnInsert) {
   const std::string html = Form();
   EXPECT_NE(html.find("name=\"Vexmo1FormInsert\" value=\"1\">"), std::string::npos);
   EXPECT_EQ(html.find("Was_Form_"), std::string::npos);
+  // No record exists yet to delete, and Add would drop what was typed.
+  EXPECT_EQ(html.find("Vexmo1FormAdd"), std::string::npos);
+  EXPECT_EQ(html.find("Vexmo1FormDelete"), std::string::npos);
 }
 
 TEST_F(EditFormTest, OptionsDecideTheButtons) {
