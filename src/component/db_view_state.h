@@ -152,6 +152,8 @@ struct DbViewState {
   std::string mvarFormDisplay;
   bool mvarFormOneRec = false;
   bool mvarFormMode = false;
+  // The download is being written: long text goes out whole, whatever MemoFieldLimit says.
+  bool mvarExporting = false;
   bool mvarUpdateFailed = false;
   // RecordCount is the database's estimate: the count ran past CountTimeoutMs.
   bool mvarCountEstimated = false;

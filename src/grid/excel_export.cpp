@@ -9,12 +9,12 @@
 #include "component/list_utils.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
+#include "edit/edit_data_access.h"
 #include "format/cell_tables.h"
 #include "format/format_function.h"
 #include "format/std_field_display.h"
 #include "kelvo/components.h"
 #include "kelvo/error.h"
-#include "edit/edit_data_access.h"
 #include "state/grid_filter.h"
 #include "state/request_state.h"
 
@@ -80,6 +80,11 @@ void ReportFailure(DbViewState& s, std::string_view description) {
 }  // namespace
 
 void WriteExcelRows(DbViewState& s, Recordset& recordset) {
+  struct Exporting {
+    explicit Exporting(DbViewState& state) : s(state) { s.mvarExporting = true; }
+    ~Exporting() { s.mvarExporting = false; }
+    DbViewState& s;
+  } exporting(s);
   Response& response = PageResponse(s);
   const std::vector<ExportColumn> columns = ShownColumns(s, recordset);
   std::string rows;

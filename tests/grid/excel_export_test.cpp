@@ -36,6 +36,16 @@ TEST_F(ExcelExportTest, SendsTheWholeResultAsAnAttachment) {
   EXPECT_EQ(page.output.find("<form"), std::string::npos);
 }
 
+// The grid may shorten long text; the download is the data and never does.
+TEST_F(ExcelExportTest, LongTextGoesOutWholeWhateverTheGridShows) {
+  MakeTable(2);
+  const auto shortened = [](DbView& v) { v.SetMemoFieldLimit(3); };
+  EXPECT_NE(Get("", shortened).output.find(">ite...</td>"), std::string::npos);
+  const RenderedPage page = Export(shortened);
+  EXPECT_NE(page.output.find("<td    >item 2&nbsp;</td>"), std::string::npos) << page.output;
+  EXPECT_EQ(page.output.find("..."), std::string::npos);
+}
+
 TEST_F(ExcelExportTest, SortClauseIsAppendedAsPosted) {
   MakeTable(3);
   const RenderedPage page =
