@@ -69,14 +69,16 @@ std::string MemoText(const DbViewState& s, const Variant& value) {
 }
 
 // Long text in a cell: cut to the limit in the grid (before encoding, so no character reference
-// is cut), padded so that the cell never collapses. The download is the data, and is not cut.
+// is cut), padded so that the cell never collapses. The download is the data: neither cut nor
+// padded.
 std::string LimitedMemo(const DbViewState& s, std::string text) {
   const std::int32_t limit = s.MemoFieldLimit;
   if (text.empty()) return kFiller;
-  if (limit < 0) return ShownValue(s.HtmlEncodeValues, std::move(text));
+  if (limit < 0 || (limit > 0 && s.mvarExporting)) {
+    return ShownValue(s.HtmlEncodeValues, std::move(text));
+  }
   if (limit == 0) return kFiller;
-  if (!s.mvarFormMode && !s.mvarExporting &&
-      CharacterCount(text) > static_cast<std::size_t>(limit)) {
+  if (!s.mvarFormMode && CharacterCount(text) > static_cast<std::size_t>(limit)) {
     text.resize(PrefixBytes(text, static_cast<std::size_t>(limit)));
     return ShownValue(s.HtmlEncodeValues, std::move(text)) + "...";
   }

@@ -10,6 +10,8 @@ namespace kelvo::site {
 void ApplyServedDefaults(DbView& grid, std::string_view title) {
   // Stored values may come from anyone who can edit a table; they show as text.
   grid.SetHtmlEncodeValues(true);
+  // A list row stays a line or a few: long text shows its start there, and whole in the record.
+  grid.SetMemoFieldLimit(100);
   // A blob shows that something is stored, unlike NULL.
   grid.SetShowBinarySize(true);
   // Spreadsheet programs read an undeclared download in a legacy code page.
