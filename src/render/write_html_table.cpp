@@ -368,10 +368,10 @@ void RenderPass::RenderForm() {
   const bool editing = !no_record && (s_.mvarUpdateFailed || edit_wanted_);
   if (editing && s_.AccessibleMarkup) RenderEditButtonBar(s_, shown);
   if (multi_record_form_ && selector_top_) WriteTopSelectorRow(s_);
-  if (nav_top_ && s_.CountRecords) {
-    next_record_ = TopOfFormWindow(s_);
-    Write(s_, BuildNavBar(s_, 1, next_record_, "Top"));
-  }
+  // A record read by its key alone leaves no record after it to read: the count tells the
+  // bottom bar whether there is one, as it tells the top bar.
+  if ((nav_top_ || by_key_) && s_.CountRecords) next_record_ = TopOfFormWindow(s_);
+  if (nav_top_ && s_.CountRecords) Write(s_, BuildNavBar(s_, 1, next_record_, "Top"));
   WriteFormCellStart(s_);
   if (record_missing_) {
     WriteStatusRow(s_, s_.mvarStatusText);

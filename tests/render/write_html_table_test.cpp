@@ -123,6 +123,32 @@ TEST_F(WriteHtmlTableTest, PageSizeOneShowsTheRecordForm) {
   EXPECT_NE(form.output.find("class=\"KLVOTableFormOuter\" >"), std::string::npos);
 }
 
+// A record opened by its link is read by its key alone; its bar still offers the records after
+// it, with or without a bar above the record.
+TEST_F(WriteHtmlTableTest, ARecordOpenedByItsLinkOffersTheRecordsAfterIt) {
+  MakeTable(3);
+  for (const char* bars : {"bottom", "both"}) {
+    const auto keyed = [&](DbView& v) {
+      v.SetEditPrimaryKeys("id");
+      v.SetDisplayNavBar(bars);
+    };
+    const auto record = [&](int n) {
+      const std::string number = std::to_string(n);
+      return Get("Vexmo1FormDisplay=formOneRec&Vexmo1CurrRecord=1&Vexmo1PK=" + number +
+                     "&Vexmo1BookMark=" + number,
+                 keyed)
+          .output;
+    };
+    const std::string first = record(1);
+    EXPECT_NE(first.find("Record 1 of 3"), std::string::npos) << bars << first;
+    EXPECT_NE(first.find("name=\"Vexmo1NEXT\""), std::string::npos) << bars << first;
+    EXPECT_NE(first.find("name=\"Vexmo1LAST\""), std::string::npos) << bars << first;
+    const std::string last = record(3);
+    EXPECT_EQ(last.find("name=\"Vexmo1NEXT\""), std::string::npos) << bars << last;
+    EXPECT_NE(last.find("name=\"Vexmo1PREV\""), std::string::npos) << bars << last;
+  }
+}
+
 TEST_F(WriteHtmlTableTest, ExportRequestEndsThePageBeforeTheFrame) {
   MakeTable(3);
   const RenderedPage page = Get("Vexmo1ToExcel.x=4");
