@@ -42,9 +42,11 @@ before(async () => {
   const site = makePageSite('kelvo-sign-in-', 'people.db', schema, { 'people.toml': pageFile });
   workDir = site.workDir;
   const users = join(workDir, 'users.toml');
-  const added = spawnSync(program, ['users', 'add', 'ann', '--role', 'editor', '--users', users],
-    { input: 'correct horse\n', encoding: 'utf8' });
-  assert.equal(added.status, 0, added.stderr);
+  for (const [user, role] of [['ann', 'editor'], ['vic', 'viewer']]) {
+    const added = spawnSync(program, ['users', 'add', user, '--role', role, '--users', users],
+      { input: 'correct horse\n', encoding: 'utf8' });
+    assert.equal(added.status, 0, added.stderr);
+  }
   server = await startServer(['--pages', site.pagesDir, '--db', site.database, '--port', '0',
     '--users', users], workDir);
   base = server.url;
@@ -106,4 +108,35 @@ test('sign in, edit, sign out, and find the edit form closed', async () => {
   });
   assert.equal(saved.status(), 403);
   assert.equal(query('SELECT name FROM people WHERE id = 1'), 'Ann Smith');
+});
+
+test('a viewer is offered nothing it may not do', async () => {
+  const viewer = await browser.newPage({ viewport: { width: 390, height: 844 } });
+  await viewer.goto(`${base}people`);
+  await viewer.waitForFunction(() => document.activeElement?.name === 'user');
+  await viewer.keyboard.type('vic');
+  await viewer.keyboard.press('Tab');
+  await viewer.keyboard.type('correct horse');
+  await Promise.all([viewer.waitForNavigation(), viewer.keyboard.press('Enter')]);
+  assert.equal(viewer.url(), `${base}people`);
+  // Tab to the first record's link and open it.
+  for (let n = 0; n < 30; n++) {
+    await viewer.keyboard.press('Tab');
+    if (await viewer.evaluate(() => document.activeElement.closest('table.KLVOTable td') !== null)) break;
+  }
+  await Promise.all([viewer.waitForNavigation(), viewer.keyboard.press('Enter')]);
+  assert.match(viewer.url(), /FormDisplay=formOneRec/);
+  assert.match(await viewer.locator('main').innerText(), /Ann/);
+  await viewer.screenshot({ path: join(artifacts, 'sign-in-viewer.png'), fullPage: true });
+  const offered = await viewer.locator('input[type="submit"], a').evaluateAll((elements) =>
+    elements.map((element) => element.value || element.textContent).join('|'));
+  assert.doesNotMatch(offered, /Edit|Add|Delete/);
+  // The record's bar leads on to the next one.
+  for (let n = 0; n < 30; n++) {
+    await viewer.keyboard.press('Tab');
+    if (await viewer.evaluate(() => document.activeElement.name === 'Vexmo1NEXT')) break;
+  }
+  await Promise.all([viewer.waitForNavigation(), viewer.keyboard.press('Enter')]);
+  assert.match(await viewer.locator('main').innerText(), /Record 2 of 2[\s\S]*Bob|Bob[\s\S]*Record 2 of 2/);
+  await viewer.close();
 });
