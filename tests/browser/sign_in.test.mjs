@@ -128,6 +128,10 @@ test('a viewer is offered nothing it may not do', async () => {
   assert.match(viewer.url(), /FormDisplay=formOneRec/);
   assert.match(await viewer.locator('main').innerText(), /Ann/);
   await viewer.screenshot({ path: join(artifacts, 'sign-in-viewer.png'), fullPage: true });
+  // The grid sits below the user's name, with its whole bar inside its box.
+  const box = await viewer.locator('.KelvoGrid').boundingBox();
+  const download = await viewer.locator('input[name="Vexmo1ToExcel"]').last().boundingBox();
+  assert.ok(download.x + download.width <= box.x + box.width, JSON.stringify({ box, download }));
   const offered = await viewer.locator('input[type="submit"], a').evaluateAll((elements) =>
     elements.map((element) => element.value || element.textContent).join('|'));
   assert.doesNotMatch(offered, /Edit|Add|Delete/);
