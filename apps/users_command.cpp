@@ -3,9 +3,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 #include "kelvo/error.h"
 #include "kelvo/users.h"
@@ -18,9 +21,9 @@ constexpr std::string_view kUsage =
     "       kelvo users remove NAME [--users FILE]\n"
     "       kelvo users list [--users FILE]\n"
     "  Keeps the users file of kelvo serve --users (default kelvo-users.toml). add asks for the\n"
-    "  password twice without echo, or reads one line from standard input when that is no\n"
-    "  terminal; adding a user that exists changes its password and role, which ends its\n"
-    "  sign-ins.\n";
+    "  password (at least 8 characters) twice without echo, or reads one line from standard\n"
+    "  input when that is no terminal; adding a user that exists changes its password and role,\n"
+    "  which ends its sign-ins.\n";
 
 constexpr std::string_view kDefaultFile = "kelvo-users.toml";
 
@@ -73,9 +76,23 @@ std::string ReadLine(std::string_view prompt, bool terminal) {
   return line;
 }
 
+// A password short enough to guess in the time the sign-in limits allow is refused.
+constexpr std::size_t kMinPasswordCharacters = 8;
+
+std::size_t CharacterCount(std::string_view text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
+
 std::string ReadNewPassword() {
   const bool terminal = isatty(STDIN_FILENO) != 0;
   std::string password = ReadLine("Password: ", terminal);
+  if (CharacterCount(password) < kMinPasswordCharacters) {
+    throw Error(errc::kInvalidCall, "The password has fewer than " +
+                                        std::to_string(kMinPasswordCharacters) +
+                                        " characters; nothing was changed");
+  }
   if (terminal && ReadLine("Password again: ", terminal) != password) {
     throw Error(errc::kInvalidCall, "The two passwords differ; nothing was changed");
   }

@@ -42,6 +42,10 @@ before(async () => {
   const site = makePageSite('kelvo-sign-in-', 'people.db', schema, { 'people.toml': pageFile });
   workDir = site.workDir;
   const users = join(workDir, 'users.toml');
+  const short = spawnSync(program, ['users', 'add', 'eve', '--role', 'editor', '--users', users],
+    { input: 'seven77\n', encoding: 'utf8' });
+  assert.equal(short.status, 1);
+  assert.match(short.stderr, /fewer than 8 characters; nothing was changed/);
   for (const [user, role] of [['ann', 'editor'], ['vic', 'viewer']]) {
     const added = spawnSync(program, ['users', 'add', user, '--role', role, '--users', users],
       { input: 'correct horse\n', encoding: 'utf8' });
