@@ -278,6 +278,13 @@ test('a save refused as changed by another user shows the conflict screen', asyn
   assert.equal(await page.locator('[name="Vexmo1_Form_note"]').inputValue(), 'my note');
   assert.equal(await page.locator('[name="Vexmo1_Form_score"]').inputValue(), '13', 'untouched: the stored value');
   await shot('editing-conflict');
+  // On a phone each value has a line of its own, not a sliver beside its caption.
+  await page.setViewportSize({ width: 390, height: 844 });
+  const widths = await note.locator('.KelvoConflictValue').evaluateAll((values) =>
+    values.map((value) => Math.round(value.getBoundingClientRect().width)));
+  assert.ok(widths.every((width) => width >= 150), JSON.stringify(widths));
+  await shot('editing-conflict-phone');
+  await page.setViewportSize({ width: 1280, height: 900 });
   // Taking the stored note puts it in the editor; typing again makes it the user's.
   await note.locator('input[value="stored"]').check();
   assert.equal(await page.locator('[name="Vexmo1_Form_note"]').inputValue(), 'their note');
