@@ -127,6 +127,11 @@ class KELVO_EXPORT Connection final : public Object {
   // For SQLite, BeginTrans takes the write lock at once (waiting up to the busy timeout), so
   // that a transaction never fails half-way for want of it.
   void BeginTrans();
+  // As BeginTrans, and the transaction's reads see one snapshot: on PostgreSQL (repeatable
+  // read), a write to a row that another transaction changed after that snapshot fails with
+  // Error(errc::kConflict). SQLite's transactions hold the write lock from the start, so no
+  // other write comes between.
+  void BeginRepeatableReadTrans();
   void CommitTrans();
   void RollbackTrans();
 

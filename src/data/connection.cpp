@@ -55,6 +55,10 @@ int Connection::State() const { return core_->is_open() ? ado::adStateOpen : ado
 
 void Connection::BeginTrans() { core().provider().BeginTransaction(); }
 
+void Connection::BeginRepeatableReadTrans() {
+  core().provider().BeginRepeatableReadTransaction();
+}
+
 void Connection::CommitTrans() { core().provider().CommitTransaction(); }
 
 void Connection::RollbackTrans() { core().provider().RollbackTransaction(); }

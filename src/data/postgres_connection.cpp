@@ -87,7 +87,7 @@ PostgresConnection::~PostgresConnection() {
 }
 
 void PostgresConnection::Fail(const PGresult* result) const {
-  throw Error(errc::kDatabase, ServerMessage(result, connection_));
+  throw Error(FailureNumber(result), ServerMessage(result, connection_));
 }
 
 void PostgresConnection::Claim() {
@@ -138,7 +138,7 @@ std::vector<PostgresResult> PostgresConnection::RunScript(const std::string& sql
   std::optional<Error> failure;
   while (PGresult* raw = PQgetResult(connection_)) {
     if (!IsSuccess(raw) && !failure)
-      failure.emplace(errc::kDatabase, ServerMessage(raw, connection_));
+      failure.emplace(FailureNumber(raw), ServerMessage(raw, connection_));
     results.emplace_back(raw);
   }
   if (failure) throw *failure;
@@ -258,6 +258,10 @@ long PostgresConnection::RunCommands(const std::string& sql) {
 }
 
 void PostgresConnection::BeginTransaction() { RunCommands("BEGIN"); }
+
+void PostgresConnection::BeginRepeatableReadTransaction() {
+  RunCommands("BEGIN ISOLATION LEVEL REPEATABLE READ");
+}
 
 void PostgresConnection::CommitTransaction() {
   column_facts_.Outdate();

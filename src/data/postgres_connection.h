@@ -47,6 +47,7 @@ class PostgresConnection final : public ProviderConnection {
   std::unique_ptr<ProviderStatement> Prepare(std::string_view sql) override;
   long ExecuteScript(std::string_view sql) override;
   void BeginTransaction() override;
+  void BeginRepeatableReadTransaction() override;
   void CommitTransaction() override;
   void RollbackTransaction() override;
   bool Usable() override;

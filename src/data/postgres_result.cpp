@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "kelvo/error.h"
+
 namespace kelvo::data {
 namespace {
 
@@ -105,6 +107,11 @@ std::string ServerMessage(const PGresult* result, const PGconn* connection) {
   }
   std::string message = Trimmed(PQerrorMessage(connection));
   return message.empty() ? "PostgreSQL reported a failure without a message" : message;
+}
+
+long FailureNumber(const PGresult* result) {
+  const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+  return state != nullptr && std::string_view(state) == "40001" ? errc::kConflict : errc::kDatabase;
 }
 
 }  // namespace kelvo::data

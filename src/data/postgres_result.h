@@ -42,6 +42,9 @@ long ChangedRows(const PGresult* result);
 // The server's message for a failed result, with its detail when it has one; the
 // connection's own message when there is no result (a lost connection, say). Trimmed.
 std::string ServerMessage(const PGresult* result, const PGconn* connection);
+// The error number of a failed result: errc::kConflict when a write met a row that another
+// transaction changed after this one's snapshot was taken (repeatable read), else kDatabase.
+long FailureNumber(const PGresult* result);
 
 // A budgeted count's round trip as it was sent: `before` statements that open its transaction,
 // the count, `after` statements that read along with it (0 or 1), a sync, the rollback and a

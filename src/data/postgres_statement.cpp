@@ -260,7 +260,7 @@ bool PostgresStatement::TakeStreamed() {
   while (PGresult* raw = PQgetResult(handle)) {
     PostgresResult result(raw);
     if (!IsSuccess(raw)) {
-      const Error error(errc::kDatabase, ServerMessage(raw, handle));
+      const Error error(FailureNumber(raw), ServerMessage(raw, handle));
       const bool replan = !replanned_ && IsStalePlan(raw);
       Abandon();
       connection_.ForgetPrepared(sent_);

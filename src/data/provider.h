@@ -90,6 +90,10 @@ class ProviderConnection {
   virtual long ExecuteScript(std::string_view sql) = 0;
 
   virtual void BeginTransaction() = 0;
+  // A transaction whose reads see one snapshot, and whose writes to a row another transaction
+  // changed since fail with Error(errc::kConflict). A provider whose transactions hold the
+  // write lock from their start has nothing come between, and begins a plain one.
+  virtual void BeginRepeatableReadTransaction() { BeginTransaction(); }
   virtual void CommitTransaction() = 0;
   virtual void RollbackTransaction() = 0;
 

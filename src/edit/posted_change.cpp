@@ -43,7 +43,7 @@ void RefuseChangedRecord(DbViewState& s) {
 }
 
 WriteTransaction::WriteTransaction(Connection& connection) : connection_(connection) {
-  connection_.BeginTrans();
+  connection_.BeginRepeatableReadTrans();
 }
 
 WriteTransaction::~WriteTransaction() {

@@ -42,7 +42,9 @@ void RefuseUnverifiedChange(DbViewState& s, bool signed_elsewhere);
 // Refuses a change of a record that another user changed after the form showed it.
 void RefuseChangedRecord(DbViewState& s);
 
-// A transaction on the grid's connection, rolled back unless committed.
+// A transaction on the grid's connection, rolled back unless committed. Its reads see one
+// snapshot, so that a record checked against its form cannot change before it is written: a
+// write to a row another user changed since fails with Error(errc::kConflict).
 class WriteTransaction final {
  public:
   explicit WriteTransaction(Connection& connection);

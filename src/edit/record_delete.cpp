@@ -52,6 +52,11 @@ bool DeletePostedRecord(DbViewState& s, PostedChange& change) {
   long deleted = 0;
   if (const auto failure =
           FailureOf([&] { deleted = connection.Execute(statement.text, statement.parameters); })) {
+    if (failure->number() == errc::kConflict) {
+      RefuseChangedRecord(s);
+      s.mvarShowStored = true;
+      return false;
+    }
     s.mvarStatusText = DeleteFailedStatus(failure->description());
     return false;
   }

@@ -47,7 +47,6 @@ class RecordSave {
   bool IsUntouched(Field& field, int column, const std::string& posted);
   std::optional<std::size_t> KeyPosition(std::string_view name) const;
   bool Write();
-  bool KeptFieldsUnchanged();
   void RefuseChangedRecord(const RecordVersion& shown);
   void RememberSavedKey();
 
@@ -55,9 +54,6 @@ class RecordSave {
   PostedChange& change_;
   std::vector<std::string> keys_;
   std::shared_ptr<Recordset> recordset_;
-  // The column and shown text, as read, of each field the posted hash covers and this save
-  // has not written.
-  std::vector<std::pair<int, std::string>> kept_;
   RecordVersion shown_;  // the version the form showed, checked on reading
   // With AccessibleMarkup every field is checked, so that the refusal names each one at fault.
   struct Fault {
@@ -90,7 +86,7 @@ bool RecordSave::Run() {
   WriteTransaction transaction(*EditConnection(s_));
   if (!Open(statement)) return false;
   if (!(change_.inserting ? AddNew() : CheckRecord())) return false;
-  if (!AssignFields() || !Write() || !KeptFieldsUnchanged()) return false;
+  if (!AssignFields() || !Write()) return false;
   transaction.Commit();
   RememberSavedKey();
   recordset_->Close();
@@ -142,11 +138,6 @@ bool RecordSave::CheckRecord() {
     return false;
   }
   shown_ = check.shown;
-  int column = 0;
-  for (Field& field : recordset_->Fields()) {
-    ++column;
-    if (IsSavedField(s_, field, column)) kept_.emplace_back(column, ShownFieldText(s_, field));
-  }
   return true;
 }
 
@@ -246,7 +237,6 @@ bool RecordSave::AssignField(Field& field, int column, const std::string& posted
                                  change_.inserting ? std::nullopt : RecordedText(field.Value()),
                                  RecordedText(outcome.value)});
       field.SetValue(outcome.value);
-      std::erase_if(kept_, [column](const auto& kept) { return kept.first == column; });
       return true;
     case RuleOutcome::kSkip:
       return true;
@@ -283,19 +273,6 @@ bool RecordSave::Write() {
   AppendError(s_, "Update failed: " + failure->description(), "<br>");
   s_.mvarStatusText = NotSavedStatus(failure->description());
   return false;
-}
-
-// The hash was checked on reading, and the update only matches the fields it writes; another
-// server's save of other fields can commit in between, and the row would then mix the two.
-// The row as written holds what that save committed, so the kept fields must read as before.
-bool RecordSave::KeptFieldsUnchanged() {
-  for (const auto& [column, shown] : kept_) {
-    if (ShownFieldText(s_, recordset_->Fields().Item(column - 1)) != shown) {
-      RefuseChangedRecord(shown_);
-      return false;
-    }
-  }
-  return true;
 }
 
 void RecordSave::RefuseChangedRecord(const RecordVersion& shown) {

@@ -60,6 +60,32 @@ TEST_F(UpdateEngineTest, SaveWritesEveryClassOfField) {
   EXPECT_EQ(Person(1), (Row{"1", "Ann", "3", "2.5", "NULL", "False", "note", "00FF", "NULL"}));
 }
 
+// A generated column and one a trigger sets change with the write itself; the save stands.
+TEST_F(UpdateEngineTest, ColumnsTheDatabaseSetsOnAWriteDoNotMakeTheSaveAConflict) {
+  Execute("CREATE TABLE G (id " + KeyType() + ", qty INTEGER NOT NULL, touched INTEGER NOT NULL,"
+          " twice INTEGER GENERATED ALWAYS AS (qty * 2) STORED)");
+  if (OnPostgres()) {
+    Execute("CREATE FUNCTION g_touch() RETURNS trigger LANGUAGE plpgsql AS "
+            "$$BEGIN NEW.touched := OLD.touched + 1; RETURN NEW; END$$");
+    Execute("CREATE TRIGGER g_touch BEFORE UPDATE ON G FOR EACH ROW EXECUTE FUNCTION g_touch()");
+  } else {
+    Execute("CREATE TRIGGER g_touch AFTER UPDATE OF qty ON G BEGIN "
+            "UPDATE G SET touched = touched + 1 WHERE id = NEW.id; END");
+  }
+  Execute("INSERT INTO G (id, qty, touched) VALUES (1, 3, 0)");
+  const Configure on_g = Editing([](DbView& v) {
+    v.SetSql("SELECT id, qty FROM G");
+    v.SetFormSQL("SELECT * FROM G");
+    v.SetEditSQL("SELECT * FROM G");
+    v.SetDeleteSQL("DELETE FROM G");
+  });
+  const RenderedPage page =
+      Edit("1", [](BrowserForm& form) { form.Set("Vexmo1_Form_qty", "5"); }, "Vexmo1FormUpdate",
+           on_g);
+  EXPECT_NE(page.output.find("&nbsp;[Record saved ok]"), std::string::npos) << page.output;
+  EXPECT_EQ(Rows("SELECT qty, touched, twice FROM G"), (std::vector<Row>{{"5", "1", "10"}}));
+}
+
 TEST_F(UpdateEngineTest, InvalidValuesAreRefusedAndNothingIsWritten) {
   const Row before = Person(1);
   RenderedPage page = Edit("1", [](BrowserForm& form) {
