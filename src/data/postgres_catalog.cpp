@@ -47,7 +47,7 @@ std::string ColumnFactsSql(const std::set<std::uint32_t>& tables) {
          in +
          ";"
          "SELECT adrelid, adnum FROM pg_attrdef WHERE adrelid" +
-         in + " AND pg_get_expr(adbin, adrelid) LIKE 'nextval(%'";
+         in;
 }
 
 constexpr const char* kPrimaryKeySql = R"(
@@ -300,9 +300,9 @@ void ColumnFactsCache::Read(PostgresConnection& connection,
     table.version = version == versions.end() ? std::string() : version->second;
     table.checked = generation_;
   }
-  std::set<std::pair<std::uint32_t, int>> sequence_defaults;
+  std::set<std::pair<std::uint32_t, int>> with_default;
   for (int row = 0; row < PQntuples(defaults); ++row) {
-    sequence_defaults.emplace(Number(defaults, row, 0), SignedNumber(defaults, row, 1));
+    with_default.emplace(Number(defaults, row, 0), SignedNumber(defaults, row, 1));
   }
   for (int row = 0; row < PQntuples(attributes); ++row) {
     const std::uint32_t table_id = Number(attributes, row, 0);
@@ -311,7 +311,7 @@ void ColumnFactsCache::Read(PostgresConnection& connection,
     if (table == tables_.end()) continue;
     table->second.columns[number] = TableColumnFacts{
         table->second.name, Text(attributes, row, 2), Flag(attributes, row, 3),
-        Flag(attributes, row, 4) || sequence_defaults.count({table_id, number}) > 0,
+        Flag(attributes, row, 4) || with_default.count({table_id, number}) > 0,
         Flag(attributes, row, 5)};
   }
 }

@@ -28,7 +28,8 @@ struct TableColumnFacts {
   TableName table;
   std::string column;
   bool not_null = false;
-  bool assigned = false;   // serial (a sequence default) or an identity column
+  // An insert that leaves it out gets a value: a default (a serial's included) or an identity.
+  bool assigned = false;
   bool generated = false;  // computed by the table: it cannot be written
 };
 

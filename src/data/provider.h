@@ -36,7 +36,9 @@ struct ColumnInfo {
   int type = 0;           // ado::DataTypeEnum
   long defined_size = 0;  // most characters; 0 when not limited
   bool nullable = true;
-  bool auto_increment = false;  // the database assigns it on insert
+  // The database gives it a value when an insert leaves it out: an identity or rowid key, or a
+  // default.
+  bool auto_increment = false;
   TableName origin;
   std::string base_column;
 };

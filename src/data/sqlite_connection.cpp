@@ -283,12 +283,14 @@ std::optional<std::string> SqliteConnection::NativeProcedure(std::string_view /*
 
 SqliteConnection::KeyFacts SqliteConnection::ReadKeyFacts(const TableName& table) {
   KeyFacts facts;
-  auto statement = Prepare("SELECT name, pk FROM pragma_table_info(?, ?) ORDER BY pk");
+  auto statement =
+      Prepare("SELECT name, pk, dflt_value IS NOT NULL FROM pragma_table_info(?, ?) ORDER BY pk");
   statement->Bind(0, Variant(table.table));
   statement->Bind(1, Variant(table.schema));
   while (statement->Step()) {
     std::string name = statement->Stored(0).AsString();
     if (EqualsIgnoreCase(name, "rowid")) facts.has_rowid_column = true;
+    if (statement->Stored(2).AsInt64() != 0) facts.with_default.push_back(name);
     if (statement->Stored(1).AsInt64() > 0) facts.declared.push_back(std::move(name));
   }
   // Column metadata of "rowid" exists for every table except WITHOUT ROWID ones.
@@ -312,12 +314,16 @@ SqliteConnection::ColumnFacts SqliteConnection::ReadColumnFacts(const TableName&
     return {};
   }
   ColumnFacts facts{.known = true, .not_null = not_null != 0};
+  const KeyFacts& keys = KeyFactsOf(table);
+  if (std::any_of(keys.with_default.begin(), keys.with_default.end(),
+                  [&](const std::string& name) { return EqualsIgnoreCase(name, column); })) {
+    facts.assigned = true;
+  }
   if (primary_key == 0) return facts;
   if (autoincrement != 0) {
     facts.assigned = true;
   } else if (declared_type != nullptr && EqualsIgnoreCase(declared_type, "INTEGER")) {
-    const KeyFacts keys = KeyFactsOf(table);
-    facts.assigned = keys.rowid_table && keys.declared.size() <= 1;
+    facts.assigned = facts.assigned || (keys.rowid_table && keys.declared.size() <= 1);
   }
   return facts;
 }

@@ -101,6 +101,7 @@ class SqliteConnection final : public ProviderConnection {
  private:
   struct KeyFacts {
     std::vector<std::string> declared;  // PRIMARY KEY columns in key order
+    std::vector<std::string> with_default;  // columns an insert that leaves them out fills
     bool has_rowid_column = false;      // a real column is named rowid
     bool rowid_table = true;
   };

@@ -183,9 +183,11 @@ bool RecordSave::AssignFields() {
         if (!change_.inserting) continue;
         posted = "";
       }
-      // A new record's field that is still Empty is one the database assigns (a serial or
-      // identity key): left blank, it is left out of the insert rather than required.
-      if (change_.inserting && posted->empty() && field.Value().IsEmpty()) continue;
+      // A new record's field that is still Empty is one the database fills (a serial or
+      // identity key, a default): left blank, it is left out of the insert rather than
+      // required. An unticked box is a choice, not a blank.
+      const bool check_box = EditorKindOf(field.Type()) == EditorKind::kCheckBox;
+      if (change_.inserting && posted->empty() && !check_box && field.Value().IsEmpty()) continue;
       if (!change_.inserting && IsUntouched(field, column, *posted)) continue;
       if (!change_.inserting && IsMultiLineText(s_, field)) {
         posted = WithStoredLineBreaks(*posted, StoredEditorText(s_, field));

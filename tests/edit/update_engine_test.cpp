@@ -86,6 +86,28 @@ TEST_F(UpdateEngineTest, ColumnsTheDatabaseSetsOnAWriteDoNotMakeTheSaveAConflict
   EXPECT_EQ(Rows("SELECT qty, touched, twice FROM G"), (std::vector<Row>{{"5", "1", "10"}}));
 }
 
+// A field left blank in a new record gets the column's default rather than being required;
+// an unticked box is a choice, and stays False.
+TEST_F(UpdateEngineTest, BlankFieldsOfANewRecordTakeTheirDefaults) {
+  Execute("CREATE TABLE D (id " + KeyType() + ", label VARCHAR(20) NOT NULL DEFAULT 'none', " +
+          "note VARCHAR(20) DEFAULT 'n/a', flag BOOLEAN NOT NULL DEFAULT " +
+          (OnPostgres() ? "TRUE" : "1") + ", made VARCHAR(30) NOT NULL DEFAULT CURRENT_TIMESTAMP)");
+  const Configure on_d = Editing([](DbView& v) {
+    v.SetSql("SELECT * FROM D");
+    v.SetFormSQL("SELECT * FROM D");
+    v.SetEditSQL("SELECT * FROM D");
+    v.SetDeleteSQL("DELETE FROM D");
+  });
+  const RenderedPage page = Add(nullptr, on_d);
+  EXPECT_NE(page.output.find("[New record saved ok]"), std::string::npos) << page.output;
+  const auto rows = Rows("SELECT label, note, flag, made IS NOT NULL FROM D");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0], "none");
+  EXPECT_EQ(rows[0][1], "n/a");
+  EXPECT_EQ(rows[0][2], "False");
+  EXPECT_EQ(rows[0][3], OnPostgres() ? "True" : "1");
+}
+
 TEST_F(UpdateEngineTest, InvalidValuesAreRefusedAndNothingIsWritten) {
   const Row before = Person(1);
   RenderedPage page = Edit("1", [](BrowserForm& form) {
