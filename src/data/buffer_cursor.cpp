@@ -83,8 +83,9 @@ void BufferCursor::DoAddNew() {
   pending_.values.assign(columns_.size(), Variant::Null());
   pending_.changed.assign(columns_.size(), false);
   for (size_t i = 0; i < columns_.size(); ++i) {
-    // Empty, not Null: the database has not assigned the key yet.
-    if (columns_[i].auto_increment && !target.base_columns[i].empty())
+    // Empty, not Null: the database fills it on insert, or computes it (a generated column or
+    // an expression), and has not yet.
+    if (columns_[i].auto_increment || target.base_columns[i].empty())
       pending_.values[i] = Variant();
   }
   edit_mode_ = ado::adEditAdd;

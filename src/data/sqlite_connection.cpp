@@ -283,14 +283,17 @@ std::optional<std::string> SqliteConnection::NativeProcedure(std::string_view /*
 
 SqliteConnection::KeyFacts SqliteConnection::ReadKeyFacts(const TableName& table) {
   KeyFacts facts;
-  auto statement =
-      Prepare("SELECT name, pk, dflt_value IS NOT NULL FROM pragma_table_info(?, ?) ORDER BY pk");
+  // table_xinfo also lists generated columns (hidden 2 and 3), which table_info leaves out.
+  auto statement = Prepare(
+      "SELECT name, pk, dflt_value IS NOT NULL, hidden IN (2, 3) FROM pragma_table_xinfo(?, ?) "
+      "WHERE hidden <> 1 ORDER BY pk");
   statement->Bind(0, Variant(table.table));
   statement->Bind(1, Variant(table.schema));
   while (statement->Step()) {
     std::string name = statement->Stored(0).AsString();
     if (EqualsIgnoreCase(name, "rowid")) facts.has_rowid_column = true;
     if (statement->Stored(2).AsInt64() != 0) facts.with_default.push_back(name);
+    if (statement->Stored(3).AsInt64() != 0) facts.generated.push_back(name);
     if (statement->Stored(1).AsInt64() > 0) facts.declared.push_back(std::move(name));
   }
   // Column metadata of "rowid" exists for every table except WITHOUT ROWID ones.
@@ -315,10 +318,12 @@ SqliteConnection::ColumnFacts SqliteConnection::ReadColumnFacts(const TableName&
   }
   ColumnFacts facts{.known = true, .not_null = not_null != 0};
   const KeyFacts& keys = KeyFactsOf(table);
-  if (std::any_of(keys.with_default.begin(), keys.with_default.end(),
-                  [&](const std::string& name) { return EqualsIgnoreCase(name, column); })) {
-    facts.assigned = true;
-  }
+  const auto names_column = [&](const std::vector<std::string>& names) {
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& name) { return EqualsIgnoreCase(name, column); });
+  };
+  facts.assigned = names_column(keys.with_default);
+  facts.generated = names_column(keys.generated);
   if (primary_key == 0) return facts;
   if (autoincrement != 0) {
     facts.assigned = true;

@@ -70,9 +70,11 @@ class SqliteConnection final : public ProviderConnection {
   struct ColumnFacts {
     bool known = false;  // false when SQLite cannot say (table-valued functions: json_each)
     bool not_null = false;
-    // A key column that the database assigns on insert: declared AUTOINCREMENT, or the single
-    // INTEGER PRIMARY KEY of a rowid table (which aliases the rowid), or the rowid.
+    // A column that an insert leaving it out fills: one with a default, one declared
+    // AUTOINCREMENT, the single INTEGER PRIMARY KEY of a rowid table (which aliases the rowid),
+    // or the rowid.
     bool assigned = false;
+    bool generated = false;  // computed by the table: it cannot be written
   };
   // The facts of `column` of `table`. Facts of the main database are read once and kept until
   // its schema version changes, which is checked once per StartSchemaQuestions.
@@ -100,9 +102,10 @@ class SqliteConnection final : public ProviderConnection {
 
  private:
   struct KeyFacts {
-    std::vector<std::string> declared;  // PRIMARY KEY columns in key order
+    std::vector<std::string> declared;      // PRIMARY KEY columns in key order
     std::vector<std::string> with_default;  // columns an insert that leaves them out fills
-    bool has_rowid_column = false;      // a real column is named rowid
+    std::vector<std::string> generated;     // columns computed by the table
+    bool has_rowid_column = false;          // a real column is named rowid
     bool rowid_table = true;
   };
   KeyFacts ReadKeyFacts(const TableName& table);

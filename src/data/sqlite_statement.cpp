@@ -110,6 +110,7 @@ ColumnInfo SqliteStatement::Describe(int column, bool& declared_type) {
   if (!facts.known) return info;  // described by its declared type or value alone
   info.nullable = !facts.not_null;
   info.auto_increment = facts.assigned;
+  if (facts.generated) info.base_column.clear();
   return info;
 }
 
