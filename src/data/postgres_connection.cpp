@@ -62,12 +62,6 @@ bool IsCLocale(std::string_view locale) {
   return locale == "C" || locale == "POSIX" || StartsWithIgnoreCase(locale, "C.");
 }
 
-// A statement the statement timeout cancelled.
-bool Cancelled(const PGresult* result) {
-  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-  return state != nullptr && std::string_view(state) == "57014";
-}
-
 long long CountIn(const PostgresResult& result) {
   if (PQntuples(result.get()) < 1 || PQnfields(result.get()) < 1 || PQgetisnull(result.get(), 0, 0))
     throw Error(errc::kDatabase, "The count returned no value");
@@ -411,7 +405,7 @@ std::optional<PostgresResult> PostgresConnection::RunBudgeted(const PostgresSql&
   if (own_transaction && IsStalePlan(result.get()))
     result = ResultInTransaction(sql.text, values, budget_ms, snapshot);
   if (!IsSuccess(result.get())) {
-    if (own_transaction && budget_ms > 0 && Cancelled(result.get())) return std::nullopt;
+    if (own_transaction && budget_ms > 0 && IsCancelled(result.get())) return std::nullopt;
     Fail(result.get());
   }
   return result;
@@ -564,7 +558,7 @@ PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
   // was read-only, and the count had finished.
   if (trip.count != nullptr) {
     // Anything but the budget's cancel may mean the statement prepared is gone or outdated.
-    if (!IsSuccess(trip.count.get()) && !Cancelled(trip.count.get())) ForgetPrepared(count_text);
+    if (!IsSuccess(trip.count.get()) && !IsCancelled(trip.count.get())) ForgetPrepared(count_text);
     if (snapshot != nullptr && IsSuccess(trip.count.get()) && trip.before != nullptr &&
         PQntuples(trip.before.get()) == 1) {
       snapshot->assign(PQgetvalue(trip.before.get(), 0, 0));
@@ -573,7 +567,7 @@ PostgresResult PostgresConnection::ResultInTransaction(const std::string& sql,
   }
   // On a loaded server the budget can run out on a statement sent ahead of the count (the
   // snapshot's read): the count, never run, is as cancelled as if it had run out itself.
-  if (trip.failure != nullptr && Cancelled(trip.failure.get())) return std::move(trip.failure);
+  if (trip.failure != nullptr && IsCancelled(trip.failure.get())) return std::move(trip.failure);
   if (trip.failure != nullptr) Fail(trip.failure.get());
   throw Error(errc::kDatabase, "The count returned no result");
 }

@@ -30,12 +30,21 @@ std::vector<ResultField> ResultFields(const PGresult* result) {
   return fields;
 }
 
+namespace {
+
+std::string_view SqlState(const PGresult* result) {
+  const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+  return state ? std::string_view(state) : std::string_view();
+}
+
+}  // namespace
+
 bool IsStalePlan(const PGresult* result) {
-  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-  if (state == nullptr) return false;
-  const std::string_view code = state;
+  const std::string_view code = SqlState(result);
   return code == "0A000" || code == "26000";
 }
+
+bool IsCancelled(const PGresult* result) { return SqlState(result) == "57014"; }
 
 bool IsSuccess(const PGresult* result) {
   switch (PQresultStatus(result)) {
@@ -110,8 +119,7 @@ std::string ServerMessage(const PGresult* result, const PGconn* connection) {
 }
 
 long FailureNumber(const PGresult* result) {
-  const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-  return state != nullptr && std::string_view(state) == "40001" ? errc::kConflict : errc::kDatabase;
+  return SqlState(result) == "40001" ? errc::kConflict : errc::kDatabase;
 }
 
 }  // namespace kelvo::data

@@ -34,6 +34,8 @@ std::vector<ResultField> ResultFields(const PGresult* result);
 // columns changed under it ("cached plan must not change result type"), or a page's own
 // DEALLOCATE dropped it. Outside a transaction it can be run again, prepared anew.
 bool IsStalePlan(const PGresult* result);
+// The statement timeout, or a cancel request, ended the statement.
+bool IsCancelled(const PGresult* result);
 
 // The rows a command reports as changed: those of INSERT, UPDATE, DELETE, MERGE and COPY; a
 // query changes none.
