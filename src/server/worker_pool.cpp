@@ -1,28 +1,62 @@
 #include "server/worker_pool.h"
 
+#include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include <linux/futex.h>
+#include <sched.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace kelvo::server {
+namespace {
+
+// How long an idle thread watches its bell before sleeping: about one round trip of a client
+// on a fast network sending its next request.
+constexpr auto kWatchTime = std::chrono::microseconds(150);
+
+// The cores this process may run on, which a container or taskset may hold below the machine's.
+std::size_t UsableCores() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+}  // namespace
 
 // A futex of its own rather than a condition variable: a thread woken from a condition variable
 // holds its mutex in the contended state, so every hand-off cost one more system call.
-void WorkerPool::Sleeper::Wait() {
-  while (rung.load(std::memory_order_acquire) == 0) {
-    syscall(SYS_futex, &rung, FUTEX_WAIT_PRIVATE, 0, nullptr, nullptr, 0);
+void WorkerPool::Sleeper::Wait(std::atomic<bool>* watching) {
+  if (watching != nullptr) {
+    const auto until = std::chrono::steady_clock::now() + kWatchTime;
+    do {
+      if (state.load(std::memory_order_acquire) == kRung) {
+        watching->store(false, std::memory_order_release);
+        state.store(kWaiting, std::memory_order_relaxed);
+        return;
+      }
+      // Yielding rather than spinning in place leaves the core to any thread that needs it.
+      sched_yield();
+    } while (std::chrono::steady_clock::now() < until);
+    watching->store(false, std::memory_order_release);
   }
-  rung.store(0, std::memory_order_relaxed);
+  int expected = kWaiting;
+  if (state.compare_exchange_strong(expected, kAsleep, std::memory_order_acq_rel)) {
+    while (state.load(std::memory_order_acquire) == kAsleep) {
+      syscall(SYS_futex, &state, FUTEX_WAIT_PRIVATE, kAsleep, nullptr, nullptr, 0);
+    }
+  }
+  state.store(kWaiting, std::memory_order_relaxed);
 }
 
 void WorkerPool::Sleeper::Ring() {
-  rung.store(1, std::memory_order_release);
-  syscall(SYS_futex, &rung, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+  if (state.exchange(kRung, std::memory_order_acq_rel) == kAsleep) {
+    syscall(SYS_futex, &state, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+  }
 }
 
-WorkerPool::WorkerPool(int threads) {
+WorkerPool::WorkerPool(int threads) : thread_count_(threads), spare_cores_(UsableCores() - 1) {
   idle_.reserve(threads);
   threads_.reserve(threads);
   for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
@@ -62,8 +96,11 @@ void WorkerPool::Work() {
       while (tasks_.empty()) {
         if (stopping_) return;
         idle_.push_back(&me);
+        // Watching pays only while a core is free of pages and of the event loop.
+        const bool watch = thread_count_ - idle_.size() < spare_cores_ &&
+                           !watching_.exchange(true, std::memory_order_acquire);
         lock.unlock();
-        me.Wait();
+        me.Wait(watch ? &watching_ : nullptr);
         lock.lock();
       }
       task = std::move(tasks_.front());
