@@ -50,13 +50,13 @@ bool ContainsIgnoreCase(std::string_view text, std::string_view word) {
   return false;
 }
 
-// One-shot actions of any grid on the page: carrying them would repeat the action on every
-// later click.
+// Writes, downloads and mode changes of any grid on the page: carrying them would repeat them
+// on every later click. Another grid's paging buttons are carried with the position they moved
+// from, so that grid stays where they took it while this one posts.
 bool IsActionParameter(std::string_view key) {
-  static constexpr std::array<std::string_view, 16> kActionSuffixes = {
-      "FormUpdate", "FormDelete", "FormInsert", "FormAdd",   "FormEdit",  "FormView",
-      "ToExcel.x",  "ToExcel.y",  "NEXT.x",     "NEXT.y",    "PREV.x",    "PREV.y",
-      "FIRST.x",    "FIRST.y",    "LAST.x",     "LAST.y"};
+  static constexpr std::array<std::string_view, 8> kActionSuffixes = {
+      "FormUpdate", "FormDelete", "FormInsert", "FormAdd",
+      "FormEdit",   "FormView",   "ToExcel.x",  "ToExcel.y"};
   if (!AsciiStartsWithIgnoreCase(key, "Vexmo")) return false;
   if (ContainsIgnoreCase(key, "_FORM_")) return true;
   return std::any_of(kActionSuffixes.begin(), kActionSuffixes.end(),

@@ -153,6 +153,23 @@ test('keyboard focus reaches the navigation buttons and shows', async () => {
   assert.match(await recordText(), /Record \(61\.\.80\)/);
 });
 
+test('two grids on one page each keep their own page', async () => {
+  await page.setViewportSize({ width: 390, height: 844 });
+  await page.goto(`${base}shipping`);
+  const barOf = async (tag) => (await page.locator(`#FormKelvoGrid${tag} [role="status"]`).allInnerTexts())
+    .join(' ');
+  // By keyboard: focus the second grid's Next, press Enter; then the first grid's.
+  await page.locator('input[name="VexmonewNEXT"]').first().focus();
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+  assert.match(await barOf('new'), /Page 2 of/);
+  await page.locator('input[name="VexmoconfirmedNEXT"]').first().focus();
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+  assert.match(await barOf('confirmed'), /Record \(11\.\.20\)/);
+  assert.match(await barOf('new'), /Page 2 of/, 'paging one grid sent the other back');
+  await shot('shipping-two-grids-narrow');
+  await page.setViewportSize({ width: 1280, height: 900 });
+});
+
 test('a narrow screen scrolls the grid, not the page', async () => {
   await page.setViewportSize({ width: 380, height: 800 });
   await page.goto(`${base}orders`);

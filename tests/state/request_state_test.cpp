@@ -73,18 +73,36 @@ TEST_F(RequestStateTest, TagsKeepGridsApartAndForeignParametersAreCarried) {
   EXPECT_EQ(HiddenValue(one, "Vexmo1CurrRecord"), "1");
 }
 
-TEST_F(RequestStateTest, OtherGridsActionsAreNeverCarried) {
+TEST_F(RequestStateTest, OtherGridsWritesAreNeverCarried) {
   MakeTable(3);
   const RenderedPage page = Post(
-      "Vexmo1FormUpdate=Save&Vexmo1FormInsert=1&Vexmo1_Form_name=x&vexmo1LAST.x=2&"
+      "Vexmo1FormUpdate=Save&Vexmo1FormInsert=1&Vexmo1_Form_name=x&vexmo1ToExcel.x=2&"
       "Vexmo1CurrRecord=3&keep=1",
       [](DbView& v) { v.SetTag("2"); });
   EXPECT_EQ(page.output.find("FormUpdate"), std::string::npos);
   EXPECT_EQ(page.output.find("FormInsert"), std::string::npos);
   EXPECT_EQ(page.output.find("_Form_"), std::string::npos);
-  EXPECT_EQ(page.output.find("LAST.x"), std::string::npos);
+  EXPECT_EQ(page.output.find("ToExcel.x"), std::string::npos);
   EXPECT_EQ(HiddenValue(page, "keep"), "1");
   EXPECT_EQ(HiddenValue(page, "Vexmo1CurrRecord"), "3");
+}
+
+// Two grids on one page: grid 1 pages forward, then grid 2 posts its own form; grid 1 must
+// still show the page it moved to, and so must a record link of grid 2.
+TEST_F(RequestStateTest, PagingOneGridLeavesAnotherWhereItWas) {
+  MakeTable(30);
+  const auto tag_two = [](DbView& v) { v.SetTag("2"); };
+  const RenderedPage two = Post("Vexmo1CurrRecord=1&Vexmo1maxrecords=5&Vexmo1NEXT.x=3", tag_two);
+  std::string posted;
+  for (std::size_t at = two.output.find("<input type=\"hidden\" name=\"");
+       at != std::string::npos; at = two.output.find("<input type=\"hidden\" name=\"", at + 1)) {
+    const std::string name = Between(two.output.substr(at), "name=\"", "\"");
+    const std::string value = Between(two.output.substr(at), "value=\"", "\"");
+    posted += (posted.empty() ? "" : "&") + name + "=" + value;
+  }
+  EXPECT_EQ(HiddenValue(Post(posted + "&Vexmo2NEXT.x=3"), "Vexmo1CurrRecord"), "6");
+  const std::string link = Between(two.output, "href=\"", "\"");
+  EXPECT_NE(link.find("Vexmo1NEXT.x=3"), std::string::npos) << link;
 }
 
 TEST_F(RequestStateTest, OwnPrefixIsComparedWithoutRegardToCase) {
