@@ -166,6 +166,10 @@ test('two grids on one page each keep their own page', async () => {
   await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
   assert.match(await barOf('confirmed'), /Record \(11\.\.20\)/);
   assert.match(await barOf('new'), /Page 2 of/, 'paging one grid sent the other back');
+  // The page text at the bar's right end is on the screen, not past the edge of a wide grid.
+  const right = await page.locator('#FormKelvoGridnew [role="status"]')
+    .evaluate((status) => status.getBoundingClientRect().right);
+  assert.ok(right <= 390, `the page text ends at ${right}px`);
   await shot('shipping-two-grids-narrow');
   await page.setViewportSize({ width: 1280, height: 900 });
 });
