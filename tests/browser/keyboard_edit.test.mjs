@@ -94,6 +94,12 @@ for (const [screen, viewport, id] of [['desktop', { width: 1280, height: 800 }, 
     assert.ok(order.slice(0, save).every((f) => !f.includes('NEXT') && !f.includes('LAST')),
       order.join(' '));
     await shot('edit');
+    // The form grows with the page, also on a phone turned sideways: a second scrolling box
+    // inside the page would trap the thumb.
+    await page.setViewportSize({ width: viewport.height, height: viewport.width });
+    const box = await page.locator('.KelvoGrid').evaluate((g) => g.scrollHeight - g.clientHeight);
+    assert.equal(box, 0, 'the form scrolls inside its box');
+    await page.setViewportSize(viewport);
 
     // Empty the name, make the credit limit no number, and press Enter: the form's default
     // button, Save, posts it.
