@@ -85,8 +85,11 @@ void BufferCursor::DoAddNew() {
   for (size_t i = 0; i < columns_.size(); ++i) {
     // Empty, not Null: the database fills it on insert, or computes it (a generated column or
     // an expression), and has not yet.
-    if (columns_[i].auto_increment || target.base_columns[i].empty())
+    if (columns_[i].true_by_default) {
+      pending_.values[i] = Variant(true);
+    } else if (columns_[i].auto_increment || target.base_columns[i].empty()) {
       pending_.values[i] = Variant();
+    }
   }
   edit_mode_ = ado::adEditAdd;
 }

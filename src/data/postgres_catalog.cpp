@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <map>
 #include <utility>
 
 #include "data/postgres_connection.h"
@@ -46,7 +47,8 @@ std::string ColumnFactsSql(const std::set<std::uint32_t>& tables) {
          "FROM pg_class c WHERE c.oid" +
          in +
          ";"
-         "SELECT adrelid, adnum FROM pg_attrdef WHERE adrelid" +
+         "SELECT adrelid, adnum, pg_get_expr(adbin, adrelid) = 'true' FROM pg_attrdef "
+         "WHERE adrelid" +
          in;
 }
 
@@ -300,19 +302,22 @@ void ColumnFactsCache::Read(PostgresConnection& connection,
     table.version = version == versions.end() ? std::string() : version->second;
     table.checked = generation_;
   }
-  std::set<std::pair<std::uint32_t, int>> with_default;
+  std::map<std::pair<std::uint32_t, int>, bool> defaults_true;  // every default: whether true
   for (int row = 0; row < PQntuples(defaults); ++row) {
-    with_default.emplace(Number(defaults, row, 0), SignedNumber(defaults, row, 1));
+    defaults_true.emplace(std::pair(Number(defaults, row, 0), SignedNumber(defaults, row, 1)),
+                          Flag(defaults, row, 2));
   }
   for (int row = 0; row < PQntuples(attributes); ++row) {
     const std::uint32_t table_id = Number(attributes, row, 0);
     const int number = SignedNumber(attributes, row, 1);
     const auto table = tables_.find(table_id);
     if (table == tables_.end()) continue;
+    const auto default_value = defaults_true.find({table_id, number});
     table->second.columns[number] = TableColumnFacts{
         table->second.name, Text(attributes, row, 2), Flag(attributes, row, 3),
-        Flag(attributes, row, 4) || with_default.count({table_id, number}) > 0,
-        Flag(attributes, row, 5)};
+        Flag(attributes, row, 4) || default_value != defaults_true.end(),
+        Flag(attributes, row, 5),
+        default_value != defaults_true.end() && default_value->second};
   }
 }
 

@@ -31,6 +31,7 @@ struct TableColumnFacts {
   // An insert that leaves it out gets a value: a default (a serial's included) or an identity.
   bool assigned = false;
   bool generated = false;  // computed by the table: it cannot be written
+  bool true_by_default = false;  // its default is the constant true
 };
 
 // The column facts of the tables a connection has described, kept with each table's version

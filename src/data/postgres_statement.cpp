@@ -2,6 +2,7 @@
 
 #include "data/postgres_catalog.h"
 #include "data/postgres_types.h"
+#include "kelvo/data.h"
 #include "kelvo/error.h"
 
 namespace kelvo::data {
@@ -103,6 +104,7 @@ std::vector<ColumnInfo> DescribeFields(PostgresConnection& connection,
       ColumnInfo& info = columns[referenced[r]];
       info.nullable = !facts[r]->not_null;
       info.auto_increment = facts[r]->assigned;
+      info.true_by_default = info.type == ado::adBoolean && facts[r]->true_by_default;
       info.origin = facts[r]->table;
       if (!facts[r]->generated) info.base_column = facts[r]->column;
     }

@@ -39,6 +39,9 @@ struct ColumnInfo {
   // The database gives it a value when an insert leaves it out: an identity or rowid key, or a
   // default.
   bool auto_increment = false;
+  // A Boolean column whose default is true: a new record starts with it true, since a box
+  // cannot be left blank for the database to fill.
+  bool true_by_default = false;
   TableName origin;
   std::string base_column;
 };

@@ -285,8 +285,9 @@ SqliteConnection::KeyFacts SqliteConnection::ReadKeyFacts(const TableName& table
   KeyFacts facts;
   // table_xinfo also lists generated columns (hidden 2 and 3), which table_info leaves out.
   auto statement = Prepare(
-      "SELECT name, pk, dflt_value IS NOT NULL, hidden IN (2, 3) FROM pragma_table_xinfo(?, ?) "
-      "WHERE hidden <> 1 ORDER BY pk");
+      "SELECT name, pk, dflt_value IS NOT NULL, hidden IN (2, 3), "
+      "coalesce(lower(trim(dflt_value, '()''\" ')) IN ('1', 'true'), 0) "
+      "FROM pragma_table_xinfo(?, ?) WHERE hidden <> 1 ORDER BY pk");
   statement->Bind(0, Variant(table.table));
   statement->Bind(1, Variant(table.schema));
   while (statement->Step()) {
@@ -294,6 +295,7 @@ SqliteConnection::KeyFacts SqliteConnection::ReadKeyFacts(const TableName& table
     if (EqualsIgnoreCase(name, "rowid")) facts.has_rowid_column = true;
     if (statement->Stored(2).AsInt64() != 0) facts.with_default.push_back(name);
     if (statement->Stored(3).AsInt64() != 0) facts.generated.push_back(name);
+    if (statement->Stored(4).AsInt64() != 0) facts.true_by_default.push_back(name);
     if (statement->Stored(1).AsInt64() > 0) facts.declared.push_back(std::move(name));
   }
   // Column metadata of "rowid" exists for every table except WITHOUT ROWID ones.
@@ -324,6 +326,7 @@ SqliteConnection::ColumnFacts SqliteConnection::ReadColumnFacts(const TableName&
   };
   facts.assigned = names_column(keys.with_default);
   facts.generated = names_column(keys.generated);
+  facts.true_by_default = names_column(keys.true_by_default);
   if (primary_key == 0) return facts;
   if (autoincrement != 0) {
     facts.assigned = true;

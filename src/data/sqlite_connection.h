@@ -75,6 +75,7 @@ class SqliteConnection final : public ProviderConnection {
     // or the rowid.
     bool assigned = false;
     bool generated = false;  // computed by the table: it cannot be written
+    bool true_by_default = false;
   };
   // The facts of `column` of `table`. Facts of the main database are read once and kept until
   // its schema version changes, which is checked once per StartSchemaQuestions.
@@ -105,6 +106,7 @@ class SqliteConnection final : public ProviderConnection {
     std::vector<std::string> declared;      // PRIMARY KEY columns in key order
     std::vector<std::string> with_default;  // columns an insert that leaves them out fills
     std::vector<std::string> generated;     // columns computed by the table
+    std::vector<std::string> true_by_default;  // columns whose default is 1 or TRUE
     bool has_rowid_column = false;          // a real column is named rowid
     bool rowid_table = true;
   };

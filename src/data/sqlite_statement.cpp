@@ -1,6 +1,7 @@
 #include "data/sqlite_statement.h"
 
 #include "data/sqlite_types.h"
+#include "kelvo/data.h"
 #include "kelvo/error.h"
 
 namespace kelvo::data {
@@ -110,6 +111,7 @@ ColumnInfo SqliteStatement::Describe(int column, bool& declared_type) {
   if (!facts.known) return info;  // described by its declared type or value alone
   info.nullable = !facts.not_null;
   info.auto_increment = facts.assigned;
+  info.true_by_default = info.type == ado::adBoolean && facts.true_by_default;
   if (facts.generated) info.base_column.clear();
   return info;
 }

@@ -110,12 +110,15 @@ TEST_F(UpdateEngineTest, BlankFieldsOfANewRecordTakeTheirDefaults) {
   });
   const RenderedPage page = Add(nullptr, on_d);
   EXPECT_NE(page.output.find("[New record saved ok]"), std::string::npos) << page.output;
-  const auto rows = Rows("SELECT label, note, flag, made IS NOT NULL FROM D");
-  ASSERT_EQ(rows.size(), 1u);
+  // The box of a column whose default is true starts ticked; cleared, it writes false.
+  Add([](BrowserForm& form) { form.Check("Vexmo1_Form_flag", false); }, on_d);
+  const auto rows = Rows("SELECT label, note, flag, made IS NOT NULL FROM D ORDER BY id");
+  ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0][0], "none");
   EXPECT_EQ(rows[0][1], "n/a");
-  EXPECT_EQ(rows[0][2], "False");
+  EXPECT_EQ(rows[0][2], "True");
   EXPECT_EQ(rows[0][3], OnPostgres() ? "True" : "1");
+  EXPECT_EQ(rows[1][2], "False");
 }
 
 TEST_F(UpdateEngineTest, InvalidValuesAreRefusedAndNothingIsWritten) {
