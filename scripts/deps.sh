@@ -21,6 +21,7 @@ KELVO_PACKAGES=(
   libcpp-httplib-dev # the HTTP client of the server tests
   libtomlplusplus-dev # page files
   libsodium-dev # Argon2id password hashes of the users file
+  libicu-dev # case folding of any script for searches of SQLite text
   chromium # browser tests, driven headless
   default-jre-headless # runs the HTML validator of the browser tests (npm vnu-jar)
 )

@@ -166,8 +166,10 @@ class KELVO_EXPORT Connection final : public Object {
   // matches the LIKE pattern bound to the next placeholder, without regard to case (letters as
   // the database compares them); a backslash in the pattern escapes "%", "_" and itself. A
   // column of another type (a number, a uuid, JSON, an array) is read as the text the database
-  // writes for it. Throws when not open.
-  std::string LikeIgnoringCase(std::string_view quoted_column) const;
+  // writes for it. `pattern`, when given, is the pattern that will be bound: a provider may
+  // then choose a cheaper condition that matches it alike. Throws when not open.
+  std::string LikeIgnoringCase(std::string_view quoted_column,
+                               std::optional<std::string_view> pattern = std::nullopt) const;
   // The quoted column as it is compared for equality with text (`type` is its
   // ado::DataTypeEnum): in its own type where that type has equality, else read as text.
   std::string ComparableColumn(std::string_view quoted_column, int type) const;

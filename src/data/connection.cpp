@@ -89,8 +89,9 @@ std::optional<std::vector<std::vector<Variant>>> Connection::RowsWithin(
   return core().provider().RowsWithin(query, parameters, max_rows, budget_ms);
 }
 
-std::string Connection::LikeIgnoringCase(std::string_view quoted_column) const {
-  return core().provider().LikeIgnoringCase(quoted_column);
+std::string Connection::LikeIgnoringCase(std::string_view quoted_column,
+                                         std::optional<std::string_view> pattern) const {
+  return core().provider().LikeIgnoringCase(quoted_column, pattern);
 }
 
 std::string Connection::ComparableColumn(std::string_view quoted_column, int type) const {

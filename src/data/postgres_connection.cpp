@@ -360,7 +360,8 @@ long PostgresConnection::StoredSize(const Variant& stored, int type) const {
   return PostgresValueSize(stored.AsString(), type);
 }
 
-std::string PostgresConnection::LikeIgnoringCase(std::string_view quoted_column) const {
+std::string PostgresConnection::LikeIgnoringCase(
+    std::string_view quoted_column, std::optional<std::string_view> /*pattern*/) const {
   // As text, so that a column that only shows as text (uuid, json, an array, an interval)
   // matches what it shows instead of failing the statement: ILIKE reads text types only.
   return AsText(quoted_column) + " ILIKE ? ESCAPE '\\'";

@@ -72,7 +72,8 @@ class PostgresConnection final : public ProviderConnection {
   std::string WithSkippedRows(std::string_view sql, long skip,
                               std::size_t parameter_count) const override;
   std::string NullSafeEquals(std::string_view quoted_column) const override;
-  std::string LikeIgnoringCase(std::string_view quoted_column) const override;
+  std::string LikeIgnoringCase(std::string_view quoted_column,
+                               std::optional<std::string_view> pattern) const override;
   std::string ComparableColumn(std::string_view quoted_column, int type) const override;
   std::string ColumnAsText(std::string_view quoted_column) const override;
   bool NullsSortFirst() const override { return false; }

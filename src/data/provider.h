@@ -184,8 +184,10 @@ class ProviderConnection {
     return std::string(quoted_column);
   }
   // A condition that is true when the quoted column, read as text, matches the LIKE pattern of
-  // the next placeholder without regard to case, a backslash escaping the wildcards.
-  virtual std::string LikeIgnoringCase(std::string_view quoted_column) const = 0;
+  // the next placeholder without regard to case, a backslash escaping the wildcards; `pattern`,
+  // when known, is the pattern that will be bound.
+  virtual std::string LikeIgnoringCase(std::string_view quoted_column,
+                                       std::optional<std::string_view> pattern) const = 0;
   // Whether NULL comes before every value in an ascending order (and after them descending).
   virtual bool NullsSortFirst() const = 0;
 

@@ -60,7 +60,8 @@ class SqliteConnection final : public ProviderConnection {
   std::string WithSkippedRows(std::string_view sql, long skip,
                               std::size_t parameter_count) const override;
   std::string NullSafeEquals(std::string_view quoted_column) const override;
-  std::string LikeIgnoringCase(std::string_view quoted_column) const override;
+  std::string LikeIgnoringCase(std::string_view quoted_column,
+                               std::optional<std::string_view> pattern) const override;
   bool NullsSortFirst() const override { return true; }
   Variant Typed(const Variant& stored, int type) const override;
   Variant ToStored(const Variant& value, int type) const override;

@@ -4,6 +4,7 @@
 
 #include "data/number_text.h"
 #include "data/sqlite_connection.h"
+#include "data/sqlite_fold.h"
 #include "kelvo/error.h"
 #include "runtime/text.h"
 
@@ -99,6 +100,7 @@ std::unique_ptr<ProviderConnection> OpenSqliteConnection(
   auto connection = std::make_unique<SqliteConnection>(db);
   try {
     if (rc != SQLITE_OK) connection->Fail();
+    if (RegisterFold(db) != SQLITE_OK) connection->Fail();
     sqlite3_busy_timeout(db, static_cast<int>(settings.busy_timeout_ms));
     // A file opened for reading only keeps its journal mode: switching to WAL writes to it.
     if (memory || settings.read_only) {

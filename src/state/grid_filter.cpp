@@ -186,7 +186,11 @@ std::optional<Condition> FilterCondition(const DbViewState& s, const ResultColum
       refused = {FltTextTooLong, {}};
       return std::nullopt;
     }
-    if (op == kOpContains) return Condition{connection.LikeIgnoringCase(quoted), {Variant(ContainsPattern(value))}};
+    if (op == kOpContains) {
+      std::string pattern = ContainsPattern(value);
+      std::string text = connection.LikeIgnoringCase(quoted, pattern);
+      return Condition{std::move(text), {Variant(std::move(pattern))}};
+    }
     // The text shown is what a user types: compared as text, a value that is no value of the
     // column's type (a uuid, JSON) matches nothing rather than failing the page.
     return Condition{connection.ColumnAsText(quoted) + " = ?", {Variant(value)}};
@@ -259,11 +263,13 @@ void ApplySearch(DbViewState& s, const std::vector<ResultColumn>& columns, const
   const bool every = Trim(s.SearchFields) == "*";
   Condition condition;
   const Connection& connection = *s.VexmoConnection->Connection();
+  const std::string pattern = ContainsPattern(text);
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (!IsTextType(columns[i].type) || (!every && !Lists(columns, s.SearchFields, i))) continue;
     if (!condition.text.empty()) condition.text += " OR ";
-    condition.text += connection.LikeIgnoringCase(connection.QuoteIdentifier(columns[i].name));
-    condition.parameters.push_back(Variant(ContainsPattern(text)));
+    condition.text +=
+        connection.LikeIgnoringCase(connection.QuoteIdentifier(columns[i].name), pattern);
+    condition.parameters.push_back(Variant(pattern));
   }
   if (condition.parameters.empty()) {
     Tell(s, FilterStatus(s, FltNoTextColumn, {}));

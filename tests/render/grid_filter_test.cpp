@@ -132,6 +132,10 @@ TEST_F(GridFilterTest, SearchMatchesListedTextColumnsIgnoringCaseAndTakesWildcar
   // A column the list leaves out is not searched; "*" is every text column.
   EXPECT_EQ(Ids(Get("Vexmo1Search=trond", Grid([](DbView& v) { v.SetSearchFields("name"); }))), "");
   EXPECT_EQ(Ids(Get("Vexmo1Search=trond", Grid([](DbView& v) { v.SetSearchFields("*"); }))), "7 ");
+  // Letters of every script match whatever their case: "достоевский", "ålesund".
+  Execute("INSERT INTO P VALUES (34, 'Фёдор Достоевский', 'ÅLESUND', 1, NULL)");
+  EXPECT_EQ(Ids(Get("Vexmo1Search=%D0%B4%D0%BE%D1%81%D1%82%D0%BE%D0%B5%D0%B2%D1%81%D0%BA%D0%B8%D0%B9", Grid())), "34 ");
+  EXPECT_EQ(Ids(Get("Vexmo1Search=%C3%A5lesund", Grid())), "34 ");
 
   // The box is labelled, shows the text, and says when nothing matches.
   const RenderedPage none = Get("Vexmo1Search=%3Czz%3E", Grid());
