@@ -123,6 +123,11 @@ async function freshCount() {
 test('add a record', async () => {
   const before = Number(await freshCount());
   await go(page.locator('a.KelvoInputBtn', { hasText: 'Add' }).first());
+  // Refused first: shown again as the new record it is, with no position among the others.
+  await page.locator('[name="Vexmo1_Form_score"]').fill('40');
+  await go(barButton('Vexmo1FormUpdate'));
+  assert.match(await statusBar().innerText(), /Record WAS NOT SAVED/);
+  assert.doesNotMatch(await page.locator('body').innerText(), /Record \d+ of/);
   await page.locator('[name="Vexmo1_Form_name"]').fill('Dee');
   await page.locator('[name="Vexmo1_Form_team"]').selectOption('blue');
   await page.locator('[name="Vexmo1_Form_score"]').fill('40');

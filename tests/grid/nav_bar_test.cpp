@@ -236,12 +236,18 @@ TEST_F(NavBarTest, TextOptionsChooseTheRecordAndPageTexts) {
   EXPECT_FALSE(Has(Top(5), "&nbsp;Record"));
 }
 
-TEST_F(NavBarTest, AddFormSuppressesTheRecordTextButNotThePageText) {
+TEST_F(NavBarTest, AnAddFormOrARefusedNewRecordSuppressesTheRecordTextButNotThePageText) {
   OpenPage("Vexmo1FormAdd=1");
   const std::string bar = Top(21);
   EXPECT_FALSE(Has(bar, "&nbsp;Record"));
   EXPECT_TRUE(Has(bar, "&nbsp;Page 1 of 3&nbsp;"));
   OpenPage("Vexmo2FormAdd=1");  // another grid's add form
+  EXPECT_TRUE(Has(Top(21), "&nbsp;Record (1..20) of 57"));
+  // A new record the database refused is shown again, still not one of the 57.
+  OpenPage("Vexmo1FormInsert=1");
+  s_.mvarUpdateFailed = true;
+  EXPECT_FALSE(Has(Top(21), "&nbsp;Record"));
+  s_.mvarUpdateFailed = false;  // saved: the form shows the record it became
   EXPECT_TRUE(Has(Top(21), "&nbsp;Record (1..20) of 57"));
 }
 
