@@ -146,3 +146,16 @@ test('search, filter, facet, page, record and export agree with the database', a
   assert.equal(await reportedCount(), 90);
   assert.deepEqual(failed, []);
 });
+
+test('a search finds letters of any script whatever their case', async () => {
+  query("INSERT INTO items VALUES (91, 'Ærlig Ørn', 'Tromsø', 1)");
+  try {
+    await page.goto(`${base}items`);
+    await page.getByLabel('Search', { exact: true }).fill('ærlig ØRN');
+    await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+    assert.deepEqual(await shownIds(), ['91']);
+  } finally {
+    query('DELETE FROM items WHERE id = 91');
+  }
+  assert.deepEqual(failed, []);
+});
