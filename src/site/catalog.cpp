@@ -114,14 +114,33 @@ Catalog ReadFromDatabase(const std::shared_ptr<Connection>& connection,
             "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = ANY(i.indkey) "
             "WHERE i.indisprimary AND pg_table_is_visible(i.indrelid) "
             "ORDER BY i.indrelid, array_position(i.indkey::int2[], a.attnum)";
+  // Numbered as "SELECT *" lists them: without a virtual table's hidden columns on SQLite,
+  // without dropped ones on PostgreSQL.
+  const std::string_view computed_sql =
+      sqlite
+          ? "SELECT name, number FROM (SELECT t.name, c.hidden, row_number() OVER "
+            "(PARTITION BY t.name ORDER BY c.cid) AS number "
+            "FROM pragma_table_list t, pragma_table_xinfo(t.name) c "
+            "WHERE t.schema = 'main' AND t.type = 'table' AND c.hidden <> 1) "
+            "WHERE hidden IN (2, 3) ORDER BY name, number"
+          : "SELECT attrelid, number FROM (SELECT a.attrelid, a.attgenerated, row_number() OVER "
+            "(PARTITION BY a.attrelid ORDER BY a.attnum) AS number FROM pg_attribute a "
+            "WHERE a.attnum > 0 AND NOT a.attisdropped AND a.attrelid IN "
+            "(SELECT attrelid FROM pg_attribute WHERE attgenerated <> '')) c "
+            "WHERE attgenerated <> '' ORDER BY attrelid, number";
   std::map<std::string, std::vector<std::string>, std::less<>> keys;
   for (const auto& row : Rows(connection, keys_sql)) keys[row[0]].push_back(row[1]);
+  std::map<std::string, std::vector<int>, std::less<>> computed;
+  for (const auto& row : Rows(connection, computed_sql))
+    computed[row[0]].push_back(std::stoi(row[1]));
   Catalog catalog;
   for (const auto& row : Rows(connection, tables_sql)) {
     TableEntry& table = catalog.tables.emplace_back(
-        TableEntry{row[1], host::AsciiLowered(row[2]).find("view") != std::string::npos, {}});
-    const auto found = keys.find(row[0]);
-    if (!table.is_view && found != keys.end()) table.primary_key = found->second;
+        TableEntry{row[1], host::AsciiLowered(row[2]).find("view") != std::string::npos, {}, {}});
+    if (table.is_view) continue;
+    if (const auto found = keys.find(row[0]); found != keys.end()) table.primary_key = found->second;
+    if (const auto found = computed.find(row[0]); found != computed.end())
+      table.computed_columns = found->second;
   }
   return catalog;
 }

@@ -20,6 +20,9 @@ struct TableEntry {
   std::string name;
   bool is_view = false;
   std::vector<std::string> primary_key;  // key columns in key order; empty for none and views
+  // Columns the database computes from others (generated columns), which no form can set: by
+  // their number among the table's columns, from 1.
+  std::vector<int> computed_columns;
 };
 
 // The user tables and views of a database, by name.

@@ -101,6 +101,14 @@ void WriteTablePage(const std::shared_ptr<ScriptingContext>& context,
     grid.SetFormSQL(sql);
     // The grid binds the key values into the condition it appends.
     grid.SetDeleteSQL("DELETE FROM " + connection->QuoteIdentifier(found->name));
+    // Shown as the database computes them, not offered for typing: a save could only refuse
+    // them. By number, as a name may hold a comma.
+    std::string computed;
+    for (const int column : found->computed_columns) {
+      if (!computed.empty()) computed += ',';
+      computed += std::to_string(column);
+    }
+    if (!computed.empty()) grid.SetEditFieldsReadOnly(computed);
   }
   WriteGridStart(out);
   grid.WriteHtmlTable();

@@ -339,6 +339,36 @@ TEST_F(TableBrowserTest, AKeyNamedWithCapitalsOpensAndSavesItsRecords) {
   EXPECT_EQ(Rows("SELECT \"Label\" FROM \"Shelf\" ORDER BY \"ShelfID\""), "top |mid |low |");
 }
 
+// A column the database computes shows in the forms but cannot be typed into, counted as
+// "SELECT *" lists the columns after one was dropped; the record still saves and adds.
+TEST_F(TableBrowserTest, ColumnsTheDatabaseComputesShowButTakeNoTyping) {
+  connection_->Execute("CREATE TABLE orders (id INTEGER PRIMARY KEY, price INTEGER NOT NULL, "
+                       "junk INTEGER, qty INTEGER NOT NULL, "
+                       "total INTEGER GENERATED ALWAYS AS (price * qty) STORED, note TEXT)");
+  connection_->Execute("ALTER TABLE orders DROP COLUMN junk");
+  connection_->Execute("INSERT INTO orders (id, price, qty) VALUES (1, 3, 4)");
+  BrowserServer server(Options(true));
+  const auto typable = [](const std::string& form, const std::string& field) {
+    const std::size_t at = form.find("name=\"Vexmo1_Form_" + field + "\"");
+    EXPECT_NE(at, std::string::npos) << field << "\n" << form;
+    const std::size_t start = form.rfind('<', at);
+    return form.substr(start, at - start).find("disabled") == std::string::npos;
+  };
+  const std::string edit = OpenEdit(server, "orders", 1, "1");
+  EXPECT_FALSE(typable(edit, "total"));
+  EXPECT_TRUE(typable(edit, "qty"));
+  EXPECT_TRUE(typable(edit, "note"));
+  Submit(server, "/table/orders", edit, "Vexmo1FormUpdate", {{"Vexmo1_Form_qty", "5"}});
+  EXPECT_EQ(Rows("SELECT qty, total FROM orders"), "5 15 |");
+
+  const std::string add =
+      server.Page("/table/orders?Vexmo1FormDisplay=formOneRec&Vexmo1FormAdd=1");
+  EXPECT_FALSE(typable(add, "total"));
+  Submit(server, "/table/orders", add, "Vexmo1FormUpdate",
+         {{"Vexmo1_Form_id", "2"}, {"Vexmo1_Form_price", "2"}, {"Vexmo1_Form_qty", "7"}});
+  EXPECT_EQ(Rows("SELECT id, total FROM orders ORDER BY id"), "1 15 |2 14 |");
+}
+
 // Two schemas on the search path holding a table of the same name: the browser lists the one
 // an unquoted name reaches, once, with its own key and its own rows.
 TEST_F(TableBrowserTest, ATableShadowedAlongTheSearchPathKeepsItsOwnKey) {
