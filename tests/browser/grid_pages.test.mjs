@@ -183,6 +183,18 @@ test('a narrow screen scrolls the grid, not the page', async () => {
   });
   assert.ok(sizes.grid > sizes.box, `the grid fits (${JSON.stringify(sizes)})`);
   assert.ok(sizes.page <= 380, `the page scrolls sideways (${JSON.stringify(sizes)})`);
+  // Every piece of the bars, the page text at their right end included, is in sight without
+  // scrolling, in a page file's grid and in the table browser's, whose bar tells records and pages.
+  for (const path of ['orders', 'table/orders']) {
+    await page.goto(`${base}${path}`);
+    const past = await page.evaluate(() => [...document.querySelectorAll(
+      'td.KLVOTableNavBar, td.KLVOTableNavBarTop')]
+      .filter((cell) => cell.getBoundingClientRect().right > cell.closest('.KelvoGrid')
+        .getBoundingClientRect().right)
+      .map((cell) => cell.innerText.trim()));
+    assert.deepEqual(past, [], `${path}: out of sight at the bar's end`);
+  }
+  await page.goto(`${base}orders`);
   // A number column's heading lines up with its right-aligned numbers.
   assert.equal(await page.locator('th.KLVOTableTH[align="right"]').first()
     .evaluate((th) => getComputedStyle(th).textAlign), 'right');
