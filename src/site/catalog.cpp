@@ -138,7 +138,8 @@ Catalog ReadFromDatabase(const std::shared_ptr<Connection>& connection,
     TableEntry& table = catalog.tables.emplace_back(
         TableEntry{row[1], host::AsciiLowered(row[2]).find("view") != std::string::npos, {}, {}});
     if (table.is_view) continue;
-    if (const auto found = keys.find(row[0]); found != keys.end()) table.primary_key = found->second;
+    if (const auto found = keys.find(row[0]); found != keys.end())
+      table.primary_key = found->second;
     if (const auto found = computed.find(row[0]); found != computed.end())
       table.computed_columns = found->second;
   }
