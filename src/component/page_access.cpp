@@ -59,4 +59,8 @@ bool IsPresent(const DbViewState& s, std::string_view suffix) {
   return entry->values.size() > 1 || !Trim(entry->values.front()).empty();
 }
 
+bool IsRefusedInsert(const DbViewState& s) {
+  return s.mvarUpdateFailed && IsPresent(s, "FormInsert");
+}
+
 }  // namespace kelvo::detail

@@ -32,6 +32,9 @@ std::string ParameterName(const DbViewState& s, std::string_view suffix);
 std::string RequestValue(const DbViewState& s, std::string_view suffix);
 // The parameter's value, trimmed of blanks, is not empty.
 bool IsPresent(const DbViewState& s, std::string_view suffix);
+// A new record the database refused, shown again to be mended: still a new record, with no
+// place among the saved ones.
+bool IsRefusedInsert(const DbViewState& s);
 
 }  // namespace kelvo::detail
 

@@ -146,7 +146,7 @@ std::string EditorWriter::Write() {
     // so does a field for which the user took the stored value over their own.
     show_posted_ = s_.mvarUpdateFailed && !s_.mvarShowStored &&
                    PostedValue(s_, ChoiceName(s_, field_.Name())) != "stored";
-    new_record_ = add_mode_ || (show_posted_ && IsPresent(s_, "FormInsert"));
+    new_record_ = add_mode_ || (show_posted_ && IsRefusedInsert(s_));
   });
   if (GuardedIf([&] { return IsFieldReadOnly(s_, field_.Name(), column_); })) {
     disabled_ = " disabled ";

@@ -273,10 +273,8 @@ std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_recor
   bar += kCrLf;
   AppendButtons(bar, s, facts);
 
-  // The add form shows no record yet, so there is no position to tell; nor does a new record
-  // the database refused, shown again to be mended.
-  const bool add_form =
-      IsPresent(s, "FormAdd") || (IsPresent(s, "FormInsert") && s.mvarUpdateFailed);
+  // A new record, just opened or refused, has no position among the saved ones to tell.
+  const bool add_form = IsPresent(s, "FormAdd") || IsRefusedInsert(s);
   if (!add_form &&
       (by_both || facts.text_option == "RECORDS" || (by_pages && facts.unit_is_record))) {
     AppendRecordText(bar, s, facts);
