@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "data/sqlite_fold.h"
 #include "data/sqlite_statement.h"
 #include "data/sqlite_values.h"
 #include "kelvo/error.h"
@@ -446,10 +447,7 @@ std::string SqliteConnection::LikeIgnoringCase(std::string_view quoted_column,
                                                std::optional<std::string_view> pattern) const {
   // LIKE folds the case of ASCII letters only. A pattern of other letters needs both sides
   // folded first, which costs a call per row; an ASCII pattern matches alike without it.
-  const bool ascii = pattern && std::all_of(pattern->begin(), pattern->end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x80;
-  });
-  if (ascii) return std::string(quoted_column) + " LIKE ? ESCAPE '\\'";
+  if (pattern && IsAscii(*pattern)) return std::string(quoted_column) + " LIKE ? ESCAPE '\\'";
   return "kelvo_fold(" + std::string(quoted_column) + ") LIKE kelvo_fold(?) ESCAPE '\\'";
 }
 

@@ -3,6 +3,7 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,14 +43,7 @@ void Fold(sqlite3_context* context, int /*count*/, sqlite3_value** values) {
   const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
   const std::string_view text(bytes, static_cast<std::size_t>(sqlite3_value_bytes(value)));
   // LIKE folds ASCII letters itself: most text needs nothing more.
-  bool ascii = true;
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      ascii = false;
-      break;
-    }
-  }
-  if (ascii) {
+  if (IsAscii(text)) {
     sqlite3_result_value(context, value);
     return;
   }
@@ -58,6 +52,11 @@ void Fold(sqlite3_context* context, int /*count*/, sqlite3_value** values) {
 }
 
 }  // namespace
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 int RegisterFold(sqlite3* db) {
   return sqlite3_create_function_v2(db, "kelvo_fold", 1,

@@ -6,10 +6,15 @@
 
 #include <sqlite3.h>
 
+#include <string_view>
+
 namespace kelvo::data {
 
 // Registers kelvo_fold on `db`; returns the SQLite result code.
 int RegisterFold(sqlite3* db);
+
+// Text of ASCII characters only, whose letters SQLite's LIKE folds itself.
+bool IsAscii(std::string_view text);
 
 }  // namespace kelvo::data
 
