@@ -402,8 +402,10 @@ void StreamConnection<Stream>::Respond(Reply reply) {
       Self());
   if constexpr (!kTls) {
     // The page's thread writes its finished response itself, so the loop is not woken for it;
-    // the loop waits for the client's next request, or its leaving, meanwhile.
-    if (keep_alive_ && buffer_.size() == 0) {
+    // the loop waits for the client's next request, or its leaving, meanwhile. A request read
+    // already would never make the socket readable; a connection that closes after this
+    // response discards whatever follows anyway.
+    if (!keep_alive_ || buffer_.size() == 0) {
       reply_.page->AllowDirectWrite(
           [this](PageExchange::Head& head) { return WriteFromPage(head); });
       tcp().socket().async_wait(asio::socket_base::wait_read,
@@ -426,7 +428,11 @@ template <class Stream>
 void StreamConnection<Stream>::FinishWritten() {
   reply_.page->Release();
   reply_ = Reply{};
-  WaitForRequest();
+  if (keep_alive_) {
+    WaitForRequest();
+  } else {
+    Linger();
+  }
 }
 
 template <class Stream>
@@ -437,7 +443,13 @@ bool StreamConnection<Stream>::WriteFromPage(PageExchange::Head& head) {
   if (!WriteNow(pieces, written_by_page_) || asio::buffer_size(pieces) > 0) return false;
   Log();
   reply_.in_flight.reset();
-  deadline_.store(Clock::now() + server_.limits().idle_timeout, std::memory_order_relaxed);
+  if (keep_alive_) {
+    deadline_.store(Clock::now() + server_.limits().idle_timeout, std::memory_order_relaxed);
+    return true;
+  }
+  // The client sees the end at once; the loop lingers for its close, which wakes it.
+  ::shutdown(tcp().socket().native_handle(), SHUT_WR);
+  deadline_.store(Clock::now() + kLinger, std::memory_order_relaxed);
   return true;
 }
 

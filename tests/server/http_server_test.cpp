@@ -25,6 +25,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "edit/browser_form.h"
@@ -80,6 +81,13 @@ class RawConnection {
 
   // Sends nothing more; the connection stays open for the answer.
   void ShutdownWrite() { shutdown(fd_, SHUT_WR); }
+
+  // Everything until the server ends the connection (or the patience runs out).
+  std::string ReadToEnd() {
+    while (Receive()) {
+    }
+    return std::exchange(buffer_, {});
+  }
 
   // The next response: its head and its body of Content-Length bytes; empty when the
   // connection ends first.
@@ -149,6 +157,39 @@ TEST(HttpServerTest, KeepAliveResponsesLeaveWithoutWaitingForTheClient) {
     ASSERT_TRUE(response.ends_with("\r\n\r\nsmall")) << response;
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+// A response that ends its connection is followed at once by the connection's end, so a client
+// reading to the end gets it alone: after a small page, after one larger than the socket takes at
+// once, and with another request sent behind it.
+TEST(HttpServerTest, AResponseThatClosesItsConnectionIsFollowedByTheEnd) {
+  const std::string large(4 << 20, 'x');
+  ServerOptions options = Options();
+  options.idle_timeout = 30s;
+  RunningServer running(options, [&](HttpServer& server) {
+    server.AddHandler("/small",
+                      [](const std::shared_ptr<ScriptingContext>& page) { Write(page, "small"); });
+    server.AddHandler("/large",
+                      [&](const std::shared_ptr<ScriptingContext>& page) { Write(page, large); });
+  });
+  const std::string host = "Host: 127.0.0.1\r\n";
+  for (const auto& [request, body] : std::vector<std::pair<std::string, std::string_view>>{
+           {"GET /small HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n", "small"},
+           {"GET /small HTTP/1.0\r\n" + host + "\r\nGET /small HTTP/1.1\r\n" + host + "\r\n",
+            "small"},
+           {"GET /large HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n", large}}) {
+    RawConnection connection(running.port());
+    ASSERT_TRUE(connection.Send(request));
+    const auto start = std::chrono::steady_clock::now();
+    const std::string received = connection.ReadToEnd();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << request;
+    const std::size_t head_end = received.find("\r\n\r\n");
+    ASSERT_NE(head_end, std::string::npos) << request;
+    const std::string_view head = std::string_view(received).substr(0, head_end + 2);
+    EXPECT_TRUE(head.starts_with("HTTP/1.1 200 OK\r\n")) << head;
+    EXPECT_NE(head.find("Connection: close\r\n"), std::string::npos) << head;
+    EXPECT_TRUE(received.substr(head_end + 4) == body) << request << received.size();
+  }
 }
 
 // A keep-alive connection: requests sent together are answered in order, a page larger than
