@@ -210,7 +210,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
     if (!stop_requested_) {
       Accept();
       AwaitWakes();
-      io_.run();
+      RunLoop();
     }
     running_ = false;
   }
@@ -311,6 +311,17 @@ class HttpServer::Impl final : public server::ConnectionServer {
       Open(std::move(socket));
       Accept();
     });
+  }
+
+  // The event loop. Out of work, it watches for more for a moment before it sleeps in the
+  // kernel: a client's next request or connection then finds it awake, which saves a wake-up
+  // (tens of microseconds on a virtual machine) on every request while few clients are busy.
+  void RunLoop() {
+    const auto found_work = [this] { return io_.poll() > 0; };
+    while (!io_.stopped()) {
+      if (found_work()) continue;
+      if (!workers_.WatchWhileACoreIsFree(found_work)) io_.run_one();
+    }
   }
 
   static int OpenEventFd() {

@@ -106,8 +106,21 @@ void WorkerPool::Work() {
       task = std::move(tasks_.front());
       tasks_.pop_front();
     }
+    running_.fetch_add(1, std::memory_order_relaxed);
     task();
+    running_.fetch_sub(1, std::memory_order_relaxed);
   }
+}
+
+bool WorkerPool::WatchWhileACoreIsFree(const std::function<bool()>& look) {
+  if (spare_cores_ == 0) return false;
+  const auto until = std::chrono::steady_clock::now() + kWatchTime;
+  while (running_.load(std::memory_order_relaxed) <= spare_cores_) {
+    sched_yield();
+    if (look()) return true;
+    if (std::chrono::steady_clock::now() >= until) break;
+  }
+  return false;
 }
 
 }  // namespace kelvo::server

@@ -23,6 +23,11 @@ class WorkerPool final {
   // Thread-safe. A task must not throw.
   void Submit(std::function<void()> task);
 
+  // For the thread that feeds the pool, once out of work: calls `look` (true: it found work)
+  // again and again, yielding between calls, for as long as an idle thread watches its bell,
+  // and only while the tasks running leave a core over. Whether `look` found work.
+  bool WatchWhileACoreIsFree(const std::function<bool()>& look);
+
  private:
   // An idle thread's bell: rung once to let it look for a task. The thread watches it for a
   // moment before sleeping: a client's next request often follows the last answer within a
@@ -50,6 +55,7 @@ class WorkerPool final {
   const std::size_t thread_count_;
   // Cores beside the one the event loop takes.
   const std::size_t spare_cores_;
+  std::atomic<std::size_t> running_{0};  // tasks being run
   std::vector<std::thread> threads_;
 };
 

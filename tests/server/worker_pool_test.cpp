@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -42,6 +44,47 @@ TEST(WorkerPoolTest, EveryBurstRunsAndTheQueueIsFinishedOnDestruction) {
     submitted += 100;
   }
   EXPECT_EQ(done, submitted);
+}
+
+// The thread feeding the pool watches only briefly, and not at all while the tasks running
+// take every core: a watch that went on would take a core from a page.
+TEST(WorkerPoolTest, TheFeedingThreadWatchesBrieflyAndOnlyWithACoreToSpare) {
+  cpu_set_t set;
+  ASSERT_EQ(sched_getaffinity(0, sizeof set, &set), 0);
+  const auto cores = static_cast<unsigned>(CPU_COUNT(&set));
+  if (cores < 2) GTEST_SKIP() << "no core to spare on this machine";
+  WorkerPool pool(static_cast<int>(cores));
+  int looks = 0;
+  EXPECT_TRUE(pool.WatchWhileACoreIsFree([&] { return ++looks == 3; }));
+  EXPECT_EQ(looks, 3);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(pool.WatchWhileACoreIsFree([] { return false; }));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  unsigned started = 0;
+  bool release = false;
+  for (unsigned i = 0; i < cores; ++i) {
+    pool.Submit([&] {
+      std::unique_lock lock(mutex);
+      ++started;
+      changed.notify_all();
+      changed.wait(lock, [&] { return release; });
+    });
+  }
+  {
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, 10s, [&] { return started == cores; }));
+  }
+  looks = 0;
+  EXPECT_FALSE(pool.WatchWhileACoreIsFree([&] { return ++looks > 0; }));
+  EXPECT_EQ(looks, 0);
+  {
+    std::lock_guard lock(mutex);
+    release = true;
+  }
+  changed.notify_all();
 }
 
 }  // namespace
