@@ -24,8 +24,8 @@ class WorkerPool final {
   void Submit(std::function<void()> task);
 
   // For the thread that feeds the pool, once out of work: calls `look` (true: it found work)
-  // again and again, yielding between calls, for as long as an idle thread watches its bell,
-  // and only while the tasks running leave a core over. Whether `look` found work.
+  // again and again, yielding between calls, for no longer than an idle thread watches its
+  // bell, and only while the tasks running leave a core over. Whether `look` found work.
   bool WatchWhileACoreIsFree(const std::function<bool()>& look);
 
  private:
