@@ -53,6 +53,11 @@ TEST(WorkerPoolTest, TheFeedingThreadWatchesBrieflyAndOnlyWithACoreToSpare) {
   ASSERT_EQ(sched_getaffinity(0, sizeof set, &set), 0);
   const auto cores = static_cast<unsigned>(CPU_COUNT(&set));
   if (cores < 2) GTEST_SKIP() << "no core to spare on this machine";
+  // Declared before the pool, which finishes its tasks before these go.
+  std::mutex mutex;
+  std::condition_variable changed;
+  unsigned started = 0;
+  bool release = false;
   WorkerPool pool(static_cast<int>(cores));
   // Work that comes a little after the watch begins is found.
   auto start = std::chrono::steady_clock::now();
@@ -62,10 +67,6 @@ TEST(WorkerPoolTest, TheFeedingThreadWatchesBrieflyAndOnlyWithACoreToSpare) {
   EXPECT_FALSE(pool.WatchWhileACoreIsFree([] { return false; }));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 
-  std::mutex mutex;
-  std::condition_variable changed;
-  unsigned started = 0;
-  bool release = false;
   for (unsigned i = 0; i < cores; ++i) {
     pool.Submit([&] {
       std::unique_lock lock(mutex);
@@ -74,18 +75,21 @@ TEST(WorkerPoolTest, TheFeedingThreadWatchesBrieflyAndOnlyWithACoreToSpare) {
       changed.wait(lock, [&] { return release; });
     });
   }
+  bool all_started = false;
   {
     std::unique_lock lock(mutex);
-    ASSERT_TRUE(changed.wait_for(lock, 10s, [&] { return started == cores; }));
+    all_started = changed.wait_for(lock, 10s, [&] { return started == cores; });
   }
   int looks = 0;
-  EXPECT_FALSE(pool.WatchWhileACoreIsFree([&] { return ++looks > 0; }));
-  EXPECT_EQ(looks, 0);
+  const bool found = pool.WatchWhileACoreIsFree([&] { return ++looks > 0; });
   {
     std::lock_guard lock(mutex);
     release = true;
   }
   changed.notify_all();
+  ASSERT_TRUE(all_started);
+  EXPECT_FALSE(found);
+  EXPECT_EQ(looks, 0);
 }
 
 }  // namespace
