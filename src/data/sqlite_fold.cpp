@@ -12,9 +12,8 @@ namespace kelvo::data {
 namespace {
 
 // Bytes that are not UTF-8 are kept as they are.
-std::string FoldCase(std::string_view text) {
-  std::string folded;
-  folded.reserve(text.size());
+void FoldCase(std::string_view text, std::string& folded) {
+  folded.clear();
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
   const auto length = static_cast<std::int32_t>(text.size());
   for (std::int32_t at = 0; at < length;) {
@@ -31,7 +30,6 @@ std::string FoldCase(std::string_view text) {
     U8_APPEND_UNSAFE(encoded, size, u_foldCase(c, U_FOLD_CASE_DEFAULT));
     folded.append(reinterpret_cast<const char*>(encoded), static_cast<std::size_t>(size));
   }
-  return folded;
 }
 
 void Fold(sqlite3_context* context, int /*count*/, sqlite3_value** values) {
@@ -47,7 +45,10 @@ void Fold(sqlite3_context* context, int /*count*/, sqlite3_value** values) {
     sqlite3_result_value(context, value);
     return;
   }
-  const std::string folded = FoldCase(text);
+  // Kept by the thread between rows, so a search does not allocate for each one; SQLite copies
+  // the result.
+  thread_local std::string folded;
+  FoldCase(text, folded);
   sqlite3_result_text64(context, folded.data(), folded.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
