@@ -430,9 +430,11 @@ void StreamConnection<Stream>::FinishWritten() {
   reply_ = Reply{};
   if (keep_alive_) {
     WaitForRequest();
-  } else {
-    Linger();
+    return;
   }
+  // The page's thread has shut the sending side already.
+  ExpireAfter(kLinger);
+  Discard();
 }
 
 template <class Stream>
