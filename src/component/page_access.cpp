@@ -63,4 +63,6 @@ bool IsRefusedInsert(const DbViewState& s) {
   return s.mvarUpdateFailed && IsPresent(s, "FormInsert");
 }
 
+bool ShowsNewRecord(const DbViewState& s) { return IsPresent(s, "FormAdd") || IsRefusedInsert(s); }
+
 }  // namespace kelvo::detail

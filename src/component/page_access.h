@@ -35,6 +35,8 @@ bool IsPresent(const DbViewState& s, std::string_view suffix);
 // A new record the database refused, shown again to be mended: still a new record, with no
 // place among the saved ones.
 bool IsRefusedInsert(const DbViewState& s);
+// The add form, or a refused new record shown again: a record not saved yet.
+bool ShowsNewRecord(const DbViewState& s);
 
 }  // namespace kelvo::detail
 

@@ -274,8 +274,7 @@ std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_recor
   AppendButtons(bar, s, facts);
 
   // A new record, just opened or refused, has no position among the saved ones to tell.
-  const bool add_form = IsPresent(s, "FormAdd") || IsRefusedInsert(s);
-  if (!add_form &&
+  if (!ShowsNewRecord(s) &&
       (by_both || facts.text_option == "RECORDS" || (by_pages && facts.unit_is_record))) {
     AppendRecordText(bar, s, facts);
   }
