@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -158,8 +159,25 @@ constexpr std::array<LanguageGridTexts, 3> kGridTextTables = {{
 }};
 
 template <std::size_t N>
-std::vector<std::string> ToTable(const std::array<std::string_view, N>& texts) {
-  return std::vector<std::string>(texts.begin(), texts.end());
+DbViewState::TextTable ToTable(const std::array<std::string_view, N>& texts) {
+  return std::make_shared<const std::vector<std::string>>(texts.begin(), texts.end());
+}
+
+// A language's tables, made once.
+struct LanguageTables {
+  DbViewState::TextTable captions, buttons, messages, filters;
+};
+
+const LanguageTables& TablesOf(const LanguageTexts& language) {
+  static const std::array<LanguageTables, kLanguages.size()> tables = [] {
+    std::array<LanguageTables, kLanguages.size()> made;
+    for (std::size_t i = 0; i < kLanguages.size(); ++i) {
+      made[i] = {ToTable(kLanguages[i].captions), ToTable(kLanguages[i].buttons),
+                 ToTable(kLanguages[i].messages), ToTable(kLanguages[i].filters)};
+    }
+    return made;
+  }();
+  return tables[static_cast<std::size_t>(&language - kLanguages.data())];
 }
 
 std::vector<std::string> SplitAtCommas(std::string_view list) {
@@ -176,7 +194,7 @@ std::vector<std::string> SplitAtCommas(std::string_view list) {
 
 // Replaces `table` with the list's items when there are at least `needed`; slots the list
 // does not reach keep their texts, so a three-item message list keeps the required-field text.
-void ReplaceTable(DbViewState& s, std::vector<std::string>& table, std::string_view list,
+void ReplaceTable(DbViewState& s, DbViewState::TextTable& table, std::string_view list,
                   std::size_t needed, std::string_view property) {
   std::vector<std::string> items = SplitAtCommas(list);
   if (items.size() < needed) {
@@ -186,15 +204,17 @@ void ReplaceTable(DbViewState& s, std::vector<std::string>& table, std::string_v
                       std::to_string(needed) + "!<br>";
     return;
   }
-  for (std::size_t i = items.size(); i < table.size(); ++i) items.push_back(table[i]);
-  table = std::move(items);
+  if (table) {
+    for (std::size_t i = items.size(); i < table->size(); ++i) items.push_back((*table)[i]);
+  }
+  table = std::make_shared<const std::vector<std::string>>(std::move(items));
 }
 
-const std::string& Slot(const std::vector<std::string>& table, int slot) {
-  if (slot < 0 || static_cast<std::size_t>(slot) >= table.size()) {
+const std::string& Slot(const DbViewState::TextTable& table, int slot) {
+  if (!table || slot < 0 || static_cast<std::size_t>(slot) >= table->size()) {
     throw Error(errc::kSubscriptOutOfRange, "Subscript out of range");
   }
-  return table[static_cast<std::size_t>(slot)];
+  return (*table)[static_cast<std::size_t>(slot)];
 }
 
 }  // namespace
@@ -203,10 +223,11 @@ void SetLanguage(DbViewState& s, std::string_view code) {
   for (const LanguageTexts& language : kLanguages) {
     if (language.code != code) continue;
     s.Language = code;
-    s.marrCaptions = ToTable(language.captions);
-    s.marrButtons = ToTable(language.buttons);
-    s.marrMessages = ToTable(language.messages);
-    s.marrFilterCaptions = ToTable(language.filters);
+    const LanguageTables& tables = TablesOf(language);
+    s.marrCaptions = tables.captions;
+    s.marrButtons = tables.buttons;
+    s.marrMessages = tables.messages;
+    s.marrFilterCaptions = tables.filters;
     return;
   }
 }

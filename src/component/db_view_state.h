@@ -112,11 +112,13 @@ struct DbViewState {
   std::string Language = "ENG";
   std::string ErrorMessage;  // only ever appended to
 
-  // Caption, button and message tables, filled by Language or the page's lists.
-  std::vector<std::string> marrCaptions;
-  std::vector<std::string> marrButtons;
-  std::vector<std::string> marrMessages;
-  std::vector<std::string> marrFilterCaptions;
+  // Caption, button and message tables, filled by Language or the page's lists. A language's
+  // tables are shared by every grid; a page's list makes a table of the grid's own.
+  using TextTable = std::shared_ptr<const std::vector<std::string>>;
+  TextTable marrCaptions;
+  TextTable marrButtons;
+  TextTable marrMessages;
+  TextTable marrFilterCaptions;
 
   // Last value shown per column listed in GridFieldsSupressDup; one slot more than items.
   std::vector<Variant> marrGridFieldsSupressDup;
@@ -171,6 +173,9 @@ struct DbViewState {
   mutable std::string mvarCarriedCountValue;
   mutable std::string mvarCarriedCountSecret;
   mutable std::string mvarCarriedCountSigned;
+  // Positions of the query-string entries, then the form's, that every link and form of the
+  // grid carries: found once for each reading of the request, not again for every link.
+  mutable std::optional<std::vector<std::uint32_t>> mvarCarriedEntries;
   std::vector<Variant> mvarCurrentRowValues;  // first record shown, one value per field
   std::string mvarStatusText;
   // The posted save was refused because another user changed the record after the form showed

@@ -36,6 +36,10 @@ TEST(LanguageLists, ReplaceTablesOnlyWithEnoughItems) {
   EXPECT_EQ(CaptionText(s, CapNext), " Forward");
   EXPECT_EQ(CaptionText(s, CapPage), "12");
   v.SetLanguageBtnString("E,S,C,A,D");
+  // Grids share a language's tables: one grid's own list leaves every other grid's alone.
+  DbView other;
+  EXPECT_EQ(CaptionText(other.state(), CapNext), "Next");
+  EXPECT_EQ(ButtonText(other.state(), BtnSave), "Save");
   v.SetLanguage("NOR");
   EXPECT_EQ(ButtonText(s, BtnSave), "Lagre");
 }

@@ -334,7 +334,7 @@ TEST_F(NavBarTest, ExtremeRecordNumbersNeitherOverflowNorDivideByZero) {
 }
 
 TEST_F(NavBarTest, MissingCaptionsFailTheBar) {
-  s_.marrCaptions.clear();
+  s_.marrCaptions.reset();
   EXPECT_THROW(Top(21), Error);
 }
 
