@@ -88,15 +88,33 @@ bool IsCarried(const DbViewState& s, std::string_view key) {
   return !IsOwnParameter(s, key) && !IsActionParameter(key);
 }
 
+const std::vector<std::uint32_t>& CarriedEntries(const DbViewState& s) {
+  if (s.mvarCarriedEntries) return *s.mvarCarriedEntries;
+  std::vector<std::uint32_t>& carried = s.mvarCarriedEntries.emplace();
+  const Request& request = PageRequest(s);
+  std::uint32_t position = 0;
+  for (const RequestCollection* collection : {&request.QueryString(), &request.Form()}) {
+    for (const RequestCollection::Entry& entry : collection->entries()) {
+      if (IsCarried(s, entry.key)) carried.push_back(position);
+      ++position;
+    }
+  }
+  return carried;
+}
+
 // Calls `visit(key, value)` for every value of every carried query-string and form parameter.
 template <class Visit>
 void ForEachCarriedValue(const DbViewState& s, Visit visit) {
   const Request& request = PageRequest(s);
-  for (const RequestCollection* collection : {&request.QueryString(), &request.Form()}) {
-    for (const RequestCollection::Entry& entry : collection->entries()) {
-      if (!IsCarried(s, entry.key)) continue;
-      for (const std::string& value : entry.values) visit(entry.key, value);
-    }
+  const std::vector<RequestCollection::Entry>& query = request.QueryString().entries();
+  const std::vector<RequestCollection::Entry>& form = request.Form().entries();
+  for (const std::uint32_t position : CarriedEntries(s)) {
+    // Positions of another request, should the grid be used again before it reads its own,
+    // are never read past its end.
+    if (position >= query.size() + form.size()) break;
+    const RequestCollection::Entry& entry =
+        position < query.size() ? query[position] : form[position - query.size()];
+    for (const std::string& value : entry.values) visit(entry.key, value);
   }
 }
 
@@ -284,6 +302,7 @@ bool IsFalseWord(std::string_view text) {
 }  // namespace
 
 void ReadRequestState(DbViewState& s) {
+  s.mvarCarriedEntries.reset();
   ReadPostedPageSize(s);
   if (s.RecordsPerPage < 1) s.RecordsPerPage = 20;
   if (IsPresent(s, "CountRecords")) s.CountRecords = true;
