@@ -12,6 +12,7 @@ KELVO_PACKAGES=(
   libpcre2-dev # the scripting runtime's regular expressions
   libssl-dev # hashing for the page state signature
   libpq-dev # the PostgreSQL provider
+  libgoogle-perftools-dev # tcmalloc, the kelvo program's allocator
   postgresql # the server the tests run the PostgreSQL provider against
   sqlite3 # builds the sample database from its SQL text
   libgtest-dev
