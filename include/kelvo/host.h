@@ -10,6 +10,7 @@
 #define KELVO_HOST_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -62,8 +63,12 @@ class KELVO_EXPORT RequestCollection {
   static constexpr std::size_t kIndexedFrom = 16;  // entries
 
   void Index(std::size_t position);
+  static std::uint64_t LengthBit(std::size_t length) { return std::uint64_t{1} << (length % 64); }
 
   std::vector<Entry> entries_;
+  // A bit for every key length held, modulo 64: most keys a page asks for are absent, and
+  // most of those are told at once by their length.
+  std::uint64_t key_lengths_ = 0;
   // lower-cased key -> entries_ position, once there are kIndexedFrom entries
   std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
 };

@@ -13,6 +13,7 @@ void RequestCollection::Add(std::string key, std::string value) {
     return;
   }
   if (entries_.empty()) entries_.reserve(kIndexedFrom);
+  key_lengths_ |= LengthBit(key.size());
   entries_.push_back(Entry{std::move(key), {}});
   entries_.back().values.push_back(std::move(value));
   if (entries_.size() == kIndexedFrom) {
@@ -27,6 +28,7 @@ void RequestCollection::Index(std::size_t position) {
 }
 
 const RequestCollection::Entry* RequestCollection::Find(std::string_view key) const {
+  if ((key_lengths_ & LengthBit(key.size())) == 0) return nullptr;
   if (entries_.size() < kIndexedFrom) {
     for (const Entry& entry : entries_) {
       if (host::EqualsIgnoringAsciiCase(entry.key, key)) return &entry;

@@ -23,6 +23,14 @@ TEST(RequestCollectionTest, KeysMatchWithoutRegardToAsciiCase) {
   ASSERT_EQ(c.entries().size(), 41u);
   EXPECT_EQ(c.Get("bookMARK"), "5, 6, 7");
   EXPECT_EQ(c.Find("KEY39"), &c.entries()[40]);
+  // Absent keys are mostly told by their length alone; lengths 64 apart share that test.
+  RequestCollection lengths;
+  lengths.Add("k", "short");
+  lengths.Add(std::string(64, 'x') + "k", "long");
+  EXPECT_EQ(lengths.Get(std::string(64, 'X') + "K"), "long");
+  EXPECT_EQ(lengths.Get("K"), "short");
+  EXPECT_EQ(lengths.Find("j"), nullptr);
+  EXPECT_EQ(lengths.Find("kk"), nullptr);
 }
 
 TEST(RequestCollectionTest, NonAsciiBytesMustMatchExactly) {
