@@ -294,7 +294,7 @@ void EditFormWriter::Prepare() {
   Guarded([&] {
     add_mode_ = IsPresent(s_, "FormAdd");
     // A failed insert stays an insert.
-    insert_marker_ = ShowsNewRecord(s_);
+    insert_marker_ = add_mode_ || IsRefusedInsert(s_);
   });
 }
 
