@@ -23,23 +23,33 @@ std::size_t UsableCores() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
+// Calls `found` between yields, for no longer than kWatchTime and while `may_watch` holds;
+// whether it found what it looked for. Yielding rather than spinning in place leaves the core
+// to any thread that needs it.
+template <class Found, class MayWatch>
+bool WatchBriefly(Found found, MayWatch may_watch) {
+  const auto until = std::chrono::steady_clock::now() + kWatchTime;
+  while (may_watch()) {
+    sched_yield();
+    if (found()) return true;
+    if (std::chrono::steady_clock::now() >= until) break;
+  }
+  return false;
+}
+
 }  // namespace
 
 // A futex of its own rather than a condition variable: a thread woken from a condition variable
 // holds its mutex in the contended state, so every hand-off cost one more system call.
 void WorkerPool::Sleeper::Wait(std::atomic<bool>* watching) {
   if (watching != nullptr) {
-    const auto until = std::chrono::steady_clock::now() + kWatchTime;
-    do {
-      if (state.load(std::memory_order_acquire) == kRung) {
-        watching->store(false, std::memory_order_release);
-        state.store(kWaiting, std::memory_order_relaxed);
-        return;
-      }
-      // Yielding rather than spinning in place leaves the core to any thread that needs it.
-      sched_yield();
-    } while (std::chrono::steady_clock::now() < until);
+    const bool rung = WatchBriefly(
+        [this] { return state.load(std::memory_order_acquire) == kRung; }, [] { return true; });
     watching->store(false, std::memory_order_release);
+    if (rung) {
+      state.store(kWaiting, std::memory_order_relaxed);
+      return;
+    }
   }
   int expected = kWaiting;
   if (state.compare_exchange_strong(expected, kAsleep, std::memory_order_acq_rel)) {
@@ -114,13 +124,8 @@ void WorkerPool::Work() {
 
 bool WorkerPool::WatchWhileACoreIsFree(const std::function<bool()>& look) {
   if (spare_cores_ == 0) return false;
-  const auto until = std::chrono::steady_clock::now() + kWatchTime;
-  while (running_.load(std::memory_order_relaxed) <= spare_cores_) {
-    sched_yield();
-    if (look()) return true;
-    if (std::chrono::steady_clock::now() >= until) break;
-  }
-  return false;
+  return WatchBriefly(
+      look, [this] { return running_.load(std::memory_order_relaxed) <= spare_cores_; });
 }
 
 }  // namespace kelvo::server
