@@ -78,6 +78,14 @@ void Check(SqliteConnection& connection, const char* sql) {
   if (rc != SQLITE_DONE) connection.Fail();
 }
 
+// SQLite counts the memory it holds under one process-wide mutex, taken on every allocation
+// and release: pages rendering on several threads at once queue on it. Counting is turned off
+// before SQLite starts; a program that has started it already keeps its own settings.
+void TurnOffMemoryCounting() {
+  static const int once = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+  (void)once;
+}
+
 }  // namespace
 
 std::unique_ptr<ProviderConnection> OpenSqliteConnection(
@@ -92,6 +100,7 @@ std::unique_ptr<ProviderConnection> OpenSqliteConnection(
              "' does not exist (Mode=Create in the connection string creates it)");
     }
   }
+  TurnOffMemoryCounting();
   int flags = SQLITE_OPEN_NOMUTEX;
   flags |= settings.read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (settings.create && !settings.read_only) flags |= SQLITE_OPEN_CREATE;
