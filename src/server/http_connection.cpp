@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <utility>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
 
@@ -30,6 +31,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kReadSize = 16 * 1024;
 constexpr auto kLinger = std::chrono::seconds(2);
+// How long a worker holding a keep-alive connection waits for its next request: a client on a
+// fast network sends it within a round trip of reading the last answer.
+constexpr int kHoldMilliseconds = 1;
 constexpr std::string_view kCrLf = "\r\n";
 
 std::string_view StatusText(int status) {
@@ -96,6 +100,8 @@ Reply StatusReply(int status, std::string_view detail) {
 
 template <class Stream>
 StreamConnection<Stream>::~StreamConnection() {
+  // A worker gave the connection back to a loop that had stopped.
+  if (detached_.load()) ::close(socket_fd_);
   if (reply_.page) reply_.page->Release();
   server_.Closed(*this);
 }
@@ -114,7 +120,27 @@ void StreamConnection<Stream>::TakeEndpoints() {
     remote_port_ = remote.port();
   }
   const auto local = tcp().socket().local_endpoint(error);
-  if (!error) local_port_ = local.port();
+  if (!error) {
+    local_port_ = local.port();
+    protocol_ = local.protocol();
+  }
+  socket_fd_ = tcp().socket().native_handle();
+}
+
+template <class Stream>
+void StreamConnection<Stream>::Detach() {
+  beast::error_code error;
+  tcp().socket().release(error);
+  if (!error) detached_.store(true);
+}
+
+template <class Stream>
+void StreamConnection<Stream>::Attach() {
+  if (!detached_.load()) return;
+  beast::error_code error;
+  tcp().socket().assign(protocol_, socket_fd_, error);
+  tcp().socket().non_blocking(true, error);
+  detached_.store(false);
 }
 
 template <class Stream>
@@ -214,7 +240,7 @@ void StreamConnection<Stream>::WaitForRequest() {
 }
 
 template <class Stream>
-void StreamConnection<Stream>::ReadHeader() {
+void StreamConnection<Stream>::NewRequest() {
   const ConnectionLimits& limits = server_.limits();
   parser_.emplace();
   parser_->header_limit(static_cast<std::uint32_t>(limits.max_header_bytes));
@@ -224,8 +250,13 @@ void StreamConnection<Stream>::ReadHeader() {
   head_written_ = false;
   chunked_ = false;
   body_bytes_ = 0;
+}
+
+template <class Stream>
+void StreamConnection<Stream>::ReadHeader() {
+  NewRequest();
   // One deadline for the whole head, so a client sending a byte at a time cannot keep it open.
-  head_deadline_ = Clock::now() + limits.header_timeout;
+  head_deadline_ = Clock::now() + server_.limits().header_timeout;
   ParseHeader();
 }
 
@@ -392,6 +423,33 @@ void StreamConnection<Stream>::Respond(Reply reply) {
     if (WriteWhole(reply_.status, reply_.headers, reply_.body)) Finished();
     return;
   }
+  std::function<void()> run = std::move(reply_.run);
+  // The page's thread writes its finished response itself, so the loop is not woken for it. A
+  // request read already would never make the socket readable; a connection that closes after
+  // this response discards whatever follows anyway.
+  const bool direct = !kTls && (!keep_alive_ || buffer_.size() == 0);
+  AwaitPage(direct);
+  if (direct && keep_alive_ && server_.TakeHoldSlot()) {
+    server_.RunOnWorker(
+        [self = Self(), page = reply_.page, run = std::move(run)]() mutable {
+          run();
+          StreamConnection& connection = *self;
+          connection.ServeWhileHeld(std::move(self), std::move(page));
+        });
+    return;
+  }
+  if (direct) {
+    // The loop waits for the client's next request, or its leaving, meanwhile.
+    tcp().socket().async_wait(asio::socket_base::wait_read,
+                              [self = Self()](beast::error_code error) {
+                                if (!error) self->OnReadable();
+                              });
+  }
+  server_.RunOnWorker(std::move(run));
+}
+
+template <class Stream>
+void StreamConnection<Stream>::AwaitPage(bool direct) {
   // The exchange keeps the connection while the page runs; releasing it breaks the cycle. The
   // page's thread holds the connection only inside what it hands to the server's Wake, so the
   // last share is always dropped on the event loop.
@@ -400,21 +458,119 @@ void StreamConnection<Stream>::Respond(Reply reply) {
         if (std::shared_ptr<HttpConnection> self = weak.lock()) server->Wake(std::move(self));
       },
       Self());
-  if constexpr (!kTls) {
-    // The page's thread writes its finished response itself, so the loop is not woken for it;
-    // the loop waits for the client's next request, or its leaving, meanwhile. A request read
-    // already would never make the socket readable; a connection that closes after this
-    // response discards whatever follows anyway.
-    if (!keep_alive_ || buffer_.size() == 0) {
-      reply_.page->AllowDirectWrite(
-          [this](PageExchange::Head& head) { return WriteFromPage(head); });
-      tcp().socket().async_wait(asio::socket_base::wait_read,
-                                [self = Self()](beast::error_code error) {
-                                  if (!error) self->OnReadable();
-                                });
-    }
+  if (direct) {
+    reply_.page->AllowDirectWrite([this](PageExchange::Head& head) { return WriteFromPage(head); });
   }
   PollPage();
+}
+
+template <class Stream>
+void StreamConnection<Stream>::ServeWhileHeld(std::shared_ptr<StreamConnection> self,
+                                              std::shared_ptr<PageExchange> page) {
+  while (Hold(*page)) {
+    // Out of the loop's watch while held, so the client's requests wake only this worker.
+    if (!detached_.load()) Detach();
+    std::function<void()> run;
+    if (!TakeNextRequest(run)) {
+      HandBack(std::move(self));
+      return;
+    }
+    page = reply_.page;
+    {
+      // While the page runs, the connection is the loop's again, as for a page it started.
+      std::lock_guard lock(hold_mutex_);
+      held_ = false;
+    }
+    run();
+  }
+  // The page streamed, or its response did not go out whole: the loop was woken for it.
+  server_.ReturnHoldSlot();
+  server_.Wake(std::move(self), WakeFor::kRelease);
+}
+
+template <class Stream>
+bool StreamConnection<Stream>::Hold(const PageExchange& page) {
+  std::lock_guard lock(hold_mutex_);
+  if (closed_ || !page.WrittenWhole()) return false;
+  held_ = true;
+  return true;
+}
+
+template <class Stream>
+bool StreamConnection<Stream>::TakeNextRequest(std::function<void()>& run) {
+  resumption_ = Resumption::kFinish;
+  pollfd watch{socket_fd_, POLLIN, 0};
+  const auto arrived = [&watch] { return ::poll(&watch, 1, 0) > 0; };
+  if (close_requested_.load() ||
+      !(server_.WatchBriefly(arrived) || ::poll(&watch, 1, kHoldMilliseconds) > 0) ||
+      close_requested_.load() || server_.WorkIsWaiting()) {
+    return false;
+  }
+  const asio::mutable_buffer space = buffer_.prepare(kReadSize);
+  const ssize_t got = ::recv(socket_fd_, space.data(), space.size(), MSG_DONTWAIT);
+  // The end of the stream, or a failure, is the loop's own read to find.
+  if (got <= 0) return false;
+  buffer_.commit(static_cast<std::size_t>(got));
+  // A request not yet whole, or malformed, is read again from its first byte by the loop.
+  if (!ParseBuffered()) return false;
+  reply_.page->Release();
+  reply_ = Reply{};
+  start_ = Clock::now();
+  TakeHead();
+  keep_alive_ = parser_->get().keep_alive() && ++requests_ < server_.limits().max_requests;
+  if (!server_.Admit(request_, reply_)) {
+    resumption_ = Resumption::kRespond;
+    return false;
+  }
+  reply_ = server_.Handle(request_, std::move(parser_->get().body()));
+  // Answers without a page, and the last answer on the connection, are the loop's to send.
+  if (!reply_.page || reply_.close || !keep_alive_ || buffer_.size() > 0) {
+    resumption_ = Resumption::kRespond;
+    return false;
+  }
+  run = std::move(reply_.run);
+  AwaitPage(true);
+  return true;
+}
+
+template <class Stream>
+bool StreamConnection<Stream>::ParseBuffered() {
+  NewRequest();
+  const asio::const_buffer bytes = buffer_.data();
+  std::size_t used = 0;
+  while (!parser_->is_done()) {
+    beast::error_code error;
+    const std::size_t step = parser_->put(bytes + used, error);
+    used += step;
+    if (error || step == 0) return false;
+  }
+  buffer_.consume(used);
+  return true;
+}
+
+template <class Stream>
+void StreamConnection<Stream>::HandBack(std::shared_ptr<StreamConnection> self) {
+  {
+    std::lock_guard lock(hold_mutex_);
+    held_ = false;
+  }
+  server_.ReturnHoldSlot();
+  server_.Wake(std::move(self), WakeFor::kHandBack);
+}
+
+template <class Stream>
+void StreamConnection<Stream>::Resume() {
+  if (closed_) return;
+  Attach();
+  if (close_requested_.load()) {
+    Close();
+    return;
+  }
+  if (resumption_ == Resumption::kRespond) {
+    Respond(std::move(reply_));
+  } else {
+    FinishWritten();
+  }
 }
 
 template <class Stream>
@@ -450,7 +606,7 @@ bool StreamConnection<Stream>::WriteFromPage(PageExchange::Head& head) {
     return true;
   }
   // The client sees the end at once; the loop lingers for its close, which wakes it.
-  ::shutdown(tcp().socket().native_handle(), SHUT_WR);
+  ::shutdown(socket_fd_, SHUT_WR);
   deadline_.store(Clock::now() + kLinger, std::memory_order_relaxed);
   return true;
 }
@@ -601,7 +757,7 @@ bool StreamConnection<Stream>::WriteNow(std::array<asio::const_buffer, 3>& piece
   msghdr message{};
   message.msg_iov = vectors.data();
   message.msg_iovlen = count;
-  const ssize_t sent = ::sendmsg(tcp().socket().native_handle(), &message,
+  const ssize_t sent = ::sendmsg(socket_fd_, &message,
                                  MSG_NOSIGNAL | MSG_DONTWAIT);
   if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
   written += static_cast<std::size_t>(sent);
@@ -693,7 +849,16 @@ void StreamConnection<Stream>::Discard() {
 template <class Stream>
 void StreamConnection<Stream>::Close() {
   if (closed_) return;
-  closed_ = true;
+  {
+    std::lock_guard lock(hold_mutex_);
+    if (held_) {
+      close_requested_.store(true);
+      ::shutdown(socket_fd_, SHUT_RDWR);
+      return;
+    }
+    closed_ = true;
+  }
+  Attach();
   if (reply_.page) reply_.page->Release();
   reply_ = Reply{};
   timer_.cancel();

@@ -18,7 +18,9 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -47,6 +49,8 @@ struct Reply {
   std::string body;
   bool close = false;  // the connection closes after it
   std::shared_ptr<PageExchange> page;
+  // The page's work, which the connection starts once it awaits the page's answer.
+  std::function<void()> run;
   // Held until the response is sent or given up.
   std::shared_ptr<void> in_flight;
 };
@@ -56,7 +60,15 @@ Reply StatusReply(int status, std::string_view detail = {});
 
 class HttpConnection;
 
-// What a connection asks of the server. Called on the event loop only.
+// Why a connection is handed to the event loop.
+enum class WakeFor {
+  kPage,      // the page has news: the loop calls the connection's Poll
+  kHandBack,  // a worker that held the connection gives it back: the loop calls its Resume
+  kRelease,   // a worker lets go of its share, which must not be the last away from the loop
+};
+
+// What a connection asks of the server. Admit and Handle are called on the event loop and on
+// a worker that holds a connection, so they are thread-safe; Closed on the loop only.
 class ConnectionServer {
  public:
   virtual const ConnectionLimits& limits() const = 0;
@@ -65,8 +77,19 @@ class ConnectionServer {
   // The whole request is read.
   virtual Reply Handle(const HttpRequest& request, std::string body) = 0;
   virtual void Closed(HttpConnection& connection) = 0;
-  // Thread-safe: the event loop soon calls the connection's Poll.
-  virtual void Wake(std::shared_ptr<HttpConnection> connection) = 0;
+  // Thread-safe: the event loop soon does what `why` says.
+  virtual void Wake(std::shared_ptr<HttpConnection> connection, WakeFor why = WakeFor::kPage) = 0;
+  // Thread-safe: runs `task` on a worker.
+  virtual void RunOnWorker(std::function<void()> task) = 0;
+  // Thread-safe. A worker may hold a keep-alive connection after answering it, to serve its
+  // next request at once; the slots leave a worker free for other connections' pages.
+  virtual bool TakeHoldSlot() = 0;
+  virtual void ReturnHoldSlot() = 0;
+  // Thread-safe: whether pages wait for a worker, which a holding worker then lets go for.
+  virtual bool WorkIsWaiting() const = 0;
+  // Thread-safe: calls `look` between yields for a moment while a core is free; whether it
+  // found what it looked for. A wait in the kernel costs a wake-up that watching saves.
+  virtual bool WatchBriefly(const std::function<bool()>& look) = 0;
 
  protected:
   ~ConnectionServer() = default;
@@ -86,6 +109,8 @@ class HttpConnection : public std::enable_shared_from_this<HttpConnection> {
   virtual void Close() = 0;
   // On the event loop: looks again at the page being answered.
   virtual void Poll() = 0;
+  // On the event loop: takes the connection back from the worker that held it.
+  virtual void Resume() = 0;
 
   const std::string& remote_addr() const { return remote_addr_; }
 
@@ -115,12 +140,20 @@ class StreamConnection final : public HttpConnection {
   void Start() override;
   void Refuse(Reply reply) override;
   void Close() override;
-  void Poll() override { PollPage(); }
+  void Poll() override {
+    Attach();
+    PollPage();
+  }
+  void Resume() override;
 
  private:
   std::shared_ptr<StreamConnection> Self();
   boost::beast::tcp_stream& tcp() { return boost::beast::get_lowest_layer(stream_); }
   void TakeEndpoints();
+  // Takes the socket out of the event loop's watch, for a worker holding the connection, and
+  // puts it back (on the loop).
+  void Detach();
+  void Attach();
   // The connection closes at `deadline` unless another is set first; none while a page is
   // consulted. The timer is moved only to an earlier time: a later deadline is found when the
   // timer fires, so a request that moves it on costs no system call.
@@ -141,8 +174,26 @@ class StreamConnection final : public HttpConnection {
   void RefuseUnread(int status, std::string_view detail);
   // 413 for a body over the limit, whether its Content-Length or its bytes told.
   void RefuseLargeBody();
+  // A fresh parser and request state for the next request.
+  void NewRequest();
   void TakeHead();
   void Respond(Reply reply);
+  // Lets the page's thread wake the connection and, when `direct`, write the response itself;
+  // then looks at the page once.
+  void AwaitPage(bool direct);
+  // On the worker that ran the page answering a keep-alive request: while the response went
+  // out whole and the next request follows at once, the worker serves it too, with no hand-off
+  // to the loop and back. `self` is handed to the loop at the end, so the connection is never
+  // destroyed away from it.
+  void ServeWhileHeld(std::shared_ptr<StreamConnection> self, std::shared_ptr<PageExchange> page);
+  // Claims the connection for the worker once `page` is written whole.
+  bool Hold(const PageExchange& page);
+  // Waits briefly for the next request and, when it came whole and is a page to run, sets the
+  // page up and gives its work in `run`. False: the loop takes over as `resumption_` says.
+  bool TakeNextRequest(std::function<void()>& run);
+  // Parses a whole request from the buffer, which keeps its bytes when there is none.
+  bool ParseBuffered();
+  void HandBack(std::shared_ptr<StreamConnection> self);
   void PollPage();
   // On the page's thread, under the exchange's lock: writes the finished buffered response
   // while the loop waits for the client; true when the socket took it all.
@@ -178,6 +229,10 @@ class StreamConnection final : public HttpConnection {
   std::optional<boost::beast::http::request_parser<boost::beast::http::string_body>> parser_;
   int remote_port_ = 0;
   int local_port_ = 0;
+  // The socket's descriptor stays the same while the socket object lets go of it.
+  int socket_fd_ = -1;
+  boost::asio::ip::tcp protocol_ = boost::asio::ip::tcp::v4();
+  std::atomic<bool> detached_ = false;
 
   boost::asio::steady_timer timer_;
   static constexpr std::chrono::steady_clock::time_point kNever =
@@ -201,6 +256,16 @@ class StreamConnection final : public HttpConnection {
   std::string chunk_;  // the streamed bytes being written
   std::uint64_t body_bytes_ = 0;
   std::size_t written_by_page_ = 0;
+
+  // While `held_`, the holding worker alone touches the connection; a close from the loop then
+  // only asks, and shuts the socket down so that the worker's wait ends. Both under
+  // hold_mutex_, as is `closed_` while a worker may hold.
+  std::mutex hold_mutex_;
+  bool held_ = false;
+  std::atomic<bool> close_requested_ = false;
+  // What the loop does on taking the connection back.
+  enum class Resumption { kFinish, kRespond };
+  Resumption resumption_ = Resumption::kFinish;
 };
 
 extern template class StreamConnection<PlainStream>;

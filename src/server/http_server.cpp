@@ -275,12 +275,12 @@ class HttpServer::Impl final : public server::ConnectionServer {
     }
   }
 
-  void Wake(std::shared_ptr<server::HttpConnection> connection) override {
+  void Wake(std::shared_ptr<server::HttpConnection> connection, server::WakeFor why) override {
     bool first = false;
     {
       std::lock_guard lock(woken_mutex_);
       first = woken_.empty();
-      woken_.push_back(std::move(connection));
+      woken_.emplace_back(std::move(connection), why);
     }
     // The last thing the page's thread does: the loop it wakes finds nothing of it locked.
     if (first) {
@@ -288,6 +288,24 @@ class HttpServer::Impl final : public server::ConnectionServer {
       // Fails only when the counter would overflow, and then the loop is due to wake anyway.
       [[maybe_unused]] const ssize_t written = ::write(wake_fd_, &one, sizeof one);
     }
+  }
+
+  void RunOnWorker(std::function<void()> task) override { workers_.Submit(std::move(task)); }
+
+  bool TakeHoldSlot() override {
+    int held = holders_.load(std::memory_order_relaxed);
+    while (held < options_.threads - 1) {
+      if (holders_.compare_exchange_weak(held, held + 1, std::memory_order_relaxed)) return true;
+    }
+    return false;
+  }
+
+  void ReturnHoldSlot() override { holders_.fetch_sub(1, std::memory_order_relaxed); }
+
+  bool WorkIsWaiting() const override { return workers_.HasQueuedTasks(); }
+
+  bool WatchBriefly(const std::function<bool()>& look) override {
+    return workers_.WatchWhileACoreIsFree(look);
   }
 
   void Closed(server::HttpConnection& connection) override {
@@ -337,12 +355,15 @@ class HttpServer::Impl final : public server::ConnectionServer {
     wake_signal_.async_read_some(asio::buffer(&wake_count_, sizeof wake_count_),
                                  [this](boost::system::error_code error, std::size_t) {
                                    if (error) return;
-                                   std::vector<std::shared_ptr<server::HttpConnection>> woken;
+                                   std::vector<Woken> woken;
                                    {
                                      std::lock_guard lock(woken_mutex_);
                                      woken.swap(woken_);
                                    }
-                                   for (const auto& connection : woken) connection->Poll();
+                                   for (const auto& [connection, why] : woken) {
+                                     if (why == server::WakeFor::kPage) connection->Poll();
+                                     if (why == server::WakeFor::kHandBack) connection->Resume();
+                                   }
                                    AwaitWakes();
                                  });
   }
@@ -493,17 +514,17 @@ class HttpServer::Impl final : public server::ConnectionServer {
     reply.in_flight = std::shared_ptr<void>(nullptr, [this](void*) { FinishRequest(); });
     reply.page = std::make_shared<server::PageExchange>();
     std::string what = request.method + " " + request.path;
-    workers_.Submit([exchange = reply.page, page_options = std::move(page_options),
-                     what = std::move(what), handler = std::move(handler),
-                     data = std::move(data)]() mutable {
-      RunOnWorker(*exchange, std::move(data), std::move(page_options), handler, what);
-    });
+    reply.run = [exchange = reply.page, page_options = std::move(page_options),
+                 what = std::move(what), handler = std::move(handler),
+                 data = std::move(data)]() mutable {
+      RunPageOnWorker(*exchange, std::move(data), std::move(page_options), handler, what);
+    };
     return reply;
   }
 
-  static void RunOnWorker(server::PageExchange& exchange, RequestData data,
-                          PageOptions page_options, const PageHandler& handler,
-                          const std::string& what) {
+  static void RunPageOnWorker(server::PageExchange& exchange, RequestData data,
+                              PageOptions page_options, const PageHandler& handler,
+                              const std::string& what) {
     bool failed = false;
     try {
       const auto context =
@@ -567,8 +588,10 @@ class HttpServer::Impl final : public server::ConnectionServer {
   int wake_fd_;
   asio::posix::stream_descriptor wake_signal_;
   std::uint64_t wake_count_ = 0;
+  std::atomic<int> holders_ = 0;  // workers holding a keep-alive connection
   std::mutex woken_mutex_;
-  std::vector<std::shared_ptr<server::HttpConnection>> woken_;  // to be polled
+  using Woken = std::pair<std::shared_ptr<server::HttpConnection>, server::WakeFor>;
+  std::vector<Woken> woken_;
   // Last member: destroyed first, so no page is still running when the rest goes.
   server::WorkerPool workers_;
 };

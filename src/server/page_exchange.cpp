@@ -74,6 +74,11 @@ bool PageExchange::WakeWhenDone() {
   return written_ == Written::kWhole;
 }
 
+bool PageExchange::WrittenWhole() const {
+  std::lock_guard lock(mutex_);
+  return written_ == Written::kWhole && !released_;
+}
+
 void PageExchange::SetWake(std::function<void()> wake, std::shared_ptr<void> owner) {
   std::lock_guard lock(mutex_);
   wake_ = std::move(wake);

@@ -65,6 +65,8 @@ class PageExchange final : public ResponseSink {
   // Asks to be woken when the page is done even if its thread wrote the response whole; true
   // when that has already happened.
   bool WakeWhenDone();
+  // Whether the page's thread wrote the response whole and the connection still awaits it.
+  bool WrittenWhole() const;
   enum class Flow { kWait, kBytes, kFinished, kFailed };
   // kBytes: `bytes` now holds all queued bytes (its old content is dropped). kFinished: the page
   // is done and nothing is left; kFailed: the stream must end cut short.

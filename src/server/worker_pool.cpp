@@ -88,6 +88,7 @@ void WorkerPool::Submit(std::function<void()> task) {
   {
     std::lock_guard lock(mutex_);
     tasks_.push_back(std::move(task));
+    queued_.store(tasks_.size(), std::memory_order_relaxed);
     if (!idle_.empty()) {
       sleeper = idle_.back();
       idle_.pop_back();
@@ -115,6 +116,7 @@ void WorkerPool::Work() {
       }
       task = std::move(tasks_.front());
       tasks_.pop_front();
+      queued_.store(tasks_.size(), std::memory_order_relaxed);
     }
     running_.fetch_add(1, std::memory_order_relaxed);
     task();

@@ -23,10 +23,13 @@ class WorkerPool final {
   // Thread-safe. A task must not throw.
   void Submit(std::function<void()> task);
 
-  // For the thread that feeds the pool, once out of work: calls `look` (true: it found work)
-  // again and again, yielding between calls, for no longer than an idle thread watches its
-  // bell, and only while the tasks running leave a core over. Whether `look` found work.
+  // For a thread out of work (the one that feeds the pool, or a task waiting for its next
+  // piece): calls `look` (true: it found work) again and again, yielding between calls, for no
+  // longer than an idle thread watches its bell, and only while the tasks running leave a core
+  // over. Whether `look` found work.
   bool WatchWhileACoreIsFree(const std::function<bool()>& look);
+  // Whether tasks wait for a thread. Thread-safe; a hint that may be stale at once.
+  bool HasQueuedTasks() const { return queued_.load(std::memory_order_relaxed) > 0; }
 
  private:
   // An idle thread's bell: rung once to let it look for a task. The thread watches it for a
@@ -56,6 +59,7 @@ class WorkerPool final {
   // Cores beside the one the event loop takes.
   const std::size_t spare_cores_;
   std::atomic<std::size_t> running_{0};  // tasks being run
+  std::atomic<std::size_t> queued_{0};   // tasks waiting for a thread
   std::vector<std::thread> threads_;
 };
 

@@ -271,6 +271,60 @@ TEST(HttpServerTest, ConcurrentKeepAliveConnectionsEachGetTheirOwnResponsesInOrd
   EXPECT_EQ(wrong, 0);
 }
 
+// A keep-alive client sending its next request as soon as it reads an answer is served by the
+// worker that ran the page, which hands the connection back to the loop for anything but a
+// whole request for a page: every kind of request still gets its own answer, in order. The
+// connection still closes after its hundredth answer, and at once when the server stops.
+TEST(HttpServerTest, BackToBackRequestsOnOneConnectionGetEveryKindOfAnswer) {
+  RunningServer running(Options(), [](HttpServer& server) {
+    server.AddHandler("/echo", [](const std::shared_ptr<ScriptingContext>& page) {
+      Write(page, page->request().QueryString().Get("n") + page->request().Form().Get("n"));
+    });
+  });
+  RawConnection connection(running.port());
+  ASSERT_TRUE(connection.connected());
+  const std::string host = "Host: 127.0.0.1\r\n";
+  const auto get = [&](int n) {
+    return "GET /echo?n=" + std::to_string(n) + " HTTP/1.1\r\n" + host + "\r\n";
+  };
+  int answers = 0;
+  const auto expect = [&](std::string_view request, std::string_view head, std::string_view body) {
+    ASSERT_TRUE(connection.Send(request));
+    const std::string response = connection.ReadResponse();
+    ++answers;
+    EXPECT_TRUE(response.starts_with(head)) << request << response;
+    EXPECT_TRUE(response.ends_with(body)) << request << response;
+  };
+  const auto page = [&] { expect(get(answers), "HTTP/1.1 200", "\r\n\r\n" + std::to_string(answers)); };
+  for (int n = 0; n < 20; ++n) page();
+  expect("POST /echo HTTP/1.1\r\n" + host +
+             "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: 6\r\n\r\nn=post",
+         "HTTP/1.1 200", "\r\n\r\npost");
+  expect("GET /gfx/nextpg.gif HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 200", "");
+  page();
+  expect("GET /echo?n=1 HTTP/1.1\r\nHost: elsewhere.example\r\n\r\n", "HTTP/1.1 421", "");
+  page();
+  expect("GET /nowhere HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404", "");
+  page();
+  // A head that comes in two pieces is read whole by the loop.
+  const std::string split = get(77);
+  ASSERT_TRUE(connection.Send(split.substr(0, 20)));
+  std::this_thread::sleep_for(20ms);
+  expect(split.substr(20), "HTTP/1.1 200", "\r\n\r\n77");
+  while (answers < 100) page();
+  EXPECT_EQ(connection.ReadToEnd(), "");
+
+  RawConnection held(running.port());
+  for (int n = 0; n < 5; ++n) {
+    ASSERT_TRUE(held.Send(get(n)));
+    ASSERT_TRUE(held.ReadResponse().ends_with("\r\n\r\n" + std::to_string(n)));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  running.Stop();
+  EXPECT_EQ(held.ReadToEnd(), "");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+}
+
 // Waiting and idle connections hold no thread: with two workers, a thousand idle connections
 // and fifty clients sending their request a byte a second, a normal client is answered at once.
 TEST(HttpServerTest, IdleAndSlowClientsDoNotStarveTheServer) {
