@@ -100,7 +100,8 @@ Reply StatusReply(int status, std::string_view detail) {
 
 template <class Stream>
 StreamConnection<Stream>::~StreamConnection() {
-  // A worker gave the connection back to a loop that had stopped.
+  // A worker gave the connection back to a loop that had stopped, or the loop could not take
+  // the socket back.
   if (detached_.load()) ::close(socket_fd_);
   if (reply_.page) reply_.page->Release();
   server_.Closed(*this);
@@ -138,7 +139,9 @@ template <class Stream>
 void StreamConnection<Stream>::Attach() {
   if (!detached_.load()) return;
   beast::error_code error;
-  tcp().socket().assign(protocol_, socket_fd_, error);
+  // Failing, the socket object stays closed, so its next operation fails and closes the
+  // connection; the descriptor is then closed with the connection.
+  if (tcp().socket().assign(protocol_, socket_fd_, error)) return;
   tcp().socket().non_blocking(true, error);
   detached_.store(false);
 }
@@ -501,9 +504,9 @@ bool StreamConnection<Stream>::TakeNextRequest(std::function<void()>& run) {
   resumption_ = Resumption::kFinish;
   pollfd watch{socket_fd_, POLLIN, 0};
   const auto arrived = [&watch] { return ::poll(&watch, 1, 0) > 0; };
-  if (close_requested_.load() ||
+  if (close_requested_.load() || !server_.KeepHolding() ||
       !(server_.WatchBriefly(arrived) || ::poll(&watch, 1, kHoldMilliseconds) > 0) ||
-      close_requested_.load() || server_.WorkIsWaiting()) {
+      close_requested_.load() || !server_.KeepHolding()) {
     return false;
   }
   const asio::mutable_buffer space = buffer_.prepare(kReadSize);

@@ -82,11 +82,14 @@ class ConnectionServer {
   // Thread-safe: runs `task` on a worker.
   virtual void RunOnWorker(std::function<void()> task) = 0;
   // Thread-safe. A worker may hold a keep-alive connection after answering it, to serve its
-  // next request at once; the slots leave a worker free for other connections' pages.
+  // next request at once; the slots leave a worker free for other connections' pages. No slot
+  // is given while no page runs: with the cores free, the loop and an idle worker watching
+  // answer a lone client sooner.
   virtual bool TakeHoldSlot() = 0;
   virtual void ReturnHoldSlot() = 0;
-  // Thread-safe: whether pages wait for a worker, which a holding worker then lets go for.
-  virtual bool WorkIsWaiting() const = 0;
+  // Thread-safe, for a holding worker: whether holding still pays, as other pages run and none
+  // waits for a worker.
+  virtual bool KeepHolding() const = 0;
   // Thread-safe: calls `look` between yields for a moment while a core is free; whether it
   // found what it looked for. A wait in the kernel costs a wake-up that watching saves.
   virtual bool WatchBriefly(const std::function<bool()>& look) = 0;

@@ -293,6 +293,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
   void RunOnWorker(std::function<void()> task) override { workers_.Submit(std::move(task)); }
 
   bool TakeHoldSlot() override {
+    if (workers_.TasksRunning() == 0) return false;
     int held = holders_.load(std::memory_order_relaxed);
     while (held < options_.threads - 1) {
       if (holders_.compare_exchange_weak(held, held + 1, std::memory_order_relaxed)) return true;
@@ -302,7 +303,10 @@ class HttpServer::Impl final : public server::ConnectionServer {
 
   void ReturnHoldSlot() override { holders_.fetch_sub(1, std::memory_order_relaxed); }
 
-  bool WorkIsWaiting() const override { return workers_.HasQueuedTasks(); }
+  // The holder itself is one of the tasks running.
+  bool KeepHolding() const override {
+    return workers_.TasksRunning() > 1 && !workers_.HasQueuedTasks();
+  }
 
   bool WatchBriefly(const std::function<bool()>& look) override {
     return workers_.WatchWhileACoreIsFree(look);

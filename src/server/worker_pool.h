@@ -28,7 +28,9 @@ class WorkerPool final {
   // longer than an idle thread watches its bell, and only while the tasks running leave a core
   // over. Whether `look` found work.
   bool WatchWhileACoreIsFree(const std::function<bool()>& look);
-  // Whether tasks wait for a thread. Thread-safe; a hint that may be stale at once.
+  // Thread-safe hints that may be stale at once: how many tasks run, and whether tasks wait for
+  // a thread.
+  std::size_t TasksRunning() const { return running_.load(std::memory_order_relaxed); }
   bool HasQueuedTasks() const { return queued_.load(std::memory_order_relaxed) > 0; }
 
  private:

@@ -271,16 +271,25 @@ TEST(HttpServerTest, ConcurrentKeepAliveConnectionsEachGetTheirOwnResponsesInOrd
   EXPECT_EQ(wrong, 0);
 }
 
-// A keep-alive client sending its next request as soon as it reads an answer is served by the
-// worker that ran the page, which hands the connection back to the loop for anything but a
-// whole request for a page: every kind of request still gets its own answer, in order. The
-// connection still closes after its hundredth answer, and at once when the server stops.
+// While other pages run, a keep-alive client sending its next request as soon as it reads an
+// answer is served by the worker that ran the page, which hands the connection back to the loop
+// for anything but a whole request for a page: every kind of request still gets its own answer,
+// in order. The connection still closes after its hundredth answer, and clients sending request
+// after request see their connections end at once when the server stops.
 TEST(HttpServerTest, BackToBackRequestsOnOneConnectionGetEveryKindOfAnswer) {
-  RunningServer running(Options(), [](HttpServer& server) {
+  std::promise<void> release;
+  const std::shared_future<void> released = release.get_future().share();
+  RunningServer running(Options(), [&](HttpServer& server) {
     server.AddHandler("/echo", [](const std::shared_ptr<ScriptingContext>& page) {
       Write(page, page->request().QueryString().Get("n") + page->request().Form().Get("n"));
     });
+    server.AddHandler("/busy", [&](const std::shared_ptr<ScriptingContext>& page) {
+      released.wait();
+      Write(page, "done");
+    });
   });
+  RawConnection busy(running.port());
+  ASSERT_TRUE(busy.Send("GET /busy HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
   RawConnection connection(running.port());
   ASSERT_TRUE(connection.connected());
   const std::string host = "Host: 127.0.0.1\r\n";
@@ -295,7 +304,9 @@ TEST(HttpServerTest, BackToBackRequestsOnOneConnectionGetEveryKindOfAnswer) {
     EXPECT_TRUE(response.starts_with(head)) << request << response;
     EXPECT_TRUE(response.ends_with(body)) << request << response;
   };
-  const auto page = [&] { expect(get(answers), "HTTP/1.1 200", "\r\n\r\n" + std::to_string(answers)); };
+  const auto page = [&] {
+    expect(get(answers), "HTTP/1.1 200", "\r\n\r\n" + std::to_string(answers));
+  };
   for (int n = 0; n < 20; ++n) page();
   expect("POST /echo HTTP/1.1\r\n" + host +
              "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: 6\r\n\r\nn=post",
@@ -313,15 +324,25 @@ TEST(HttpServerTest, BackToBackRequestsOnOneConnectionGetEveryKindOfAnswer) {
   expect(split.substr(20), "HTTP/1.1 200", "\r\n\r\n77");
   while (answers < 100) page();
   EXPECT_EQ(connection.ReadToEnd(), "");
+  release.set_value();
+  EXPECT_TRUE(busy.ReadResponse().ends_with("\r\n\r\ndone"));
 
-  RawConnection held(running.port());
-  for (int n = 0; n < 5; ++n) {
-    ASSERT_TRUE(held.Send(get(n)));
-    ASSERT_TRUE(held.ReadResponse().ends_with("\r\n\r\n" + std::to_string(n)));
+  std::vector<std::future<int>> clients;
+  for (int c = 0; c < 3; ++c) {
+    clients.push_back(std::async(std::launch::async, [&] {
+      RawConnection client(running.port());
+      int answered = 0;
+      while (client.Send(get(answered)) && !client.ReadResponse().empty()) ++answered;
+      return answered;
+    }));
   }
+  std::this_thread::sleep_for(200ms);
   const auto start = std::chrono::steady_clock::now();
   running.Stop();
-  EXPECT_EQ(held.ReadToEnd(), "");
+  for (auto& client : clients) {
+    ASSERT_EQ(client.wait_for(2s), std::future_status::ready);
+    EXPECT_GT(client.get(), 0);
+  }
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
 }
 
