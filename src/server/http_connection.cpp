@@ -865,8 +865,8 @@ void StreamConnection<Stream>::Close() {
   if (reply_.page) reply_.page->Release();
   reply_ = Reply{};
   timer_.cancel();
-  beast::error_code error;
-  tcp().socket().shutdown(asio::ip::tcp::socket::shutdown_both, error);
+  // Closing the only descriptor of the socket ends both directions; a shutdown first would be
+  // one more system call, failing when the client has gone.
   tcp().close();
 }
 
