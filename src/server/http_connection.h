@@ -1,7 +1,9 @@
 // One client connection of the HTTP host, served without a thread of its own: it waits for
 // requests, reads them within limits and deadlines, hands each to the server and writes the
-// answer, on the server's event loop. The same connection serves plain TCP and TLS; over TLS
-// the handshake comes first, under the deadline of a request's head.
+// answer, on the server's event loop. Over plain TCP, while other pages run, the worker that
+// wrote a keep-alive answer may hold the connection for a moment and serve its next request
+// itself. The same connection serves plain TCP and TLS; over TLS the handshake comes first,
+// under the deadline of a request's head.
 #ifndef KELVO_SERVER_HTTP_CONNECTION_H_
 #define KELVO_SERVER_HTTP_CONNECTION_H_
 
@@ -261,8 +263,8 @@ class StreamConnection final : public HttpConnection {
   std::size_t written_by_page_ = 0;
 
   // While `held_`, the holding worker alone touches the connection; a close from the loop then
-  // only asks, and shuts the socket down so that the worker's wait ends. Both under
-  // hold_mutex_, as is `closed_` while a worker may hold.
+  // only asks, and shuts the socket down so that the worker's wait ends. `held_` is under
+  // hold_mutex_, and so are the loop's close and the worker's check of `closed_`.
   std::mutex hold_mutex_;
   bool held_ = false;
   std::atomic<bool> close_requested_ = false;
