@@ -274,12 +274,15 @@ TEST(HttpServerTest, ConcurrentKeepAliveConnectionsEachGetTheirOwnResponsesInOrd
 // While other pages run, a keep-alive client sending its next request as soon as it reads an
 // answer is served by the worker that ran the page, which hands the connection back to the loop
 // for anything but a whole request for a page: every kind of request still gets its own answer,
-// in order. The connection still closes after its hundredth answer, and clients sending request
-// after request see their connections end at once when the server stops.
+// in order. The connection still closes after its hundredth answer, a quiet one at its idle
+// deadline, and clients sending request after request see their connections end at once when
+// the server stops.
 TEST(HttpServerTest, BackToBackRequestsOnOneConnectionGetEveryKindOfAnswer) {
   std::promise<void> release;
   const std::shared_future<void> released = release.get_future().share();
-  RunningServer running(Options(), [&](HttpServer& server) {
+  ServerOptions options = Options();
+  options.idle_timeout = 1s;
+  RunningServer running(options, [&](HttpServer& server) {
     server.AddHandler("/echo", [](const std::shared_ptr<ScriptingContext>& page) {
       Write(page, page->request().QueryString().Get("n") + page->request().Form().Get("n"));
     });
@@ -324,6 +327,14 @@ TEST(HttpServerTest, BackToBackRequestsOnOneConnectionGetEveryKindOfAnswer) {
   expect(split.substr(20), "HTTP/1.1 200", "\r\n\r\n77");
   while (answers < 100) page();
   EXPECT_EQ(connection.ReadToEnd(), "");
+  // A connection that goes quiet after an answer closes at its idle deadline.
+  RawConnection quiet(running.port());
+  ASSERT_TRUE(quiet.Send(get(5)));
+  ASSERT_TRUE(quiet.ReadResponse().ends_with("\r\n\r\n5"));
+  const auto quiet_from = std::chrono::steady_clock::now();
+  EXPECT_EQ(quiet.ReadToEnd(), "");
+  EXPECT_GT(std::chrono::steady_clock::now() - quiet_from, 500ms);
+  EXPECT_LT(std::chrono::steady_clock::now() - quiet_from, 5s);
   release.set_value();
   EXPECT_TRUE(busy.ReadResponse().ends_with("\r\n\r\ndone"));
 
