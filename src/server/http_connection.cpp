@@ -33,7 +33,7 @@ constexpr std::size_t kReadSize = 16 * 1024;
 constexpr auto kLinger = std::chrono::seconds(2);
 // How long a worker holding a keep-alive connection waits for its next request: a client on a
 // fast network sends it within a round trip of reading the last answer.
-constexpr int kHoldMilliseconds = 1;
+constexpr auto kHold = std::chrono::milliseconds(1);
 constexpr std::string_view kCrLf = "\r\n";
 
 std::string_view StatusText(int status) {
@@ -432,7 +432,10 @@ void StreamConnection<Stream>::Respond(Reply reply) {
   // this response discards whatever follows anyway.
   const bool direct = !kTls && (!keep_alive_ || buffer_.size() == 0);
   AwaitPage(direct);
-  if (direct && keep_alive_ && server_.TakeHoldSlot()) {
+  // Holding pays for a client that sends its next request at once, as this one came; a browser
+  // that pauses between pages would only keep a worker waiting.
+  const bool prompt = start_ - answered_at_ < kHold;
+  if (direct && keep_alive_ && prompt && server_.TakeHoldSlot()) {
     server_.RunOnWorker(
         [self = Self(), page = reply_.page, run = std::move(run)]() mutable {
           run();
@@ -505,7 +508,7 @@ bool StreamConnection<Stream>::TakeNextRequest(std::function<void()>& run) {
   pollfd watch{socket_fd_, POLLIN, 0};
   const auto arrived = [&watch] { return ::poll(&watch, 1, 0) > 0; };
   if (close_requested_.load() || !server_.KeepHolding() ||
-      !(server_.WatchBriefly(arrived) || ::poll(&watch, 1, kHoldMilliseconds) > 0) ||
+      !(server_.WatchBriefly(arrived) || ::poll(&watch, 1, static_cast<int>(kHold.count())) > 0) ||
       close_requested_.load() || !server_.KeepHolding()) {
     return false;
   }
@@ -605,7 +608,8 @@ bool StreamConnection<Stream>::WriteFromPage(PageExchange::Head& head) {
   Log();
   reply_.in_flight.reset();
   if (keep_alive_) {
-    deadline_.store(Clock::now() + server_.limits().idle_timeout, std::memory_order_relaxed);
+    answered_at_ = Clock::now();
+    deadline_.store(answered_at_ + server_.limits().idle_timeout, std::memory_order_relaxed);
     return true;
   }
   // The client sees the end at once; the loop lingers for its close, which wakes it.
@@ -797,6 +801,7 @@ bool StreamConnection<Stream>::Send(bool with_chunk, std::size_t skip) {
 template <class Stream>
 void StreamConnection<Stream>::Finished() {
   Log();
+  answered_at_ = Clock::now();
   reply_ = Reply{};
   if (keep_alive_) {
     WaitForRequest();

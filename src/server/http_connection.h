@@ -250,6 +250,9 @@ class StreamConnection final : public HttpConnection {
   std::size_t header_bytes_ = 0;  // of the request being read
   HttpRequest request_;
   std::chrono::steady_clock::time_point start_{};
+  // When the last answer went out whole; set by the page's thread too, before the loop next
+  // reads it.
+  std::chrono::steady_clock::time_point answered_at_{};
   Reply reply_;
   int requests_ = 0;
   bool keep_alive_ = false;
