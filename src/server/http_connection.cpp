@@ -326,7 +326,6 @@ void StreamConnection<Stream>::OnHeader(beast::error_code error) {
     return;
   }
   TakeHead();
-  keep_alive_ = parser_->get().keep_alive() && ++requests_ < server_.limits().max_requests;
   Reply refusal;
   if (!server_.Admit(request_, refusal)) {
     Respond(std::move(refusal));
@@ -407,6 +406,7 @@ void StreamConnection<Stream>::TakeHead() {
   request_.local_port = local_port_;
   request_.secure = kTls;
   head_only_ = request_.method == "HEAD";
+  keep_alive_ = head.keep_alive() && ++requests_ < server_.limits().max_requests;
 }
 
 template <class Stream>
@@ -482,11 +482,8 @@ void StreamConnection<Stream>::ServeWhileHeld(std::shared_ptr<StreamConnection> 
       return;
     }
     page = reply_.page;
-    {
-      // While the page runs, the connection is the loop's again, as for a page it started.
-      std::lock_guard lock(hold_mutex_);
-      held_ = false;
-    }
+    // While the page runs, the connection is the loop's again, as for a page it started.
+    Unhold();
     run();
   }
   // The page streamed, or its response did not go out whole: the loop was woken for it.
@@ -523,7 +520,6 @@ bool StreamConnection<Stream>::TakeNextRequest(std::function<void()>& run) {
   reply_ = Reply{};
   start_ = Clock::now();
   TakeHead();
-  keep_alive_ = parser_->get().keep_alive() && ++requests_ < server_.limits().max_requests;
   if (!server_.Admit(request_, reply_)) {
     resumption_ = Resumption::kRespond;
     return false;
@@ -555,11 +551,14 @@ bool StreamConnection<Stream>::ParseBuffered() {
 }
 
 template <class Stream>
+void StreamConnection<Stream>::Unhold() {
+  std::lock_guard lock(hold_mutex_);
+  held_ = false;
+}
+
+template <class Stream>
 void StreamConnection<Stream>::HandBack(std::shared_ptr<StreamConnection> self) {
-  {
-    std::lock_guard lock(hold_mutex_);
-    held_ = false;
-  }
+  Unhold();
   server_.ReturnHoldSlot();
   server_.Wake(std::move(self), WakeFor::kHandBack);
 }

@@ -181,6 +181,7 @@ class StreamConnection final : public HttpConnection {
   void RefuseLargeBody();
   // A fresh parser and request state for the next request.
   void NewRequest();
+  // Takes the parsed head into request_, and whether the connection stays open after it.
   void TakeHead();
   void Respond(Reply reply);
   // Lets the page's thread wake the connection and, when `direct`, write the response itself;
@@ -193,6 +194,7 @@ class StreamConnection final : public HttpConnection {
   void ServeWhileHeld(std::shared_ptr<StreamConnection> self, std::shared_ptr<PageExchange> page);
   // Claims the connection for the worker once `page` is written whole.
   bool Hold(const PageExchange& page);
+  void Unhold();
   // Waits briefly for the next request and, when it came whole and is a page to run, sets the
   // page up and gives its work in `run`. False: the loop takes over as `resumption_` says.
   bool TakeNextRequest(std::function<void()>& run);
