@@ -82,6 +82,17 @@ class RawConnection {
   // Sends nothing more; the connection stays open for the answer.
   void ShutdownWrite() { shutdown(fd_, SHUT_WR); }
 
+  // Everything up to and with `end`; what came before it when the connection ends first.
+  std::string ReadUntil(std::string_view end) {
+    std::size_t found;
+    while ((found = buffer_.find(end)) == std::string::npos && Receive()) {
+    }
+    const std::size_t taken = found == std::string::npos ? buffer_.size() : found + end.size();
+    std::string read = buffer_.substr(0, taken);
+    buffer_.erase(0, taken);
+    return read;
+  }
+
   // Everything until the server ends the connection (or the patience runs out).
   std::string ReadToEnd() {
     while (Receive()) {
@@ -273,8 +284,8 @@ TEST(HttpServerTest, ConcurrentKeepAliveConnectionsEachGetTheirOwnResponsesInOrd
 
 // While other pages run, a keep-alive client sending its next request as soon as it reads an
 // answer is served by the worker that ran the page, which hands the connection back to the loop
-// for anything but a whole request for a page: every kind of request still gets its own answer,
-// in order. The connection still closes after its hundredth answer, a quiet one at its idle
+// for anything but a whole request for a page, and for answers it cannot write whole: every
+// kind of request still gets its own answer, in order. The connection still closes after its hundredth answer, a quiet one at its idle
 // deadline, and clients sending request after request see their connections end at once when
 // the server stops.
 TEST(HttpServerTest, BackToBackRequestsOnOneConnectionGetEveryKindOfAnswer) {
@@ -289,6 +300,13 @@ TEST(HttpServerTest, BackToBackRequestsOnOneConnectionGetEveryKindOfAnswer) {
     server.AddHandler("/busy", [&](const std::shared_ptr<ScriptingContext>& page) {
       released.wait();
       Write(page, "done");
+    });
+    server.AddHandler("/large", [](const std::shared_ptr<ScriptingContext>& page) {
+      Write(page, std::string(4 << 20, 'x') + "end");
+    });
+    server.AddHandler("/stream", [](const std::shared_ptr<ScriptingContext>& page) {
+      page->response().StartStreaming();
+      Write(page, "streamed");
     });
   });
   RawConnection busy(running.port());
@@ -319,6 +337,13 @@ TEST(HttpServerTest, BackToBackRequestsOnOneConnectionGetEveryKindOfAnswer) {
   expect("GET /echo?n=1 HTTP/1.1\r\nHost: elsewhere.example\r\n\r\n", "HTTP/1.1 421", "");
   page();
   expect("GET /nowhere HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404", "");
+  page();
+  // An answer larger than the socket takes at once, and a streamed one, go on from the loop.
+  expect("GET /large HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 200", "xxxend");
+  page();
+  ASSERT_TRUE(connection.Send("GET /stream HTTP/1.1\r\n" + host + "\r\n"));
+  EXPECT_NE(connection.ReadUntil("\r\n0\r\n\r\n").find("\r\nstreamed\r\n"), std::string::npos);
+  ++answers;
   page();
   // A head that comes in two pieces is read whole by the loop.
   const std::string split = get(77);
