@@ -9,8 +9,6 @@ void AppendError(DbViewState& s, std::string_view description, std::string_view 
   s.ErrorMessage.append(text_after);
 }
 
-void GuardedWriter::Put(const std::string& html) {
-  Guarded([&] { Write(s_, html); });
-}
+void GuardedWriter::WriteJoined() { Write(s_, joined_); }
 
 }  // namespace kelvo::detail

@@ -11,6 +11,7 @@
 
 #include "component/db_view_state.h"
 #include "kelvo/error.h"
+#include "runtime/append.h"
 
 namespace kelvo::detail {
 
@@ -60,12 +61,24 @@ class GuardedWriter {
   bool GuardedIf(Test&& test) {
     return GuardedTest(s_, failure_text_, std::forward<Test>(test));
   }
-  void Put(const std::string& html);
+  // Writes the pieces in order, as one step. They are joined in a buffer kept for the writer's
+  // life, so that a row costs neither temporary strings nor a write per piece.
+  template <class... Pieces>
+  void Put(const Pieces&... pieces) {
+    Guarded([&] {
+      joined_.clear();
+      AppendAll(joined_, pieces...);
+      WriteJoined();
+    });
+  }
 
   DbViewState& s_;
 
  private:
+  void WriteJoined();
+
   std::string failure_text_;
+  std::string joined_;
 };
 
 // Runs a step of a procedure that never reports: a failure skips the step.

@@ -1,5 +1,9 @@
 #include "component/web_encoding.h"
 
+#include <cstdint>
+
+#include "host/byte_scan.h"
+
 namespace kelvo::detail {
 namespace {
 
@@ -33,17 +37,35 @@ std::string PercentEncode(std::string_view text, KeepPredicate keep) {
 }  // namespace
 
 void AppendHtmlAttributeEncoded(std::string& out, std::string_view text) {
+  const auto may_hold = [](std::uint64_t word) {
+    return host::SomeByteIs(word, '&') || host::SomeByteIs(word, '<') ||
+           host::SomeByteIs(word, '>') || host::SomeByteIs(word, '"') ||
+           host::SomeByteIs(word, '\'');
+  };
+  const auto special = [](char c) {
+    return c == '&' || c == '<' || c == '>' || c == '"' || c == '\'';
+  };
   // Runs of plain characters are copied whole: most values hold nothing to encode.
   std::size_t plain = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  for (std::size_t i = host::FindSpecial(text, 0, may_hold, special); i < text.size();
+       i = host::FindSpecial(text, i + 1, may_hold, special)) {
     std::string_view entity;
     switch (text[i]) {
-      case '&': entity = "&amp;"; break;
-      case '<': entity = "&lt;"; break;
-      case '>': entity = "&gt;"; break;
-      case '"': entity = "&quot;"; break;
-      case '\'': entity = "&#39;"; break;
-      default: continue;
+      case '&':
+        entity = "&amp;";
+        break;
+      case '<':
+        entity = "&lt;";
+        break;
+      case '>':
+        entity = "&gt;";
+        break;
+      case '"':
+        entity = "&quot;";
+        break;
+      default:
+        entity = "&#39;";
+        break;
     }
     out.append(text.substr(plain, i - plain));
     out.append(entity);
@@ -97,7 +119,8 @@ std::string UrlEncodeComponent(std::string_view text) {
 std::string UrlSafePath(std::string_view path) {
   static constexpr std::string_view kPathPunctuation = "-._~/!$&()*+,;=:@%";
   return PercentEncode(path, [](unsigned char c) {
-    return IsAlphaNumeric(c) || kPathPunctuation.find(static_cast<char>(c)) != std::string_view::npos;
+    return IsAlphaNumeric(c) ||
+           kPathPunctuation.find(static_cast<char>(c)) != std::string_view::npos;
   });
 }
 

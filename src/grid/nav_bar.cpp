@@ -6,8 +6,9 @@
 #include "component/captions.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
-#include "state/request_state.h"
+#include "runtime/append.h"
 #include "runtime/string_ops.h"
+#include "state/request_state.h"
 
 namespace kelvo::detail {
 namespace {
@@ -58,25 +59,35 @@ const std::string& UnitNoun(const DbViewState& s, const BarFacts& facts) {
   return CaptionText(s, facts.unit_is_record ? CapRecord : CapPage);
 }
 
-// The title of the previous or next button: by page, by a count of records, or by one record.
-std::string StepTitle(const DbViewState& s, const BarFacts& facts, CaptionSlot single,
-                      CaptionSlot counted) {
-  if (facts.text_option == "PAGES") return CaptionText(s, single) + " " + CaptionText(s, CapPage);
-  if (!facts.unit_is_record) {
-    return CaptionText(s, counted) + " " + std::to_string(facts.page) + " " +
-           CaptionText(s, CapRecords);
+// The title of the first or last button, made in `title`.
+const std::string& EndTitle(std::string& title, const DbViewState& s, const BarFacts& facts,
+                            CaptionSlot end) {
+  title.clear();
+  AppendAll(title, CaptionText(s, end), " ", UnitNoun(s, facts));
+  return title;
+}
+
+// The title of the previous or next button, made in `title`: by page, by a count of records,
+// or by one record.
+const std::string& StepTitle(std::string& title, const DbViewState& s, const BarFacts& facts,
+                             CaptionSlot single, CaptionSlot counted) {
+  title.clear();
+  if (facts.text_option == "PAGES") {
+    AppendAll(title, CaptionText(s, single), " ", CaptionText(s, CapPage));
+  } else if (!facts.unit_is_record) {
+    AppendAll(title, CaptionText(s, counted), " ", DecimalText(facts.page), " ",
+              CaptionText(s, CapRecords));
+  } else {
+    AppendAll(title, CaptionText(s, single), " ", CaptionText(s, CapRecord));
   }
-  return CaptionText(s, single) + " " + CaptionText(s, CapRecord);
+  return title;
 }
 
 // A dimmed button: with accessible markup its alternative text names the action and that it
 // is not available.
 void AppendDisabled(std::string& bar, const DbViewState& s, const BarFacts& facts,
                     std::string_view image, std::string_view action) {
-  bar += "<img src=\"";
-  bar += s.ImageDir;
-  bar += image;
-  bar += "d.gif\" border=\"0\"";
+  AppendAll(bar, "<img src=\"", s.ImageDir, image, "d.gif\" border=\"0\"");
   if (facts.accessible) {
     bar += " alt=\"";
     AppendHtmlAttributeEncoded(bar, action);
@@ -84,20 +95,14 @@ void AppendDisabled(std::string& bar, const DbViewState& s, const BarFacts& fact
     AppendHtmlAttributeEncoded(bar, GridText(s, TxtUnavailable));
     bar += ")\"";
   }
-  bar += ">";
-  bar += kCrLf;
+  AppendAll(bar, ">", kCrLf);
 }
 
 // Captions may come from the page's own lists: with accessible markup they are encoded.
 void AppendButton(std::string& bar, const DbViewState& s, const BarFacts& facts,
                   std::string_view image, std::string_view name, std::string_view title) {
-  bar += "<input type=\"image\" src=\"";
-  bar += s.ImageDir;
-  bar += image;
-  bar += ".gif\" name=\"Vexmo";
-  bar += s.Tag;
-  bar += name;
-  bar += "\" border=\"0\" title=\"";
+  AppendAll(bar, "<input type=\"image\" src=\"", s.ImageDir, image, ".gif\" name=\"Vexmo", s.Tag,
+            name, "\" border=\"0\" title=\"");
   if (facts.accessible) {
     const std::size_t start = bar.size();
     AppendHtmlAttributeEncoded(bar, title);
@@ -109,36 +114,36 @@ void AppendButton(std::string& bar, const DbViewState& s, const BarFacts& facts,
   } else {
     bar += title;
   }
-  bar += "\" > ";
-  bar += kCrLf;
+  AppendAll(bar, "\" > ", kCrLf);
 }
 
 void AppendButtons(std::string& bar, const DbViewState& s, const BarFacts& facts) {
   // A window at or before record 1 has nothing before it.
   const bool at_start = facts.first <= 1;
-  const std::string first = CaptionText(s, CapFirst) + " " + UnitNoun(s, facts);
-  const std::string previous = StepTitle(s, facts, CapPrevious, CapPreviousN);
-  const std::string next = StepTitle(s, facts, CapNext, CapNextN);
-  const std::string last = CaptionText(s, CapLast) + " " + UnitNoun(s, facts);
+  std::string title;
   if (s.DisplayNavBarFirstLastBtn) {
+    const std::string& first = EndTitle(title, s, facts, CapFirst);
     if (at_start) {
       AppendDisabled(bar, s, facts, "firstpg", first);
     } else {
       AppendButton(bar, s, facts, "firstpg", "FIRST", first);
     }
   }
+  const std::string& previous = StepTitle(title, s, facts, CapPrevious, CapPreviousN);
   if (at_start) {
     AppendDisabled(bar, s, facts, "prevpg", previous);
   } else {
     AppendButton(bar, s, facts, "prevpg", "PREV", previous);
   }
   const std::int64_t last_shown = s.mvarFormOneRec ? facts.first : facts.first + facts.page - 1;
+  const std::string& next = StepTitle(title, s, facts, CapNext, CapNextN);
   if (facts.next <= last_shown) {
     AppendDisabled(bar, s, facts, "nextpg", next);
   } else {
     AppendButton(bar, s, facts, "nextpg", "NEXT", next);
   }
   if (s.DisplayNavBarFirstLastBtn) {
+    const std::string& last = EndTitle(title, s, facts, CapLast);
     if (facts.first >= facts.next || s.DisableNavBarLastPageBtn) {
       AppendDisabled(bar, s, facts, "lastpg", last);
     } else {
@@ -163,14 +168,8 @@ void CloseStatus(std::string& bar, BarFacts& facts) {
 
 void AppendCellStart(std::string& bar, const BarFacts& facts, std::string_view width,
                      std::string_view align) {
-  bar += "<td width=\"";
-  bar += width;
-  bar += "\"";
-  bar += facts.cell_class;
-  bar += "nowrap align=\"";
-  bar += align;
-  bar += "\"> ";
-  bar += kCrLf;
+  AppendAll(bar, "<td width=\"", width, "\"", facts.cell_class, "nowrap align=\"", align, "\"> ",
+            kCrLf);
 }
 
 // "Record (1..20) of 57": the window shown and the count when it is known.
@@ -180,17 +179,20 @@ void AppendRecordText(std::string& bar, const DbViewState& s, BarFacts& facts) {
   bar += "&nbsp;";
   OpenStatus(bar, facts);
   bar += CaptionText(s, CapRecord);
-  if (shown_from == s.ToRow) {
-    bar += " " +
-           (s.mvarPositionEstimated ? EstimatedCountText(s, shown_from) : std::to_string(shown_from)) +
-           " ";
+  if (shown_from != s.ToRow) {
+    AppendAll(bar, " (", DecimalText(shown_from), "..", DecimalText(s.ToRow), ") ");
+  } else if (s.mvarPositionEstimated) {
+    AppendAll(bar, " ", EstimatedCountText(s, shown_from), " ");
   } else {
-    bar += " (" + std::to_string(shown_from) + ".." + std::to_string(s.ToRow) + ") ";
+    AppendAll(bar, " ", DecimalText(shown_from), " ");
   }
   if (s.RecordCount != -1) {
-    bar += CaptionText(s, CapOf) + " " +
-           (s.mvarCountEstimated ? EstimatedCountText(s, s.RecordCount)
-                                 : std::to_string(s.RecordCount));
+    AppendAll(bar, CaptionText(s, CapOf), " ");
+    if (s.mvarCountEstimated) {
+      bar += EstimatedCountText(s, s.RecordCount);
+    } else {
+      bar += DecimalText(s.RecordCount);
+    }
   }
   CloseStatus(bar, facts);
   bar += "</td>";
@@ -201,18 +203,11 @@ void AppendRecordText(std::string& bar, const DbViewState& s, BarFacts& facts) {
 void AppendListLink(std::string& bar, const DbViewState& s, const BarFacts& facts) {
   const std::int64_t list_start = facts.divisor * ((facts.first - 1) / facts.divisor) + 1;
   AppendCellStart(bar, facts, "1%", "left");
-  bar += "&nbsp;&nbsp;<a";
-  if (s.UseCSS) bar += " class=\"KLVOTableNavBar\"";
-  bar += " href=\"";
-  bar += ScriptPath(s);
-  bar += "?";
-  bar += GetStateQuery(s, list_start);
-  bar += "&" + ParameterName(s, "OrderByFields=") + UrlEncodeComponent(s.OrderByFields);
-  bar += SortDirectionQuery(s, s.OrderByDesc);
-  bar += "\">";
-  bar += CaptionText(s, CapList);
-  bar += "</a></td>";
-  bar += kCrLf;
+  AppendAll(bar, "&nbsp;&nbsp;<a", s.UseCSS ? " class=\"KLVOTableNavBar\"" : "", " href=\"",
+            ScriptPath(s), "?", GetStateQuery(s, list_start), "&Vexmo", s.Tag,
+            "OrderByFields=", UrlEncodeComponent(s.OrderByFields),
+            SortDirectionQuery(s, s.OrderByDesc), "\">", CaptionText(s, CapList), "</a></td>",
+            kCrLf);
 }
 
 void AppendExportButton(std::string& bar, const DbViewState& s, const BarFacts& facts) {
@@ -240,8 +235,13 @@ void AppendPageText(std::string& bar, const DbViewState& s, BarFacts& facts) {
   AppendCellStart(bar, facts, "99%", "right");
   bar += "&nbsp;";
   OpenStatus(bar, facts);
-  bar += CaptionText(s, CapPage) + " " + std::to_string(current) + " " + CaptionText(s, CapOf) +
-         " " + (s.mvarCountEstimated ? EstimatedCountText(s, pages) : std::to_string(pages));
+  AppendAll(bar, CaptionText(s, CapPage), " ", DecimalText(current), " ", CaptionText(s, CapOf),
+            " ");
+  if (s.mvarCountEstimated) {
+    bar += EstimatedCountText(s, pages);
+  } else {
+    bar += DecimalText(pages);
+  }
   CloseStatus(bar, facts);
   bar += "&nbsp;</td>";
   bar += kCrLf;
@@ -257,20 +257,18 @@ std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_recor
 
   std::string bar;
   bar.reserve(1024);
-  bar += "<tr><th nowrap align=\"left\"" + facts.cell_class +
-         "colspan=" + std::to_string(column_span) + ">";
-  bar += kCrLf;
+  AppendAll(bar, "<tr><th nowrap align=\"left\"", facts.cell_class,
+            "colspan=", DecimalText(column_span), ">", kCrLf);
   // With accessible markup the bar is a named group; its table only lays it out.
   if (facts.accessible) {
     bar += "<div role=\"group\" aria-label=\"";
-    bar += HtmlAttributeEncode(GridText(s, TxtNavigation));
+    AppendHtmlAttributeEncoded(bar, GridText(s, TxtNavigation));
     bar += "\"><table role=\"presentation\" width=\"100%\" cellpadding=0 cellspacing=0>";
   } else {
     bar += "<table width=\"100%\" cellpadding=0 cellspacing=0>";
   }
   bar += kCrLf;
-  bar += "<tr><td width=\"1%\"" + facts.cell_class + "nowrap align=\"left\">";
-  bar += kCrLf;
+  AppendAll(bar, "<tr><td width=\"1%\"", facts.cell_class, "nowrap align=\"left\">", kCrLf);
   AppendButtons(bar, s, facts);
 
   // A new record, just opened or refused, has no position among the saved ones to tell.

@@ -78,30 +78,30 @@ void RecordViewWriter::ComputeKeyValues() {
 }
 
 void RecordViewWriter::WriteButtonBar() {
-  Put("<tr><td><table width=\"100%\" cellspacing=0 cellpadding=0>" + std::string(kCrLf));
+  Put("<tr><td><table width=\"100%\" cellspacing=0 cellpadding=0>", kCrLf);
   // The bar's table has one column.
-  const std::string span = s_.AccessibleMarkup ? "" : " colspan=2";
-  Put("<tr><td" + span + (s_.UseCSS ? " class=\"KelvoEditBtnBar\">" : ">") + std::string(kCrLf));
+  Put("<tr><td", s_.AccessibleMarkup ? "" : " colspan=2",
+      s_.UseCSS ? " class=\"KelvoEditBtnBar\">" : ">", kCrLf);
   Guarded([&] {
     // The key values go into a script string inside an attribute.
-    Write(s_, std::string(s_.UseCSS ? "<input class=\"KelvoInputBtn\" type=\"submit\" name=\"Vexmo"
-                                    : "<input type=\"submit\" name=\"Vexmo") +
-                  s_.Tag + "FormEdit\"  onclick=\"FormKelvoGrid" + s_.Tag + ".Vexmo" + s_.Tag +
-                  "PK.value='" + JsStringAttributeEncode(key_values_) + "'\"  value=\"" +
-                  ButtonText(s_, BtnEdit) + "\">" + std::string(kCrLf));
+    const std::string key_values = JsStringAttributeEncode(key_values_);
+    const std::string& caption = ButtonText(s_, BtnEdit);
+    Put(s_.UseCSS ? "<input class=\"KelvoInputBtn\" type=\"submit\" name=\"Vexmo"
+                  : "<input type=\"submit\" name=\"Vexmo",
+        s_.Tag, "FormEdit\"  onclick=\"FormKelvoGrid", s_.Tag, ".Vexmo", s_.Tag, "PK.value='",
+        key_values, "'\"  value=\"", caption, "\">", kCrLf);
   });
   if (GuardedIf([&] { return s_.EditOptions.find("ADD") != std::string::npos; })) {
     Guarded([&] {
-      Write(s_, std::string(s_.UseCSS ? "&nbsp;<input class=\"KelvoInputBtn\" type=\"submit\" "
-                                        "name=\"Vexmo"
-                                      : "&nbsp;<input type=\"submit\" name=\"Vexmo") +
-                    s_.Tag + "FormAdd\" value=\"" + ButtonText(s_, BtnAdd) + "\">" +
-                    std::string(kCrLf));
+      const std::string& caption = ButtonText(s_, BtnAdd);
+      Put(s_.UseCSS ? "&nbsp;<input class=\"KelvoInputBtn\" type=\"submit\" name=\"Vexmo"
+                    : "&nbsp;<input type=\"submit\" name=\"Vexmo",
+          s_.Tag, "FormAdd\" value=\"", caption, "\">", kCrLf);
     });
   }
   Put(s_.mvarStatusText);
-  Put("</td></tr>" + std::string(kCrLf));
-  Put("</table></td></tr>" + std::string(kCrLf));
+  Put("</td></tr>", kCrLf);
+  Put("</table></td></tr>", kCrLf);
 }
 
 // Cells show field values as stored: pages keep markup in them on purpose.
@@ -118,36 +118,39 @@ std::string RecordViewWriter::ValueText(Field& field, int column, std::int32_t r
 }
 
 void RecordViewWriter::WriteFieldRow(Field& field, int column, std::int32_t row) {
-  Put(s_.UseCSS ? "<tr" + form_class_ + ">" + std::string(kCrLf) : "<tr>" + std::string(kCrLf));
+  if (s_.UseCSS) {
+    Put("<tr", form_class_, ">", kCrLf);
+  } else {
+    Put("<tr>", kCrLf);
+  }
   if (s_.DisplayHeader) {
     Guarded([&] {
-      std::string head =
-          s_.THTag.empty() ? "align=left" + caption_width_ : s_.THTag + caption_width_;
+      const std::string caption = GetFormCaption(s_, column, field.Name());
       // A caption heads the value beside it.
-      if (s_.AccessibleMarkup) head = "scope=\"row\" " + head;
-      Write(s_, "<th" + form_class_ + " " + head + ">" + GetFormCaption(s_, column, field.Name()) +
-                    "</th>");
+      Put("<th", form_class_, " ", s_.AccessibleMarkup ? "scope=\"row\" " : "",
+          s_.THTag.empty() ? std::string_view("align=left") : std::string_view(s_.THTag),
+          caption_width_, ">", caption, "</th>");
     });
   }
   std::string attributes;
   Guarded([&] {
     if (!s_.ApplyColFormattingToForm) return;
-    const std::string column_attributes = GetGridColAttributes(s_, column);
-    if (!column_attributes.empty()) attributes = " " + column_attributes;
+    attributes = GetGridColAttributes(s_, column);
   });
-  Put("<td" + form_class_ + attributes + value_tags_ + value_width_ + ">");
+  Put("<td", form_class_, attributes.empty() ? "" : " ", attributes, value_tags_, value_width_,
+      ">");
   std::string text;
   Guarded([&] { text = ValueText(field, column, row); });
   Put(text);
-  Put("</td>" + std::string(kCrLf) + "</tr>" + std::string(kCrLf));
+  Put("</td>", kCrLf, "</tr>", kCrLf);
 }
 
 bool RecordViewWriter::WriteRecord(std::int32_t row) {
   if (row > 1 && s_.RecordsPerPage > 1) {
     Put(s_.UseCSS ? "<tr class=\"KLVOTableTRFormGap\"><td class=\"KLVOTableTDFormGap\">&nbsp;</td>"
-                    "</tr>" +
-                        std::string(kCrLf)
-                  : "<tr><td>&nbsp;</td></tr>" + std::string(kCrLf));
+                    "</tr>"
+                  : "<tr><td>&nbsp;</td></tr>",
+        kCrLf);
   }
   if (row == 1 && !s_.EditPrimaryKeys.empty()) ComputeKeyValues();
   Put(HiddenInputsBetweenRows(
@@ -156,7 +159,7 @@ bool RecordViewWriter::WriteRecord(std::int32_t row) {
       GuardedIf([&] { return s_.EditOptions.find("UPDATE") != std::string::npos; })) {
     WriteButtonBar();
   }
-  Put("<tr><td><table width=\"100%\"" + form_class_ + table_attributes_ + ">" + std::string(kCrLf));
+  Put("<tr><td><table width=\"100%\"", form_class_, table_attributes_, ">", kCrLf);
   FieldCollection* fields = nullptr;
   Guarded([&] { fields = &recordset_.Fields(); });
   int column = 0;
@@ -174,7 +177,7 @@ bool RecordViewWriter::WriteRecord(std::int32_t row) {
       recordset_.MoveNext();
     }
   });
-  Put("</table></td></tr>" + std::string(kCrLf));
+  Put("</table></td></tr>", kCrLf);
   return !s_.mvarFormOneRec;
 }
 

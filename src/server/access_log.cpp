@@ -1,8 +1,12 @@
 #include "server/access_log.h"
 
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
+
+#include "host/byte_scan.h"
 
 namespace kelvo::server {
 namespace {
@@ -12,13 +16,22 @@ bool NeedsEscape(char c) {
   return byte < 0x20 || byte == 0x7F || c == '"' || c == '\\';
 }
 
-// Runs of plain bytes are appended whole: a target is mostly plain, and its bytes one by one
-// cost more than the rest of the line.
+// Where the first byte from `from` on that needs escaping is, or the text's size.
+std::size_t NextToEscape(std::string_view text, std::size_t from) {
+  return host::FindSpecial(
+      text, from,
+      [](std::uint64_t word) {
+        return host::SomeByteBelow(word, 0x20) || host::SomeByteIs(word, 0x7F) ||
+               host::SomeByteIs(word, '"') || host::SomeByteIs(word, '\\');
+      },
+      NeedsEscape);
+}
+
+// Runs of plain bytes are appended whole.
 void AppendPrintable(std::string& line, std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::size_t plain = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!NeedsEscape(text[i])) continue;
+  for (std::size_t i = NextToEscape(text, 0); i < text.size(); i = NextToEscape(text, i + 1)) {
     line.append(text.data() + plain, i - plain);
     const auto byte = static_cast<unsigned char>(text[i]);
     line += "\\x";
@@ -27,6 +40,12 @@ void AppendPrintable(std::string& line, std::string_view text) {
     plain = i + 1;
   }
   line.append(text.data() + plain, text.size() - plain);
+}
+
+template <class Number>
+void AppendNumber(std::string& line, Number number) {
+  char digits[24];
+  line.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
 }
 
 // The time stamp of a second, made once per second on each thread.
@@ -50,8 +69,10 @@ std::string FormatAccessLine(const AccessRecord& record,
   // Milliseconds to the nearest microsecond, in whole numbers: formatting a double cost more.
   const long long micros =
       (std::chrono::duration_cast<std::chrono::nanoseconds>(record.elapsed).count() + 500) / 1000;
-  char elapsed[32];
-  std::snprintf(elapsed, sizeof elapsed, "%lld.%03lldms", micros / 1000, micros % 1000);
+  const long long fraction = micros % 1000;
+  const char fraction_digits[] = {static_cast<char>('0' + fraction / 100),
+                                  static_cast<char>('0' + fraction / 10 % 10),
+                                  static_cast<char>('0' + fraction % 10)};
 
   std::string line;
   line.reserve(96 + record.target.size());
@@ -65,11 +86,14 @@ std::string FormatAccessLine(const AccessRecord& record,
   line += ' ';
   AppendPrintable(line, record.version);
   line += "\" ";
-  line += std::to_string(record.status);
+  AppendNumber(line, record.status);
   line += ' ';
-  line += std::to_string(record.bytes);
+  AppendNumber(line, record.bytes);
   line += ' ';
-  line += elapsed;
+  AppendNumber(line, micros / 1000);
+  line += '.';
+  line.append(fraction_digits, sizeof fraction_digits);
+  line += "ms";
   return line;
 }
 

@@ -82,5 +82,33 @@ TEST(AccessLogTest, ARequestCannotForgeLines) {
   EXPECT_EQ(line.rfind("- - - [", 0), 0u);
 }
 
+// Targets are scanned eight bytes at a time: every byte to escape is found wherever it falls
+// in a word, beside bytes on either side of the ones escaped (0x1F and 0x20, 0x7E and 0x80).
+TEST(AccessLogTest, EveryByteToEscapeIsFoundAtEveryPlace) {
+  AccessRecord record;
+  record.method = "GET";
+  record.version = "HTTP/1.1";
+  const auto escaped = [](unsigned char byte) {
+    return byte < 0x20 || byte == 0x7F || byte == '"' || byte == '\\';
+  };
+  for (int byte = 0; byte < 256; ++byte) {
+    for (std::size_t at = 0; at < 19; ++at) {
+      std::string target(19, 'a');
+      target[at] = static_cast<char>(byte);
+      if (at + 1 < target.size()) target[at + 1] = '\x80';
+      record.target = target;
+      const std::string line = FormatAccessLine(record, std::chrono::system_clock::now());
+      const std::size_t start = line.find("GET ") + 4;
+      const std::string logged = line.substr(start, line.find(" HTTP/1.1") - start);
+      std::string expected = target;
+      if (escaped(static_cast<unsigned char>(byte))) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        expected.replace(at, 1, std::string("\\x") + kHex[byte >> 4] + kHex[byte & 0xF]);
+      }
+      ASSERT_EQ(logged, expected) << "byte " << byte << " at " << at;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kelvo::server
