@@ -1,6 +1,8 @@
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "host/byte_scan.h"
 #include "kelvo/host.h"
 
 namespace kelvo {
@@ -18,10 +20,13 @@ std::string Decode(std::string_view text) {
   std::string decoded;
   decoded.reserve(text.size());
   // The text between escapes is copied a run at a time: most of it has none.
+  const auto may_hold = [](std::uint64_t word) {
+    return host::SomeByteIs(word, '+') || host::SomeByteIs(word, '%');
+  };
+  const auto special_byte = [](char c) { return c == '+' || c == '%'; };
   std::size_t i = 0;
   while (i < text.size()) {
-    std::size_t special = i;
-    while (special < text.size() && text[special] != '+' && text[special] != '%') ++special;
+    const std::size_t special = host::FindSpecial(text, i, may_hold, special_byte);
     decoded.append(text, i, special - i);
     if (special == text.size()) break;
     i = special;

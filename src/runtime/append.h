@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -25,20 +26,27 @@ class DecimalText {
   std::size_t size_;
 };
 
+namespace append_detail {
+
+// Copies one piece. Each piece is copied by its own call, so that the length of a literal is
+// known where it is copied and the copy is made inline.
+inline char* CopyPiece(char* to, std::string_view piece) {
+  std::memcpy(to, piece.data(), piece.size());
+  return to + piece.size();
+}
+
+}  // namespace append_detail
+
 // Appends the pieces in order, growing `out` at most once.
 template <class... Pieces>
 void AppendAll(std::string& out, const Pieces&... pieces) {
-  const std::string_view views[] = {std::string_view(pieces)...};
-  std::size_t size = out.size();
-  for (const std::string_view view : views) size += view.size();
+  const std::size_t start = out.size();
+  const std::size_t size = start + (std::string_view(pieces).size() + ...);
   // Grown geometrically, so that a text built by many calls is not copied on each.
   if (size > out.capacity()) out.reserve(std::max(size, 2 * out.capacity()));
-  std::size_t at = out.size();
   out.resize(size);
-  for (const std::string_view view : views) {
-    std::char_traits<char>::copy(out.data() + at, view.data(), view.size());
-    at += view.size();
-  }
+  char* to = out.data() + start;
+  ((to = append_detail::CopyPiece(to, std::string_view(pieces))), ...);
 }
 
 }  // namespace kelvo

@@ -42,12 +42,13 @@ std::size_t MatchFolded(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+// Texts equal as they stand need no folding; names are mostly written the way they are asked for.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return MatchFolded(a, b) == b.size();
+  return a == b || MatchFolded(a, b) == b.size();
 }
 
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  return MatchFolded(prefix, text) != std::string_view::npos;
+  return text.starts_with(prefix) || MatchFolded(prefix, text) != std::string_view::npos;
 }
 
 std::string ReplaceDecimalPoint(std::string text, std::string_view separator) {

@@ -15,6 +15,7 @@
 #include "kelvo/error.h"
 #include "runtime/iso_date.h"
 #include "runtime/number_scan.h"
+#include "runtime/append.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
 #include "state/statement_signature.h"
@@ -417,13 +418,19 @@ std::string FilteredStatement(const DbViewState& s) {
 }
 
 std::string FilteredStatementIdentity(const DbViewState& s) {
-  if (s.mvarFilterCondition.empty()) return s.sql;
-  std::string identity = s.sql + "\nfilter\n" + s.mvarFilterCondition + "\n" + s.mvarSearchText;
-  for (const DbViewState::GridFilter& filter : s.mvarFilters) {
-    identity += "\n" + std::to_string(filter.column) + " " + filter.op + " " + filter.value;
-    if (!filter.to.empty()) identity += "\nto " + filter.to;
-  }
+  std::string identity;
+  AppendFilteredStatementIdentity(identity, s);
   return identity;
+}
+
+void AppendFilteredStatementIdentity(std::string& out, const DbViewState& s) {
+  out += s.sql;
+  if (s.mvarFilterCondition.empty()) return;
+  AppendAll(out, "\nfilter\n", s.mvarFilterCondition, "\n", s.mvarSearchText);
+  for (const DbViewState::GridFilter& filter : s.mvarFilters) {
+    AppendAll(out, "\n", DecimalText(filter.column), " ", filter.op, " ", filter.value);
+    if (!filter.to.empty()) AppendAll(out, "\nto ", filter.to);
+  }
 }
 
 bool OffersFilterRow(const DbViewState& s) {

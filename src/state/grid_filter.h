@@ -41,6 +41,7 @@ std::string FilteredStatement(const DbViewState& s);
 // when nothing filters, else sql with the condition and the values it was made from, so that a
 // count or page boundary is used only for the rows it was taken from.
 std::string FilteredStatementIdentity(const DbViewState& s);
+void AppendFilteredStatementIdentity(std::string& out, const DbViewState& s);
 
 // The columns and types of the grid's statement, read from one record once per render.
 using ResultColumn = DbViewState::ResultColumn;

@@ -17,6 +17,7 @@
 #include "state/seek_paging.h"
 #include "state/sort_fields.h"
 #include "state/statement_signature.h"
+#include "runtime/append.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
 #include "runtime/value_text.h"
@@ -221,17 +222,11 @@ void ReadPostedPageSize(DbViewState& s) {
 // What a carried count's signature covers: the grid, its statement, the count, whether it is
 // an estimate, and its end, so that a count is taken only for the statement and grid it was
 // made for, and an estimate only as one.
-std::string CarriedCountText(const DbViewState& s, std::int32_t count, bool estimated,
-                             std::int64_t until) {
-  std::string text = estimated ? "estimate\n" : "count\n";
-  text += s.Tag;
-  text += '\n';
-  text += FilteredStatementIdentity(s);
-  text += '\n';
-  text += std::to_string(count);
-  text += '\n';
-  text += std::to_string(until);
-  return text;
+void AppendCarriedCountText(std::string& text, const DbViewState& s, std::int32_t count,
+                            bool estimated, std::int64_t until) {
+  AppendAll(text, estimated ? "estimate\n" : "count\n", s.Tag, "\n");
+  AppendFilteredStatementIdentity(text, s);
+  AppendAll(text, "\n", DecimalText(count), "\n", DecimalText(until));
 }
 
 // "count.until.signature", "~count.until.signature" for an estimate, or nothing when no count
@@ -243,14 +238,17 @@ const std::string& CarriedCountValue(const DbViewState& s) {
     return kNone;
   }
   const std::string_view secret = PageSigningSecret(s);
-  std::string text =
-      CarriedCountText(s, s.RecordCount, s.mvarCountEstimated, s.mvarCountCarriedUntil);
+  // Made in a buffer kept by the thread: the value is asked for several times a page, and
+  // signed again only when what it covers changed.
+  thread_local std::string text;
+  text.clear();
+  AppendCarriedCountText(text, s, s.RecordCount, s.mvarCountEstimated, s.mvarCountCarriedUntil);
   if (text != s.mvarCarriedCountSigned || secret != s.mvarCarriedCountSecret) {
     s.mvarCarriedCountValue = (s.mvarCountEstimated ? "~" : "") + std::to_string(s.RecordCount) +
                               "." + std::to_string(s.mvarCountCarriedUntil) + "." +
                               SignStatement(secret, text);
     s.mvarCarriedCountSecret = secret;
-    s.mvarCarriedCountSigned = std::move(text);
+    s.mvarCarriedCountSigned = text;
   }
   return s.mvarCarriedCountValue;
 }
@@ -278,10 +276,12 @@ void ReadCarriedCount(DbViewState& s) {
     count = PlainNumber<std::int64_t>(text.substr(0, first));
     until = PlainNumber<std::int64_t>(text.substr(first + 1, second - first - 1));
   }
-  if (!count || !until || *count < 0 || *count > std::numeric_limits<std::int32_t>::max() ||
-      !IsStatementSignatureValid(PageSigningSecret(s),
-                                 CarriedCountText(s, static_cast<std::int32_t>(*count),
-                                                  estimated, *until),
+  std::string signed_text;
+  if (count && until && *count >= 0 && *count <= std::numeric_limits<std::int32_t>::max()) {
+    AppendCarriedCountText(signed_text, s, static_cast<std::int32_t>(*count), estimated, *until);
+  }
+  if (signed_text.empty() ||
+      !IsStatementSignatureValid(PageSigningSecret(s), signed_text,
                                  std::string_view(value).substr(second + 1))) {
     AppendError(s, "The carried record count was ignored: it carries no valid signature",
                 " in ReadRequestState<br>");

@@ -20,6 +20,22 @@ TEST(ParseUrlEncodedTest, DecodesPlusAndEscapesInKeysAndValues) {
   EXPECT_EQ(c.Get("sp ace"), "1 + 1");
 }
 
+// Long values are scanned eight bytes at a time: an escape is found wherever it falls.
+TEST(ParseUrlEncodedTest, FindsEscapesAtEveryPlaceInLongValues) {
+  for (std::size_t at = 0; at < 20; ++at) {
+    std::string plus(20, 'a');
+    plus[at] = '+';
+    std::string spaced(20, 'a');
+    spaced[at] = ' ';
+    EXPECT_EQ(Parse("k=" + plus).Get("k"), spaced) << at;
+    std::string escaped(20, 'a');
+    escaped.replace(at, 1, "%21");
+    std::string decoded(20, 'a');
+    decoded[at] = '!';
+    EXPECT_EQ(Parse("k=" + escaped).Get("k"), decoded) << at;
+  }
+}
+
 TEST(ParseUrlEncodedTest, AcceptsHexDigitsInEitherCase) {
   const RequestCollection c = Parse("k=%c3%a9%C3%A9%3a%3A");
   EXPECT_EQ(c.Get("k"), "\xC3\xA9\xC3\xA9::");
