@@ -31,7 +31,8 @@ namespace append_detail {
 // Copies one piece. Each piece is copied by its own call, so that the length of a literal is
 // known where it is copied and the copy is made inline.
 inline char* CopyPiece(char* to, std::string_view piece) {
-  std::memcpy(to, piece.data(), piece.size());
+  // An empty view may hold no pointer at all, which memcpy must not be given.
+  if (!piece.empty()) std::memcpy(to, piece.data(), piece.size());
   return to + piece.size();
 }
 
