@@ -117,7 +117,17 @@ void AppendButton(std::string& bar, const DbViewState& s, const BarFacts& facts,
   AppendAll(bar, "\" > ", kCrLf);
 }
 
-void AppendButtons(std::string& bar, const DbViewState& s, const BarFacts& facts) {
+void AppendButtons(std::string& bar, const DbViewState& s, const BarFacts& facts,
+                   NavBarMemo* memo) {
+  const bool by_pages = facts.text_option == "PAGES";
+  if (memo != nullptr && memo->buttons && memo->buttons->first == facts.first &&
+      memo->buttons->next == facts.next && memo->buttons->page == facts.page &&
+      memo->buttons->unit_is_record == facts.unit_is_record &&
+      memo->buttons->by_pages == by_pages) {
+    bar += memo->buttons->html;
+    return;
+  }
+  const std::size_t start = bar.size();
   // A window at or before record 1 has nothing before it.
   const bool at_start = facts.first <= 1;
   std::string title;
@@ -151,6 +161,10 @@ void AppendButtons(std::string& bar, const DbViewState& s, const BarFacts& facts
     }
   }
   bar += "</td>";
+  if (memo != nullptr) {
+    memo->buttons = NavBarMemo::Buttons{
+        facts.first, facts.next, facts.page, facts.unit_is_record, by_pages, bar.substr(start)};
+  }
 }
 
 // The position text of the first bar a request writes is a status region, so that the page
@@ -200,14 +214,28 @@ void AppendRecordText(std::string& bar, const DbViewState& s, BarFacts& facts) {
 }
 
 // Back from one record to the grid page that holds it, in the same sort order.
-void AppendListLink(std::string& bar, const DbViewState& s, const BarFacts& facts) {
+void AppendListLink(std::string& bar, const DbViewState& s, const BarFacts& facts,
+                    NavBarMemo* memo) {
   const std::int64_t list_start = facts.divisor * ((facts.first - 1) / facts.divisor) + 1;
   AppendCellStart(bar, facts, "1%", "left");
+  // The link carries the count, which the rows read may have corrected since the other bar.
+  if (memo != nullptr && memo->list_link && memo->list_link->list_start == list_start &&
+      memo->list_link->count == s.RecordCount &&
+      memo->list_link->estimated == s.mvarCountEstimated &&
+      memo->list_link->count_until == s.mvarCountCarriedUntil) {
+    bar += memo->list_link->html;
+    return;
+  }
+  const std::size_t start = bar.size();
   AppendAll(bar, "&nbsp;&nbsp;<a", s.UseCSS ? " class=\"KLVOTableNavBar\"" : "", " href=\"",
             ScriptPath(s), "?", GetStateQuery(s, list_start), "&Vexmo", s.Tag,
             "OrderByFields=", UrlEncodeComponent(s.OrderByFields),
             SortDirectionQuery(s, s.OrderByDesc), "\">", CaptionText(s, CapList), "</a></td>",
             kCrLf);
+  if (memo != nullptr) {
+    memo->list_link = NavBarMemo::ListLink{list_start, s.RecordCount, s.mvarCountEstimated,
+                                           s.mvarCountCarriedUntil, bar.substr(start)};
+  }
 }
 
 void AppendExportButton(std::string& bar, const DbViewState& s, const BarFacts& facts) {
@@ -250,7 +278,7 @@ void AppendPageText(std::string& bar, const DbViewState& s, BarFacts& facts) {
 }  // namespace
 
 std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_record,
-                        std::string_view placement) {
+                        std::string_view placement, NavBarMemo* memo) {
   BarFacts facts = ReadFacts(s, next_record, placement);
   const bool by_both = facts.text_option == "BOTH";
   const bool by_pages = facts.text_option == "PAGES";
@@ -269,7 +297,7 @@ std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_recor
   }
   bar += kCrLf;
   AppendAll(bar, "<tr><td width=\"1%\"", facts.cell_class, "nowrap align=\"left\">", kCrLf);
-  AppendButtons(bar, s, facts);
+  AppendButtons(bar, s, facts, memo);
 
   // A new record, just opened or refused, has no position among the saved ones to tell.
   if (!ShowsNewRecord(s) &&
@@ -278,7 +306,9 @@ std::string BuildNavBar(DbViewState& s, int column_span, std::int32_t next_recor
   }
   const bool one_record_shown =
       s.mvarFormOneRec || (Contains(facts.display_type, "DEFAULT") && s.RecordsPerPage == 1);
-  if (!Contains(facts.display_type, "FORM") && one_record_shown) AppendListLink(bar, s, facts);
+  if (!Contains(facts.display_type, "FORM") && one_record_shown) {
+    AppendListLink(bar, s, facts, memo);
+  }
   if (s.DisplayExcelIcon) AppendExportButton(bar, s, facts);
   if ((by_both || by_pages) && s.RecordCount != -1 && !facts.unit_is_record) {
     AppendPageText(bar, s, facts);

@@ -113,6 +113,7 @@ class RenderPass {
   std::shared_ptr<Recordset> pk_recordset_;
   std::int32_t rows_shown_ = 0;
   std::int32_t next_record_ = 0;
+  NavBarMemo nav_bar_memo_;  // what the top bar made that the bottom bar repeats
   // What the page's count left of CountTimeoutMs: the facets and counting a record's place
   // share the budget.
   int count_budget_left_ms_ = 0;
@@ -371,7 +372,9 @@ void RenderPass::RenderForm() {
   // A record read by its key alone leaves no record after it to read: the count tells the
   // bottom bar whether there is one, as it tells the top bar.
   if ((nav_top_ || by_key_) && s_.CountRecords) next_record_ = TopOfFormWindow(s_);
-  if (nav_top_ && s_.CountRecords) Write(s_, BuildNavBar(s_, 1, next_record_, "Top"));
+  if (nav_top_ && s_.CountRecords) {
+    Write(s_, BuildNavBar(s_, 1, next_record_, "Top", &nav_bar_memo_));
+  }
   WriteFormCellStart(s_);
   if (record_missing_) {
     WriteStatusRow(s_, s_.mvarStatusText);
@@ -399,7 +402,7 @@ void RenderPass::RenderGrid() {
     if (s_.mvarCountEstimated && !response.IsStreaming()) {
       top_bar_at = response.Buffered().size();
     } else {
-      Write(s_, BuildNavBar(s_, 1, next_record_, "Top"));
+      Write(s_, BuildNavBar(s_, 1, next_record_, "Top", &nav_bar_memo_));
     }
   }
   if (Contains(s_.EditOptions, "ADD")) WriteAddButtonRow(s_);
@@ -409,14 +412,14 @@ void RenderPass::RenderGrid() {
   if (rows_shown_ == 0 && !s_.mvarFilterCondition.empty()) WriteNoRowsMatchRow(s_);
   if (top_bar_at) {
     const std::int32_t next = WindowAfterRendering(s_, *recordset_, rows_shown_, next_record_);
-    response.InsertBuffered(*top_bar_at, BuildNavBar(s_, 1, next, "Top"));
+    response.InsertBuffered(*top_bar_at, BuildNavBar(s_, 1, next, "Top", &nav_bar_memo_));
   }
 }
 
 void RenderPass::WriteStateAndBottomBar() {
   next_record_ = WindowAfterRendering(s_, *recordset_, rows_shown_, next_record_);
   Write(s_, HiddenInputsBetweenRows(s_, GetStateHiddenFields(s_)));
-  if (nav_bottom_) Write(s_, BuildNavBar(s_, 1, next_record_, ""));
+  if (nav_bottom_) Write(s_, BuildNavBar(s_, 1, next_record_, "", &nav_bar_memo_));
 }
 
 bool RenderPass::RenderBody() {

@@ -290,6 +290,28 @@ TEST_F(NavBarTest, ListLinkReturnsToTheGridPageInTheSameOrder) {
   EXPECT_TRUE(Has(Top(21), "&Vexmo1OrderByFields=name,id\">List</a></td>\r\n"));
 }
 
+// The bottom bar takes the top bar's buttons and list link only while the numbers they were
+// made from hold: a later record, a count the rows corrected or a new carried count are shown.
+TEST_F(NavBarTest, TheBottomBarRepeatsTheTopBarOnlyForTheSameNumbers) {
+  OpenPage("Vexmo1FormDisplay=formOneRec&id=7");
+  ShowOneRecord(27);
+  s_.CountRecords = true;
+  s_.CountCacheSeconds = 60;
+  s_.mvarCountCarriedUntil = 4102444800;
+  NavBarMemo memo;
+  BuildNavBar(s_, 1, 28, "Top", &memo);
+  EXPECT_EQ(BuildNavBar(s_, 1, 28, "", &memo), BuildNavBar(s_, 1, 28, ""));
+  // Record 27 turned out to be the last.
+  EXPECT_EQ(BuildNavBar(s_, 1, 27, "", &memo), BuildNavBar(s_, 1, 27, ""));
+  EXPECT_TRUE(Has(BuildNavBar(s_, 1, 27, "", &memo), Disabled("nextpg")));
+  s_.RecordCount = 27;
+  const std::string corrected = BuildNavBar(s_, 1, 27, "", &memo);
+  EXPECT_EQ(corrected, BuildNavBar(s_, 1, 27, ""));
+  EXPECT_TRUE(Has(corrected, "&Vexmo1CarriedCount=27.4102444800.")) << corrected;
+  s_.mvarCountCarriedUntil = 4102444801;
+  EXPECT_TRUE(Has(BuildNavBar(s_, 1, 27, "", &memo), "&Vexmo1CarriedCount=27.4102444801."));
+}
+
 TEST_F(NavBarTest, ListLinkOnlyWhereOneRecordOfAGridIsShown) {
   EXPECT_FALSE(Has(Top(21), ">List</a>"));
   s_.RecordsPerPage = 1;  // the default display type shows page size 1 as a record
