@@ -133,6 +133,25 @@ test('record view from the index column and back to the list', async () => {
   assert.equal(await cell(2, 1), order);
 });
 
+// The bar below a record offers what the bar above offers, after a move as well.
+test('the bottom bar of a record view matches its top bar', async () => {
+  const bar = async (selector) => (await page.locator(selector).first().innerHTML())
+    .replaceAll('KLVOTableNavBarTop', 'KLVOTableNavBar')
+    .replace(/<span role="status">(.*?)<\/span>/, '$1');
+  const barsMatch = async () => assert.equal(await bar('th.KLVOTableNavBar'),
+    await bar('th.KLVOTableNavBarTop'));
+  await page.goto(`${base}orders`);
+  await go(page.locator('table.KLVOTable tr.KLVOTableTRodd, table.KLVOTable tr.KLVOTableTReven')
+    .nth(2).locator('td').first().locator('a'));
+  await barsMatch();
+  await go(page.locator('input[name="Vexmo1LAST"]').last());
+  assert.match(await recordText(), /Record 12000 of 12000/);
+  await barsMatch();
+  assert.equal(await page.locator('img[src$="nextpgd.gif"]').count(), 2);
+  await go(page.locator('a.KLVOTableNavBar', { hasText: 'List' }).last());
+  assert.match(await recordText(), /Record \(11986\.\.12000\) of 12000/);
+});
+
 test('keyboard focus reaches the navigation buttons and shows', async () => {
   await page.goto(`${base}events?Vexmo1CurrRecord=41`);
   await page.locator('body').click({ position: { x: 5, y: 5 } });
