@@ -502,13 +502,15 @@ bool StreamConnection<Stream>::Hold(const PageExchange& page) {
 template <class Stream>
 bool StreamConnection<Stream>::TakeNextRequest(std::function<void()>& run) {
   resumption_ = Resumption::kFinish;
+  // Asked before the wait and again after it: a close or a page queued meanwhile ends the hold.
+  const auto may_hold = [this] { return !close_requested_.load() && server_.KeepHolding(); };
   pollfd watch{socket_fd_, POLLIN, 0};
   const auto arrived = [&watch] { return ::poll(&watch, 1, 0) > 0; };
-  if (close_requested_.load() || !server_.KeepHolding() ||
-      !(server_.WatchBriefly(arrived) || ::poll(&watch, 1, static_cast<int>(kHold.count())) > 0) ||
-      close_requested_.load() || !server_.KeepHolding()) {
+  if (!may_hold()) return false;
+  if (!server_.WatchBriefly(arrived) && ::poll(&watch, 1, static_cast<int>(kHold.count())) <= 0) {
     return false;
   }
+  if (!may_hold()) return false;
   const asio::mutable_buffer space = buffer_.prepare(kReadSize);
   const ssize_t got = ::recv(socket_fd_, space.data(), space.size(), MSG_DONTWAIT);
   // The end of the stream, or a failure, is the loop's own read to find.
