@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "component/db_view_state.h"
+#include "host/append.h"
 #include "kelvo/error.h"
-#include "runtime/append.h"
 
 namespace kelvo::detail {
 
@@ -67,7 +67,7 @@ class GuardedWriter {
   void Put(const Pieces&... pieces) {
     Guarded([&] {
       joined_.clear();
-      AppendAll(joined_, pieces...);
+      host::AppendAll(joined_, pieces...);
       WriteJoined();
     });
   }

@@ -18,6 +18,7 @@
 #include "format/std_field_display.h"
 #include "grid/data_grid_header.h"
 #include "grid/page_rows.h"
+#include "host/append.h"
 #include "kelvo/convert.h"
 #include "state/request_state.h"
 #include "runtime/string_ops.h"
@@ -26,12 +27,6 @@ namespace kelvo::detail {
 namespace {
 
 constexpr std::string_view kFailure = " in MakeDataGrid<br>";
-
-void AppendNumber(std::string& out, std::int64_t number) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, number);
-  out.append(digits, result.ptr);
-}
 
 // Each pair of adjacent blanks, left to right, becomes one blank.
 std::string FoldBlankPairs(std::string_view text) {
@@ -124,7 +119,7 @@ class RowWriter {
     if (ends[index].empty()) {
       const std::string& cell_class = cell_classes_[parity_index_];
       ends[index].reserve(cell_class.size() + 12);
-      AppendNumber(ends[index], column);
+      ends[index] += host::DecimalText(column);
       ends[index] += cell_class;
     }
     out_ += ends[index];
@@ -211,7 +206,7 @@ void RowWriter::ComputeRowTexts() {
   record_digits_end_ =
       std::to_chars(record_digits_, record_digits_ + sizeof record_digits_, record).ptr;
   cell_id_.resize(cell_id_prefix_);
-  AppendNumber(cell_id_, row_);
+  cell_id_ += host::DecimalText(row_);
   cell_id_ += '_';
   parity_index_ = odd ? 0 : 1;
   std::optional<ParityTag>& row_tag = row_tag_[odd ? 0 : 1];
@@ -384,7 +379,7 @@ void RowWriter::WriteRow(std::int32_t row) {
   ComputeRowTexts();
   out_.clear();
   out_ += row_start_;
-  AppendNumber(out_, row_);
+  out_ += host::DecimalText(row_);
   out_ += row_classes_[parity_index_];
   AppendIfAny(row_tags_);
   out_ += ">\r\n";

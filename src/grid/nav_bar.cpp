@@ -6,12 +6,15 @@
 #include "component/captions.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
-#include "runtime/append.h"
+#include "host/append.h"
 #include "runtime/string_ops.h"
 #include "state/request_state.h"
 
 namespace kelvo::detail {
 namespace {
+
+using host::AppendAll;
+using host::DecimalText;
 
 constexpr std::string_view kCrLf = "\r\n";
 

@@ -1,7 +1,7 @@
 // Building text from pieces without temporaries: markup is mostly a run of literals and
 // values, and joining them with + first costs an allocation and a copy per step.
-#ifndef KELVO_RUNTIME_APPEND_H_
-#define KELVO_RUNTIME_APPEND_H_
+#ifndef KELVO_HOST_APPEND_H_
+#define KELVO_HOST_APPEND_H_
 
 #include <algorithm>
 #include <charconv>
@@ -10,12 +10,13 @@
 #include <string>
 #include <string_view>
 
-namespace kelvo {
+namespace kelvo::host {
 
 // The decimal text of a whole number, kept on the stack.
 class DecimalText {
  public:
-  explicit DecimalText(long long value) {
+  template <class Integer>
+  explicit DecimalText(Integer value) {
     size_ = static_cast<std::size_t>(std::to_chars(digits_, digits_ + sizeof digits_, value).ptr -
                                      digits_);
   }
@@ -50,6 +51,6 @@ void AppendAll(std::string& out, const Pieces&... pieces) {
   ((to = append_detail::CopyPiece(to, std::string_view(pieces))), ...);
 }
 
-}  // namespace kelvo
+}  // namespace kelvo::host
 
-#endif  // KELVO_RUNTIME_APPEND_H_
+#endif  // KELVO_HOST_APPEND_H_

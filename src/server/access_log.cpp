@@ -1,11 +1,11 @@
 #include "server/access_log.h"
 
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
 
+#include "host/append.h"
 #include "host/byte_scan.h"
 
 namespace kelvo::server {
@@ -40,12 +40,6 @@ void AppendPrintable(std::string& line, std::string_view text) {
     plain = i + 1;
   }
   line.append(text.data() + plain, text.size() - plain);
-}
-
-template <class Number>
-void AppendNumber(std::string& line, Number number) {
-  char digits[24];
-  line.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
 }
 
 // The time stamp of a second, made once per second on each thread.
@@ -86,11 +80,11 @@ std::string FormatAccessLine(const AccessRecord& record,
   line += ' ';
   AppendPrintable(line, record.version);
   line += "\" ";
-  AppendNumber(line, record.status);
+  line += host::DecimalText(record.status);
   line += ' ';
-  AppendNumber(line, record.bytes);
+  line += host::DecimalText(record.bytes);
   line += ' ';
-  AppendNumber(line, micros / 1000);
+  line += host::DecimalText(micros / 1000);
   line += '.';
   line.append(fraction_digits, sizeof fraction_digits);
   line += "ms";

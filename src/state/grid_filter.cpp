@@ -10,10 +10,10 @@
 #include "component/list_utils.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
+#include "host/append.h"
 #include "kelvo/components.h"
 #include "kelvo/db_connection.h"
 #include "kelvo/error.h"
-#include "runtime/append.h"
 #include "runtime/iso_date.h"
 #include "runtime/number_scan.h"
 #include "runtime/string_ops.h"
@@ -426,10 +426,10 @@ std::string FilteredStatementIdentity(const DbViewState& s) {
 void AppendFilteredStatementIdentity(std::string& out, const DbViewState& s) {
   out += s.sql;
   if (s.mvarFilterCondition.empty()) return;
-  AppendAll(out, "\nfilter\n", s.mvarFilterCondition, "\n", s.mvarSearchText);
+  host::AppendAll(out, "\nfilter\n", s.mvarFilterCondition, "\n", s.mvarSearchText);
   for (const DbViewState::GridFilter& filter : s.mvarFilters) {
-    AppendAll(out, "\n", DecimalText(filter.column), " ", filter.op, " ", filter.value);
-    if (!filter.to.empty()) AppendAll(out, "\nto ", filter.to);
+    host::AppendAll(out, "\n", host::DecimalText(filter.column), " ", filter.op, " ", filter.value);
+    if (!filter.to.empty()) host::AppendAll(out, "\nto ", filter.to);
   }
 }
 

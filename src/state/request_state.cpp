@@ -11,13 +11,13 @@
 #include "component/list_utils.h"
 #include "component/page_access.h"
 #include "component/web_encoding.h"
+#include "host/append.h"
 #include "host/ascii_case.h"
 #include "kelvo/convert.h"
 #include "state/grid_filter.h"
 #include "state/seek_paging.h"
 #include "state/sort_fields.h"
 #include "state/statement_signature.h"
-#include "runtime/append.h"
 #include "runtime/string_ops.h"
 #include "runtime/text.h"
 #include "runtime/value_text.h"
@@ -224,9 +224,9 @@ void ReadPostedPageSize(DbViewState& s) {
 // made for, and an estimate only as one.
 void AppendCarriedCountText(std::string& text, const DbViewState& s, std::int32_t count,
                             bool estimated, std::int64_t until) {
-  AppendAll(text, estimated ? "estimate\n" : "count\n", s.Tag, "\n");
+  host::AppendAll(text, estimated ? "estimate\n" : "count\n", s.Tag, "\n");
   AppendFilteredStatementIdentity(text, s);
-  AppendAll(text, "\n", DecimalText(count), "\n", DecimalText(until));
+  host::AppendAll(text, "\n", host::DecimalText(count), "\n", host::DecimalText(until));
 }
 
 // "count.until.signature", "~count.until.signature" for an estimate, or nothing when no count
