@@ -117,16 +117,27 @@ std::set<std::uint32_t> ColumnFactsCache::Unchecked() const {
 
 ColumnFactsCache::Check ColumnFactsCache::CheckOf(const PostgresConnection& connection,
                                                   std::set<std::uint32_t> tables,
-                                                  std::string_view name) const {
+                                                  std::string_view name,
+                                                  bool snapshot_only) const {
   Check check;
   check.tables = std::move(tables);
   check.name = name;
   // Most statements have nothing to check: their text is not made for nothing.
   if (check.empty()) return check;
+  check.signing = connection.SnapshotShowsEveryChange();
+  check.since = AgreedSnapshot(check);
+  check.snapshot_only = snapshot_only && !check.since.empty();
+  if (check.snapshot_only) {
+    check.sql = connection.SnapshotSql();
+    return check;
+  }
   check.sql = TableVersionsSql(check.tables, connection.SnapshotFunction());
   if (!check.name.empty()) check.quoted = connection.QuoteIdentifier(check.name);
-  check.signing = connection.SnapshotShowsEveryChange();
-  if (!check.signing) return check;
+  return check;
+}
+
+std::string ColumnFactsCache::AgreedSnapshot(const Check& check) const {
+  if (!check.signing) return {};
   // Only a snapshot that every one of them was found current in stands for all of them.
   std::optional<std::string> since;
   const auto agrees = [&since](const std::string& snapshot) {
@@ -136,14 +147,13 @@ ColumnFactsCache::Check ColumnFactsCache::CheckOf(const PostgresConnection& conn
   };
   for (std::uint32_t id : check.tables) {
     const auto table = tables_.find(id);
-    if (table == tables_.end() || !agrees(table->second.snapshot)) return check;
+    if (table == tables_.end() || !agrees(table->second.snapshot)) return {};
   }
   if (!check.name.empty()) {
     const auto named = names_.find(check.name);
-    if (named == names_.end() || !agrees(named->second.snapshot)) return check;
+    if (named == names_.end() || !agrees(named->second.snapshot)) return {};
   }
-  check.since = *since;
-  return check;
+  return *since;
 }
 
 std::string ColumnFactsCache::Run(PostgresConnection& connection, const Check& check) {
@@ -161,7 +171,10 @@ std::string ColumnFactsCache::TakeVersions(const Check& check,
   std::map<std::uint32_t, std::string> current;
   std::string named;
   std::optional<std::string> snapshot;
+  if (check.snapshot_only && !results.empty() && PQntuples(results.front()) == 1)
+    snapshot = Text(results.front(), 0, 0);
   for (const PGresult* versions : results) {
+    if (check.snapshot_only) break;
     for (int row = 0; row < PQntuples(versions); ++row) {
       if (PQgetisnull(versions, row, 0)) {
         snapshot = Text(versions, row, 1);
@@ -174,8 +187,8 @@ std::string ColumnFactsCache::TakeVersions(const Check& check,
   }
   // Nothing has committed since all of them were found current: they still are.
   const auto kept_name = names_.find(name);
-  if (!check.since.empty() && snapshot == check.since &&
-      (name.empty() || kept_name != names_.end())) {
+  quiet_ = !check.since.empty() && snapshot == check.since;
+  if (quiet_ && (name.empty() || kept_name != names_.end())) {
     for (std::uint32_t id : check.tables) {
       if (const auto table = tables_.find(id); table != tables_.end())
         table->second.checked = generation_;
@@ -185,6 +198,8 @@ std::string ColumnFactsCache::TakeVersions(const Check& check,
     kept_name->second.checked = generation_;
     return kept_name->second.version;
   }
+  // Something committed since: no version was read, so none is found current or changed.
+  if (check.snapshot_only) return {};
   // Read in a transaction, or in a session whose settings a page changed, a version may not
   // hold outside it: it is kept with no snapshot, and checked in full next time.
   const std::string found_in = check.signing && snapshot ? *snapshot : std::string();
@@ -230,7 +245,7 @@ std::string ColumnFactsCache::TableVersion(PostgresConnection& connection,
 }
 
 ColumnFactsCache::Check ColumnFactsCache::Due(const PostgresConnection& connection) const {
-  return CheckOf(connection, Unchecked(), pending_name_);
+  return CheckOf(connection, Unchecked(), pending_name_, quiet_);
 }
 
 bool ColumnFactsCache::Settle(PostgresConnection& connection) {

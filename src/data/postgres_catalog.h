@@ -65,6 +65,9 @@ class ColumnFactsCache final {
     // server's is the same, nothing has committed since, and no version is read.
     std::string since;
     bool signing = false;  // what is found current is kept with the snapshot it was found in
+    // sql reads the server's snapshot alone: when it is not `since`, nothing is found current,
+    // and the tables are checked in full at their next use.
+    bool snapshot_only = false;
     bool empty() const { return tables.empty() && name.empty(); }
   };
   Check Due(const PostgresConnection& connection) const;
@@ -94,8 +97,10 @@ class ColumnFactsCache final {
   // kept before the last change may no longer fit.
   unsigned long changes() const { return changes_; }
   // The check of the tables `tables` and of the table `name` reaches (none when empty).
+  // With `snapshot_only`, the check asks for the snapshot alone where the snapshot they were
+  // all found current in is known.
   Check CheckOf(const PostgresConnection& connection, std::set<std::uint32_t> tables,
-                std::string_view name) const;
+                std::string_view name, bool snapshot_only = false) const;
   // Takes the result of a check's statement: the tables whose version is the one kept count as
   // checked, the others are read again at their next use. Returns the version of the table the
   // check's name reaches, as TableVersion.
@@ -116,6 +121,9 @@ class ColumnFactsCache final {
     unsigned long checked = 0;  // the generation in which the version was last seen current
     unsigned long used = 0;     // the generation of the last look-up
   };
+  // The snapshot that every table and the name of `check` were last found current in; empty
+  // when they differ, or when an unchanged snapshot would not show every change.
+  std::string AgreedSnapshot(const Check& check) const;
   // Reads the facts of `tables`, with their versions.
   void Read(PostgresConnection& connection, const std::set<std::uint32_t>& tables);
   // Runs `check` in a round trip of its own.
@@ -134,6 +142,10 @@ class ColumnFactsCache final {
   unsigned long deferred_from_ = 0;  // the generation Defer was called in
   unsigned long changes_ = 0;
   unsigned long generation_ = 1;
+  // The last check found nothing committed since the versions it vouched for. Reading them
+  // costs the server more than the page's own statement, even when the snapshot spares the
+  // reads, so while it stays so the check sent with a statement asks for the snapshot alone.
+  bool quiet_ = false;
 };
 
 // The statement that reads the versions of `tables` and of the table its first parameter names

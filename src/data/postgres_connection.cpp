@@ -210,9 +210,11 @@ std::pair<const std::string*, const std::string*> PostgresConnection::PreparedNa
 bool PostgresConnection::SendCheck(const ColumnFactsCache::Check& check, const std::string* name) {
   const char* const values[] = {check.quoted.empty() ? nullptr : check.quoted.c_str(),
                                 check.since.empty() ? nullptr : check.since.c_str()};
+  const int count = check.snapshot_only ? 0 : 2;
   return name != nullptr
-             ? PQsendQueryPrepared(connection_, name->c_str(), 2, values, nullptr, nullptr, 0) == 1
-             : PQsendQueryParams(connection_, check.sql.c_str(), 2, nullptr, values, nullptr,
+             ? PQsendQueryPrepared(connection_, name->c_str(), count, values, nullptr, nullptr,
+                                   0) == 1
+             : PQsendQueryParams(connection_, check.sql.c_str(), count, nullptr, values, nullptr,
                                  nullptr, 0) == 1;
 }
 

@@ -103,8 +103,8 @@ class PostgresConnection final : public ProviderConnection {
   // PreparedName of two texts sent together: the names stay valid together.
   std::pair<const std::string*, const std::string*> PreparedNames(const std::string& first,
                                                                    const std::string& second);
-  // Sends TableVersionsSql for `check` in pipeline mode, prepared as `name` (null: parsed as
-  // it runs).
+  // Sends the statement of `check` in pipeline mode, prepared as `name` (null: parsed as it
+  // runs).
   bool SendCheck(const ColumnFactsCache::Check& check, const std::string* name);
   // A statement ran that may have changed the session's settings, cursors, listens or locks:
   // ResetForReuse then resets them.
@@ -112,6 +112,9 @@ class PostgresConnection final : public ProviderConnection {
   // The function whose text is the server's current snapshot: the transactions committed, and
   // those running, when a statement starts.
   const char* SnapshotFunction() const;
+  // The statement that reads the server's current snapshot as text: the transactions
+  // committed, and those running, when it runs.
+  const std::string& SnapshotSql() const;
   // Whether an unchanged snapshot means that nothing this session reads has changed: outside a
   // transaction (its own changes do not show in it), in a session whose settings and role are
   // still its pool's (they decide which table a name reaches).
@@ -156,10 +159,6 @@ class PostgresConnection final : public ProviderConnection {
   std::optional<PostgresResult> RunBudgeted(const PostgresSql& sql,
                                             std::span<const Variant> parameters, int budget_ms,
                                             std::string* snapshot = nullptr);
-  // The statement that reads the server's current snapshot as text: the transactions
-  // committed, and those running, when it runs.
-  const std::string& SnapshotSql() const;
-
   PGconn* connection_;
   PostgresStatement* streaming_ = nullptr;
   ColumnFactsCache column_facts_;

@@ -208,6 +208,22 @@ TEST_F(ConnectionPoolTest, APooledSessionKeepsStatementsYetSeesAnotherSessionsSc
   EXPECT_EQ(Scalar(other, "SELECT qty FROM items WHERE id = 1"), 5);
 }
 
+// Pages with no commit between them trust the column facts the first one read, yet a change
+// to that same table by another session shows in the next page.
+TEST_F(ConnectionPoolTest, AChangeToAKeptTableShowsAfterPagesThatSawNoCommit) {
+  if (!OnPostgres()) GTEST_SKIP() << "SQLite cannot change a column's nullability in place";
+  const std::string pooled = Pooled(1);
+  const auto name_nullable = [&] {
+    Recordset rows;
+    rows.Open("SELECT * FROM items", Open(pooled), ado::adOpenKeyset, ado::adLockOptimistic);
+    return (rows.Fields().Item("name").Attributes() & ado::adFldIsNullable) != 0;
+  };
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(name_nullable());
+  Open(WithOption(database_->ConnectionString(), "Pool", "False"))
+      ->Execute("ALTER TABLE items ALTER COLUMN name SET NOT NULL");
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(name_nullable()) << "page " << i;
+}
+
 TEST_F(ConnectionPoolTest, ARequestsReadsAgreeWhileAnotherWritesAndItsOwnWritesStillRun) {
   if (OnPostgres()) GTEST_SKIP() << "each PostgreSQL statement reads the latest commit";
   const std::string pooled = Pooled(1);
