@@ -34,8 +34,10 @@ namespace {
 
 constexpr std::string_view kCount = "SELECT COUNT(*) FROM items";
 constexpr std::string_view kById = "SELECT id, code, qty FROM items ORDER BY id LIMIT 20 OFFSET ";
+// code has no unique index: the key after it keeps the order of equal codes the same from
+// page to page, as in Kelvo's query.
 constexpr std::string_view kByCode =
-    "SELECT id, code, qty FROM items ORDER BY code LIMIT 20 OFFSET ";
+    "SELECT id, code, qty FROM items ORDER BY code, id LIMIT 20 OFFSET ";
 constexpr std::string_view kRecord = "SELECT id, code, qty FROM items WHERE id = ";
 
 struct Row {
