@@ -69,6 +69,9 @@ class KELVO_EXPORT RequestCollection {
   // A bit for every key length held, modulo 64: most keys a page asks for are absent, and
   // most of those are told at once by their length.
   std::uint64_t key_lengths_ = 0;
+  // A bit for every first letter of a key, case folded, modulo 64: most absent keys a page asks
+  // for are its own parameters, which begin unlike every server variable.
+  std::uint64_t key_starts_ = 0;
   // lower-cased key -> entries_ position, once there are kIndexedFrom entries
   std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
 };

@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -6,6 +7,14 @@
 #include "kelvo/host.h"
 
 namespace kelvo {
+namespace {
+
+std::uint64_t StartBit(std::string_view key) {
+  if (key.empty()) return 1;
+  return std::uint64_t{1} << (static_cast<unsigned char>(host::AsciiLower(key.front())) % 64);
+}
+
+}  // namespace
 
 void RequestCollection::Add(std::string key, std::string value) {
   if (const Entry* found = Find(key)) {
@@ -14,6 +23,7 @@ void RequestCollection::Add(std::string key, std::string value) {
   }
   if (entries_.empty()) entries_.reserve(kIndexedFrom);
   key_lengths_ |= LengthBit(key.size());
+  key_starts_ |= StartBit(key);
   entries_.push_back(Entry{std::move(key), {}});
   entries_.back().values.push_back(std::move(value));
   if (entries_.size() == kIndexedFrom) {
@@ -28,7 +38,8 @@ void RequestCollection::Index(std::size_t position) {
 }
 
 const RequestCollection::Entry* RequestCollection::Find(std::string_view key) const {
-  if ((key_lengths_ & LengthBit(key.size())) == 0) return nullptr;
+  if ((key_lengths_ & LengthBit(key.size())) == 0 || (key_starts_ & StartBit(key)) == 0)
+    return nullptr;
   if (entries_.size() < kIndexedFrom) {
     for (const Entry& entry : entries_) {
       if (host::EqualsIgnoringAsciiCase(entry.key, key)) return &entry;
