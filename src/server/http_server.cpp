@@ -161,7 +161,15 @@ class HttpServer::Impl final : public server::ConnectionServer {
     });
   }
 
-  ~Impl() { Stop(); }
+  ~Impl() {
+    Stop();
+    // A page still running when the loop stopped hands its connection back through Wake, which
+    // no loop reads now; so does a worker that held the connection. Once the workers are done,
+    // such connections are closed here: closing releases the page exchange that keeps each.
+    workers_.Finish();
+    const std::vector<server::HttpConnection*> open(connections_.begin(), connections_.end());
+    for (server::HttpConnection* connection : open) connection->Close();
+  }
 
   void AddHandler(std::string path, PageHandler handler) {
     if (bound_) throw Error(errc::kInvalidCall, "HttpServer: handlers are added before Bind");

@@ -72,7 +72,9 @@ WorkerPool::WorkerPool(int threads) : thread_count_(threads), spare_cores_(Usabl
   for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
 }
 
-WorkerPool::~WorkerPool() {
+WorkerPool::~WorkerPool() { Finish(); }
+
+void WorkerPool::Finish() {
   std::vector<Sleeper*> idle;
   {
     std::lock_guard lock(mutex_);
@@ -80,7 +82,9 @@ WorkerPool::~WorkerPool() {
     idle.swap(idle_);
   }
   for (Sleeper* sleeper : idle) sleeper->Ring();
-  for (std::thread& thread : threads_) thread.join();
+  for (std::thread& thread : threads_) {
+    if (thread.joinable()) thread.join();
+  }
 }
 
 void WorkerPool::Submit(std::function<void()> task) {

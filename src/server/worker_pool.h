@@ -17,8 +17,10 @@ class WorkerPool final {
   explicit WorkerPool(int threads);
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
-  // Runs the tasks still queued, then joins the threads.
+  // Finish.
   ~WorkerPool();
+  // Runs the tasks still queued, then joins the threads. A task submitted later is not run.
+  void Finish();
 
   // Thread-safe. A task must not throw.
   void Submit(std::function<void()> task);
