@@ -17,7 +17,7 @@ class WorkerPool final {
   explicit WorkerPool(int threads);
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
-  // Finish.
+  // Calls Finish.
   ~WorkerPool();
   // Runs the tasks still queued, then joins the threads. A task submitted later is not run.
   void Finish();
