@@ -65,8 +65,8 @@ class ColumnFactsCache final {
     // server's is the same, nothing has committed since, and no version is read.
     std::string since;
     bool signing = false;  // what is found current is kept with the snapshot it was found in
-    // sql reads the server's snapshot alone: when it is not `since`, nothing is found current,
-    // and the tables are checked in full at their next use.
+    // sql is SnapshotRowSql: when the snapshot is not `since`, nothing is found current, and
+    // the tables are checked in full at their next use.
     bool snapshot_only = false;
     bool empty() const { return tables.empty() && name.empty(); }
   };
@@ -154,6 +154,10 @@ class ColumnFactsCache final {
 // of a null oid and that snapshot.
 std::string TableVersionsSql(const std::set<std::uint32_t>& tables,
                              std::string_view snapshot_function);
+
+// The last row of TableVersionsSql alone: the server's snapshot, which is all a check needs
+// while it is the one the tables were last found current in.
+std::string SnapshotRowSql(std::string_view snapshot_function);
 
 // The primary key columns of a table in key order; empty when it has none.
 std::vector<std::string> ReadPrimaryKey(PostgresConnection& connection, const TableName& table);

@@ -112,9 +112,6 @@ class PostgresConnection final : public ProviderConnection {
   // The function whose text is the server's current snapshot: the transactions committed, and
   // those running, when a statement starts.
   const char* SnapshotFunction() const;
-  // The statement that reads the server's current snapshot as text: the transactions
-  // committed, and those running, when it runs.
-  const std::string& SnapshotSql() const;
   // Whether an unchanged snapshot means that nothing this session reads has changed: outside a
   // transaction (its own changes do not show in it), in a session whose settings and role are
   // still its pool's (they decide which table a name reaches).
@@ -159,6 +156,10 @@ class PostgresConnection final : public ProviderConnection {
   std::optional<PostgresResult> RunBudgeted(const PostgresSql& sql,
                                             std::span<const Variant> parameters, int budget_ms,
                                             std::string* snapshot = nullptr);
+  // The statement that reads the server's current snapshot as text: the transactions
+  // committed, and those running, when it runs.
+  const std::string& SnapshotSql() const;
+
   PGconn* connection_;
   PostgresStatement* streaming_ = nullptr;
   ColumnFactsCache column_facts_;
