@@ -167,8 +167,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
     // no loop reads now; so does a worker that held the connection. Once the workers are done,
     // such connections are closed here: closing releases the page exchange that keeps each.
     workers_.Finish();
-    const std::vector<server::HttpConnection*> open(connections_.begin(), connections_.end());
-    for (server::HttpConnection* connection : open) connection->Close();
+    CloseConnections();
   }
 
   void AddHandler(std::string path, PageHandler handler) {
@@ -234,8 +233,7 @@ class HttpServer::Impl final : public server::ConnectionServer {
       boost::system::error_code ignored;
       acceptor_.close(ignored);
       pause_.cancel();
-      const std::vector<server::HttpConnection*> open(connections_.begin(), connections_.end());
-      for (server::HttpConnection* connection : open) connection->Close();
+      CloseConnections();
       io_.stop();
     });
     // Run may be between its check and the start of the loop; wait until it is out.
@@ -327,6 +325,12 @@ class HttpServer::Impl final : public server::ConnectionServer {
   }
 
  private:
+  // Closing a connection may end it, which takes it out of connections_.
+  void CloseConnections() {
+    const std::vector<server::HttpConnection*> open(connections_.begin(), connections_.end());
+    for (server::HttpConnection* connection : open) connection->Close();
+  }
+
   void Accept() {
     acceptor_.async_accept([this](boost::system::error_code error, tcp::socket socket) {
       if (!acceptor_.is_open()) return;
