@@ -14,6 +14,7 @@ constexpr Rgb kActive{43, 87, 151};
 constexpr Rgb kDisabled{184, 194, 204};
 constexpr Rgb kSheet{29, 111, 66};
 constexpr Rgb kSheetLine{160, 205, 178};
+constexpr Rgb kIconLine{170, 188, 214};
 
 class Canvas final {
  public:
@@ -88,11 +89,11 @@ std::string SortImage(int direction) {
   return canvas.Gif();
 }
 
-// A small green spreadsheet: a header band and a grid of cells.
-std::string SpreadsheetImage() {
-  Canvas canvas(16, 16, kSheet);
+// A small spreadsheet: a header band and a grid of cells.
+std::string SpreadsheetImage(Rgb ink, Rgb lines) {
+  Canvas canvas(16, 16, ink);
   const std::uint8_t white = canvas.AddColour(Rgb{255, 255, 255});
-  const std::uint8_t line = canvas.AddColour(kSheetLine);
+  const std::uint8_t line = canvas.AddColour(lines);
   canvas.Fill(1, 2, 14, 13);
   canvas.Fill(2, 5, 13, 12, white);
   for (int y = 7; y <= 11; y += 2) canvas.Fill(2, y, 13, y, line);
@@ -116,7 +117,7 @@ std::map<std::string, std::string, std::less<>> MakeImages() {
   }
   images["orderasc.gif"] = SortImage(-1);
   images["orderdesc.gif"] = SortImage(1);
-  images["excel.gif"] = SpreadsheetImage();
+  images["excel.gif"] = SpreadsheetImage(kSheet, kSheetLine);
   return images;
 }
 
@@ -125,6 +126,11 @@ std::map<std::string, std::string, std::less<>> MakeImages() {
 const std::map<std::string, std::string, std::less<>>& GridImages() {
   static const auto images = MakeImages();
   return images;
+}
+
+const std::string& SiteIcon() {
+  static const std::string icon = SpreadsheetImage(kActive, kIconLine);
+  return icon;
 }
 
 const std::string* FindGridImage(std::string_view name) {

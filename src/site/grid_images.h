@@ -14,6 +14,8 @@ namespace kelvo::site {
 const std::string* FindGridImage(std::string_view name);
 // All of them by name.
 const std::map<std::string, std::string, std::less<>>& GridImages();
+// The GIF browsers show beside the site's pages: the export image's sheet in the buttons' blue.
+const std::string& SiteIcon();
 
 }  // namespace kelvo::site
 

@@ -39,13 +39,14 @@ struct Asset {
   std::string etag;
 };
 
-// By folder ("gfx" or "kelvo") and file name; built on first use.
+// By folder ("gfx" or "kelvo", none for the icon) and file name; built on first use.
 const std::map<std::pair<std::string_view, std::string_view>, Asset, std::less<>>& Assets() {
   static const auto assets = [] {
     std::map<std::pair<std::string_view, std::string_view>, Asset, std::less<>> made;
     for (const auto& [name, image] : GridImages()) {
       made[{"gfx", name}] = {"image/gif", image, EntityTag(image)};
     }
+    made[{"", "favicon.ico"}] = {"image/gif", SiteIcon(), EntityTag(SiteIcon())};
     for (const auto& [file, bytes] : EmbeddedAssets()) {
       if (file.ends_with(".css")) {
         made[{"kelvo", file}] = {"text/css; charset=utf-8", bytes, EntityTag(bytes)};
@@ -59,13 +60,16 @@ const std::map<std::pair<std::string_view, std::string_view>, Asset, std::less<>
 }  // namespace
 
 bool FindStaticAsset(std::string_view path, StaticAsset& asset) {
-  for (const std::string_view folder : {"gfx", "kelvo"}) {
-    std::string_view name;
-    if (!LastSegmentUnder(path, folder, name)) continue;
+  const auto take = [&asset](std::string_view folder, std::string_view name) {
     const auto found = Assets().find(std::pair(folder, name));
     if (found == Assets().end()) return false;
     asset = {found->second.content_type, found->second.bytes, found->second.etag};
     return true;
+  };
+  if (path == "/favicon.ico") return take("", "favicon.ico");
+  for (const std::string_view folder : {"gfx", "kelvo"}) {
+    std::string_view name;
+    if (LastSegmentUnder(path, folder, name)) return take(folder, name);
   }
   return false;
 }

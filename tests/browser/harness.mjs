@@ -28,13 +28,18 @@ export async function launchBrowser() {
   });
 }
 
-// The responses of `page` that fail (status 400 and above), as "STATUS URL", collected from now
-// on into the array returned.
+// The responses of `page` that fail (status 400 and above), as "STATUS URL", and the errors its
+// pages report (a script's, or a request the browser made of itself, such as the site's icon),
+// as "error: TEXT", collected from now on into the array returned.
 export function failedResponses(page) {
   const failed = [];
   page.on('response', (response) => {
     if (response.status() >= 400) failed.push(`${response.status()} ${response.url()}`);
   });
+  page.on('console', (message) => {
+    if (message.type() === 'error') failed.push(`error: ${message.text()}`);
+  });
+  page.on('pageerror', (error) => failed.push(`error: ${error.message}`));
   return failed;
 }
 

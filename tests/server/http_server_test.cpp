@@ -984,7 +984,8 @@ TEST_F(DatabaseServerTest, TableBrowserListsAndShowsTablesWithSafeLinks) {
 TEST(HttpServerTest, ImagesAndStylesheetAreServedForEveryPageDepth) {
   RunningServer running(Options());
   auto client = running.Client();
-  for (const char* path : {"/gfx/nextpg.gif", "/table/gfx/nextpg.gif", "/gfx/excel.gif"}) {
+  for (const char* path :
+       {"/gfx/nextpg.gif", "/table/gfx/nextpg.gif", "/gfx/excel.gif", "/favicon.ico"}) {
     const auto image = client.Get(path);
     ASSERT_TRUE(image) << path;
     EXPECT_EQ(image->status, 200) << path;

@@ -12,7 +12,7 @@ TEST(HtmlTextTest, PathSegmentsAreSafeInsideAttributes) {
   EXPECT_EQ(EncodePathSegment("we\"ird <t>/é"), "we%22ird%20%3Ct%3E%2F%C3%A9");
 }
 
-TEST(StaticAssetsTest, ImagesAndStylesheetResolveFromAnyPageDepth) {
+TEST(StaticAssetsTest, ImagesStylesheetAndIconResolveFromAnyPageDepth) {
   StaticAsset asset;
   ASSERT_TRUE(FindStaticAsset("/gfx/firstpg.gif", asset));
   EXPECT_EQ(asset.content_type, "image/gif");
@@ -24,6 +24,11 @@ TEST(StaticAssetsTest, ImagesAndStylesheetResolveFromAnyPageDepth) {
   EXPECT_FALSE(FindStaticAsset("/xgfx/firstpg.gif", asset));
   EXPECT_FALSE(FindStaticAsset("/kelvo/other.css", asset));
   EXPECT_FALSE(FindStaticAsset("/firstpg.gif", asset));
+  // Browsers ask for the icon at the site's root only.
+  ASSERT_TRUE(FindStaticAsset("/favicon.ico", asset));
+  EXPECT_EQ(asset.content_type, "image/gif");
+  EXPECT_TRUE(asset.bytes.starts_with("GIF89a"));
+  EXPECT_FALSE(FindStaticAsset("/table/favicon.ico", asset));
 }
 
 }  // namespace
