@@ -51,11 +51,21 @@ void AppendHtmlAttributeEncoded(std::string& out, std::string_view text) {
        i = host::FindSpecial(text, i + 1, may_hold, special)) {
     std::string_view entity;
     switch (text[i]) {
-      case '&': entity = "&amp;"; break;
-      case '<': entity = "&lt;"; break;
-      case '>': entity = "&gt;"; break;
-      case '"': entity = "&quot;"; break;
-      default: entity = "&#39;"; break;
+      case '&':
+        entity = "&amp;";
+        break;
+      case '<':
+        entity = "&lt;";
+        break;
+      case '>':
+        entity = "&gt;";
+        break;
+      case '"':
+        entity = "&quot;";
+        break;
+      default:
+        entity = "&#39;";
+        break;
     }
     out.append(text.substr(plain, i - plain));
     out.append(entity);
@@ -109,7 +119,8 @@ std::string UrlEncodeComponent(std::string_view text) {
 std::string UrlSafePath(std::string_view path) {
   static constexpr std::string_view kPathPunctuation = "-._~/!$&()*+,;=:@%";
   return PercentEncode(path, [](unsigned char c) {
-    return IsAlphaNumeric(c) || kPathPunctuation.find(static_cast<char>(c)) != std::string_view::npos;
+    return IsAlphaNumeric(c) ||
+           kPathPunctuation.find(static_cast<char>(c)) != std::string_view::npos;
   });
 }
 
